@@ -1,0 +1,124 @@
+#include "app/ClsForms.h"
+
+#include "app/ErrorTrap.h"
+#include "app/ModMain.h"
+#include "data/ClsDAO.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScreen>
+#include <QToolBar>
+#include <QWidget>
+
+void ClsForms::AddListItem(QComboBox* list, const QString& text, qint32 id) {
+    TrapSilent([&] { list->addItem(text, id); });
+}
+
+void ClsForms::AddListItem(QListWidget* list, const QString& text, qint32 id) {
+    TrapSilent([&] {
+        auto* item = new QListWidgetItem(text, list);
+        item->setData(ItemRole, id);
+    });
+}
+
+void ClsForms::FillCombo(QComboBox* list, const QString& sql, bool clearFirst) {
+    TrapSilent([&] {
+        if (clearFirst)
+            list->clear();
+        Recordset rs = ModMain::DAO().SqlQuery(sql);
+        if (!rs.IsOpen())
+            return;
+        while (!rs.Eof()) {
+            QCoreApplication::processEvents();
+            TrapSilent([&] { AddListItem(list, rs.Fields(0).Text(), rs.Fields(1).Long()); });
+            rs.MoveNext();
+        }
+    });
+}
+
+void ClsForms::FillCheckList(QListWidget* list, const QString& sql) {
+    TrapSilent([&] {
+        list->clear();
+        Recordset rs = ModMain::DAO().SqlQuery(sql);
+        if (!rs.IsOpen())
+            return;
+        while (!rs.Eof()) {
+            QCoreApplication::processEvents();
+            TrapSilent([&] {
+                auto* item = new QListWidgetItem(rs.Fields(1).Text(), list);
+                item->setData(ItemRole, rs.Fields(2).Long());
+                item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+                item->setCheckState(rs.Fields(0).Long() != 0 ? Qt::Checked : Qt::Unchecked);
+            });
+            rs.MoveNext();
+        }
+    });
+}
+
+qint32 ClsForms::GetItemId(const QComboBox* list) {
+    qint32 id = 0;
+    TrapSilent([&] {
+        if (list && list->currentIndex() >= 0)
+            id = list->currentData(ItemRole).toInt();
+    });
+    return id;
+}
+
+qint32 ClsForms::ItemId(const QListWidget* list, int row) {
+    qint32 id = 0;
+    TrapSilent([&] {
+        if (list && row >= 0 && row < list->count())
+            id = list->item(row)->data(ItemRole).toInt();
+    });
+    return id;
+}
+
+void ClsForms::SelectItemId(QComboBox* list, qint32 id) {
+    TrapSilent([&] {
+        if (list->count() == 0)
+            return;
+        int index = 0;
+        for (int i = 0; i < list->count(); ++i) {
+            if (list->itemData(i, ItemRole).toInt() == id) {
+                index = i;
+                break;
+            }
+        }
+        list->setCurrentIndex(index);
+        emit list->activated(index);
+    });
+}
+
+void ClsForms::CentreForm(QWidget* window, const QWidget* owner) {
+    TrapSilent([&] {
+        QRect area;
+        if (owner) {
+            area = owner->frameGeometry();
+        } else {
+            const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+            area = QRect(QPoint(0, 0), screen ? screen->size() : QSize(1024, 768));
+        }
+        const QSize size = window->frameGeometry().size();
+        const int left = area.left() + area.width() / 2 - size.width() / 2;
+        const int top = area.top() + area.height() / 2 - size.height() / 2;
+        window->move(left, top);
+    });
+}
+
+void ClsForms::SelectAllText(QLineEdit* field) {
+    TrapSilent([&] {
+        field->setCursorPosition(0);
+        field->selectAll();
+    });
+}
+
+void ClsForms::EnableToolbar(QToolBar* toolbar, bool enabled) {
+    TrapSilent([&] {
+        for (QAction* action : toolbar->actions())
+            TrapSilent([&] { action->setEnabled(enabled); });
+    });
+}

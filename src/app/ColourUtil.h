@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QColor>
+#include <QtGlobal>
+
+// Colours are stored as 32-bit RGB numbers with red in the lowest byte, then
+// green, then blue. These two functions are the only place that converts.
+namespace ColourUtil {
+QColor ToColor(qint32 rgb);
+qint32 FromColor(const QColor& color);
+} // namespace ColourUtil

@@ -1,0 +1,122 @@
+#include "app/IniDocument.h"
+
+namespace {
+const QByteArray kCrLf("\r\n");
+
+bool IsComment(const QByteArray& line) {
+    const QByteArray t = line.trimmed();
+    return t.startsWith(';');
+}
+} // namespace
+
+IniDocument IniDocument::FromBytes(const QByteArray& bytes) {
+    IniDocument doc;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    while (start < n) {
+        qsizetype i = start;
+        while (i < n && bytes[i] != '\n' && bytes[i] != '\r')
+            ++i;
+        Line line;
+        line.text = bytes.mid(start, i - start);
+        if (i < n) {
+            if (bytes[i] == '\r' && i + 1 < n && bytes[i + 1] == '\n') {
+                line.end = kCrLf;
+                i += 2;
+            } else {
+                line.end = bytes.mid(i, 1);
+                i += 1;
+            }
+        }
+        doc.m_lines.push_back(line);
+        start = i;
+    }
+    return doc;
+}
+
+QByteArray IniDocument::ToBytes() const {
+    QByteArray out;
+    for (const Line& line : m_lines)
+        out += line.text + line.end;
+    return out;
+}
+
+std::optional<QString> IniDocument::SectionName(const QByteArray& line) {
+    const QByteArray t = line.trimmed();
+    if (t.size() < 2 || !t.startsWith('['))
+        return std::nullopt;
+    const qsizetype close = t.indexOf(']');
+    if (close < 0)
+        return std::nullopt;
+    return QString::fromUtf8(t.mid(1, close - 1)).trimmed();
+}
+
+bool IniDocument::SplitEntry(const QByteArray& line, QString& key, QString& value) {
+    if (IsComment(line))
+        return false;
+    const qsizetype eq = line.indexOf('=');
+    if (eq < 0)
+        return false;
+    key = QString::fromUtf8(line.left(eq)).trimmed();
+    value = QString::fromUtf8(line.mid(eq + 1)).trimmed();
+    return !key.isEmpty();
+}
+
+int IniDocument::FindSection(const QString& section) const {
+    for (int i = 0; i < m_lines.size(); ++i) {
+        const auto name = SectionName(m_lines[i].text);
+        if (name && name->compare(section, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+int IniDocument::SectionEnd(int sectionLine) const {
+    int i = sectionLine + 1;
+    while (i < m_lines.size() && !SectionName(m_lines[i].text))
+        ++i;
+    return i;
+}
+
+std::optional<QString> IniDocument::Value(const QString& section, const QString& key) const {
+    const int s = FindSection(section);
+    if (s < 0)
+        return std::nullopt;
+    const int end = SectionEnd(s);
+    for (int i = s + 1; i < end; ++i) {
+        QString k, v;
+        if (SplitEntry(m_lines[i].text, k, v) && k.compare(key, Qt::CaseInsensitive) == 0)
+            return v;
+    }
+    return std::nullopt;
+}
+
+void IniDocument::SetValue(const QString& section, const QString& key, const QString& value) {
+    const QByteArray entry = key.toUtf8() + '=' + value.toUtf8();
+    // A last line without its own line end gets one before anything follows it.
+    auto terminateLast = [this] {
+        if (!m_lines.isEmpty() && m_lines.last().end.isEmpty())
+            m_lines.last().end = kCrLf;
+    };
+    const int s = FindSection(section);
+    if (s < 0) {
+        terminateLast();
+        m_lines.push_back({QByteArray("[") + section.toUtf8() + ']', kCrLf});
+        m_lines.push_back({entry, kCrLf});
+        return;
+    }
+    const int end = SectionEnd(s);
+    int lastContent = s;
+    for (int i = s + 1; i < end; ++i) {
+        QString k, v;
+        if (SplitEntry(m_lines[i].text, k, v) && k.compare(key, Qt::CaseInsensitive) == 0) {
+            m_lines[i].text = entry;
+            return;
+        }
+        if (!m_lines[i].text.trimmed().isEmpty())
+            lastContent = i;
+    }
+    if (m_lines[lastContent].end.isEmpty())
+        m_lines[lastContent].end = kCrLf;
+    m_lines.insert(lastContent + 1, {entry, kCrLf});
+}

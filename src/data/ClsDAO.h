@@ -1,0 +1,63 @@
+#pragma once
+
+#include "data/Recordset.h"
+
+#include <QSqlDatabase>
+#include <QString>
+
+class QSqlError;
+
+// The only door to the database: open and close with an open count, SQL
+// queries (snapshots) and actions, the named properties of the database and
+// the "LastUpdated" change marker through which workstations sharing one
+// database notice each other's inserts and deletes.
+class ClsDAO {
+public:
+    ClsDAO();
+    ~ClsDAO();
+    ClsDAO(const ClsDAO&) = delete;
+    ClsDAO& operator=(const ClsDAO&) = delete;
+
+    qint16 DbOpen(const QString& connStr);
+    void DbClose();
+    void CompactDb();
+    Recordset SqlQuery(const QString& sqlStr);
+    bool SqlAction(const QString& sqlStr, bool ignoreUpdate = false);
+    static QString Quoted(const QString& src);
+    QString PropertyGet(const QString& propName);
+    void PropertySet(const QString& propName, const QString& newVal);
+    void PropertyDelete(const QString& propName);
+    bool Updated();
+
+    // Runs the sixteen repair statements of the integrity check.
+    void IntegrityCheck();
+
+    // One write transaction that other workstations wait for (used where a
+    // test and the write that depends on it must not be separated).
+    bool BeginWrite();
+    bool CommitWrite();
+    void RollbackWrite();
+    bool InWrite() const { return m_inWrite; }
+
+    int OpenCount() const { return m_openCount; }
+    QString DbPath() const { return m_dbPath; }
+    qint32 LastUpdatedStamp() const { return m_lastUpdated; }
+    bool IsOpen() const;
+    QSqlDatabase Connection() const { return m_db; }
+
+    static qint32 TickCount();
+    static bool DatabaseExists(const QString& path);
+
+private:
+    void LogDbErrors(const QString& message, const QSqlError& error);
+    void OpenConnection();
+    void CloseConnection();
+    qint32 NextStamp();
+
+    QString m_connectionName;
+    QSqlDatabase m_db;
+    qint16 m_openCount = 0;
+    QString m_dbPath;
+    qint32 m_lastUpdated = 0;
+    bool m_inWrite = false;
+};

@@ -1,0 +1,65 @@
+#include "app/ModMain.h"
+#include "data/DbSchema.h"
+#include "ui/main/DlgMain.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTimer>
+#include <cstdio>
+#include <memory>
+
+namespace {
+// The command line asks for a database to be created: no window is needed.
+bool WantsCreateOnly(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i)
+        if (QByteArray(argv[i]).startsWith("--create-database"))
+            return true;
+    return false;
+}
+} // namespace
+
+int main(int argc, char* argv[]) {
+    std::unique_ptr<QCoreApplication> holder;
+    if (WantsCreateOnly(argc, argv))
+        holder = std::make_unique<QCoreApplication>(argc, argv);
+    else
+        holder = std::make_unique<QApplication>(argc, argv);
+    QCoreApplication& app = *holder;
+    QCoreApplication::setApplicationName(QStringLiteral("Tarvelo"));
+    QCoreApplication::setApplicationVersion(ModMain::VersionNumber());
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Tarvelo resource booking"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption home(QStringLiteral("home"),
+                                  QStringLiteral("Program folder (settings, log, database)."),
+                                  QStringLiteral("DIR"));
+    const QCommandLineOption create(QStringLiteral("create-database"),
+                                    QStringLiteral("Create an empty database at PATH and exit."),
+                                    QStringLiteral("PATH"));
+    parser.addOption(home);
+    parser.addOption(create);
+    parser.process(app);
+
+    if (parser.isSet(home))
+        ModMain::SetProgramFolder(parser.value(home));
+
+    if (parser.isSet(create)) {
+        const QString error = DbSchema::CreateDatabase(parser.value(create));
+        if (!error.isEmpty()) {
+            std::fprintf(stderr, "Cannot create database: %s\n", qPrintable(error));
+            return 1;
+        }
+        return 0;
+    }
+
+    auto* window = new DlgMain;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    if (!window->Started()) {
+        delete window;
+        return 1;
+    }
+    window->show();
+    return app.exec();
+}

@@ -1,0 +1,207 @@
+#include "model/ClsBooking.h"
+
+#include "app/ErrorTrap.h"
+#include "app/ModMain.h"
+#include "data/ClsDAO.h"
+#include "data/DbTransaction.h"
+
+#include <QFile>
+#include <QSysInfo>
+
+namespace {
+ClsDAO& Dao() { return ModMain::DAO(); }
+QString Num(qint64 v) { return QString::number(v); }
+} // namespace
+
+ClsBooking::ClsBooking() { InitBfr(); }
+
+void ClsBooking::InitBfr() {
+    // The three reference texts are kept: a new booking starts with the
+    // references of the one held before.
+    Trap("ClsBooking.InitBfr", [&] {
+        m_bookingDate = 0;
+        m_bookingEnd = 0;
+        m_bookingId = 0;
+        m_bookingStart = 0;
+        m_comments.clear();
+        m_customerId = 0;
+        m_repeatId = 0;
+        m_resourceId = 0;
+        m_taskId = 0;
+    });
+}
+
+bool ClsBooking::Load(qint32 bookingId) {
+    bool found = false;
+    Trap("ClsBooking.Load", [&] {
+        Recordset rs = Dao().SqlQuery(
+            QStringLiteral("select * from tblBookings where BookingId = ") + Num(bookingId));
+        if (rs.Eof())
+            return;
+        m_bookingDate = rs.Fields(QStringLiteral("BookingDate")).Long();
+        m_bookingEnd = rs.Fields(QStringLiteral("BookingEnd")).Int();
+        m_bookingId = rs.Fields(QStringLiteral("BookingId")).Long();
+        m_bookingStart = rs.Fields(QStringLiteral("BookingStart")).Int();
+        m_ref01 = rs.Fields(QStringLiteral("Ref01")).Text();
+        m_ref02 = rs.Fields(QStringLiteral("Ref02")).Text();
+        m_ref03 = rs.Fields(QStringLiteral("Ref03")).Text();
+        m_comments = rs.Fields(QStringLiteral("Comments")).Text();
+        m_customerId = rs.Fields(QStringLiteral("CustomerId")).Long();
+        m_repeatId = rs.Fields(QStringLiteral("RepeatId")).Long();
+        m_resourceId = rs.Fields(QStringLiteral("ResourceId")).Long();
+        m_taskId = rs.Fields(QStringLiteral("TaskId")).Long();
+        found = true;
+    });
+    return found;
+}
+
+QString ClsBooking::ClashQuery(qint32 resourceId, qint32 bookingDate, qint16 bookingStart,
+                               qint16 bookingEnd, qint32 bookingId) {
+    // Two spans [s1, e1) and [s2, e2) overlap when each starts before the
+    // other ends; this also finds a booking that encloses the tested span.
+    // Spans that only touch do not overlap.
+    return QStringLiteral("select BookingId from tblBookings where ResourceId = ") +
+           Num(resourceId) + QStringLiteral(" and BookingDate = ") + Num(bookingDate) +
+           QStringLiteral(" and BookingStart < ") + Num(bookingEnd) +
+           QStringLiteral(" and BookingEnd > ") + Num(bookingStart) +
+           QStringLiteral(" and BookingId <> ") + Num(bookingId);
+}
+
+qint32 ClsBooking::GetBookingId(qint32 resourceId, qint32 bookingDate, qint16 bookingStart,
+                                qint16 bookingEnd, qint32 bookingId) {
+    qint32 result = 0;
+    TrapSilent([&] {
+        Recordset rs =
+            Dao().SqlQuery(ClashQuery(resourceId, bookingDate, bookingStart, bookingEnd, bookingId));
+        if (!rs.Eof())
+            result = rs.Fields(QStringLiteral("BookingId")).Long();
+    });
+    return result;
+}
+
+qint32 ClsBooking::Save() {
+    qint32 result = 0;
+    Trap("ClsBooking.Save", [&] {
+        ClsDAO& dao = Dao();
+        if (m_bookingId != 0) {
+            if (dao.SqlAction(
+                    QStringLiteral("update tblBookings set TaskId = ") + Num(m_taskId) +
+                    QStringLiteral(", BookingDate = ") + Num(m_bookingDate) +
+                    QStringLiteral(", BookingStart = ") + Num(m_bookingStart) +
+                    QStringLiteral(", BookingEnd = ") + Num(m_bookingEnd) +
+                    QStringLiteral(", CustomerId = ") + Num(m_customerId) +
+                    QStringLiteral(", ResourceId = ") + Num(m_resourceId) +
+                    QStringLiteral(", Ref01 = ") + ClsDAO::Quoted(m_ref01) +
+                    QStringLiteral(", Ref02 = ") + ClsDAO::Quoted(m_ref02) +
+                    QStringLiteral(", Ref03 = ") + ClsDAO::Quoted(m_ref03) +
+                    QStringLiteral(", RepeatId = ") + Num(m_repeatId) +
+                    QStringLiteral(", Comments = ") + ClsDAO::Quoted(m_comments) +
+                    QStringLiteral(" where BookingId = ") + Num(m_bookingId)))
+                result = m_bookingId;
+            return;
+        }
+        // The clash test, the insert and the read-back of the identifier run in
+        // one write transaction: of two workstations racing for one slot, the
+        // second waits, then sees the first one's booking and stores nothing.
+        DbTransaction txn(dao);
+        if (GetBookingId(m_resourceId, m_bookingDate, m_bookingStart, m_bookingEnd, 0) != 0)
+            return;
+        if (!dao.SqlAction(
+                QStringLiteral("insert into tblBookings (TaskId, BookingDate, BookingStart, "
+                               "BookingEnd, CustomerId, RepeatId, ResourceId, Ref01, Ref02, "
+                               "Ref03, Comments) values (") +
+                Num(m_taskId) + QStringLiteral(", ") + Num(m_bookingDate) + QStringLiteral(", ") +
+                Num(m_bookingStart) + QStringLiteral(", ") + Num(m_bookingEnd) +
+                QStringLiteral(", ") + Num(m_customerId) + QStringLiteral(", ") +
+                Num(m_repeatId) + QStringLiteral(", ") + Num(m_resourceId) +
+                QStringLiteral(", ") + ClsDAO::Quoted(m_ref01) + QStringLiteral(", ") +
+                ClsDAO::Quoted(m_ref02) + QStringLiteral(", ") + ClsDAO::Quoted(m_ref03) +
+                QStringLiteral(", ") + ClsDAO::Quoted(m_comments) + QLatin1Char(')')))
+            return;
+        Recordset rs = dao.SqlQuery(
+            QStringLiteral("select max(BookingId) from tblBookings where ") +
+            QStringLiteral("BookingDate = ") + Num(m_bookingDate) +
+            QStringLiteral(" and BookingStart = ") + Num(m_bookingStart) +
+            QStringLiteral(" and BookingEnd = ") + Num(m_bookingEnd));
+        if (rs.Eof() || rs.Fields(0).IsNull())
+            return;
+        const qint32 id = rs.Fields(0).Long();
+        if (!txn.Commit())
+            return;
+        m_bookingId = id;
+        result = id;
+    });
+    return result;
+}
+
+void ClsBooking::Delete(qint32 bookingId) {
+    Trap("ClsBooking.Delete", [&] {
+        Dao().SqlAction(QStringLiteral("delete from tblBookings where BookingId = ") +
+                        Num(bookingId));
+    });
+}
+
+void ClsBooking::DeleteRepeats(qint32 repeatId) {
+    TrapSilent([&] {
+        Dao().SqlAction(QStringLiteral("delete from tblBookings where RepeatId = ") +
+                        Num(repeatId));
+    });
+}
+
+qint32 ClsBooking::StableHash(const QByteArray& bytes) {
+    // 32-bit FNV-1a: the same bytes give the same number in every run.
+    quint32 h = 2166136261u;
+    for (const char c : bytes) {
+        h ^= static_cast<quint8>(c);
+        h *= 16777619u;
+    }
+    return static_cast<qint32>(h);
+}
+
+qint32 ClsBooking::WorkstationTag() {
+    QByteArray id;
+    QFile file(QStringLiteral("/etc/machine-id"));
+    if (file.open(QIODevice::ReadOnly))
+        id = file.readAll().trimmed();
+    if (id.isEmpty())
+        id = QSysInfo::machineHostName().toUtf8();
+    return StableHash(id);
+}
+
+qint32 ClsBooking::NextRepeatId() {
+    qint32 result = 0;
+    TrapSilent([&] {
+        ClsDAO& dao = Dao();
+        const QString tag = ClsDAO::Quoted(Num(WorkstationTag()));
+        DbTransaction txn(dao);
+        dao.SqlAction(QStringLiteral("insert into tblRepeats (SerialNo) values (") + tag +
+                      QLatin1Char(')'));
+        Recordset rs = dao.SqlQuery(
+            QStringLiteral("select max(RepeatId) from tblRepeats where SerialNo = ") + tag);
+        if (rs.Eof() || rs.Fields(0).IsNull())
+            return;
+        result = rs.Fields(0).Long();
+        txn.Commit();
+        dao.SqlAction(QStringLiteral("delete from tblRepeats where RepeatId < ") +
+                      Num(qint64(result) - 10));
+    });
+    return result;
+}
+
+qint32 ClsBooking::BookingCheck(qint32 fromDate, qint32 toDate, qint32 groupId) {
+    qint32 result = 0;
+    TrapSilent([&] {
+        Recordset rs = Dao().SqlQuery(
+            QStringLiteral("select sum(BookingEnd - BookingStart), sum(BookingStart) from "
+                           "tblBookings where BookingDate >= ") +
+            Num(fromDate) + QStringLiteral(" and BookingDate <= ") + Num(toDate) +
+            QStringLiteral(" and ResourceId in (select ResourceId from tblResources where "
+                           "GroupId = ") +
+            Num(groupId) + QLatin1Char(')'));
+        if (rs.Eof() || rs.Fields(0).IsNull() || rs.Fields(1).IsNull())
+            return;
+        const qint64 sum = qint64(rs.Fields(0).Double()) + qint64(rs.Fields(1).Double());
+        result = static_cast<qint32>(static_cast<quint32>(static_cast<quint64>(sum)));
+    });
+    return result;
+}

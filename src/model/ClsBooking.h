@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// One row of tblBookings: an appointment of one resource, one appointment
+// type and optionally one contact on one date between a start and an end.
+class ClsBooking {
+public:
+    ClsBooking();
+
+    qint32 BookingDate() const { return m_bookingDate; }
+    qint16 BookingEnd() const { return m_bookingEnd; }
+    qint32 BookingId() const { return m_bookingId; }
+    qint16 BookingStart() const { return m_bookingStart; }
+    QString Comments() const { return m_comments; }
+    qint32 CustomerId() const { return m_customerId; }
+    QString Ref01() const { return m_ref01; }
+    QString Ref02() const { return m_ref02; }
+    QString Ref03() const { return m_ref03; }
+    qint32 RepeatId() const { return m_repeatId; }
+    qint32 ResourceId() const { return m_resourceId; }
+    qint32 TaskId() const { return m_taskId; }
+    void SetBookingId(qint32 v) { m_bookingId = v; }
+    void SetBookingDate(qint32 v) { m_bookingDate = v; }
+    void SetBookingEnd(qint16 v) { m_bookingEnd = v; }
+    void SetBookingStart(qint16 v) { m_bookingStart = v; }
+    void SetComments(const QString& v) { m_comments = v; }
+    void SetCustomerId(qint32 v) { m_customerId = v; }
+    void SetRef01(const QString& v) { m_ref01 = v; }
+    void SetRef02(const QString& v) { m_ref02 = v; }
+    void SetRef03(const QString& v) { m_ref03 = v; }
+    void SetRepeatId(qint32 v) { m_repeatId = v; }
+    void SetResourceId(qint32 v) { m_resourceId = v; }
+    void SetTaskId(qint32 v) { m_taskId = v; }
+
+    // Identifier of a booking of the resource on the date that overlaps
+    // [start, end), other than bookingId; 0 when there is none.
+    qint32 GetBookingId(qint32 resourceId, qint32 bookingDate, qint16 bookingStart,
+                        qint16 bookingEnd, qint32 bookingId);
+    void Delete(qint32 bookingId);
+    void DeleteRepeats(qint32 repeatId);
+    void InitBfr();
+    bool Load(qint32 bookingId);
+    qint32 NextRepeatId();
+    qint32 Save();
+    qint32 BookingCheck(qint32 fromDate, qint32 toDate, qint32 groupId);
+
+    static QString ClashQuery(qint32 resourceId, qint32 bookingDate, qint16 bookingStart,
+                              qint16 bookingEnd, qint32 bookingId);
+    // A number that tells this workstation from the others, stable across runs.
+    static qint32 WorkstationTag();
+    static qint32 StableHash(const QByteArray& bytes);
+
+private:
+    qint32 m_bookingId = 0;
+    qint32 m_repeatId = 0;
+    qint32 m_taskId = 0;
+    qint32 m_bookingDate = 0;
+    qint16 m_bookingStart = 0;
+    qint16 m_bookingEnd = 0;
+    qint32 m_customerId = 0;
+    qint32 m_resourceId = 0;
+    QString m_ref01;
+    QString m_ref02;
+    QString m_ref03;
+    QString m_comments;
+};

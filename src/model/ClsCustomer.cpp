@@ -1,0 +1,103 @@
+#include "model/ClsCustomer.h"
+
+#include "app/ErrorTrap.h"
+#include "app/ModMain.h"
+#include "data/ClsDAO.h"
+#include "data/DbTransaction.h"
+
+namespace {
+ClsDAO& Dao() { return ModMain::DAO(); }
+QString Num(qint64 v) { return QString::number(v); }
+} // namespace
+
+ClsCustomer::ClsCustomer() { InitBfr(); }
+
+void ClsCustomer::InitBfr() {
+    Trap("ClsCustomer.InitBfr", [&] {
+        m_customerId = 0;
+        m_customerName.clear();
+        m_ref01.clear();
+        m_ref02.clear();
+        m_ref03.clear();
+    });
+}
+
+bool ClsCustomer::Load(qint32 customerId) {
+    bool found = false;
+    Trap("ClsCustomer.Load", [&] {
+        InitBfr();
+        Recordset rs = Dao().SqlQuery(
+            QStringLiteral("select * from tblCustomers where CustomerId = ") + Num(customerId));
+        if (rs.Eof())
+            return;
+        m_customerId = rs.Fields(QStringLiteral("CustomerId")).Long();
+        m_customerName = rs.Fields(QStringLiteral("CustomerName")).Text();
+        m_ref01 = rs.Fields(QStringLiteral("Ref01")).Text();
+        m_ref02 = rs.Fields(QStringLiteral("Ref02")).Text();
+        m_ref03 = rs.Fields(QStringLiteral("Ref03")).Text();
+        found = true;
+    });
+    return found;
+}
+
+bool ClsCustomer::LoadByName(const QString& customerName, qint32 groupId) {
+    bool found = false;
+    TrapSilent([&] {
+        InitBfr();
+        Recordset rs = Dao().SqlQuery(
+            QStringLiteral("select CustomerId from tblCustomers where CustomerName = ") +
+            ClsDAO::Quoted(customerName) +
+            QStringLiteral(" and CustomerId in (select CustomerId from tblCustomerGroups where "
+                           "GroupId = ") +
+            Num(groupId) + QLatin1Char(')'));
+        if (!rs.Eof())
+            found = Load(rs.Fields(QStringLiteral("CustomerId")).Long());
+    });
+    return found;
+}
+
+qint32 ClsCustomer::Save() {
+    qint32 result = 0;
+    Trap("ClsCustomer.Save", [&] {
+        ClsDAO& dao = Dao();
+        if (m_customerId != 0) {
+            if (dao.SqlAction(QStringLiteral("update tblCustomers set CustomerName = ") +
+                              ClsDAO::Quoted(m_customerName) + QStringLiteral(", Ref01 = ") +
+                              ClsDAO::Quoted(m_ref01) + QStringLiteral(", Ref02 = ") +
+                              ClsDAO::Quoted(m_ref02) + QStringLiteral(", Ref03 = ") +
+                              ClsDAO::Quoted(m_ref03) + QStringLiteral(" where CustomerId = ") +
+                              Num(m_customerId)))
+                result = m_customerId;
+            return;
+        }
+        DbTransaction txn(dao);
+        if (!dao.SqlAction(QStringLiteral("insert into tblCustomers (CustomerName, Ref01, Ref02, "
+                                          "Ref03) values (") +
+                           ClsDAO::Quoted(m_customerName) + QStringLiteral(", ") +
+                           ClsDAO::Quoted(m_ref01) + QStringLiteral(", ") +
+                           ClsDAO::Quoted(m_ref02) + QStringLiteral(", ") +
+                           ClsDAO::Quoted(m_ref03) + QLatin1Char(')')))
+            return;
+        Recordset rs = dao.SqlQuery(
+            QStringLiteral("select max(CustomerId) from tblCustomers where ") +
+            QStringLiteral("CustomerName = ") + ClsDAO::Quoted(m_customerName));
+        if (!rs.Eof() && !rs.Fields(0).IsNull()) {
+            m_customerId = rs.Fields(0).Long();
+            result = m_customerId;
+        }
+        txn.Commit();
+    });
+    return result;
+}
+
+void ClsCustomer::Delete(qint32 customerId) {
+    Trap("ClsCustomer.Delete", [&] {
+        ClsDAO& dao = Dao();
+        dao.SqlAction(QStringLiteral("delete from tblCustomers where CustomerId = ") +
+                      Num(customerId));
+        dao.SqlAction(QStringLiteral("delete from tblBookings where CustomerId = ") +
+                      Num(customerId));
+        dao.SqlAction(QStringLiteral("delete from tblCustomerGroups where CustomerId = ") +
+                      Num(customerId));
+    });
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// One row of tblCustomers: a contact with three free reference texts.
+class ClsCustomer {
+public:
+    ClsCustomer();
+
+    qint32 CustomerId() const { return m_customerId; }
+    QString CustomerName() const { return m_customerName; }
+    QString Ref01() const { return m_ref01; }
+    QString Ref02() const { return m_ref02; }
+    QString Ref03() const { return m_ref03; }
+    void SetCustomerName(const QString& v) { m_customerName = v; }
+    void SetRef01(const QString& v) { m_ref01 = v; }
+    void SetRef02(const QString& v) { m_ref02 = v; }
+    void SetRef03(const QString& v) { m_ref03 = v; }
+
+    void Delete(qint32 customerId);
+    void InitBfr();
+    bool Load(qint32 customerId);
+    bool LoadByName(const QString& customerName, qint32 groupId);
+    qint32 Save();
+
+private:
+    qint32 m_customerId = 0;
+    QString m_customerName;
+    QString m_ref01;
+    QString m_ref02;
+    QString m_ref03;
+};

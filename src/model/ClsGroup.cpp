@@ -1,0 +1,168 @@
+#include "model/ClsGroup.h"
+
+#include "app/ClsIni.h"
+#include "app/ErrorTrap.h"
+#include "app/ModMain.h"
+#include "data/ClsDAO.h"
+#include "data/DbTransaction.h"
+#include "model/ClsCustomer.h"
+#include "model/ClsResource.h"
+#include "model/RecordValue.h"
+
+#include <QCoreApplication>
+
+namespace {
+ClsDAO& Dao() { return ModMain::DAO(); }
+QString Num(qint64 v) { return QString::number(v); }
+} // namespace
+
+ClsGroup::ClsGroup() { InitBfr(); }
+
+void ClsGroup::InitBfr() {
+    Trap("ClsGroup.InitBfr", [&] {
+        m_groupId = 0;
+        m_dayStart = 0;
+        m_dayEnd = 1440;
+        m_interval = 5;
+        m_groupName.clear();
+    });
+}
+
+bool ClsGroup::Load(qint32 groupId) {
+    bool found = false;
+    Trap("ClsGroup.Load", [&] {
+        Recordset rs = Dao().SqlQuery(QStringLiteral("select * from tblGroups where GroupId = ") +
+                                      Num(groupId));
+        if (rs.Eof())
+            return;
+        m_dayStart = rs.Fields(QStringLiteral("DayStart")).Int();
+        m_dayEnd = rs.Fields(QStringLiteral("DayEnd")).Int();
+        m_interval = rs.Fields(QStringLiteral("Interval")).Int();
+        m_groupId = rs.Fields(QStringLiteral("GroupId")).Long();
+        m_groupName = rs.Fields(QStringLiteral("GroupName")).Text();
+        found = true;
+    });
+    return found;
+}
+
+qint32 ClsGroup::Save() {
+    qint32 result = 0;
+    Trap("ClsGroup.Save", [&] {
+        ClsDAO& dao = Dao();
+        if (m_groupId != 0) {
+            result = m_groupId;
+            dao.SqlAction(QStringLiteral("update tblGroups set DayStart = ") + Num(m_dayStart) +
+                          QStringLiteral(", DayEnd = ") + Num(m_dayEnd) +
+                          QStringLiteral(", Interval = ") + Num(m_interval) +
+                          QStringLiteral(", GroupName = ") + ClsDAO::Quoted(m_groupName) +
+                          QStringLiteral(" where GroupId = ") + Num(m_groupId));
+            return;
+        }
+        // The insert and the read-back of its identifier form one step, so the
+        // identifier read is this row's even when another workstation inserts
+        // a group of the same name at the same moment.
+        DbTransaction txn(dao);
+        const bool inserted = dao.SqlAction(QStringLiteral("insert into tblGroups (DayStart, DayEnd, Interval, "
+                                     "GroupName) values (") +
+                      Num(m_dayStart) + QStringLiteral(", ") + Num(m_dayEnd) +
+                      QStringLiteral(", ") + Num(m_interval) + QStringLiteral(", ") +
+                      ClsDAO::Quoted(m_groupName) + QLatin1Char(')'));
+        if (!inserted)
+            return;
+        Recordset rs = dao.SqlQuery(QStringLiteral("select max(GroupId) from tblGroups where ") +
+                                    QStringLiteral("GroupName = ") + ClsDAO::Quoted(m_groupName));
+        if (!rs.Eof() && !rs.Fields(0).IsNull()) {
+            m_groupId = rs.Fields(0).Long();
+            result = m_groupId;
+        }
+        txn.Commit();
+    });
+    return result;
+}
+
+void ClsGroup::Delete(qint32 groupId) {
+    Trap("ClsGroup.Delete", [&] {
+        InitBfr();
+        ClsDAO& dao = Dao();
+        const QString id = Num(groupId);
+        dao.SqlAction(QStringLiteral("delete from tblGroups where GroupId = ") + id);
+        dao.SqlAction(QStringLiteral("delete from tblResources where GroupId = ") + id);
+        dao.SqlAction(QStringLiteral("delete from tblBookings where TaskId in (select TaskId from ") +
+                      QStringLiteral("tblTasks where GroupId = ") + id + QLatin1Char(')'));
+        dao.SqlAction(QStringLiteral("delete from tblTasks where GroupId = ") + id);
+        dao.SqlAction(QStringLiteral("delete from tblCustomerGroups where GroupId = ") + id);
+        Recordset rs = dao.SqlQuery(
+            QStringLiteral("select (select count(*) from tblCustomerGroups where CustomerId = "
+                           "tblCustomers.CustomerId), CustomerId from tblCustomers"));
+        while (!rs.Eof()) {
+            QCoreApplication::processEvents();
+            if (rs.Fields(0).Long() == 0)
+                ModMain::Customer().Delete(rs.Fields(QStringLiteral("CustomerId")).Long());
+            rs.MoveNext();
+        }
+    });
+}
+
+QString ClsGroup::TemplateFile() { return ModMain::ProgramPath(QStringLiteral("Groups.ini")); }
+
+QString ClsGroup::TemplateKey(const char* stem, int n) {
+    return QString::fromLatin1(stem) + QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
+}
+
+void ClsGroup::SaveTemplate(qint32 groupId) {
+    TrapSilent([&] {
+        ClsIni ini;
+        ini.SetIniFile(TemplateFile());
+        if (!Load(groupId))
+            return;
+        const QString section = m_groupName;
+        ini.WriteValue(section, QStringLiteral("DayStart"), m_dayStart);
+        ini.WriteValue(section, QStringLiteral("DayEnd"), m_dayEnd);
+        ini.WriteValue(section, QStringLiteral("Interval"), m_interval);
+        Recordset rs = Dao().SqlQuery(
+            QStringLiteral("select ResourceId from tblResources where GroupId = ") + Num(groupId));
+        int n = 0;
+        ClsResource& res = ModMain::Resource();
+        while (!rs.Eof()) {
+            QCoreApplication::processEvents();
+            if (res.Load(rs.Fields(QStringLiteral("ResourceId")).Long())) {
+                ++n;
+                ini.WriteValue(section, TemplateKey("ResName", n), res.ResourceName());
+                ini.WriteValue(section, TemplateKey("ResMin", n), res.MinTime());
+                ini.WriteValue(section, TemplateKey("ResMax", n), res.MaxTime());
+                ini.WriteValue(section, TemplateKey("ResInit", n), res.InitTime());
+            }
+            rs.MoveNext();
+        }
+        ini.WriteValue(section, QStringLiteral("Resources"), n);
+        ModMain::Information(QStringLiteral("Saved!"), QStringLiteral("Group saved!"));
+    });
+}
+
+void ClsGroup::LoadTemplate(const QString& sectionName) {
+    TrapSilent([&] {
+        ClsIni ini;
+        ini.SetIniFile(TemplateFile());
+        InitBfr();
+        m_groupName = sectionName;
+        m_dayStart = RecordValue::ToInt16(ini.GetValue(sectionName, QStringLiteral("DayStart"), 0));
+        m_dayEnd = RecordValue::ToInt16(ini.GetValue(sectionName, QStringLiteral("DayEnd"), 1440));
+        m_interval = RecordValue::ToInt16(ini.GetValue(sectionName, QStringLiteral("Interval"), 5));
+        Save();
+        if (m_groupId == 0)
+            return;
+        m_groupName = m_groupName + QStringLiteral(" [") + Num(m_groupId) + QLatin1Char(']');
+        Save();
+        const int count = RecordValue::ToInt16(ini.GetValue(sectionName, QStringLiteral("Resources"), 0));
+        ClsResource& res = ModMain::Resource();
+        for (int i = 1; i <= count; ++i) {
+            res.InitBfr();
+            res.SetGroupId(m_groupId);
+            res.SetResourceName(ini.GetValue(sectionName, TemplateKey("ResName", i), QStringLiteral("???")));
+            res.SetMinTime(RecordValue::ToInt16(ini.GetValue(sectionName, TemplateKey("ResMin", i), 5)));
+            res.SetMaxTime(RecordValue::ToInt16(ini.GetValue(sectionName, TemplateKey("ResMax", i), 60)));
+            res.SetInitTime(RecordValue::ToInt16(ini.GetValue(sectionName, TemplateKey("ResInit", i), 5)));
+            res.Save();
+        }
+    });
+}

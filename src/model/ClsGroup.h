@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// One row of tblGroups: a set of resources with its working day and slot length.
+class ClsGroup {
+public:
+    ClsGroup();
+
+    qint16 DayEnd() const { return m_dayEnd; }
+    qint16 DayStart() const { return m_dayStart; }
+    qint32 GroupId() const { return m_groupId; }
+    QString GroupName() const { return m_groupName; }
+    qint16 Interval() const { return m_interval; }
+    void SetDayEnd(qint16 v) { m_dayEnd = v; }
+    void SetDayStart(qint16 v) { m_dayStart = v; }
+    void SetGroupName(const QString& v) { m_groupName = v; }
+    void SetInterval(qint16 v) { m_interval = v; }
+
+    void Delete(qint32 groupId);
+    void InitBfr();
+    bool Load(qint32 groupId);
+    qint32 Save();
+    void LoadTemplate(const QString& sectionName);
+    void SaveTemplate(qint32 groupId);
+
+    static QString TemplateFile();
+    static QString TemplateKey(const char* stem, int n); // "ResName" + "001"
+
+private:
+    qint32 m_groupId = 0;
+    qint16 m_dayStart = 0;
+    qint16 m_dayEnd = 1440;
+    qint16 m_interval = 5;
+    QString m_groupName;
+};
