@@ -10,7 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QCoreApplication>
+#include "app/EventPump.h"
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -220,7 +220,7 @@ void DlgCalendar::ShowAppointments() {
             QStringLiteral(" and ResourceId in (select ResourceId from ") +
             QStringLiteral("tblResources where ResourceId in (") + ids + QStringLiteral("))"));
         while (!rs.Eof()) {
-            QCoreApplication::processEvents();
+            EventPump::Run();
             m_cal->MarkDay(rs.Fields(QStringLiteral("BookingDate")).Long());
             rs.MoveNext();
         }
