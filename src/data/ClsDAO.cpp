@@ -59,6 +59,7 @@ ClsDAO::~ClsDAO() {
         while (m_openCount > 0)
             DbClose();
         CloseConnection();
+        m_db = QSqlDatabase(); // the last handle must go before the connection is removed
         QSqlDatabase::removeDatabase(m_connectionName);
     } catch (...) {
     }

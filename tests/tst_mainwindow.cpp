@@ -1,0 +1,393 @@
+// The main window's schedule, legend, day spinner and calendar, driven as a
+// user does and checked against the database and the settings file.
+#include "TestEnv.h"
+
+#include "app/ClsForms.h"
+#include "app/ClsIni.h"
+#include "app/ColourUtil.h"
+#include "model/ClsDate.h"
+#include "ui/booking/DlgCalendar.h"
+#include "ui/controls/MarkedCalendar.h"
+#include "ui/controls/ScheduleView.h"
+#include "ui/controls/SpinButtons.h"
+#include "ui/main/DlgMain.h"
+#include "ui/main/LegendLabel.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QImage>
+#include <QSlider>
+#include <QToolButton>
+#include <QtTest>
+#include <memory>
+
+namespace {
+const qint32 kToday = 46359; // Saturday 5 December 2026
+
+struct Fixture {
+    TestEnv env;
+    std::unique_ptr<DlgMain> main;
+
+    Fixture() { QVERIFY(env.CreateDatabase()); }
+    ~Fixture() {
+        main.reset();
+        DlgCalendar::Release();
+    }
+
+    void Exec(const QString& sql) { env.Sql(sql); }
+    void Group(int id, const QString& name, int start = 480, int end = 1080, int interval = 15) {
+        Exec(QStringLiteral("insert into tblGroups (GroupId, GroupName, DayStart, DayEnd, Interval) "
+                            "values (%1, '%2', %3, %4, %5)")
+                 .arg(id).arg(name).arg(start).arg(end).arg(interval));
+    }
+    void Resource(int id, int group, const QString& name) {
+        Exec(QStringLiteral("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, "
+                            "MaxTime, InitTime) values (%1, %2, '%3', 15, 600, 15)")
+                 .arg(id).arg(group).arg(name));
+    }
+    void Task(int id, int group, const QString& name, qint32 colour) {
+        Exec(QStringLiteral("insert into tblTasks (TaskId, GroupId, TaskName, Colour, MinTime, "
+                            "MaxTime, InitTime) values (%1, %2, '%3', %4, 15, 600, 30)")
+                 .arg(id).arg(group).arg(name).arg(colour));
+    }
+    void Customer(int id, const QString& name) {
+        Exec(QStringLiteral("insert into tblCustomers (CustomerId, CustomerName, Ref01, Ref02, "
+                            "Ref03) values (%1, '%2', '', '', '')")
+                 .arg(id).arg(name));
+    }
+    void Booking(int id, int resource, int task, int customer, qint32 date, int start, int end) {
+        Exec(QStringLiteral("insert into tblBookings (BookingId, ResourceId, TaskId, CustomerId, "
+                            "BookingDate, BookingStart, BookingEnd, RepeatId, Ref01, Ref02, Ref03, "
+                            "Comments) values (%1, %2, %3, %4, %5, %6, %7, 0, '', '', '', '')")
+                 .arg(id).arg(resource).arg(task).arg(customer).arg(date).arg(start).arg(end));
+    }
+    void Setting(const QString& section, const QString& key, const QVariant& value) {
+        ClsIni ini;
+        ini.SetIniFile(env.IniPath());
+        ini.WriteValue(section, key, value);
+    }
+    void Open() {
+        Setting(QStringLiteral("Config"), QStringLiteral("LastDate"), kToday);
+        main = std::make_unique<DlgMain>();
+        QVERIFY(main->Started());
+    }
+    ScheduleView* Sched() const { return main->Sched(); }
+
+    // The clinic used by most tests: two rooms (inserted out of name order),
+    // two appointment types and a few bookings around the shown date.
+    void Clinic() {
+        Group(1, QStringLiteral("Clinic"));
+        Resource(11, 1, QStringLiteral("Room B"));
+        Resource(10, 1, QStringLiteral("Room A"));
+        Task(20, 1, QStringLiteral("Check-up"), 0x00C000);
+        Task(21, 1, QStringLiteral("Surgery"), 0x0000FF);
+        Customer(30, QStringLiteral("Zoë O''Neil"));
+        Booking(100, 10, 20, 30, kToday, 600, 660);
+        Booking(101, 10, 21, 0, kToday, 540, 570);
+        Booking(102, 11, 21, 30, kToday + 32, 480, 510);
+        Booking(103, 11, 20, 0, kToday + 60, 480, 510);
+        Booking(104, 11, 20, 0, kToday - 1, 480, 510);
+    }
+};
+
+QStringList RowNames(ScheduleView* sched) {
+    QStringList names;
+    for (int row = 1; row <= sched->RowCount() - 1; ++row)
+        names << sched->CellText(row, 1);
+    return names;
+}
+
+QStringList BarKeys(ScheduleView* sched) {
+    QStringList keys;
+    for (int row = 1; row <= sched->RowCount() - 1; ++row)
+        for (int bar = 1; bar <= sched->BarCount(row); ++bar)
+            keys << sched->BarKey(row, bar);
+    return keys;
+}
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void startsWithCaptionAndSavedDate();
+    void rebuildFollowsDatabase();
+    void resolutionsShowInclusiveDateRanges_data();
+    void resolutionsShowInclusiveDateRanges();
+    void contactNamesOnBars();
+    void legendLabelsAreReused();
+    void daySpinnerMovesOneDay_data();
+    void daySpinnerMovesOneDay();
+    void groupWithoutResourcesShowsLegendOnly();
+    void legendCheckBoxHidesFrameAndIsSaved();
+    void sliderSetsScaleAndIsSaved();
+    void coloursComeFromSettings();
+    void barIsPaintedInItsColour();
+    void calendarMarksTickedResourcesOnly();
+    void calendarCancelKeepsDate();
+};
+
+void TestMainWindow::startsWithCaptionAndSavedDate() {
+    Fixture f;
+    f.Clinic();
+    f.Open();
+    QCOMPARE(f.main->windowTitle(), QStringLiteral("Tarvelo! (1.00.00)"));
+    QCOMPARE(f.main->CurrentDate(), kToday);
+    QCOMPARE(f.Sched()->FirstDate(), kToday);
+    QCOMPARE(f.main->CbGroup()->currentText(), QStringLiteral("Clinic"));
+    QCOMPARE(f.Sched()->Title(), QStringLiteral("Clinic"));
+    QCOMPARE(f.Sched()->DayStart(), 480);
+    QCOMPARE(f.Sched()->DayEnd(), 1080);
+    QCOMPARE(f.main->CbGroup()->toolTip(), QStringLiteral("Select Group"));
+    QCOMPARE(f.main->Scroll()->toolTip(), QStringLiteral("Adjust Schedule Width"));
+    QCOMPARE(f.main->SpinDate()->toolTip(), QStringLiteral("Date Forward/Back"));
+    QCOMPARE(f.main->ChkLegend()->toolTip(), QStringLiteral("Show legend"));
+}
+
+void TestMainWindow::rebuildFollowsDatabase() {
+    Fixture f;
+    f.Clinic();
+    f.Open();
+    ScheduleView* sched = f.Sched();
+    QCOMPARE(RowNames(sched), (QStringList{QStringLiteral("Room A"), QStringLiteral("Room B")}));
+    QCOMPARE(sched->RowData(1), 10);
+    QCOMPARE(sched->RowData(2), 11);
+    // Bars of a row come in order of their start.
+    QCOMPARE(sched->BarCount(1), 2);
+    QCOMPARE(sched->BarKey(1, 1), QStringLiteral("B101"));
+    QCOMPARE(sched->BarKey(1, 2), QStringLiteral("B100"));
+    QCOMPARE(sched->BarData(1, 2), 100);
+    QCOMPARE(sched->BarSecondText(1, 2), QStringLiteral("100"));
+    QCOMPARE(sched->BarColour(1, 1), 0x0000FF);
+    QCOMPARE(sched->BarColour(1, 2), 0x00C000);
+    QVERIFY(sched->CurrentRow() < 1);
+    QCOMPARE(f.main->BookingSignature(), 570 + 660);
+    QCOMPARE(f.main->AutoscrollHoldOff(), 20);
+
+    // Selecting a resource by identifier makes its row current.
+    f.main->SelectResource(11);
+    QCOMPARE(sched->CurrentRow(), 2);
+    f.main->ShowResources(10);
+    QCOMPARE(sched->CurrentRow(), 1);
+}
+
+void TestMainWindow::resolutionsShowInclusiveDateRanges_data() {
+    QTest::addColumn<int>("timeType");
+    QTest::addColumn<int>("lastOffset");
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QStringList>("bars");
+    QTest::newRow("hours: the current date only") << 0 << 0 << QStringLiteral("D, n M Y")
+                                                  << QStringList{QStringLiteral("B101"), QStringLiteral("B100")};
+    QTest::newRow("days: 32 days on") << 1 << 32 << QStringLiteral("M Y")
+                                      << QStringList{QStringLiteral("B101"), QStringLiteral("B100"),
+                                                     QStringLiteral("B102")};
+    QTest::newRow("weeks: 60 days on") << 2 << 60 << QStringLiteral("M Y")
+                                       << QStringList{QStringLiteral("B101"), QStringLiteral("B100"),
+                                                      QStringLiteral("B102"), QStringLiteral("B103")};
+}
+
+void TestMainWindow::resolutionsShowInclusiveDateRanges() {
+    QFETCH(int, timeType);
+    QFETCH(int, lastOffset);
+    QFETCH(QString, format);
+    QFETCH(QStringList, bars);
+    Fixture f;
+    f.Clinic();
+    f.Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), timeType);
+    f.Open();
+    QCOMPARE(f.Sched()->TimeType(), timeType);
+    QCOMPARE(f.Sched()->LastDate(), kToday + lastOffset);
+    QCOMPARE(f.Sched()->RulerDateFormat(), format);
+    QCOMPARE(BarKeys(f.Sched()), bars);
+}
+
+void TestMainWindow::contactNamesOnBars() {
+    Fixture f;
+    f.Clinic();
+    f.Setting(QStringLiteral("Options"), QStringLiteral("DispCustomer"), 1);
+    f.Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), 1);
+    f.Open();
+    ScheduleView* sched = f.Sched();
+    // A booking without a contact shows no name, and the rest of the schedule
+    // is still built.
+    QCOMPARE(sched->BarText(1, 1), QString());
+    QCOMPARE(sched->BarText(1, 2), QStringLiteral("Zoë O'Neil"));
+    QCOMPARE(sched->BarText(2, 1), QStringLiteral("Zoë O'Neil"));
+    QVERIFY(!f.env.LogContains(QStringLiteral("Error in DlgMain.ShowResources")));
+}
+
+void TestMainWindow::legendLabelsAreReused() {
+    Fixture f;
+    f.Group(1, QStringLiteral("A Ten types"));
+    f.Group(2, QStringLiteral("B Three types"));
+    for (int i = 0; i < 10; ++i)
+        f.Task(100 + i, 1, QStringLiteral("Type %1").arg(i), 0x010101 * i);
+    for (int i = 0; i < 3; ++i)
+        f.Task(200 + i, 2, QStringLiteral("Kind %1").arg(i), 0x0000FF);
+    f.Open();
+    QCOMPARE(f.main->LblColor().size(), 10);
+    QCOMPARE(f.main->LblLegend()[9]->text(), QStringLiteral("Type 9"));
+    QCOMPARE(f.main->LblColor()[9]->Tag(), 109);
+    ClsForms::SelectItemId(f.main->CbGroup(), 2);
+    QCOMPARE(f.main->LblColor().size(), 10);
+    for (int i = 0; i < 10; ++i) {
+        QCOMPARE(f.main->LblColor()[i]->isVisibleTo(f.main.get()), i < 3);
+        QCOMPARE(f.main->LblLegend()[i]->isVisibleTo(f.main.get()), i < 3);
+    }
+    QCOMPARE(f.main->LblLegend()[2]->text(), QStringLiteral("Kind 2"));
+    QCOMPARE(f.main->LblLegend()[2]->Tag(), 202);
+    QCOMPARE(ColourUtil::FromColor(f.main->LblColor()[2]->palette().color(QPalette::Window)),
+             0x0000FF);
+}
+
+void TestMainWindow::daySpinnerMovesOneDay_data() {
+    QTest::addColumn<int>("timeType");
+    QTest::newRow("hours") << 0;
+    QTest::newRow("days") << 1;
+    QTest::newRow("weeks") << 2;
+}
+
+void TestMainWindow::daySpinnerMovesOneDay() {
+    QFETCH(int, timeType);
+    Fixture f;
+    f.Clinic();
+    f.Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), timeType);
+    f.Open();
+    f.main->SpinDate()->DecreaseButton()->click();
+    QCOMPARE(f.main->CurrentDate(), kToday - 1);
+    QCOMPARE(f.Sched()->FirstDate(), kToday - 1);
+    f.main->SpinDate()->IncreaseButton()->click();
+    f.main->SpinDate()->IncreaseButton()->click();
+    QCOMPARE(f.main->CurrentDate(), kToday + 1);
+    ClsIni ini;
+    ini.SetIniFile(f.env.IniPath());
+    QCOMPARE(ini.GetValue(QStringLiteral("Config"), QStringLiteral("LastDate")).toInt(), kToday + 1);
+    QCOMPARE(DlgCalendar::Instance().SelDate(), kToday + 1);
+}
+
+void TestMainWindow::groupWithoutResourcesShowsLegendOnly() {
+    Fixture f;
+    f.Group(1, QStringLiteral("Empty"));
+    f.Task(5, 1, QStringLiteral("Visit"), 0x00FF00);
+    f.Open();
+    QCOMPARE(RowNames(f.Sched()), QStringList());
+    QCOMPARE(f.main->LblLegend().size(), 1);
+    QCOMPARE(f.main->LblLegend()[0]->text(), QStringLiteral("Visit"));
+}
+
+void TestMainWindow::legendCheckBoxHidesFrameAndIsSaved() {
+    Fixture f;
+    f.Clinic();
+    f.Setting(QStringLiteral("Config"), QStringLiteral("ChkLegend"), 0);
+    f.Open();
+    QVERIFY(!f.main->ChkLegend()->isChecked());
+    QVERIFY(!f.main->Frame1()->isVisibleTo(f.main.get()));
+    f.main->ChkLegend()->click();
+    QVERIFY(f.main->Frame1()->isVisibleTo(f.main.get()));
+    ClsIni ini;
+    ini.SetIniFile(f.env.IniPath());
+    QCOMPARE(ini.GetValue(QStringLiteral("Config"), QStringLiteral("ChkLegend")), QStringLiteral("1"));
+}
+
+void TestMainWindow::sliderSetsScaleAndIsSaved() {
+    Fixture f;
+    f.Clinic();
+    f.Setting(QStringLiteral("Sched"), QStringLiteral("TimeDistance"), 96);
+    f.Setting(QStringLiteral("Sched"), QStringLiteral("ListWidth"), 140);
+    f.Open();
+    QCOMPARE(f.Sched()->TimeDistance(), 96);
+    QCOMPARE(f.Sched()->ListWidth(), 140);
+    f.main->Scroll()->setValue(150);
+    QCOMPARE(f.Sched()->TimeDistance(), 150);
+    QCOMPARE(f.Sched()->SecondSpacing(), 12);
+    ClsIni ini;
+    ini.SetIniFile(f.env.IniPath());
+    QCOMPARE(ini.GetValue(QStringLiteral("Sched"), QStringLiteral("TimeDistance")), QStringLiteral("150"));
+}
+
+void TestMainWindow::coloursComeFromSettings() {
+    Fixture f;
+    f.Clinic();
+    f.Setting(QStringLiteral("Colours"), QStringLiteral("WeekendColor"), 0x123456);
+    f.Setting(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), 1);
+    f.Open();
+    QCOMPARE(f.Sched()->WeekendColour(), 0x123456);
+    // Keys that are absent leave the view's own colours.
+    QCOMPARE(f.Sched()->BackColour(), ScheduleView::kDefaultBackColour);
+    QCOMPARE(f.Sched()->SelectBackColour(), ScheduleView::kDefaultSelectBackColour);
+    QVERIFY(f.Sched()->Use24Hour());
+    QVERIFY(!f.Sched()->Use12Hour());
+}
+
+void TestMainWindow::barIsPaintedInItsColour() {
+    Fixture f;
+    f.Clinic();
+    f.Open();
+    f.main->resize(1100, 700);
+    f.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.main.get()));
+    f.Sched()->ShowTime(kToday, 600);
+    QApplication::processEvents();
+    // Middle of booking 100 (10:00 to 11:00, green) on Room A.
+    const QPoint point = f.Sched()->PointForTime(1, kToday, 630);
+    const QImage image = f.Sched()->grab().toImage();
+    QVERIFY(image.rect().contains(point));
+    QCOMPARE(ColourUtil::FromColor(image.pixelColor(point)), 0x00C000);
+    const ScheduleView::Hit hit = f.Sched()->HitTest(point);
+    QCOMPARE(hit.row, 1);
+    QCOMPARE(f.Sched()->BarKey(hit.row, hit.bar), QStringLiteral("B100"));
+}
+
+void TestMainWindow::calendarMarksTickedResourcesOnly() {
+    Fixture f;
+    f.Clinic();
+    f.Open();
+    DlgCalendar& cal = DlgCalendar::Instance();
+    cal.SetResourceId(10);
+    cal.Form_Load();
+    cal.Form_Activate();
+    QCOMPARE(cal.ChkResource().size(), 2);
+    int ticked = 0;
+    for (QCheckBox* box : cal.ChkResource())
+        ticked += box->isChecked() ? 1 : 0;
+    QCOMPARE(ticked, 1);
+    // Room A has bookings only on the shown date; Room B's days stay unmarked.
+    QVERIFY(cal.Cal()->IsMarked(kToday));
+    QVERIFY(!cal.Cal()->IsMarked(kToday - 1));
+    for (QCheckBox* box : cal.ChkResource())
+        if (box->isChecked())
+            box->click();
+    QVERIFY(!cal.Cal()->IsMarked(kToday));
+    for (QCheckBox* box : cal.ChkResource())
+        box->click();
+    QVERIFY(cal.Cal()->IsMarked(kToday - 1));
+    // The next page is marked after the page change.
+    cal.Cal()->showNextMonth();
+    QVERIFY(cal.Cal()->IsMarked(kToday + 32));
+}
+
+void TestMainWindow::calendarCancelKeepsDate() {
+    Fixture f;
+    f.Clinic();
+    f.Open();
+    f.env.onModal = [](QDialog* dialog) {
+        auto* cal = qobject_cast<DlgCalendar*>(dialog);
+        cal->Cal()->showNextMonth();
+        cal->Cal()->setSelectedDate(ClsDate::LongToDate(kToday + 40));
+        cal->BtnCalendar_Click(2);
+        return int(cal->result());
+    };
+    QVERIFY(!DlgCalendar::Choose(0));
+    QCOMPARE(DlgCalendar::Instance().SelDate(), kToday);
+    f.env.onModal = [](QDialog* dialog) {
+        auto* cal = qobject_cast<DlgCalendar*>(dialog);
+        cal->Cal()->setSelectedDate(ClsDate::LongToDate(kToday + 3));
+        cal->BtnCalendar_Click(0);
+        return int(cal->result());
+    };
+    QVERIFY(DlgCalendar::Choose(0));
+    QCOMPARE(DlgCalendar::Instance().SelDate(), kToday + 3);
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
