@@ -3,7 +3,7 @@
 #include "app/ErrorTrap.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
-#include "data/DbTransaction.h"
+#include "model/RowInsert.h"
 
 #include <QFile>
 #include <QSysInfo>
@@ -101,35 +101,34 @@ qint32 ClsBooking::Save() {
             return;
         }
         // The clash test, the insert and the read-back of the identifier run in
-        // one write transaction: of two workstations racing for one slot, the
-        // second waits, then sees the first one's booking and stores nothing.
-        DbTransaction txn(dao);
-        if (GetBookingId(m_resourceId, m_bookingDate, m_bookingStart, m_bookingEnd, 0) != 0)
-            return;
-        if (!dao.SqlAction(
-                QStringLiteral("insert into tblBookings (TaskId, BookingDate, BookingStart, "
-                               "BookingEnd, CustomerId, RepeatId, ResourceId, Ref01, Ref02, "
-                               "Ref03, Comments) values (") +
+        // one write transaction: of two workstations racing for one slot the
+        // second waits, then sees the first one's booking and stores nothing,
+        // and the highest identifier with this date, start and end is this
+        // row's own. A clash refuses the booking without a message.
+        const qint32 id = RowInsert::Insert(
+            dao,
+            QStringLiteral("insert into tblBookings (TaskId, BookingDate, BookingStart, "
+                           "BookingEnd, CustomerId, RepeatId, ResourceId, Ref01, Ref02, "
+                           "Ref03, Comments) values (") +
                 Num(m_taskId) + QStringLiteral(", ") + Num(m_bookingDate) + QStringLiteral(", ") +
                 Num(m_bookingStart) + QStringLiteral(", ") + Num(m_bookingEnd) +
                 QStringLiteral(", ") + Num(m_customerId) + QStringLiteral(", ") +
                 Num(m_repeatId) + QStringLiteral(", ") + Num(m_resourceId) +
                 QStringLiteral(", ") + ClsDAO::Quoted(m_ref01) + QStringLiteral(", ") +
                 ClsDAO::Quoted(m_ref02) + QStringLiteral(", ") + ClsDAO::Quoted(m_ref03) +
-                QStringLiteral(", ") + ClsDAO::Quoted(m_comments) + QLatin1Char(')')))
-            return;
-        Recordset rs = dao.SqlQuery(
+                QStringLiteral(", ") + ClsDAO::Quoted(m_comments) + QLatin1Char(')'),
             QStringLiteral("select max(BookingId) from tblBookings where ") +
-            QStringLiteral("BookingDate = ") + Num(m_bookingDate) +
-            QStringLiteral(" and BookingStart = ") + Num(m_bookingStart) +
-            QStringLiteral(" and BookingEnd = ") + Num(m_bookingEnd));
-        if (rs.Eof() || rs.Fields(0).IsNull())
-            return;
-        const qint32 id = rs.Fields(0).Long();
-        if (!txn.Commit())
-            return;
-        m_bookingId = id;
-        result = id;
+                QStringLiteral("BookingDate = ") + Num(m_bookingDate) +
+                QStringLiteral(" and BookingStart = ") + Num(m_bookingStart) +
+                QStringLiteral(" and BookingEnd = ") + Num(m_bookingEnd),
+            [&] {
+                return GetBookingId(m_resourceId, m_bookingDate, m_bookingStart, m_bookingEnd,
+                                    0) == 0;
+            });
+        if (id != 0) {
+            m_bookingId = id;
+            result = id;
+        }
     });
     return result;
 }
@@ -173,15 +172,15 @@ qint32 ClsBooking::NextRepeatId() {
     TrapSilent([&] {
         ClsDAO& dao = Dao();
         const QString tag = ClsDAO::Quoted(Num(WorkstationTag()));
-        DbTransaction txn(dao);
-        dao.SqlAction(QStringLiteral("insert into tblRepeats (SerialNo) values (") + tag +
-                      QLatin1Char(')'));
-        Recordset rs = dao.SqlQuery(
+        // The workstation tag keeps apart the rows of different machines; the
+        // transaction also keeps apart two program instances on one machine.
+        result = RowInsert::Insert(
+            dao, QStringLiteral("insert into tblRepeats (SerialNo) values (") + tag + QLatin1Char(')'),
             QStringLiteral("select max(RepeatId) from tblRepeats where SerialNo = ") + tag);
-        if (rs.Eof() || rs.Fields(0).IsNull())
+        if (result == 0)
             return;
-        result = rs.Fields(0).Long();
-        txn.Commit();
+        // Only the newest rows are kept; bookings keep their series number
+        // after its row has gone.
         dao.SqlAction(QStringLiteral("delete from tblRepeats where RepeatId < ") +
                       Num(qint64(result) - 10));
     });
@@ -200,7 +199,9 @@ qint32 ClsBooking::BookingCheck(qint32 fromDate, qint32 toDate, qint32 groupId) 
             Num(groupId) + QLatin1Char(')'));
         if (rs.Eof() || rs.Fields(0).IsNull() || rs.Fields(1).IsNull())
             return;
-        const qint64 sum = qint64(rs.Fields(0).Double()) + qint64(rs.Fields(1).Double());
+        // The sum of all end times; a total beyond 32 bits wraps around rather
+        // than failing, so the signature still changes with every change.
+        const qint64 sum = rs.Fields(0).Value.toLongLong() + rs.Fields(1).Value.toLongLong();
         result = static_cast<qint32>(static_cast<quint32>(static_cast<quint64>(sum)));
     });
     return result;

@@ -3,7 +3,7 @@
 #include "app/ErrorTrap.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
-#include "data/DbTransaction.h"
+#include "model/RowInsert.h"
 
 namespace {
 ClsDAO& Dao() { return ModMain::DAO(); }
@@ -70,22 +70,20 @@ qint32 ClsCustomer::Save() {
                 result = m_customerId;
             return;
         }
-        DbTransaction txn(dao);
-        if (!dao.SqlAction(QStringLiteral("insert into tblCustomers (CustomerName, Ref01, Ref02, "
-                                          "Ref03) values (") +
-                           ClsDAO::Quoted(m_customerName) + QStringLiteral(", ") +
-                           ClsDAO::Quoted(m_ref01) + QStringLiteral(", ") +
-                           ClsDAO::Quoted(m_ref02) + QStringLiteral(", ") +
-                           ClsDAO::Quoted(m_ref03) + QLatin1Char(')')))
-            return;
-        Recordset rs = dao.SqlQuery(
+        // Empty texts go in as '' (never as missing values); the identifier is
+        // read back in the insert's own transaction.
+        const qint32 id = RowInsert::Insert(
+            dao,
+            QStringLiteral("insert into tblCustomers (CustomerName, Ref01, Ref02, Ref03) values (") +
+                ClsDAO::Quoted(m_customerName) + QStringLiteral(", ") + ClsDAO::Quoted(m_ref01) +
+                QStringLiteral(", ") + ClsDAO::Quoted(m_ref02) + QStringLiteral(", ") +
+                ClsDAO::Quoted(m_ref03) + QLatin1Char(')'),
             QStringLiteral("select max(CustomerId) from tblCustomers where ") +
-            QStringLiteral("CustomerName = ") + ClsDAO::Quoted(m_customerName));
-        if (!rs.Eof() && !rs.Fields(0).IsNull()) {
-            m_customerId = rs.Fields(0).Long();
-            result = m_customerId;
+                QStringLiteral("CustomerName = ") + ClsDAO::Quoted(m_customerName));
+        if (id != 0) {
+            m_customerId = id;
+            result = id;
         }
-        txn.Commit();
     });
     return result;
 }

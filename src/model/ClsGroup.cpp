@@ -4,10 +4,10 @@
 #include "app/ErrorTrap.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
-#include "data/DbTransaction.h"
 #include "model/ClsCustomer.h"
 #include "model/ClsResource.h"
 #include "model/RecordValue.h"
+#include "model/RowInsert.h"
 
 #include <QCoreApplication>
 
@@ -58,24 +58,21 @@ qint32 ClsGroup::Save() {
                           QStringLiteral(" where GroupId = ") + Num(m_groupId));
             return;
         }
-        // The insert and the read-back of its identifier form one step, so the
-        // identifier read is this row's even when another workstation inserts
-        // a group of the same name at the same moment.
-        DbTransaction txn(dao);
-        const bool inserted = dao.SqlAction(QStringLiteral("insert into tblGroups (DayStart, DayEnd, Interval, "
-                                     "GroupName) values (") +
-                      Num(m_dayStart) + QStringLiteral(", ") + Num(m_dayEnd) +
-                      QStringLiteral(", ") + Num(m_interval) + QStringLiteral(", ") +
-                      ClsDAO::Quoted(m_groupName) + QLatin1Char(')'));
-        if (!inserted)
-            return;
-        Recordset rs = dao.SqlQuery(QStringLiteral("select max(GroupId) from tblGroups where ") +
-                                    QStringLiteral("GroupName = ") + ClsDAO::Quoted(m_groupName));
-        if (!rs.Eof() && !rs.Fields(0).IsNull()) {
-            m_groupId = rs.Fields(0).Long();
-            result = m_groupId;
+        // The identifier is the highest among the groups of this name, read in
+        // the same write transaction as the insert: it is this row's own even
+        // when another workstation adds a group of the same name meanwhile.
+        const qint32 id = RowInsert::Insert(
+            dao,
+            QStringLiteral("insert into tblGroups (DayStart, DayEnd, Interval, GroupName) values (") +
+                Num(m_dayStart) + QStringLiteral(", ") + Num(m_dayEnd) + QStringLiteral(", ") +
+                Num(m_interval) + QStringLiteral(", ") + ClsDAO::Quoted(m_groupName) +
+                QLatin1Char(')'),
+            QStringLiteral("select max(GroupId) from tblGroups where ") +
+                QStringLiteral("GroupName = ") + ClsDAO::Quoted(m_groupName));
+        if (id != 0) {
+            m_groupId = id;
+            result = id;
         }
-        txn.Commit();
     });
     return result;
 }

@@ -3,7 +3,7 @@
 #include "app/ErrorTrap.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
-#include "data/DbTransaction.h"
+#include "model/RowInsert.h"
 
 namespace {
 ClsDAO& Dao() { return ModMain::DAO(); }
@@ -87,23 +87,20 @@ qint32 ClsResource::Save() {
                           QStringLiteral(" where ResourceId = ") + Num(m_resourceId));
             return;
         }
-        DbTransaction txn(dao);
-        const bool inserted = dao.SqlAction(QStringLiteral("insert into tblResources (GroupId, MinTime, MaxTime, "
-                                     "InitTime, ResourceName) values (") +
-                      Num(m_groupId) + QStringLiteral(", ") + Num(m_minTime) +
-                      QStringLiteral(", ") + Num(m_maxTime) + QStringLiteral(", ") +
-                      Num(m_initTime) + QStringLiteral(", ") + ClsDAO::Quoted(m_resourceName) +
-                      QLatin1Char(')'));
-        if (!inserted)
-            return;
-        Recordset rs = dao.SqlQuery(
+        // Read back by name across all groups, in the insert's own transaction.
+        const qint32 id = RowInsert::Insert(
+            dao,
+            QStringLiteral("insert into tblResources (GroupId, MinTime, MaxTime, InitTime, "
+                           "ResourceName) values (") +
+                Num(m_groupId) + QStringLiteral(", ") + Num(m_minTime) + QStringLiteral(", ") +
+                Num(m_maxTime) + QStringLiteral(", ") + Num(m_initTime) + QStringLiteral(", ") +
+                ClsDAO::Quoted(m_resourceName) + QLatin1Char(')'),
             QStringLiteral("select max(ResourceId) from tblResources where ") +
-            QStringLiteral("ResourceName = ") + ClsDAO::Quoted(m_resourceName));
-        if (!rs.Eof() && !rs.Fields(0).IsNull()) {
-            m_resourceId = rs.Fields(0).Long();
-            result = m_resourceId;
+                QStringLiteral("ResourceName = ") + ClsDAO::Quoted(m_resourceName));
+        if (id != 0) {
+            m_resourceId = id;
+            result = id;
         }
-        txn.Commit();
     });
     return result;
 }

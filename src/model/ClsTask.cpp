@@ -3,7 +3,7 @@
 #include "app/ErrorTrap.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
-#include "data/DbTransaction.h"
+#include "model/RowInsert.h"
 
 namespace {
 ClsDAO& Dao() { return ModMain::DAO(); }
@@ -86,22 +86,21 @@ qint32 ClsTask::Save() {
                 result = m_taskId;
             return;
         }
-        DbTransaction txn(dao);
-        const bool inserted = dao.SqlAction(QStringLiteral("insert into tblTasks (Colour, GroupId, MinTime, MaxTime, "
-                                     "InitTime, TaskName) values (") +
-                      Num(m_colour) + QStringLiteral(", ") + Num(m_groupId) +
-                      QStringLiteral(", ") + Num(m_minTime) + QStringLiteral(", ") +
-                      Num(m_maxTime) + QStringLiteral(", ") + Num(m_initTime) +
-                      QStringLiteral(", ") + ClsDAO::Quoted(m_taskName) + QLatin1Char(')'));
-        if (!inserted)
-            return;
-        Recordset rs = dao.SqlQuery(QStringLiteral("select max(TaskId) from tblTasks where TaskName = ") +
-                                    ClsDAO::Quoted(m_taskName));
-        if (!rs.Eof() && !rs.Fields(0).IsNull()) {
-            m_taskId = rs.Fields(0).Long();
-            result = m_taskId;
+        // Read back by name across all groups, in the insert's own transaction.
+        const qint32 id = RowInsert::Insert(
+            dao,
+            QStringLiteral("insert into tblTasks (Colour, GroupId, MinTime, MaxTime, InitTime, "
+                           "TaskName) values (") +
+                Num(m_colour) + QStringLiteral(", ") + Num(m_groupId) + QStringLiteral(", ") +
+                Num(m_minTime) + QStringLiteral(", ") + Num(m_maxTime) + QStringLiteral(", ") +
+                Num(m_initTime) + QStringLiteral(", ") + ClsDAO::Quoted(m_taskName) +
+                QLatin1Char(')'),
+            QStringLiteral("select max(TaskId) from tblTasks where TaskName = ") +
+                ClsDAO::Quoted(m_taskName));
+        if (id != 0) {
+            m_taskId = id;
+            result = id;
         }
-        txn.Commit();
     });
     return result;
 }

@@ -1,0 +1,28 @@
+#include "model/RowInsert.h"
+
+#include "data/ClsDAO.h"
+#include "data/DbTransaction.h"
+
+namespace RowInsert {
+
+qint32 Insert(ClsDAO& dao, const QString& insertSql, const QString& idSql,
+              const std::function<bool()>& mayInsert) {
+    DbTransaction txn(dao);
+    // Without the write lock the test, the insert and the read-back could be
+    // separated by another workstation's write; store nothing then.
+    if (!dao.InWrite())
+        return 0;
+    if (mayInsert && !mayInsert())
+        return 0;
+    if (!dao.SqlAction(insertSql))
+        return 0;
+    const Recordset rs = dao.SqlQuery(idSql);
+    if (rs.Eof() || rs.Fields(0).IsNull())
+        return 0;
+    const qint32 id = rs.Fields(0).Long();
+    if (!txn.Commit())
+        return 0;
+    return id;
+}
+
+} // namespace RowInsert
