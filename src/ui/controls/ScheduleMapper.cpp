@@ -66,6 +66,22 @@ double ScheduleMapper::XForTime(qint32 date, int minute) const {
            double(held - m_dayStart) * m_dateWidth / (m_dayEnd - m_dayStart);
 }
 
+bool ScheduleMapper::BarExtent(qint32 firstDate, int startMinute, qint32 lastDate, int endMinute,
+                               double* x, double* width) const {
+    const double left = XForTime(firstDate, startMinute);
+    const double right = XForTime(lastDate, endMinute);
+    if (right - left >= 1) {
+        *x = left;
+        *width = right - left;
+    } else if (startMinute >= m_dayStart && startMinute < m_dayEnd) {
+        *x = left;
+        *width = kMinBarWidth;
+    } else {
+        return false;
+    }
+    return *x < ContentWidth() && *x + *width > 0;
+}
+
 bool ScheduleMapper::TimeAtX(double x, qint32* date, int* minute) const {
     if (!(x >= 0) || x >= ContentWidth())
         return false;

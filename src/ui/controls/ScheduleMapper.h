@@ -20,6 +20,7 @@ public:
     static constexpr int kMinDateWidthDays = 16;
     static constexpr int kMinDateWidthWeeks = 10;
     static constexpr int kMinHourWidth = 6;
+    static constexpr int kMinBarWidth = 2;
     // Bounds that keep every content coordinate inside an int.
     static constexpr int kMaxDates = 3700;
     static constexpr int kMaxDateWidth = 100000;
@@ -56,6 +57,11 @@ public:
     // Time to content x. The minute is held to the working day; dates outside
     // the shown range map beyond either end.
     double XForTime(qint32 date, int minute) const;
+    // Content x and width of a bar. False when nothing of it falls inside the
+    // working days shown. A bar shorter than a pixel (or ending before it
+    // starts) is given two pixels when it starts inside a working day.
+    bool BarExtent(qint32 firstDate, int startMinute, qint32 lastDate, int endMinute, double* x,
+                   double* width) const;
     int DateLeft(qint32 date) const { return (date - m_firstDate) * m_dateWidth; }
 
     // Content x to time; false when x lies outside the shown dates.
