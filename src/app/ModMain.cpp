@@ -174,6 +174,10 @@ void ModMain::Information(const QString& title, const QString& text) {
     Trap("ModMain.Information", [&] { ShowBox(BoxKind::Information, title, text); });
 }
 
+void ModMain::Exclamation(const QString& title, const QString& text) {
+    Trap("ModMain.Exclamation", [&] { ShowBox(BoxKind::Warning, title, text); });
+}
+
 QString ModMain::FormatVersion(int major, int minor, int revision) {
     return QStringLiteral("%1.%2.%3")
         .arg(major)

@@ -36,6 +36,8 @@ public:
     static void Warning(const QString& prompt);
     static void CriticalError(const QString& prompt);
     static void Information(const QString& title, const QString& text);
+    // An OK box with an exclamation icon and a title of the caller's choice.
+    static void Exclamation(const QString& title, const QString& text);
     static QString VersionNumber();
     static QString FormatVersion(int major, int minor, int revision);
 

@@ -1,0 +1,161 @@
+#include "ui/definitions/DlgContact.h"
+
+#include "app/ClsForms.h"
+#include "app/ContextIDs.h"
+#include "app/ErrorTrap.h"
+#include "app/ModMain.h"
+#include "data/ClsDAO.h"
+#include "model/ClsCustomer.h"
+
+#include <QBoxLayout>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+
+namespace {
+QString Num(qint64 v) {
+    return QString::number(v);
+}
+} // namespace
+
+DlgContact::DlgContact(QWidget* parent)
+    : DefinitionDialog(QStringLiteral("DlgContact"), QStringLiteral("Contact Definition"),
+                       ContextIDs::HelpContact, parent) {
+    TxtCustomer = MakeTextBox(QStringLiteral("TxtCustomer"));
+    QGroupBox* name = MakeFrame(QStringLiteral("Contact Name"), {TxtCustomer});
+
+    TxtRef01 = MakeTextBox(QStringLiteral("TxtRef01"));
+    TxtRef02 = MakeTextBox(QStringLiteral("TxtRef02"));
+    TxtRef03 = MakeTextBox(QStringLiteral("TxtRef03"));
+    auto* references = new QGroupBox(QStringLiteral("References"), this);
+    auto* form = new QFormLayout(references);
+    form->addRow(QStringLiteral("Reference #1"), TxtRef01);
+    form->addRow(QStringLiteral("Reference #2"), TxtRef02);
+    form->addRow(QStringLiteral("Reference #3"), TxtRef03);
+
+    LbGroups = new QListWidget(this);
+    LbGroups->setObjectName(QStringLiteral("LbGroups"));
+    LbGroups->setSelectionMode(QAbstractItemView::SingleSelection);
+    LbGroups->setMinimumHeight(LbGroups->fontMetrics().height() * 7);
+    QGroupBox* groups = MakeFrame(QStringLiteral("Available To Groups"), {LbGroups});
+
+    BtnCustomer =
+        MakeButtons(QStringLiteral("BtnCustomer"),
+                    {QStringLiteral("&Save"), QStringLiteral("&Cancel"), QStringLiteral("&Help")},
+                    [this](int index) { BtnCustomer_Click(index); });
+    auto* frames = new QVBoxLayout;
+    frames->addWidget(name);
+    frames->addWidget(references);
+    frames->addWidget(groups, 1);
+    SetContent(frames, BtnCustomer);
+
+    OnGotFocus(TxtCustomer, [this] { TxtCustomer_GotFocus(); });
+    OnGotFocus(TxtRef01, [this] { TxtRef01_GotFocus(); });
+    OnGotFocus(TxtRef02, [this] { TxtRef02_GotFocus(); });
+    OnGotFocus(TxtRef03, [this] { TxtRef03_GotFocus(); });
+}
+
+void DlgContact::Form_Load() {
+    Trap("DlgContact.Form_Load", [&] {
+        ClsForms::CentreForm(this, parentWidget());
+        const ClsCustomer& contact = ModMain::Customer();
+        TxtCustomer->setText(contact.CustomerName());
+        TxtRef01->setText(contact.Ref01());
+        TxtRef02->setText(contact.Ref02());
+        TxtRef03->setText(contact.Ref03());
+        ClsForms::FillCheckList(
+            LbGroups, QStringLiteral("select (select count(*) from tblCustomerGroups where "
+                                     "CustomerId = ") +
+                          Num(contact.CustomerId()) +
+                          QStringLiteral(" and GroupId =  tblGroups.GroupId), GroupName, GroupId "
+                                         "from tblGroups order by GroupName"));
+        if (contact.CustomerId() != 0) {
+            return;
+        }
+        for (int row = 0; row < LbGroups->count(); ++row) {
+            if (ClsForms::ItemId(LbGroups, row) == m_groupId) {
+                LbGroups->item(row)->setCheckState(Qt::Checked);
+                break;
+            }
+        }
+    });
+}
+
+void DlgContact::TxtCustomer_GotFocus() {
+    ClsForms::SelectAllText(TxtCustomer);
+}
+void DlgContact::TxtRef01_GotFocus() {
+    ClsForms::SelectAllText(TxtRef01);
+}
+void DlgContact::TxtRef02_GotFocus() {
+    ClsForms::SelectAllText(TxtRef02);
+}
+void DlgContact::TxtRef03_GotFocus() {
+    ClsForms::SelectAllText(TxtRef03);
+}
+
+bool DlgContact::CheckGroups() {
+    bool ticked = false;
+    Trap("DlgContact.CheckGroups", [&] {
+        for (int row = 0; row < LbGroups->count(); ++row) {
+            if (LbGroups->item(row)->checkState() == Qt::Checked) {
+                ticked = true;
+                return;
+            }
+        }
+    });
+    return ticked;
+}
+
+void DlgContact::BtnCustomer_Click(int index) {
+    Trap("DlgContact.BtnCustomer_Click", [&] {
+        switch (index) {
+        case 0:
+            if (!CheckGroups()) {
+                ModMain::Exclamation(QStringLiteral("Error!"),
+                                     QStringLiteral("No groups are selected!"));
+                return;
+            }
+            SaveContact();
+            accept();
+            break;
+        case 1:
+            ModMain::Customer().InitBfr();
+            reject();
+            break;
+        case 2:
+            ContextIDs::ShowHelp(HelpContext());
+            break;
+        default:
+            break;
+        }
+    });
+}
+
+// Stores the contact, then rewrites its link to every listed group: one row
+// for a ticked group, none for an unticked one.
+void DlgContact::SaveContact() {
+    ClsCustomer& contact = ModMain::Customer();
+    contact.SetCustomerName(TxtCustomer->text().trimmed());
+    contact.SetRef01(TxtRef01->text().trimmed());
+    contact.SetRef02(TxtRef02->text().trimmed());
+    contact.SetRef03(TxtRef03->text().trimmed());
+    contact.Save();
+    const qint32 customerId = contact.CustomerId();
+    // A new contact that could not be stored has no identifier; links for
+    // identifier 0 would belong to no contact.
+    if (customerId == 0)
+        return;
+    ClsDAO& dao = ModMain::DAO();
+    for (int row = 0; row < LbGroups->count(); ++row) {
+        const qint32 groupId = ClsForms::ItemId(LbGroups, row);
+        dao.SqlAction(QStringLiteral("delete from tblCustomerGroups where CustomerId = ") +
+                      Num(customerId) + QStringLiteral(" and GroupId = ") + Num(groupId));
+        if (LbGroups->item(row)->checkState() == Qt::Checked)
+            dao.SqlAction(QStringLiteral("insert into tblCustomerGroups (CustomerId, GroupId) "
+                                         "values (") +
+                          Num(customerId) + QStringLiteral(", ") + Num(groupId) + QLatin1Char(')'));
+    }
+}
