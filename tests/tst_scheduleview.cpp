@@ -102,6 +102,7 @@ private slots:
     void dropFromLegend();
     void dropRefused();
     void hoverReportsEachBarOnce();
+    void barPressAndDrag();
     void clickAndDoubleClickOnNames();
     void rowsAndBarsContract();
     void dividerResizesNameColumn();
@@ -445,6 +446,48 @@ void TestScheduleView::hoverReportsEachBarOnce() {
     }
 }
 
+void TestScheduleView::barPressAndDrag() {
+    auto view = MakeView(0, 480, 1080, 60, 5, 3);
+    QVERIFY(view);
+    view->AddBar(2, 540, 600, kMonday, kMonday, QStringLiteral("B1"));
+    view->AddBar(2, 660, 720, kMonday, kMonday, QStringLiteral("B2"));
+    QSignalSpy preSelects(view.get(), &ScheduleView::Sched_BarPreSelect);
+    QSignalSpy preDrops(view.get(), &ScheduleView::Sched_BarPreDrop);
+    QWidget* port = view->viewport();
+    const QPoint onFirst = ToViewport(*view, view->PointForTime(2, kMonday, 560));
+    const QPoint onSecond = ToViewport(*view, view->PointForTime(2, kMonday, 680));
+
+    // A click selects the bar and its row, after telling the window.
+    QTest::mouseClick(port, Qt::LeftButton, {}, onFirst);
+    QCOMPARE(preSelects.count(), 1);
+    QCOMPARE(preDrops.count(), 0);
+    QCOMPARE(view->SelectedRow(), 2);
+    QCOMPARE(view->SelectedBar(), 1);
+    QCOMPARE(view->CurrentRow(), 2);
+
+    // A window that refuses the selection keeps the bar from being selected.
+    auto refuse = connect(view.get(), &ScheduleView::Sched_BarPreSelect, view.get(),
+                          [&view] { view->CancelBarAction(); });
+    QTest::mouseClick(port, Qt::LeftButton, {}, onSecond);
+    QCOMPARE(preSelects.count(), 2);
+    QCOMPARE(view->SelectedBar(), 0);
+    disconnect(refuse);
+
+    // Dragging a bar and letting it go reports the drop; the bar stays put.
+    QTest::mousePress(port, Qt::LeftButton, {}, onFirst);
+    QTest::mouseMove(port, onFirst + QPoint(60, 0));
+    QTest::mouseRelease(port, Qt::LeftButton, {}, onFirst + QPoint(60, 0));
+    QCOMPARE(preDrops.count(), 1);
+    QCOMPARE(view->HitTest(view->PointForTime(2, kMonday, 560)).bar, 1);
+    QCOMPARE(view->BarCount(2), 2);
+
+    // A click on empty time drops the selection.
+    QTest::mouseClick(port, Qt::LeftButton, {},
+                      ToViewport(*view, view->PointForTime(2, kMonday, 900)));
+    QCOMPARE(view->SelectedBar(), 0);
+    QCOMPARE(preDrops.count(), 1);
+}
+
 void TestScheduleView::clickAndDoubleClickOnNames() {
     auto view = MakeView(1, 480, 1080, 60, 5, 5);
     QVERIFY(view);
@@ -576,6 +619,17 @@ void TestScheduleView::scrollingAndRefills() {
     const QList<QVariant> args = tracks.last();
     QCOMPARE(args.at(0).toInt(), view->HitTest(QPoint(5, view->HeaderHeight())).row);
 
+    // The wheel with Shift scrolls along the time axis, not through the rows.
+    const int before = view->horizontalScrollBar()->value();
+    const int rowsBefore = view->verticalScrollBar()->value();
+    const QPointF inside(400, 200);
+    QWheelEvent wheel(inside, view->viewport()->mapToGlobal(inside), QPoint(), QPoint(0, -120),
+                      Qt::NoButton, Qt::ShiftModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &wheel);
+    QVERIFY(view->horizontalScrollBar()->value() > before);
+    QCOMPARE(view->verticalScrollBar()->value(), rowsBefore);
+    QCOMPARE(tracks.count(), 3);
+
     // A rebuild (clear and refill, with events running in between) keeps the
     // place the user scrolled to.
     const int x = view->horizontalScrollBar()->value();
@@ -586,7 +640,7 @@ void TestScheduleView::scrollingAndRefills() {
         view->AddRow(QStringLiteral("Room %1").arg(i));
     QCOMPARE(view->horizontalScrollBar()->value(), x);
     QCOMPARE(view->verticalScrollBar()->value(), y);
-    QCOMPARE(tracks.count(), 2);
+    QCOMPARE(tracks.count(), 3);
 }
 
 void TestScheduleView::paintsColours() {

@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
@@ -31,6 +32,7 @@ constexpr int kDividerGrip = 3;
 // this long, so that a rebuild that lets events run after every record does
 // not repaint after every record.
 constexpr int kRepaintDelayMs = 30;
+constexpr int kClockRepaintMs = 60000;
 // Print sizes in 1/96 inch.
 constexpr int kPrintFontPixels = 12;
 constexpr int kPrintHeadingPixels = 18;
@@ -79,6 +81,12 @@ ScheduleView::ScheduleView(QWidget* parent) : QAbstractScrollArea(parent) {
     m_repaintTimer.setSingleShot(true);
     m_repaintTimer.setInterval(kRepaintDelayMs);
     connect(&m_repaintTimer, &QTimer::timeout, viewport(), qOverload<>(&QWidget::update));
+    m_clockTimer.setInterval(kClockRepaintMs);
+    connect(&m_clockTimer, &QTimer::timeout, viewport(), [this] {
+        if (isVisible())
+            viewport()->update(CurrentLayout().grid);
+    });
+    m_clockTimer.start();
     UpdateMetrics();
 }
 
@@ -720,6 +728,20 @@ void ScheduleView::mouseDoubleClickEvent(QMouseEvent* event) {
         SetCurrentRow(hit.row);
         emit Sched_ListDblClick(hit.row);
     }
+}
+
+void ScheduleView::wheelEvent(QWheelEvent* event) {
+    // Shift turns the wheel sideways, along the time axis.
+    if (!(event->modifiers() & Qt::ShiftModifier) || event->angleDelta().y() == 0) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    QScrollBar* bar = horizontalScrollBar();
+    const int pixels = event->pixelDelta().y() != 0
+                           ? event->pixelDelta().y()
+                           : event->angleDelta().y() * 3 * bar->singleStep() / 120;
+    bar->setValue(bar->value() - pixels);
+    event->accept();
 }
 
 bool ScheduleView::viewportEvent(QEvent* event) {

@@ -192,6 +192,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
@@ -289,4 +290,5 @@ private:
     double m_dropX = -1;
 
     QTimer m_repaintTimer;
+    QTimer m_clockTimer; // moves the line that marks the present time
 };
