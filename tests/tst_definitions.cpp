@@ -17,8 +17,10 @@
 #include "ui/definitions/DlgResource.h"
 #include "ui/definitions/DlgTemplate.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -125,13 +127,14 @@ private slots:
     void eachDialogOpensCentredWithCaptionsAndHelp();
     void namesAreTrimmedAndStoredExactly_data();
     void namesAreTrimmedAndStoredExactly();
+    void textBoxSelectsAllOnFocus_data();
+    void textBoxSelectsAllOnFocus();
 
     void groupOpensWithItsValues();
     void groupSpins_data();
     void groupSpins();
     void groupSaveInsertsOrUpdates();
     void groupCancelResetsSharedGroup();
-    void groupOpenedThroughModalSeam();
 
     void templateList_data();
     void templateList();
@@ -327,6 +330,39 @@ void TstDefinitions::namesAreTrimmedAndStoredExactly() {
     QCOMPARE(Count("tblGroups"), 1);
 }
 
+void TstDefinitions::textBoxSelectsAllOnFocus_data() {
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("box");
+    QTest::newRow("group name") << "DlgGroup"
+                                << "TxtGroupName";
+    QTest::newRow("resource name") << "DlgResource"
+                                   << "TxtResourceName";
+    QTest::newRow("appointment type") << "DlgApptType"
+                                      << "TxtType";
+    QTest::newRow("contact name") << "DlgContact"
+                                  << "TxtCustomer";
+    QTest::newRow("reference 1") << "DlgContact"
+                                 << "TxtRef01";
+    QTest::newRow("reference 2") << "DlgContact"
+                                 << "TxtRef02";
+    QTest::newRow("reference 3") << "DlgContact"
+                                 << "TxtRef03";
+}
+
+// Focus given from code (not by Tab, where a text box selects by itself).
+void TstDefinitions::textBoxSelectsAllOnFocus() {
+    QFETCH(QString, dialog);
+    QFETCH(QString, box);
+    std::unique_ptr<DefinitionDialog> dlg = MakeDialog(dialog, nullptr);
+    dlg->show();
+    QLineEdit* text = Text(dlg.get(), box);
+    text->setText("Room 12");
+    text->setCursorPosition(3);
+    QFocusEvent focusIn(QEvent::FocusIn, Qt::OtherFocusReason);
+    QApplication::sendEvent(text, &focusIn);
+    QCOMPARE(text->selectedText(), QString("Room 12"));
+}
+
 // ---------------------------------------------------------------- groups
 
 void TstDefinitions::groupOpensWithItsValues() {
@@ -485,25 +521,6 @@ void TstDefinitions::groupCancelResetsSharedGroup() {
                       "from tblGroups")
                  .toString(),
              QString("Rooms|480|1080|15"));
-}
-
-// The way the main window opens it: fill the shared group, show the window
-// modally, read the identifier afterwards.
-void TstDefinitions::groupOpenedThroughModalSeam() {
-    env->onModal = [](QDialog* d) {
-        d->show();
-        Text(d, "TxtGroupName")->setText("Staff");
-        Spin(d, "SpinEnd", "-");
-        Press(d, "BtnGroup0");
-        return d->result();
-    };
-    ModMain::Group().InitBfr();
-    DlgGroup dlg;
-    QCOMPARE(ModMain::ShowModal(&dlg), int(QDialog::Accepted));
-    QCOMPARE(env->modalsShown.size(), 1);
-    const qint32 id = ModMain::Group().GroupId();
-    QVERIFY(id != 0);
-    QCOMPARE(env->Sql("select DayEnd from tblGroups where GroupName = 'Staff'").toInt(), 1435);
 }
 
 // ---------------------------------------------------------------- templates
