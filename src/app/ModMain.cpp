@@ -39,6 +39,7 @@ bool g_running = false;
 QString g_programFolder;
 ModMain::BoxHandler g_boxHandler;
 ModMain::ModalHandler g_modalHandler;
+ModMain::StatusHandler g_statusHandler;
 
 template <typename T> T& Require(const std::unique_ptr<T>& p, const char* what) {
     if (!p)
@@ -197,6 +198,13 @@ int ModMain::ShowModal(QDialog* dialog) {
 
 void ModMain::SetBoxHandler(BoxHandler handler) { g_boxHandler = std::move(handler); }
 void ModMain::SetModalHandler(ModalHandler handler) { g_modalHandler = std::move(handler); }
+
+void ModMain::ShowStatus(const QString& panel, const QString& text) {
+    if (g_statusHandler)
+        g_statusHandler(panel, text);
+}
+
+void ModMain::SetStatusHandler(StatusHandler handler) { g_statusHandler = std::move(handler); }
 
 QString ModMain::ProgramFolder() {
     if (!g_programFolder.isEmpty())

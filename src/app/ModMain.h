@@ -47,6 +47,13 @@ public:
     static void SetBoxHandler(BoxHandler handler);
     static void SetModalHandler(ModalHandler handler);
 
+    // Progress shown in a status bar panel of the main window ("Task",
+    // "Person", ...) by work below the windows; the main window registers the
+    // handler, and without one the text goes nowhere.
+    using StatusHandler = std::function<void(const QString& panel, const QString& text)>;
+    static void ShowStatus(const QString& panel, const QString& text);
+    static void SetStatusHandler(StatusHandler handler);
+
     // The program folder holds the settings file, error log, default database,
     // Backup/, Export/ and Groups.ini.
     static QString ProgramFolder();
