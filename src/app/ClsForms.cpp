@@ -49,10 +49,15 @@ void ClsForms::FillCheckList(QListWidget* list, const QString& sql) {
         while (!rs.Eof()) {
             QCoreApplication::processEvents();
             TrapSilent([&] {
-                auto* item = new QListWidgetItem(rs.Fields(1).Text(), list);
-                item->setData(ItemRole, rs.Fields(2).Long());
+                const int before = list->count();
+                AddListItem(list, rs.Fields(1).Text(), rs.Fields(2).Long());
+                if (list->count() == before)
+                    return;
+                QListWidgetItem* item = list->item(list->count() - 1);
                 item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-                item->setCheckState(rs.Fields(0).Long() != 0 ? Qt::Checked : Qt::Unchecked);
+                item->setCheckState(Qt::Unchecked);
+                if (rs.Fields(0).Long() != 0)
+                    item->setCheckState(Qt::Checked);
             });
             rs.MoveNext();
         }
@@ -89,7 +94,9 @@ void ClsForms::SelectItemId(QComboBox* list, qint32 id) {
             }
         }
         list->setCurrentIndex(index);
+        // The signals a user's choice emits, so the window's handler runs.
         emit list->activated(index);
+        emit list->textActivated(list->itemText(index));
     });
 }
 
@@ -111,8 +118,10 @@ void ClsForms::CentreForm(QWidget* window, const QWidget* owner) {
 
 void ClsForms::SelectAllText(QLineEdit* field) {
     TrapSilent([&] {
-        field->setCursorPosition(0);
-        field->selectAll();
+        // Selected from the end back to the start, which leaves the caret at
+        // the start (selectAll would put it at the end).
+        const int length = int(field->text().size());
+        field->setSelection(length, -length);
     });
 }
 

@@ -1,0 +1,199 @@
+// Two workstations racing for the same slots: two processes of this program
+// on one database file, each with its own program folder, settings file and
+// error log, saving through the shared ClsBooking.
+//
+// The test executable starts itself twice with "--race-child". The parent
+// keeps the children in step: at every round both wait for "go <round>" and
+// then, at the same moment, each
+//   - books resource 1 on the round's date from 10:00 to 11:00 (a clash
+//     between the two: exactly one of them may store it),
+//   - books its own resource at the same date and times (both are stored;
+//     each must get back its own row's identifier although the read-back
+//     query matches the other workstation's row too),
+//   - asks for a new repeat identifier (both machines give the same tag here,
+//     so the numbers must still be told apart).
+
+#include "TestEnv.h"
+
+#include "model/ClsBooking.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTextStream>
+#include <QtTest>
+
+namespace {
+
+constexpr int kRounds = 100;
+constexpr int kFirstDate = 45000;
+constexpr int kSharedResource = 1;
+
+// The child's side: folder, database path, name, own resource, rounds.
+int RunChild(const QStringList& args) {
+    if (args.size() != 5)
+        return 2;
+    const QString folder = args[0];
+    const QString name = args[2];
+    const qint32 ownResource = args[3].toInt();
+    const int rounds = args[4].toInt();
+    ModMain::SetProgramFolder(folder);
+    ModMain::SetBoxHandler([](ModMain::BoxKind, const QString&, const QString&) { return false; });
+    {
+        QFile ini(ModMain::ProgramPath(ModMain::ExecutableBaseName() + QStringLiteral(".ini")));
+        if (!ini.open(QIODevice::WriteOnly))
+            return 2;
+        ini.write("[Config]\r\nDbName=" + args[1].toUtf8() + "\r\n");
+    }
+    if (!ModMain::Initialise())
+        return 3;
+    QTextStream in(stdin);
+    QTextStream out(stdout);
+    out << "ready" << Qt::endl;
+    for (int round = 0; round < rounds; ++round) {
+        if (in.readLine() != QStringLiteral("go %1").arg(round))
+            return 4;
+        ClsBooking& b = ModMain::Booking();
+        b.InitBfr();
+        b.SetResourceId(kSharedResource);
+        b.SetTaskId(1);
+        b.SetBookingDate(kFirstDate + round);
+        b.SetBookingStart(600);
+        b.SetBookingEnd(660);
+        b.SetComments(name);
+        const qint32 shared = b.Save();
+        b.InitBfr();
+        b.SetResourceId(ownResource);
+        b.SetTaskId(1);
+        b.SetBookingDate(kFirstDate + round);
+        b.SetBookingStart(600);
+        b.SetBookingEnd(660);
+        b.SetComments(name + QStringLiteral(" own"));
+        const qint32 own = b.Save();
+        const qint32 repeat = b.NextRepeatId();
+        out << "result " << round << ' ' << shared << ' ' << own << ' ' << repeat << Qt::endl;
+    }
+    ModMain::Terminate();
+    return 0;
+}
+
+QString ReadLine(QProcess& process) {
+    while (!process.canReadLine())
+        if (!process.waitForReadyRead(60000))
+            return QString();
+    return QString::fromUtf8(process.readLine()).trimmed();
+}
+
+} // namespace
+
+class TstRace : public QObject {
+    Q_OBJECT
+
+private slots:
+    void twoWorkstationsRaceForTheSameSlots();
+};
+
+void TstRace::twoWorkstationsRaceForTheSameSlots() {
+    TestEnv env;
+    QVERIFY(env.CreateDatabase());
+    env.Sql("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, "
+            "InitTime) values (1, 1, 'shared', 5, 60, 5), (2, 1, 'A', 5, 60, 5), "
+            "(3, 1, 'B', 5, 60, 5)");
+
+    const QStringList names{QStringLiteral("A"), QStringLiteral("B")};
+    QProcess children[2];
+    for (int c = 0; c < 2; ++c) {
+        const QString folder = env.Path(names[c]);
+        QVERIFY(QDir().mkpath(folder));
+        children[c].setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        children[c].start(QCoreApplication::applicationFilePath(),
+                          {QStringLiteral("--race-child"), folder, env.DbPath(), names[c],
+                           QString::number(2 + c), QString::number(kRounds)});
+        QVERIFY(children[c].waitForStarted());
+    }
+    for (QProcess& child : children)
+        QCOMPARE(ReadLine(child), QStringLiteral("ready"));
+
+    // Per round and child: the shared booking's, the own booking's and the
+    // repeat identifier returned.
+    QList<qint32> shared[2], own[2], repeats[2];
+    for (int round = 0; round < kRounds; ++round) {
+        // Both children get the word before either is waited for (QProcess
+        // sends buffered data only while it is waited on or the event loop runs).
+        for (QProcess& child : children)
+            child.write(QStringLiteral("go %1\n").arg(round).toUtf8());
+        for (QProcess& child : children)
+            QVERIFY(child.waitForBytesWritten(60000));
+        for (int c = 0; c < 2; ++c) {
+            const QStringList parts = ReadLine(children[c]).split(QLatin1Char(' '));
+            QCOMPARE(parts.size(), 5);
+            QCOMPARE(parts[1].toInt(), round);
+            shared[c] << parts[2].toInt();
+            own[c] << parts[3].toInt();
+            repeats[c] << parts[4].toInt();
+        }
+    }
+    for (QProcess& child : children) {
+        QVERIFY(child.waitForFinished(60000));
+        QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(child.exitCode(), 0);
+    }
+
+    for (int round = 0; round < kRounds; ++round) {
+        const QString where = QStringLiteral(" from tblBookings where ResourceId = 1 and "
+                                             "BookingDate = %1")
+                                  .arg(kFirstDate + round);
+        // Exactly one booking of the shared slot, and its owner was told so.
+        QCOMPARE(env.Sql("select count(*)" + where).toInt(), 1);
+        const int winner = shared[0][round] != 0 ? 0 : 1;
+        QVERIFY2((shared[0][round] == 0) != (shared[1][round] == 0),
+                 qPrintable(QStringLiteral("round %1: %2 and %3")
+                                .arg(round)
+                                .arg(shared[0][round])
+                                .arg(shared[1][round])));
+        QCOMPARE(env.Sql("select BookingId" + where).toInt(), shared[winner][round]);
+        QCOMPARE(env.Sql("select Comments" + where).toString(), names[winner]);
+        // Each own booking was stored and its identifier is that row's.
+        for (int c = 0; c < 2; ++c) {
+            QVERIFY(own[c][round] != 0);
+            QCOMPARE(env.Sql(QStringLiteral("select Comments from tblBookings where BookingId "
+                                            "= %1")
+                                 .arg(own[c][round]))
+                         .toString(),
+                     names[c] + " own");
+        }
+    }
+    QCOMPARE(env.Sql("select count(*) from tblBookings").toInt(), 3 * kRounds);
+
+    // No repeat identifier was handed to both workstations.
+    QSet<qint32> seen;
+    for (const auto& list : repeats)
+        for (qint32 id : list) {
+            QVERIFY(id != 0);
+            QVERIFY2(!seen.contains(id), qPrintable(QStringLiteral("repeat %1 twice").arg(id)));
+            seen.insert(id);
+        }
+
+    // Neither workstation met a locked database or any other failure.
+    for (const QString& name : names) {
+        QFile log(QDir(env.Path(name)).filePath(QStringLiteral("Error.txt")));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(log.readAll());
+        QVERIFY2(!text.contains(QStringLiteral("locked"), Qt::CaseInsensitive), qPrintable(text));
+        QVERIFY2(!text.contains(QStringLiteral("failed")), qPrintable(text));
+        QVERIFY2(!text.contains(QStringLiteral("Error in")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral("Closing down")));
+    }
+}
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() > 1 && args[1] == QLatin1String("--race-child"))
+        return RunChild(args.mid(2));
+    TstRace test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_race.moc"
