@@ -1,0 +1,67 @@
+#include "print/PageSizes.h"
+
+#include "app/ClsIni.h"
+#include "app/ModMain.h"
+
+#include <QSizeF>
+#include <array>
+
+namespace {
+
+struct PageSizeEntry {
+    const char* text;
+    // A standard paper of the same size, or Custom when Qt knows none.
+    QPageSize::PageSizeId id;
+    // The exact size, used for the Custom ones.
+    double width;
+    double height;
+    QPageSize::Unit unit;
+};
+
+// In code order, code 1 first. Qt's "Executive" is 7.5 x 10 in, so that one
+// is defined by its size; "Folio 8.5x13in" is the paper Qt calls German
+// legal fan-fold; "B4 250x354mm" is the ISO B4 sheet (250 x 353 mm, the old
+// figure rounded the other way) and "B5 182x257mm" the JIS B5 sheet.
+constexpr std::array<PageSizeEntry, PageSizes::Last> kSizes{{
+    {"Letter 8.5x11in", QPageSize::Letter, 8.5, 11, QPageSize::Inch},
+    {"Legal 8.5x14in", QPageSize::Legal, 8.5, 14, QPageSize::Inch},
+    {"Executive 7.5x10.5in", QPageSize::Custom, 7.5, 10.5, QPageSize::Inch},
+    {"Tabloid 11x17in", QPageSize::Tabloid, 11, 17, QPageSize::Inch},
+    {"Ledger 17x11in", QPageSize::Ledger, 17, 11, QPageSize::Inch},
+    {"Statement 5.5x8.5in", QPageSize::Statement, 5.5, 8.5, QPageSize::Inch},
+    {"Folio 8.5x13in", QPageSize::FanFoldGermanLegal, 8.5, 13, QPageSize::Inch},
+    {"A3 297x420mm", QPageSize::A3, 297, 420, QPageSize::Millimeter},
+    {"A4 210x297mm", QPageSize::A4, 210, 297, QPageSize::Millimeter},
+    {"A5 148x210mm", QPageSize::A5, 148, 210, QPageSize::Millimeter},
+    {"B4 250x354mm", QPageSize::B4, 250, 353, QPageSize::Millimeter},
+    {"B5 182x257mm", QPageSize::JisB5, 182, 257, QPageSize::Millimeter},
+}};
+
+const PageSizeEntry& Entry(int code) {
+    return kSizes[std::size_t(PageSizes::ValidCode(code) - PageSizes::First)];
+}
+
+} // namespace
+
+int PageSizes::ValidCode(int code) {
+    return code >= First && code <= Last ? code : First;
+}
+
+QString PageSizes::Text(int code) {
+    return QString::fromLatin1(Entry(code).text);
+}
+
+QPageSize PageSizes::ToPageSize(int code) {
+    const PageSizeEntry& entry = Entry(code);
+    if (entry.id != QPageSize::Custom)
+        return QPageSize(entry.id);
+    return QPageSize(QSizeF(entry.width, entry.height), entry.unit,
+                     QString::fromLatin1(entry.text), QPageSize::ExactMatch);
+}
+
+int PageSizes::StoredCode() {
+    bool ok = false;
+    const int code =
+        ModMain::Ini().GetValue(QStringLiteral("Options"), QStringLiteral("PageSize"), First).toInt(&ok);
+    return ok ? ValidCode(code) : First;
+}
