@@ -280,18 +280,28 @@ void TstTemplates::loadPresetsSharedRecords() {
 void TstTemplates::roundTrip_data() {
     QTest::addColumn<QString>("groupName");
     QTest::addColumn<QString>("resourceName");
-    QTest::newRow("plain") << "Rooms" << "Room 1";
-    QTest::newRow("quotes") << "O'Neil's \"rooms\"" << "Room 'A'";
-    QTest::newRow("semicolons and SQL")
-        << "x; drop table tblGroups; --" << "'); delete from tblResources; --";
-    QTest::newRow("non-ASCII") << QStringLiteral("Zoë Łódź") << QStringLiteral("東京 🗓");
-    QTest::newRow("equals signs") << "a=b" << "c=d=e";
-    QTest::newRow("brackets in a resource name") << "Rooms" << "Room [1]";
+    QTest::addColumn<QString>("loadedName");
+    QTest::newRow("plain") << "Rooms" << "Room 1" << "Room 1";
+    QTest::newRow("quotes") << "O'Neil's \"rooms\"" << "Room 'A'" << "Room 'A'";
+    QTest::newRow("semicolons and SQL") << "x; drop table tblGroups; --"
+                                        << "'); delete from tblResources; --"
+                                        << "'); delete from tblResources; --";
+    QTest::newRow("non-ASCII") << QStringLiteral("Zoë Łódź") << QStringLiteral("東京 🗓")
+                               << QStringLiteral("東京 🗓");
+    QTest::newRow("equals signs") << "a=b" << "c=d=e" << "c=d=e";
+    QTest::newRow("brackets in a resource name") << "Rooms" << "Room [1]" << "Room [1]";
+    // A value of the file is read back with at most 254 characters, and
+    // without blanks around it.
+    QTest::newRow("long name is cut") << QString(300, QLatin1Char('g'))
+                                      << QString(300, QLatin1Char('r'))
+                                      << QString(254, QLatin1Char('r'));
+    QTest::newRow("blanks around") << "Rooms" << "  Room 1  " << "Room 1";
 }
 
 void TstTemplates::roundTrip() {
     QFETCH(QString, groupName);
     QFETCH(QString, resourceName);
+    QFETCH(QString, loadedName);
     const qint32 id = AddGroup(groupName, 420, 1200, 10);
     AddResource(id, resourceName, 20, 300, 40);
     AddResource(id, QStringLiteral("second"), 10, 100, 10);
@@ -305,7 +315,7 @@ void TstTemplates::roundTrip() {
                       "|| '/' || MaxTime || '/' || InitTime as x from tblResources where "
                       "GroupId = 2 order by MinTime desc)")
                  .toString(),
-             resourceName + " 20/300/40; second 10/100/10");
+             loadedName + " 20/300/40; second 10/100/10");
 }
 
 // Every group made from a template carries " [n]" in its name, so saving it
