@@ -110,7 +110,9 @@ void IniDocument::SetValue(const QString& section, const QString& key, const QSt
     for (int i = s + 1; i < end; ++i) {
         QString k, v;
         if (SplitEntry(m_lines[i].text, k, v) && k.compare(key, Qt::CaseInsensitive) == 0) {
-            m_lines[i].text = entry;
+            // The key keeps the spelling the file gives it; only the value changes.
+            const QByteArray& text = m_lines[i].text;
+            m_lines[i].text = text.left(text.indexOf('=')).trimmed() + '=' + value.toUtf8();
             return;
         }
         if (!m_lines[i].text.trimmed().isEmpty())

@@ -46,13 +46,14 @@ qint32 ClsDAO::NextStamp() {
 }
 
 bool ClsDAO::DatabaseExists(const QString& path) {
-    const QFileInfo info(path);
-    return info.exists() && info.isFile();
+    // Anything at the path counts: a folder or a file of another kind is
+    // then refused by DbOpen, instead of silently opening another database.
+    return !path.isEmpty() && QFileInfo::exists(path);
 }
 
 ClsDAO::ClsDAO()
     : m_connectionName(QStringLiteral("tarvelo-%1").arg(g_connectionSerial.fetchAndAddOrdered(1))),
-      m_lastUpdated(TickCount()) {}
+      m_lastUpdated(NextStamp()) {}
 
 ClsDAO::~ClsDAO() {
     try {
@@ -113,7 +114,9 @@ qint16 ClsDAO::DbOpen(const QString& connStr) {
     try {
         ++m_openCount;
         m_dbPath = connStr;
-        if (m_openCount == 1)
+        // A raised count without a connection (an earlier open failed) has
+        // nothing to share: open the file now.
+        if (m_openCount == 1 || !IsOpen())
             OpenConnection();
         PropertySet(QStringLiteral("LastUpdated"), QString::number(m_lastUpdated));
         ModMain::WriteLog(QStringLiteral("Open database [%1]   %2").arg(m_openCount).arg(connStr));
@@ -139,38 +142,59 @@ void ClsDAO::DbClose() {
     }
 }
 
-void ClsDAO::CompactDb() {
+bool ClsDAO::CompactDb() {
     ModMain::WriteLog(QStringLiteral("Compacting database"));
     DbClose();
     if (m_openCount != 0)
-        return;
+        return false;
     const QString temp = ModMain::ProgramPath(QStringLiteral("TempDb.db"));
     const QString old = ModMain::ProgramPath(QStringLiteral("OldDb.db"));
-    QFile::remove(temp);
-    QSqlError failure;
     const QString name = m_connectionName + QStringLiteral("-compact");
+    QSqlError failure;
+    QSqlError inPlaceFailure;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(m_dbPath);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
-        if (!db.open()) {
+        if (!QFileInfo(m_dbPath).isFile()) {
+            failure = PlainError(QStringLiteral("no database file at ") + m_dbPath);
+        } else if (!db.open()) {
             failure = db.lastError();
         } else {
+            // The compacted copy of the database as it is now.
+            QFile::remove(temp);
             QSqlQuery q(db);
-            if (!q.exec(QStringLiteral("vacuum into ") + Quoted(temp)))
+            if (!q.exec(QStringLiteral("vacuum into ") + Quoted(temp))) {
                 failure = q.lastError();
+            } else {
+                // That copy is kept as OldDb, replacing the one of the last
+                // compaction. The database file itself is compacted where it
+                // lies, under the engine's locks: other workstations that hold
+                // it open go on working on the same file, where renaming a
+                // new file into its place would leave them writing to the old
+                // one.
+                QFile::remove(old);
+                if (!QFile::rename(temp, old))
+                    QFile::remove(temp);
+                if (!q.exec(QStringLiteral("vacuum")))
+                    inPlaceFailure = q.lastError();
+            }
+            q.finish();
             db.close();
         }
     }
     QSqlDatabase::removeDatabase(name);
     if (failure.type() != QSqlError::NoError) {
         LogDbErrors(QStringLiteral("CompactDatabase() failed!"), failure);
-        return;
+        // The file is untouched: work goes on with it as it was.
+        DbOpen(m_dbPath);
+        return false;
     }
-    QFile::remove(old);
-    QFile::rename(m_dbPath, old);
-    QFile::rename(temp, m_dbPath);
-    DbOpen(m_dbPath);
+    // The database is whole either way; a compaction that could not run is
+    // reported and the database opened again.
+    if (inPlaceFailure.type() != QSqlError::NoError)
+        LogDbErrors(QStringLiteral("CompactDatabase() failed!"), inPlaceFailure);
+    return DbOpen(m_dbPath) == 0 && inPlaceFailure.type() == QSqlError::NoError;
 }
 
 Recordset ClsDAO::SqlQuery(const QString& sqlStr) {

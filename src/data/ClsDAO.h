@@ -20,7 +20,10 @@ public:
 
     qint16 DbOpen(const QString& connStr);
     void DbClose();
-    void CompactDb();
+    // Closes, compacts and reopens the database. Returns true when it was
+    // compacted; whatever failed, the database is opened again when it can
+    // be, so that a failed compaction never leaves the program without one.
+    bool CompactDb();
     Recordset SqlQuery(const QString& sqlStr);
     bool SqlAction(const QString& sqlStr, bool ignoreUpdate = false);
     static QString Quoted(const QString& src);

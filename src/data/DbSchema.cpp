@@ -1,5 +1,6 @@
 #include "data/DbSchema.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -44,13 +45,16 @@ QStringList DbSchema::CreateStatements() {
                        "(CustomerId, GroupId)"),
         QStringLiteral("create index if not exists ixLinksGroup on tblCustomerGroups "
                        "(GroupId, CustomerId)"),
+        // Schedule, clash tests and a resource's list: resource, then day and time.
         QStringLiteral("create index if not exists ixBookingsResource on tblBookings "
-                       "(ResourceId, BookingDate, BookingStart)"),
+                       "(ResourceId, BookingDate, BookingStart, BookingEnd)"),
         QStringLiteral("create index if not exists ixBookingsDate on tblBookings "
                        "(BookingDate, BookingStart, BookingEnd)"),
-        QStringLiteral("create index if not exists ixBookingsTask on tblBookings (TaskId)"),
+        // The searches by type and by contact list from a date on, in date and time order.
+        QStringLiteral("create index if not exists ixBookingsTask on tblBookings "
+                       "(TaskId, BookingDate, BookingStart)"),
         QStringLiteral("create index if not exists ixBookingsCustomer on tblBookings "
-                       "(CustomerId, BookingDate)"),
+                       "(CustomerId, BookingDate, BookingStart)"),
         QStringLiteral("create index if not exists ixBookingsRepeat on tblBookings (RepeatId)"),
         QStringLiteral("create index if not exists ixRepeatsSerial on tblRepeats (SerialNo)"),
     };
@@ -97,17 +101,31 @@ QString DbSchema::CreateDatabase(const QString& path) {
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())
         return QStringLiteral("%1 is not a file").arg(path);
+    const bool existed = info.exists();
     const QString name = QStringLiteral("tarvelo-create-") + QUuid::createUuid().toString();
     QString error;
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
         db.setDatabaseName(path);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
         if (!db.open()) {
             error = db.lastError().text();
         } else {
             QSqlQuery q(db);
-            // An existing file must already be a database: refuse to touch anything else.
-            if (!q.exec(QStringLiteral("select count(*) from sqlite_master")))
+            // An existing file must already be a database, and not one of
+            // another program: anything else is left exactly as it is.
+            if (!q.exec(QStringLiteral("select count(*), sum(name in ('tblGroups', "
+                                       "'tblResources', 'tblTasks', 'tblCustomers', "
+                                       "'tblCustomerGroups', 'tblBookings', 'tblRepeats', "
+                                       "'tblProperties')) from sqlite_master where type = "
+                                       "'table'")) ||
+                !q.next())
+                error = q.lastError().text();
+            else if (q.value(0).toInt() > 0 && q.value(1).toInt() == 0)
+                error = QStringLiteral("%1 holds the tables of another program").arg(path);
+            q.finish();
+            // All or nothing: a failure half-way leaves no half-made schema.
+            if (error.isEmpty() && !q.exec(QStringLiteral("begin immediate")))
                 error = q.lastError().text();
             for (const QString& sql : CreateStatements()) {
                 if (!error.isEmpty())
@@ -115,9 +133,16 @@ QString DbSchema::CreateDatabase(const QString& path) {
                 if (!q.exec(sql))
                     error = q.lastError().text() + QStringLiteral(" (") + sql + QLatin1Char(')');
             }
+            if (error.isEmpty() && !q.exec(QStringLiteral("commit")))
+                error = q.lastError().text();
+            if (!error.isEmpty())
+                q.exec(QStringLiteral("rollback"));
+            q.finish();
             db.close();
         }
     }
     QSqlDatabase::removeDatabase(name);
+    if (!error.isEmpty() && !existed)
+        QFile::remove(path);
     return error;
 }

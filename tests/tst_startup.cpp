@@ -1,0 +1,587 @@
+// Start-up and shutdown as the error log, the settings file and the message
+// boxes show them; the program folder; the message boxes themselves; the
+// version text; and the command line that creates a database.
+#include "TestEnv.h"
+
+#include "app/ClsIni.h"
+#include "app/ContextIDs.h"
+#include "app/ErrorTrap.h"
+#include "data/ClsDAO.h"
+#include "data/DbSchema.h"
+#include "ui/main/DlgMain.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QPointer>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QString OpenLine(const QString& path) {
+    return QStringLiteral("Open database [1]   ") + path;
+}
+
+// Sets an environment variable for one scope and puts the old value back.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const QByteArray& value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
+    ~ScopedEnv() {
+        if (m_had)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+// Answers the next real message box once it is on screen: records what it
+// shows, then presses the given key or clicks the given button.
+struct BoxAnswer {
+    ~BoxAnswer() { delete timer; }
+    QPointer<QTimer> timer;
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    bool seen = false;
+
+    void Arm(int key, QMessageBox::StandardButton click) {
+        timer = new QTimer;
+        timer->setInterval(10);
+        QObject::connect(timer, &QTimer::timeout, [this, key, click] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible())
+                return;
+            timer->stop();
+            seen = true;
+            title = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            buttons = box->standardButtons();
+            defaultButton = box->defaultButton() ? box->standardButton(box->defaultButton())
+                                                 : QMessageBox::NoButton;
+            if (click != QMessageBox::NoButton)
+                box->button(click)->click();
+            else
+                QTest::keyClick(box, Qt::Key(key));
+        });
+        timer->start();
+    }
+};
+
+} // namespace
+
+class TstStartup : public QObject {
+    Q_OBJECT
+
+private slots:
+    void normalRunLeavesFourLogLines();
+    void databasePathRules_data();
+    void databasePathRules();
+    void unusableDatabase_data();
+    void unusableDatabase();
+    void neitherDatabaseExists();
+    void settingsFileUnreadable();
+    void twoStartsInARow();
+    void logLineFormat();
+    void logSurvivesWhatItCannotWrite();
+    void programFolder_data();
+    void programFolder();
+    void startsInTheFolderNamedByTheEnvironment();
+    void confirmBox_data();
+    void confirmBox();
+    void warningAndErrorBoxes();
+    void boxesThroughTheSeam();
+    void versionNumber_data();
+    void versionNumber();
+    void mainWindowCaptionAndClose();
+    void helpFile_data();
+    void helpFile();
+    void createDatabaseCommand_data();
+    void createDatabaseCommand();
+};
+
+void TstStartup::normalRunLeavesFourLogLines() {
+    TestEnv env;
+    QVERIFY(env.CreateDatabase());
+    QVERIFY(ModMain::Initialise());
+    QVERIFY(ModMain::IsRunning());
+    QCOMPARE(ModMain::DAO().OpenCount(), 1);
+    ModMain::Terminate();
+    QVERIFY(!ModMain::IsRunning());
+    QCOMPARE(env.LogLines(), (QStringList{"Starting up", OpenLine(env.DbPath()),
+                                          "Database close [0]", "Closing down"}));
+    QCOMPARE(ReadFile(env.IniPath()),
+             QByteArray("[Config]\r\nDbName=") + env.DbPath().toUtf8() + "\r\n");
+    QVERIFY_THROWS_EXCEPTION(std::exception, ModMain::DAO());
+    QVERIFY(env.boxes.isEmpty());
+}
+
+void TstStartup::databasePathRules_data() {
+    // %D is the default database beside the program, %O another database,
+    // %M a path where nothing exists.
+    QTest::addColumn<bool>("iniExists");
+    QTest::addColumn<QByteArray>("iniBefore");
+    QTest::addColumn<QString>("opened"); // "default" or "other"
+    QTest::addColumn<QByteArray>("iniAfter");
+    QTest::newRow("no settings file") << false << QByteArray() << "default"
+                                      << QByteArray("[Config]\r\nDbName=%D\r\n");
+    QTest::newRow("no DbName in [Config]")
+        << true << QByteArray("[Config]\r\nTimeType=1\r\n") << "default"
+        << QByteArray("[Config]\r\nTimeType=1\r\nDbName=%D\r\n");
+    QTest::newRow("no [Config] section") << true << QByteArray("[Options]\r\nAutoscroll=1\r\n")
+                                         << "default"
+                                         << QByteArray("[Options]\r\nAutoscroll=1\r\n[Config]\r\n"
+                                                       "DbName=%D\r\n");
+    QTest::newRow("DbName names a missing file: default written over it")
+        << true << QByteArray("[Config]\r\nDbName=%M\r\nTimeType=2\r\n") << "default"
+        << QByteArray("[Config]\r\nDbName=%D\r\nTimeType=2\r\n");
+    QTest::newRow("empty DbName") << true << QByteArray("[Config]\r\nDbName=\r\n") << "default"
+                                  << QByteArray("[Config]\r\nDbName=%D\r\n");
+    QTest::newRow("DbName names another database")
+        << true << QByteArray("; workstation 2\r\n[Config]\r\nDbName=%O\r\n") << "other"
+        << QByteArray("; workstation 2\r\n[Config]\r\nDbName=%O\r\n");
+    QTest::newRow("section and key in other letter case")
+        << true << QByteArray("[CONFIG]\r\n  dbname = %O\r\n") << "other"
+        << QByteArray("[CONFIG]\r\ndbname=%O\r\n");
+}
+
+void TstStartup::databasePathRules() {
+    QFETCH(bool, iniExists);
+    QFETCH(QByteArray, iniBefore);
+    QFETCH(QString, opened);
+    QFETCH(QByteArray, iniAfter);
+    TestEnv env;
+    QVERIFY(env.CreateDatabase());
+    QVERIFY(QDir(env.Folder()).mkdir(QStringLiteral("shared")));
+    const QString other = env.Path(QStringLiteral("shared/Office.db"));
+    QVERIFY(DbSchema::CreateDatabase(other).isEmpty());
+    const auto fill = [&](QByteArray text) {
+        return text.replace("%D", env.DbPath().toUtf8())
+            .replace("%O", other.toUtf8())
+            .replace("%M", env.Path(QStringLiteral("gone/Old.db")).toUtf8());
+    };
+    if (iniExists)
+        QVERIFY(WriteFile(env.IniPath(), fill(iniBefore)));
+    QVERIFY(ModMain::Initialise());
+    const QString path = opened == QLatin1String("other") ? other : env.DbPath();
+    QCOMPARE(ModMain::DAO().DbPath(), path);
+    QCOMPARE(env.LogLines().mid(0, 2), (QStringList{"Starting up", OpenLine(path)}));
+    QCOMPARE(ReadFile(env.IniPath()), fill(iniAfter));
+    QVERIFY(env.boxes.isEmpty());
+}
+
+void TstStartup::unusableDatabase_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("text file") << "text";
+    QTest::newRow("empty file") << "empty";
+    QTest::newRow("directory") << "directory";
+    QTest::newRow("database of another program") << "foreign";
+}
+
+void TstStartup::unusableDatabase() {
+    QFETCH(QString, kind);
+    TestEnv env;
+    QVERIFY(env.CreateDatabase()); // a good default exists, and must not be opened instead
+    const QString bad = env.Path(QStringLiteral("Bookings.db"));
+    QByteArray bytes;
+    if (kind == QLatin1String("directory")) {
+        QVERIFY(QDir(env.Folder()).mkdir(QStringLiteral("Bookings.db")));
+    } else {
+        if (kind == QLatin1String("text"))
+            bytes = "Bookings for next week:\r\nRoom 1 Monday\r\n";
+        else if (kind == QLatin1String("foreign"))
+            bytes = ReadFile(env.DbPath()).replace("tblGroups", "tblGroupx");
+        QVERIFY(WriteFile(bad, bytes));
+    }
+    const QByteArray ini = "[Config]\r\nDbName=" + bad.toUtf8() + "\r\n";
+    QVERIFY(WriteFile(env.IniPath(), ini));
+    const QByteArray defaultBytes = ReadFile(env.DbPath());
+
+    // The main window starts the program, finds it could not open the
+    // database and goes away again, which ends the program.
+    {
+        DlgMain window;
+        QVERIFY(!window.Started());
+        QCOMPARE(env.boxes.size(), 1);
+        QCOMPARE(env.boxes.at(0).kind, ModMain::BoxKind::Warning);
+        QCOMPARE(env.boxes.at(0).title, QStringLiteral("Warning!"));
+        QCOMPARE(env.boxes.at(0).text, QStringLiteral("Unable to open database!"));
+    }
+    QVERIFY(!ModMain::IsRunning());
+    const QStringList log = env.LogLines();
+    QVERIFY2(log.size() == 5, qPrintable(log.join('|')));
+    QCOMPARE(log.at(0), QStringLiteral("Starting up"));
+    QCOMPARE(log.at(1), QStringLiteral("DbOpen() failed!"));
+    QVERIFY2(QRegularExpression(QStringLiteral("^-?\\d+: \\S")).match(log.at(2)).hasMatch(),
+             qPrintable(log.at(2)));
+    QCOMPARE(log.at(3), QStringLiteral("Database close [0]"));
+    QCOMPARE(log.at(4), QStringLiteral("Closing down"));
+    // Nothing was changed: the named file, the settings and the default database.
+    if (kind == QLatin1String("directory"))
+        QVERIFY(QDir(bad).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+    else
+        QCOMPARE(ReadFile(bad), bytes);
+    ClsIni settings;
+    settings.SetIniFile(env.IniPath());
+    QCOMPARE(settings.GetValue(QStringLiteral("Config"), QStringLiteral("DbName")), bad);
+    QCOMPARE(ReadFile(env.DbPath()), defaultBytes);
+    QVERIFY(!QFileInfo::exists(bad + QStringLiteral("-journal")));
+}
+
+void TstStartup::neitherDatabaseExists() {
+    TestEnv env;
+    QVERIFY(WriteFile(env.IniPath(), "[Config]\r\nDbName=" +
+                                         env.Path(QStringLiteral("x/Gone.db")).toUtf8() + "\r\n"));
+    QVERIFY(!ModMain::Initialise());
+    QCOMPARE(env.boxes.size(), 1);
+    QCOMPARE(env.boxes.at(0).text, QStringLiteral("Unable to open database!"));
+    const QStringList log = env.LogLines();
+    QCOMPARE(log.size(), 3);
+    QCOMPARE(log.at(0), QStringLiteral("Starting up"));
+    QCOMPARE(log.at(1), QStringLiteral("DbOpen() failed!"));
+    QVERIFY(log.at(2).contains(env.DbPath()));
+    // The default path was written, and no empty database was made there.
+    QCOMPARE(ReadFile(env.IniPath()),
+             QByteArray("[Config]\r\nDbName=") + env.DbPath().toUtf8() + "\r\n");
+    QVERIFY(!QFileInfo::exists(env.DbPath()));
+    ModMain::Terminate();
+    QCOMPARE(env.LogLines().mid(3), (QStringList{"Database close [0]", "Closing down"}));
+}
+
+void TstStartup::settingsFileUnreadable() {
+    TestEnv env;
+    QVERIFY(env.CreateDatabase());
+    QVERIFY(QDir(env.Folder()).mkdir(QFileInfo(env.IniPath()).fileName()));
+    // Reading and writing the path fail; start-up goes on with the default.
+    QVERIFY(ModMain::Initialise());
+    const QString def = env.DbPath();
+    QCOMPARE(env.LogLines(),
+             (QStringList{"Starting up",
+                          "ERROR: ClsIni.GetValue(\"Config\", \"DbName\", \"" + def + "\")",
+                          "ERROR: ClsIni.WriteValue(\"Config\", \"DbName\", \"" + def + "\")",
+                          OpenLine(def)}));
+}
+
+void TstStartup::twoStartsInARow() {
+    TestEnv env;
+    QVERIFY(env.Start());
+    ModMain::WriteLog(QStringLiteral("something of the first run"));
+    env.Stop();
+    QVERIFY(env.LogContains(QStringLiteral("something of the first run")));
+    QVERIFY(env.Start());
+    QCOMPARE(env.LogLines(), (QStringList{"Starting up", OpenLine(env.DbPath())}));
+    env.Stop();
+    QCOMPARE(env.LogLines(), (QStringList{"Starting up", OpenLine(env.DbPath()),
+                                          "Database close [0]", "Closing down"}));
+}
+
+void TstStartup::logLineFormat() {
+    TestEnv env;
+    const QDateTime before = QDateTime::currentDateTime();
+    ModMain::WriteLog(QString::fromUtf8("Caf\xc3\xa9 \"quoted\"  two  blanks"));
+    ModMain::WriteLog(QString());
+    const QDateTime after = QDateTime::currentDateTime();
+    const QByteArray bytes = ReadFile(ModMain::LogFilePath());
+    static const QRegularExpression re(QStringLiteral(
+        "^(\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d) Caf\u00e9 \"quoted\"  two  blanks\r\n"
+        "\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d \r\n$"));
+    const auto match = re.match(QString::fromUtf8(bytes));
+    QVERIFY2(match.hasMatch(), bytes.constData());
+    QVERIFY(bytes.contains("Caf\xc3\xa9")); // UTF-8 on disk
+    // The stamp is the local time: day/month/two-digit year.
+    const QDateTime stamp =
+        QDateTime::fromString(match.captured(1), QStringLiteral("dd/MM/yy HH:mm:ss")).addYears(100);
+    QVERIFY(stamp.isValid());
+    QVERIFY(stamp >= before.addSecs(-1) && stamp <= after.addSecs(1));
+}
+
+void TstStartup::logSurvivesWhatItCannotWrite() {
+    TestEnv env;
+    ModMain::WriteLog(QStringLiteral("one"));
+    // The file is not held open between lines: removing it loses nothing later.
+    QVERIFY(QFile::remove(ModMain::LogFilePath()));
+    ModMain::WriteLog(QStringLiteral("two"));
+    QCOMPARE(env.LogLines(), QStringList{"two"});
+    // A log that cannot be written is ignored, quietly.
+    QVERIFY(QFile::remove(ModMain::LogFilePath()));
+    QVERIFY(QDir(env.Folder()).mkdir(QStringLiteral("Error.txt")));
+    ModMain::WriteLog(QStringLiteral("three"));
+    ModMain::SetProgramFolder(env.Path(QStringLiteral("missing/folder")));
+    ModMain::WriteLog(QStringLiteral("four"));
+    QVERIFY(!QFileInfo::exists(env.Path(QStringLiteral("missing"))));
+}
+
+void TstStartup::programFolder_data() {
+    QTest::addColumn<QString>("option");      // --home, "" when not given
+    QTest::addColumn<QByteArray>("variable"); // TARVELO_HOME, null when unset
+    QTest::addColumn<QString>("expected");    // "<exe>" for the executable's folder
+    QTest::newRow("neither: the executable's folder") << "" << QByteArray() << "<exe>";
+    QTest::newRow("empty variable: the executable's folder") << "" << QByteArray("") << "<exe>";
+    QTest::newRow("variable") << "" << QByteArray("/srv/tarvelo/ws2") << "/srv/tarvelo/ws2";
+    QTest::newRow("variable with trailing slash") << "" << QByteArray("/srv/tarvelo/ws2/")
+                                                  << "/srv/tarvelo/ws2";
+    QTest::newRow("option") << "/home/anna/tarvelo" << QByteArray() << "/home/anna/tarvelo";
+    QTest::newRow("option wins over variable") << "/home/anna/tarvelo"
+                                               << QByteArray("/srv/tarvelo/ws2")
+                                               << "/home/anna/tarvelo";
+    QTest::newRow("relative option") << "rel/dir" << QByteArray() << "<cwd>/rel/dir";
+}
+
+void TstStartup::programFolder() {
+    QFETCH(QString, option);
+    QFETCH(QByteArray, variable);
+    QFETCH(QString, expected);
+    TestEnv env;
+    ScopedEnv home("TARVELO_HOME", variable);
+    ModMain::SetProgramFolder(option);
+    expected.replace(QStringLiteral("<exe>"), QCoreApplication::applicationDirPath());
+    expected.replace(QStringLiteral("<cwd>"), QDir::currentPath());
+    QCOMPARE(ModMain::ProgramFolder(), expected);
+    QCOMPARE(ModMain::LogFilePath(), expected + QStringLiteral("/Error.txt"));
+    QCOMPARE(ModMain::DefaultDbPath(), expected + QStringLiteral("/Tarvelo.db"));
+}
+
+void TstStartup::startsInTheFolderNamedByTheEnvironment() {
+    TestEnv env;
+    QVERIFY(env.CreateDatabase());
+    ScopedEnv home("TARVELO_HOME", env.Folder().toUtf8());
+    ModMain::SetProgramFolder(QString()); // no --home: the variable decides
+    QVERIFY(ModMain::Initialise());
+    QCOMPARE(ModMain::DAO().DbPath(), env.DbPath());
+    QCOMPARE(ModMain::Ini().IniFile(), env.IniPath());
+    ModMain::Terminate();
+    QCOMPARE(env.LogLines(), (QStringList{"Starting up", OpenLine(env.DbPath()),
+                                          "Database close [0]", "Closing down"}));
+}
+
+void TstStartup::confirmBox_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("click");
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("Enter at once gives No") << int(Qt::Key_Return) << int(QMessageBox::NoButton)
+                                            << false;
+    QTest::newRow("keypad Enter gives No") << int(Qt::Key_Enter) << int(QMessageBox::NoButton)
+                                           << false;
+    QTest::newRow("Escape gives No") << int(Qt::Key_Escape) << int(QMessageBox::NoButton)
+                                     << false;
+    QTest::newRow("Yes clicked") << 0 << int(QMessageBox::Yes) << true;
+    QTest::newRow("No clicked") << 0 << int(QMessageBox::No) << false;
+}
+
+void TstStartup::confirmBox() {
+    QFETCH(int, key);
+    QFETCH(int, click);
+    QFETCH(bool, answer);
+    TestEnv env;
+    ModMain::SetBoxHandler({}); // the real box this time
+    BoxAnswer box;
+    box.Arm(key, QMessageBox::StandardButton(click));
+    QCOMPARE(ModMain::Confirm(QStringLiteral("Delete this booking?")), answer);
+    QVERIFY(box.seen);
+    QCOMPARE(box.title, QStringLiteral("Confirm"));
+    QCOMPARE(box.text, QStringLiteral("Delete this booking?"));
+    QCOMPARE(box.icon, QMessageBox::Question);
+    QCOMPARE(box.buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box.defaultButton, QMessageBox::No);
+}
+
+void TstStartup::warningAndErrorBoxes() {
+    TestEnv env;
+    ModMain::SetBoxHandler({});
+    BoxAnswer warning;
+    warning.Arm(Qt::Key_Return, QMessageBox::NoButton);
+    ModMain::Warning(QStringLiteral("Unable to open database!"));
+    QVERIFY(warning.seen);
+    QCOMPARE(warning.title, QStringLiteral("Warning!"));
+    QCOMPARE(warning.icon, QMessageBox::Warning);
+    QCOMPARE(warning.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    BoxAnswer error;
+    error.Arm(Qt::Key_Return, QMessageBox::NoButton);
+    ModMain::CriticalError(QStringLiteral("Restore failed"));
+    QVERIFY(error.seen);
+    QCOMPARE(error.title, QStringLiteral("Error!"));
+    QCOMPARE(error.text, QStringLiteral("Restore failed"));
+    QCOMPARE(error.icon, QMessageBox::Critical);
+    QCOMPARE(error.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QVERIFY(env.LogLines().isEmpty());
+}
+
+void TstStartup::boxesThroughTheSeam() {
+    TestEnv env;
+    env.confirmAnswers = {true};
+    QVERIFY(ModMain::Confirm(QStringLiteral("first")));
+    QVERIFY(!ModMain::Confirm(QStringLiteral("second"))); // no answer given: No
+    ModMain::Warning(QStringLiteral("w"));
+    ModMain::CriticalError(QStringLiteral("c"));
+    QCOMPARE(env.boxes.size(), 4);
+    QCOMPARE(env.boxes.at(1).kind, ModMain::BoxKind::Confirm);
+    QCOMPARE(env.boxes.at(1).title, QStringLiteral("Confirm"));
+    QCOMPARE(env.boxes.at(1).text, QStringLiteral("second"));
+    QCOMPARE(env.boxes.at(2).kind, ModMain::BoxKind::Warning);
+    QCOMPARE(env.boxes.at(2).title, QStringLiteral("Warning!"));
+    QCOMPARE(env.boxes.at(3).kind, ModMain::BoxKind::Critical);
+    QCOMPARE(env.boxes.at(3).title, QStringLiteral("Error!"));
+    // A box that fails is logged; Confirm then answers No.
+    ModMain::SetBoxHandler([](ModMain::BoxKind, const QString&, const QString&) -> bool {
+        throw TarveloError(QStringLiteral("no display"));
+    });
+    QVERIFY(!ModMain::Confirm(QStringLiteral("x")));
+    ModMain::Warning(QStringLiteral("x"));
+    ModMain::CriticalError(QStringLiteral("x"));
+    QCOMPARE(env.LogLines(), (QStringList{"Error in ModMain.Confirm", "Error in ModMain.Warning",
+                                          "Error in ModMain.CriticalError"}));
+}
+
+void TstStartup::versionNumber_data() {
+    QTest::addColumn<int>("major");
+    QTest::addColumn<int>("minor");
+    QTest::addColumn<int>("revision");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("1.1.10") << 1 << 1 << 10 << "1.01.10";
+    QTest::newRow("2.0.5") << 2 << 0 << 5 << "2.00.05";
+    QTest::newRow("1.12.100") << 1 << 12 << 100 << "1.12.100";
+    QTest::newRow("10.0.0, no leading zero on major") << 10 << 0 << 0 << "10.00.00";
+    QTest::newRow("0.9.1") << 0 << 9 << 1 << "0.09.01";
+}
+
+void TstStartup::versionNumber() {
+    QFETCH(int, major);
+    QFETCH(int, minor);
+    QFETCH(int, revision);
+    QFETCH(QString, text);
+    QCOMPARE(ModMain::FormatVersion(major, minor, revision), text);
+}
+
+void TstStartup::mainWindowCaptionAndClose() {
+    TestEnv env;
+    QVERIFY(env.CreateDatabase());
+    auto window = std::make_unique<DlgMain>();
+    QVERIFY(window->Started());
+    QVERIFY(ModMain::IsRunning());
+    QCOMPARE(ModMain::VersionNumber(), QStringLiteral("1.00.00"));
+    QCOMPARE(ModMain::Ini().VersionNumber(), ModMain::VersionNumber());
+    QCOMPARE(window->windowTitle(), QStringLiteral("Tarvelo! (1.00.00)"));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    window->close();
+    QTRY_VERIFY(!ModMain::IsRunning());
+    QCOMPARE(env.LogLines(), (QStringList{"Starting up", OpenLine(env.DbPath()),
+                                          "Database close [0]", "Closing down"}));
+    window.reset(); // a second unload does nothing more
+    QCOMPARE(env.LogLines().size(), 4);
+    QVERIFY(env.boxes.isEmpty());
+}
+
+void TstStartup::helpFile_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("helpFile");
+    QTest::newRow("ordinary folder") << "/opt/tarvelo" << "/opt/tarvelo/Tarvelo.HLP";
+    QTest::newRow("folder given with a slash") << "/opt/tarvelo/" << "/opt/tarvelo/Tarvelo.HLP";
+    QTest::newRow("root folder") << "/" << "/Tarvelo.HLP";
+}
+
+void TstStartup::helpFile() {
+    QFETCH(QString, folder);
+    QFETCH(QString, helpFile);
+    TestEnv env;
+    ModMain::SetProgramFolder(folder);
+    QWidget owner;
+    ContextIDs::InitHelp(&owner);
+    QCOMPARE(ContextIDs::HelpFile(), helpFile);
+    QCOMPARE(ContextIDs::HelpOwner(), &owner);
+    QList<int> shown;
+    int quits = 0;
+    ContextIDs::SetHelpViewer([&](int context) { shown << context; }, [&] { ++quits; });
+    ContextIDs::ShowHelp(ContextIDs::HelpAppt);
+    ContextIDs::ShowHelp(ContextIDs::HelpSearch);
+    ContextIDs::QuitHelp();
+    ContextIDs::SetHelpViewer({}, {});
+    QCOMPARE(shown, (QList<int>{100, 250}));
+    QCOMPARE(quits, 1);
+}
+
+void TstStartup::createDatabaseCommand_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("new file") << "new" << 0;
+    QTest::newRow("existing Tarvelo database keeps its data") << "tarvelo" << 0;
+    QTest::newRow("text file is refused") << "text" << 1;
+    QTest::newRow("folder that does not exist") << "nofolder" << 1;
+}
+
+void TstStartup::createDatabaseCommand() {
+    QFETCH(QString, kind);
+    QFETCH(int, exitCode);
+    const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/../tarvelo");
+    if (!QFileInfo(program).isExecutable())
+        QSKIP("the tarvelo executable is not built");
+    TestEnv env;
+    QString path = env.Path(QStringLiteral("New.db"));
+    QByteArray bytes;
+    if (kind == QLatin1String("tarvelo")) {
+        QVERIFY(DbSchema::CreateDatabase(path).isEmpty());
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "fill");
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(db).exec(QStringLiteral("insert into tblGroups (GroupName) values "
+                                                  "('Rooms')")));
+        db.close();
+    } else if (kind == QLatin1String("text")) {
+        bytes = "not a database\n";
+        QVERIFY(WriteFile(path, bytes));
+    } else if (kind == QLatin1String("nofolder")) {
+        path = env.Path(QStringLiteral("none/New.db"));
+    }
+    QSqlDatabase::removeDatabase("fill");
+    QProcess process;
+    process.start(program, {QStringLiteral("--create-database"), path});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), exitCode);
+    if (exitCode != 0) {
+        QVERIFY(!process.readAllStandardError().isEmpty());
+        if (kind == QLatin1String("text"))
+            QCOMPARE(ReadFile(path), bytes);
+        else
+            QVERIFY(!QFileInfo::exists(path));
+        return;
+    }
+    // The new file opens as a Tarvelo database, with the data it had.
+    QVERIFY(QFile::copy(path, env.DbPath()));
+    QVERIFY(ModMain::Initialise());
+    Recordset rs = ModMain::DAO().SqlQuery(QStringLiteral("select count(*) from tblGroups"));
+    QCOMPARE(rs.Fields(0).Long(), kind == QLatin1String("tarvelo") ? 1 : 0);
+    ModMain::Terminate();
+}
+
+QTEST_MAIN(TstStartup)
+#include "tst_startup.moc"
