@@ -38,20 +38,21 @@ constexpr std::array<PageSizeEntry, PageSizes::Last> kSizes{{
 }};
 
 const PageSizeEntry& Entry(int code) {
-    return kSizes[std::size_t(PageSizes::ValidCode(code) - PageSizes::First)];
+    const int valid = PageSizes::IsValid(code) ? code : PageSizes::Default;
+    return kSizes[std::size_t(valid - PageSizes::First)];
 }
 
 } // namespace
 
-int PageSizes::ValidCode(int code) {
-    return code >= First && code <= Last ? code : First;
+bool PageSizes::IsValid(int code) {
+    return code >= First && code <= Last;
 }
 
 QString PageSizes::Text(int code) {
     return QString::fromLatin1(Entry(code).text);
 }
 
-QPageSize PageSizes::ToPageSize(int code) {
+QPageSize PageSizes::Size(int code) {
     const PageSizeEntry& entry = Entry(code);
     if (entry.id != QPageSize::Custom)
         return QPageSize(entry.id);
@@ -59,9 +60,10 @@ QPageSize PageSizes::ToPageSize(int code) {
                      QString::fromLatin1(entry.text), QPageSize::ExactMatch);
 }
 
-int PageSizes::StoredCode() {
+int PageSizes::CurrentCode() {
     bool ok = false;
-    const int code =
-        ModMain::Ini().GetValue(QStringLiteral("Options"), QStringLiteral("PageSize"), First).toInt(&ok);
-    return ok ? ValidCode(code) : First;
+    const int code = ModMain::Ini()
+                         .GetValue(QStringLiteral("Options"), QStringLiteral("PageSize"), Default)
+                         .toInt(&ok);
+    return ok && IsValid(code) ? code : Default;
 }
