@@ -1,6 +1,6 @@
 // The main window's schedule, legend, day spinner and calendar, driven as a
 // user does and checked against the database and the settings file.
-#include "TestEnv.h"
+#include "MainFixture.h"
 
 #include "app/ClsForms.h"
 #include "app/ClsIni.h"
@@ -23,73 +23,8 @@
 #include <memory>
 
 namespace {
-const qint32 kToday = 46359; // Saturday 5 December 2026
-
-struct Fixture {
-    TestEnv env;
-    std::unique_ptr<DlgMain> main;
-
-    Fixture() { QVERIFY(env.CreateDatabase()); }
-    ~Fixture() {
-        main.reset();
-        DlgCalendar::Release();
-    }
-
-    void Exec(const QString& sql) { env.Sql(sql); }
-    void Group(int id, const QString& name, int start = 480, int end = 1080, int interval = 15) {
-        Exec(QStringLiteral("insert into tblGroups (GroupId, GroupName, DayStart, DayEnd, Interval) "
-                            "values (%1, '%2', %3, %4, %5)")
-                 .arg(id).arg(name).arg(start).arg(end).arg(interval));
-    }
-    void Resource(int id, int group, const QString& name) {
-        Exec(QStringLiteral("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, "
-                            "MaxTime, InitTime) values (%1, %2, '%3', 15, 600, 15)")
-                 .arg(id).arg(group).arg(name));
-    }
-    void Task(int id, int group, const QString& name, qint32 colour) {
-        Exec(QStringLiteral("insert into tblTasks (TaskId, GroupId, TaskName, Colour, MinTime, "
-                            "MaxTime, InitTime) values (%1, %2, '%3', %4, 15, 600, 30)")
-                 .arg(id).arg(group).arg(name).arg(colour));
-    }
-    void Customer(int id, const QString& name) {
-        Exec(QStringLiteral("insert into tblCustomers (CustomerId, CustomerName, Ref01, Ref02, "
-                            "Ref03) values (%1, '%2', '', '', '')")
-                 .arg(id).arg(name));
-    }
-    void Booking(int id, int resource, int task, int customer, qint32 date, int start, int end) {
-        Exec(QStringLiteral("insert into tblBookings (BookingId, ResourceId, TaskId, CustomerId, "
-                            "BookingDate, BookingStart, BookingEnd, RepeatId, Ref01, Ref02, Ref03, "
-                            "Comments) values (%1, %2, %3, %4, %5, %6, %7, 0, '', '', '', '')")
-                 .arg(id).arg(resource).arg(task).arg(customer).arg(date).arg(start).arg(end));
-    }
-    void Setting(const QString& section, const QString& key, const QVariant& value) {
-        ClsIni ini;
-        ini.SetIniFile(env.IniPath());
-        ini.WriteValue(section, key, value);
-    }
-    void Open() {
-        Setting(QStringLiteral("Config"), QStringLiteral("LastDate"), kToday);
-        main = std::make_unique<DlgMain>();
-        QVERIFY(main->Started());
-    }
-    ScheduleView* Sched() const { return main->Sched(); }
-
-    // The clinic used by most tests: two rooms (inserted out of name order),
-    // two appointment types and a few bookings around the shown date.
-    void Clinic() {
-        Group(1, QStringLiteral("Clinic"));
-        Resource(11, 1, QStringLiteral("Room B"));
-        Resource(10, 1, QStringLiteral("Room A"));
-        Task(20, 1, QStringLiteral("Check-up"), 0x00C000);
-        Task(21, 1, QStringLiteral("Surgery"), 0x0000FF);
-        Customer(30, QStringLiteral("Zoë O''Neil"));
-        Booking(100, 10, 20, 30, kToday, 600, 660);
-        Booking(101, 10, 21, 0, kToday, 540, 570);
-        Booking(102, 11, 21, 30, kToday + 32, 480, 510);
-        Booking(103, 11, 20, 0, kToday + 60, 480, 510);
-        Booking(104, 11, 20, 0, kToday - 1, 480, 510);
-    }
-};
+constexpr qint32 kToday = MainFixture::kToday;
+using Fixture = MainFixture;
 
 QStringList RowNames(ScheduleView* sched) {
     QStringList names;
@@ -259,9 +194,7 @@ void TestMainWindow::daySpinnerMovesOneDay() {
     f.main->SpinDate()->IncreaseButton()->click();
     f.main->SpinDate()->IncreaseButton()->click();
     QCOMPARE(f.main->CurrentDate(), kToday + 1);
-    ClsIni ini;
-    ini.SetIniFile(f.env.IniPath());
-    QCOMPARE(ini.GetValue(QStringLiteral("Config"), QStringLiteral("LastDate")).toInt(), kToday + 1);
+    QCOMPARE(f.IniValue(QStringLiteral("Config"), QStringLiteral("LastDate")).toInt(), kToday + 1);
     QCOMPARE(DlgCalendar::Instance().SelDate(), kToday + 1);
 }
 
@@ -284,9 +217,7 @@ void TestMainWindow::legendCheckBoxHidesFrameAndIsSaved() {
     QVERIFY(!f.main->Frame1()->isVisibleTo(f.main.get()));
     f.main->ChkLegend()->click();
     QVERIFY(f.main->Frame1()->isVisibleTo(f.main.get()));
-    ClsIni ini;
-    ini.SetIniFile(f.env.IniPath());
-    QCOMPARE(ini.GetValue(QStringLiteral("Config"), QStringLiteral("ChkLegend")), QStringLiteral("1"));
+    QCOMPARE(f.IniValue(QStringLiteral("Config"), QStringLiteral("ChkLegend")), QStringLiteral("1"));
 }
 
 void TestMainWindow::sliderSetsScaleAndIsSaved() {
@@ -300,9 +231,7 @@ void TestMainWindow::sliderSetsScaleAndIsSaved() {
     f.main->Scroll()->setValue(150);
     QCOMPARE(f.Sched()->TimeDistance(), 150);
     QCOMPARE(f.Sched()->SecondSpacing(), 12);
-    ClsIni ini;
-    ini.SetIniFile(f.env.IniPath());
-    QCOMPARE(ini.GetValue(QStringLiteral("Sched"), QStringLiteral("TimeDistance")), QStringLiteral("150"));
+    QCOMPARE(f.IniValue(QStringLiteral("Sched"), QStringLiteral("TimeDistance")), QStringLiteral("150"));
 }
 
 void TestMainWindow::coloursComeFromSettings() {

@@ -11,12 +11,28 @@
 #include "model/ClsBooking.h"
 #include "model/ClsDate.h"
 #include "model/ClsGroup.h"
+#include "model/ClsResource.h"
+#include "ui/booking/DlgAppt.h"
 #include "ui/booking/DlgCalendar.h"
+#include "ui/controls/IconFactory.h"
+#include "ui/definitions/DlgGroup.h"
+#include "ui/definitions/DlgResource.h"
+#include "ui/definitions/DlgTemplate.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/controls/SpinButtons.h"
 #include "ui/main/LegendLabel.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QDrag>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QToolBar>
+#include <QToolButton>
+#include <QToolTip>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
@@ -117,6 +133,15 @@ void DlgMain::BuildWindow() {
     m_sched = new ScheduleView(central);
     m_sched->setObjectName(QStringLiteral("Sched"));
     body->addWidget(m_sched, 1);
+    connect(m_sched, &ScheduleView::Sched_DropItem, this,
+            [this](int row, int minute, qint32 date) { Sched_DropItem(row, minute, date); });
+    connect(m_sched, &ScheduleView::Sched_ListDblClick, this,
+            [this](int row) { Sched_ListDblClick(row); });
+    connect(m_sched, &ScheduleView::Sched_ItemMove, this,
+            [this](int row, int bar) { Sched_ItemMove(row, bar); });
+    connect(m_sched, &ScheduleView::Sched_BarPreDrop, this, [this] { Sched_BarPreDrop(); });
+    connect(m_sched, &ScheduleView::Sched_BarPreSelect, this, [this] { Sched_BarPreSelect(); });
+    connect(m_sched, &ScheduleView::Sched_ScrollTrack, this, [this] { Sched_ScrollTrack(); });
 
     m_frame1 = new QGroupBox(QStringLiteral("Legend"), central);
     m_frame1->setObjectName(QStringLiteral("Frame1"));
@@ -156,14 +181,161 @@ void DlgMain::BuildWindow() {
     connect(m_clock, &QTimer::timeout, this, [this] { UpdateClock(); });
     m_clock->start(1000);
 
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(15000);
+    connect(m_timer1, &QTimer::timeout, this, [this] { Timer1_Timer(); });
+
+    BuildCommands();
     setMinimumSize(kMinWidth, kMinHeight);
     resize(1024, 700);
+}
+
+void DlgMain::BuildCommands() {
+    m_toolbar1 = addToolBar(QStringLiteral("Toolbar"));
+    m_toolbar1->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar1->setMovable(false);
+    m_toolbar1->setIconSize(QSize(24, 24));
+    struct Item {
+        const char* caption;
+        const char* key;
+    };
+    struct Button {
+        const char* key;
+        const char* tip;
+        const char* image;
+        std::vector<Item> items;
+    };
+    const std::vector<Button> buttons = {
+        {"Exit", "Exit Application", "Exit", {}},
+        {"Binocular", "Search For Appointment", "Binocular", {}},
+        {"Write", "Make Appointment", "Write", {}},
+        {"Calendar", "Calendar", "Watch", {}},
+        {"Config", "Configuration", "Config", {}},
+        {"Group", "Group Definition", "Group",
+         {{"&Add Group", "AddGroup"}, {"&Edit Group", "EditGroup"}, {"&Delete Group", "DeleteGroup"}}},
+        {"Resource", "Resource Definition", "Resource",
+         {{"&Add Resource", "AddRes"}, {"&Edit Resource", "EditRes"}, {"&Delete Resource", "DeleteRes"}}},
+        {"Print", "Print Schedule", "Print", {}},
+        {"Screen", "Schedule resolution", "Screen",
+         {{"Hourly", "Hours"}, {"Daily", "Days"}, {"Weekly", "Weeks"}}},
+        {"Help", "Online Help", "Help", {}},
+    };
+    for (const Button& b : buttons) {
+        const QString key = QString::fromLatin1(b.key);
+        auto* action = new QAction(IconFactory::Icon(QString::fromLatin1(b.image)),
+                                   QString::fromLatin1(b.tip), this);
+        action->setObjectName(key);
+        action->setData(key);
+        action->setToolTip(QString::fromLatin1(b.tip));
+        connect(action, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
+        m_buttons.insert(key, action);
+        if (b.items.empty()) {
+            m_toolbar1->addAction(action);
+            continue;
+        }
+        auto* menu = new QMenu(this);
+        for (const Item& item : b.items) {
+            const QString itemKey = QString::fromLatin1(item.key);
+            QAction* entry = menu->addAction(QString::fromLatin1(item.caption));
+            entry->setObjectName(itemKey);
+            entry->setData(itemKey);
+            connect(entry, &QAction::triggered, this,
+                    [this, itemKey] { Toolbar1_ButtonMenuClick(itemKey); });
+        }
+        auto* button = new QToolButton(m_toolbar1);
+        button->setDefaultAction(action);
+        button->setMenu(menu);
+        button->setPopupMode(QToolButton::MenuButtonPopup);
+        m_toolbar1->addWidget(button);
+    }
+
+    auto button = [this](const char* key) {
+        return [this, key] { Toolbar1_ButtonClick(QString::fromLatin1(key)); };
+    };
+    auto item = [this](const char* key) {
+        return [this, key] { Toolbar1_ButtonMenuClick(QString::fromLatin1(key)); };
+    };
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    AddMenuEntry(file, QStringLiteral("mnuFileConfiguration"), QStringLiteral("&Configuration"),
+                 button("Config"));
+    AddMenuEntry(file, QStringLiteral("mnuFilePrint"), QStringLiteral("&Print"), button("Print"));
+    file->addSeparator();
+    AddMenuEntry(file, QStringLiteral("mnuFileExit"), QStringLiteral("E&xit"), button("Exit"));
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->setObjectName(QStringLiteral("mnuView"));
+    AddMenuEntry(view, QStringLiteral("mnuViewHours"), QStringLiteral("&Hours"), item("Hours"));
+    AddMenuEntry(view, QStringLiteral("mnuViewDays"), QStringLiteral("&Days"), item("Days"));
+    AddMenuEntry(view, QStringLiteral("mnuViewWeeks"), QStringLiteral("&Weeks"), item("Weeks"));
+
+    QMenu* resource = menuBar()->addMenu(QStringLiteral("&Resource"));
+    resource->setObjectName(QStringLiteral("mnuResoure"));
+    AddMenuEntry(resource, QStringLiteral("mnuResourceNewGroup"), QStringLiteral("&New Group"),
+                 item("AddGroup"));
+    AddMenuEntry(resource, QStringLiteral("mnuResourceEditGroup"), QStringLiteral("&Edit Group"),
+                 item("EditGroup"));
+    AddMenuEntry(resource, QStringLiteral("mnuResourceDeleteGroup"),
+                 QStringLiteral("&Delete Group"), item("DeleteGroup"));
+    resource->addSeparator();
+    AddMenuEntry(resource, QStringLiteral("mnuResourceSaveTemplate"),
+                 QStringLiteral("&Save Group Template"), [this] { mnuResourceSaveTemplate_Click(); });
+    AddMenuEntry(resource, QStringLiteral("mnuResourceLoadTemplate"),
+                 QStringLiteral("&Load Group Template"), [this] { mnuResourceLoadTemplate_Click(); });
+    resource->addSeparator();
+    AddMenuEntry(resource, QStringLiteral("mnuResourceNew"), QStringLiteral("Ne&w Resource"),
+                 item("AddRes"));
+    AddMenuEntry(resource, QStringLiteral("mnuResourceEdit"), QStringLiteral("Edi&t Resource"),
+                 item("EditRes"));
+    AddMenuEntry(resource, QStringLiteral("mnuResourceDelete"), QStringLiteral("Delet&e Resource"),
+                 item("DeleteRes"));
+
+    QMenu* booking = menuBar()->addMenu(QStringLiteral("&Appointment"));
+    booking->setObjectName(QStringLiteral("mnuBooking"));
+    AddMenuEntry(booking, QStringLiteral("mnuBookingChange"), QStringLiteral("Change &Date"),
+                 button("Calendar"));
+    AddMenuEntry(booking, QStringLiteral("mnuBookingSearch"),
+                 QStringLiteral("&Search For Appointment"), button("Binocular"));
+    AddMenuEntry(booking, QStringLiteral("mnuBookingEdit"), QStringLiteral("&Add/Edit Booking"),
+                 button("Write"));
+
+    QMenu* transfer = menuBar()->addMenu(QStringLiteral("&Transfer"));
+    transfer->setObjectName(QStringLiteral("mnuTransfer"));
+    AddMenuEntry(transfer, QStringLiteral("mnuTransferExport"),
+                 QStringLiteral("E&xport to CSV file"), {});
+    AddMenuEntry(transfer, QStringLiteral("mnuTransferBackup"), QStringLiteral("&Backup Database"),
+                 {});
+    AddMenuEntry(transfer, QStringLiteral("mnuTransferRestore"),
+                 QStringLiteral("&Restore Database"), {});
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("mnuHelp"));
+    AddMenuEntry(help, QStringLiteral("mnuHelpContents"), QStringLiteral("&Contents"),
+                 button("Help"));
+    AddMenuEntry(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("&About"),
+                 [this] { mnuHelpAbout_Click(); });
+}
+
+void DlgMain::AddMenuEntry(QMenu* menu, const QString& name, const QString& caption,
+                           std::function<void()> handler) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    if (handler)
+        connect(action, &QAction::triggered, this, [handler] { handler(); });
+    else
+        action->setEnabled(false); // its command is not part of this version yet
+    m_menuEntries.insert(name, action);
 }
 
 void DlgMain::Form_Load() {
     Trap("DlgMain.Form_Load", [&] {
         ContextIDs::InitHelp(this);
         DlgCalendar::SetGroupSource([] { return g_main ? g_main->SelectedGroupId() : 0; });
+        ModMain::SetStatusHandler([this](const QString& panel, const QString& text) {
+            SetPanelText(panel, text);
+            EventPump::Run();
+        });
         m_started = ModMain::Initialise();
         if (!m_started)
             return;
@@ -200,8 +372,24 @@ void DlgMain::Form_Load() {
 }
 
 void DlgMain::closeEvent(QCloseEvent* event) {
-    Form_Unload();
-    event->accept();
+    if (!m_started || m_programClose || m_unloaded) {
+        Form_QueryUnload();
+        Form_Unload();
+        event->accept();
+        return;
+    }
+    // A close by the user is carried out by the next timer tick, so that a
+    // command or a rebuild that is running can finish first.
+    m_timer1->stop();
+    m_closeRequest = true;
+    event->ignore();
+    m_timer1->setInterval(100);
+    m_timer1->start();
+}
+
+void DlgMain::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    Form_Activate();
 }
 
 void DlgMain::changeEvent(QEvent* event) {
@@ -225,21 +413,47 @@ void DlgMain::UpdateClock() {
     SetPanelText(QStringLiteral("Time"), ClsDate::ShowTime(now.hour() * 60 + now.minute(), true));
 }
 
+void DlgMain::Form_QueryUnload() {
+    if (m_queryUnloadDone)
+        return;
+    m_queryUnloadDone = true;
+    if (m_clock)
+        m_clock->stop();
+    m_timer1->stop();
+    Trap("DlgMain.Form_QueryUnload", [&] {
+        if (!ModMain::IsRunning())
+            return;
+        if (m_activated) {
+            ClsIni& ini = ModMain::Ini();
+            const QString section = QStringLiteral("DlgMain");
+            const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+            ini.WriteValue(section, QStringLiteral("Left"), QString::number(float(normal.x())));
+            ini.WriteValue(section, QStringLiteral("Top"), QString::number(float(normal.y())));
+            ini.WriteValue(section, QStringLiteral("Width"), QString::number(float(normal.width())));
+            ini.WriteValue(section, QStringLiteral("Height"), QString::number(float(normal.height())));
+            const int state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
+            ini.WriteValue(section, QStringLiteral("WindowState"), state);
+        }
+        ModMain::Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("LastDate"),
+                                  CurrentDate());
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (window != this && window->objectName() != QLatin1String("DlgMain") &&
+                window->isVisible())
+                window->close();
+        DlgAppt::Release();
+        DlgCalendar::Release();
+        ModMain::Terminate();
+    });
+}
+
 void DlgMain::Form_Unload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
-    if (m_clock)
-        m_clock->stop();
-    Trap("DlgMain.Form_Unload", [&] {
-        if (ModMain::IsRunning()) {
-            ModMain::Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("LastDate"),
-                                      CurrentDate());
-            DlgCalendar::Release();
-            ModMain::Terminate();
-        }
-    });
+    ModMain::SetStatusHandler({});
+    Form_QueryUnload();
     ContextIDs::QuitHelp();
+    m_timer1->stop();
 }
 
 qint32 DlgMain::CurrentDate() const { return DlgCalendar::Instance().SelDate(); }
@@ -416,6 +630,8 @@ void DlgMain::ShowLegends() {
                 colour->setFrameShape(QFrame::Box);
                 auto* name = new LegendLabel(i, line);
                 name->setMinimumHeight(16);
+                connect(colour, &LegendLabel::Pressed, this, [this](int index) { LblColor_MouseDown(index); });
+                connect(name, &LegendLabel::Pressed, this, [this](int index) { LblLegend_MouseDown(index); });
                 lineLayout->addWidget(colour);
                 lineLayout->addWidget(name, 1);
                 m_legendLayout->insertWidget(m_legendLayout->count() - 1, line);
@@ -500,4 +716,389 @@ QString DlgMain::PanelText(const QString& key) const {
 void DlgMain::SetPanelText(const QString& key, const QString& text) {
     if (QLabel* panel = m_panels.value(key))
         panel->setText(text);
+}
+
+void DlgMain::EnableToolbar(bool enabled) { ClsForms::EnableToolbar(m_toolbar1, enabled); }
+
+QString DlgMain::PrintFooter() {
+    return QStringLiteral("Printed by Tarvelo ") + ModMain::VersionNumber() +
+           QStringLiteral(" on ") + ClsDate::FormatDate(ClsDate::Today(), QStringLiteral("d mmmm yyyy"));
+}
+
+void DlgMain::StartDrag(int index) {
+    LegendLabel* source = m_lblColor.value(index);
+    if (!source)
+        return;
+    m_draggedTask = source->Tag();
+    auto* drag = new QDrag(source);
+    drag->setMimeData(ScheduleView::MakeTaskMimeData(m_draggedTask));
+    QPixmap pixmap(22, 14);
+    pixmap.fill(source->palette().color(QPalette::Window));
+    drag->setPixmap(pixmap);
+    drag->exec(Qt::CopyAction);
+}
+
+void DlgMain::LblColor_MouseDown(int index) {
+    Trap("DlgMain.LblColor_MouseDown", [&] {
+        m_draggedTask = m_lblColor.at(index)->Tag();
+        StartDrag(index);
+    });
+}
+
+void DlgMain::LblLegend_MouseDown(int index) {
+    Trap("DlgMain.LblLegend_MouseDown", [&] {
+        m_draggedTask = m_lblLegend.at(index)->Tag();
+        StartDrag(index);
+    });
+}
+
+void DlgMain::OpenBooking(qint32 startTime, qint32 resourceId, qint32 taskId) {
+    DlgAppt& appt = DlgAppt::Instance();
+    appt.SetGroupId(SelectedGroupId());
+    appt.SetStartTime(static_cast<qint16>(startTime));
+    appt.SetResourceId(resourceId);
+    appt.SetTaskId(taskId);
+    appt.SetApptDate(CurrentDate());
+    ModMain::ShowModal(&appt);
+    ShowResources(0);
+    ShowLegends();
+}
+
+void DlgMain::Sched_DropItem(int row, int minute, qint32 date) {
+    Trap("DlgMain.Sched_DropItem", [&] {
+        const ClsGroup& group = ModMain::Group();
+        const int interval = group.Interval();
+        if (interval <= 0)
+            throw TarveloError(QStringLiteral("group without a slot length"));
+        int start = group.DayStart();
+        while (start <= minute) {
+            EventPump::Run();
+            start += interval;
+        }
+        start -= interval;
+        const int end = start + interval;
+        const qint32 resourceId = m_sched->RowData(row);
+        Recordset rs = ModMain::DAO().SqlQuery(
+            QStringLiteral("select count(*) from tblBookings where BookingDate = ") + Num(date) +
+            QStringLiteral(" and ResourceId = ") + Num(resourceId) +
+            QStringLiteral(" and ((BookingStart <= ") + Num(start) +
+            QStringLiteral(" and BookingEnd >= ") + Num(start) +
+            QStringLiteral(") or (BookingStart < ") + Num(end) +
+            QStringLiteral(" and BookingEnd >= ") + Num(end) + QStringLiteral("))"));
+        if (rs.Fields(0).Long() > 0) {
+            ModMain::Warning(QStringLiteral("Requested event overlaps previously defined event!"));
+            return;
+        }
+        OpenBooking(start, resourceId, m_draggedTask);
+    });
+}
+
+void DlgMain::Sched_ListDblClick(int row) {
+    Trap("DlgMain.Sched_ListDblClick", [&] {
+        OpenBooking(ModMain::Group().DayStart(), m_sched->RowData(row), 0);
+    });
+}
+
+void DlgMain::Sched_ItemMove(int row, int bar) {
+    Trap("DlgMain.Sched_ItemMove", [&] {
+        m_tipText.clear();
+        const qint32 booking = m_sched->BarData(row, bar);
+        ClsDAO& dao = ModMain::DAO();
+        auto popups = [] {
+            return IniInt(QStringLiteral("Options"), QStringLiteral("PopupReminders"), 0) != 0;
+        };
+        QString tip;
+        Recordset times = dao.SqlQuery(
+            QStringLiteral("select BookingStart, BookingEnd, Comments from tblBookings where "
+                           "BookingId = ") + Num(booking));
+        if (times.Eof()) {
+            SetPanelText(QStringLiteral("Start"), QString());
+            SetPanelText(QStringLiteral("End"), QString());
+        } else {
+            const QString start = ClsDate::ShowTime(times.Fields(QStringLiteral("BookingStart")).Int(), true);
+            const QString end = ClsDate::ShowTime(times.Fields(QStringLiteral("BookingEnd")).Int(), true);
+            SetPanelText(QStringLiteral("Start"), start);
+            SetPanelText(QStringLiteral("End"), end);
+            if (popups()) {
+                tip = start + QStringLiteral(" to ") + end;
+                const FieldValue comments = times.Fields(QStringLiteral("Comments"));
+                const QString text = comments.IsNull() ? QString() : comments.Text();
+                if (!text.trimmed().isEmpty())
+                    tip += QStringLiteral("\r\n") + text;
+            }
+        }
+        Recordset task = dao.SqlQuery(
+            QStringLiteral("select TaskName from tblTasks where TaskId = (select TaskId from "
+                           "tblBookings where BookingId = ") + Num(booking) + QLatin1Char(')'));
+        SetPanelText(QStringLiteral("Task"),
+                     task.Eof() ? QString() : task.Fields(QStringLiteral("TaskName")).Text());
+        Recordset person = dao.SqlQuery(
+            QStringLiteral("select CustomerName from tblCustomers where CustomerId = (select "
+                           "CustomerId from tblBookings where BookingId = ") + Num(booking) +
+            QLatin1Char(')'));
+        if (person.Eof()) {
+            SetPanelText(QStringLiteral("Person"), QString());
+        } else {
+            const QString name = person.Fields(QStringLiteral("CustomerName")).Text();
+            if (popups())
+                tip += QStringLiteral("\r\n") + name;
+            SetPanelText(QStringLiteral("Person"), name);
+        }
+        if (popups()) {
+            m_tipText = tip;
+            QString shown = tip;
+            shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            QToolTip::showText(QCursor::pos(), shown, m_sched);
+        }
+    });
+}
+
+void DlgMain::Sched_BarPreDrop() {
+    // Bars never move on the schedule: every change goes through the booking dialog.
+    Trap("DlgMain.Sched_BarPreDrop", [&] { m_sched->CancelBarAction(); });
+}
+
+void DlgMain::Sched_BarPreSelect() {
+    Trap("DlgMain.Sched_BarPreSelect", [&] { m_sched->CancelBarAction(); });
+}
+
+void DlgMain::Sched_ScrollTrack() { m_holdOff = 20; }
+
+void DlgMain::RearmTimer() {
+    TrapSilent([&] {
+        const int current = m_timer1->interval() / 1000;
+        const int seconds = IniInt(QStringLiteral("Config"), QStringLiteral("UpdateCheck"), current);
+        const qint64 ms = qint64(seconds) * 1000;
+        // An interval the timer cannot take keeps the previous one.
+        if (ms > 0 && ms <= 65535)
+            m_timer1->setInterval(int(ms));
+    });
+    m_timer1->start();
+}
+
+void DlgMain::Toolbar1_ButtonClick(const QString& key) {
+    m_timer1->stop();
+    if (key == QLatin1String("Exit")) {
+        Trap("DlgMain.Toolbar1_ButtonClick", [&] {
+            EnableToolbar(false);
+            ModMain::Ini().WriteValue(QStringLiteral("Sched"), QStringLiteral("ListWidth"),
+                                      m_sched->ListWidth());
+            m_programClose = true;
+            close();
+        });
+        return;
+    }
+    const bool ok = Trap("DlgMain.Toolbar1_ButtonClick", [&] {
+        if (key == QLatin1String("Binocular")) {
+            // The search window is not part of this version yet.
+        } else if (key == QLatin1String("Write")) {
+            if (m_sched->RowCount() >= 0) {
+                EnableToolbar(false);
+                const int row = m_sched->CurrentRow();
+                Sched_ListDblClick(row < 0 ? 0 : row);
+                EnableToolbar(true);
+            } else {
+                ModMain::Warning(QStringLiteral("No resources configured!"));
+            }
+        } else if (key == QLatin1String("Calendar")) {
+            EnableToolbar(false);
+            const int row = m_sched->CurrentRow();
+            DlgCalendar::Choose(row < 0 ? 0 : m_sched->RowData(row));
+            SetCurrentDate(DlgCalendar::Instance().SelDate());
+            EnableToolbar(true);
+        } else if (key == QLatin1String("Config")) {
+            // The configuration window is not part of this version yet.
+        } else if (key == QLatin1String("Group")) {
+            Toolbar1_ButtonMenuClick(QStringLiteral("AddGroup"));
+        } else if (key == QLatin1String("Resource")) {
+            Toolbar1_ButtonMenuClick(QStringLiteral("AddRes"));
+        } else if (key == QLatin1String("Screen")) {
+            Toolbar1_ButtonMenuClick(QStringLiteral("Hours"));
+        } else if (key == QLatin1String("Print")) {
+            EnableToolbar(false);
+            const qint32 date = CurrentDate();
+            m_sched->SetPrintHeading(QStringLiteral("Tarvelo - ") +
+                                     ClsDate::FormatDate(date, QStringLiteral("dddd d mmmm yyyy")));
+            m_sched->SetPrintColourBars(
+                IniInt(QStringLiteral("Options"), QStringLiteral("ColourPrint"), 0) != 0);
+            m_sched->SetPrintColourBack(
+                IniInt(QStringLiteral("Options"), QStringLiteral("ColourPrint"), 0) != 0);
+            m_sched->SetPrintFooter(PrintFooter());
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setPageOrientation(QPageLayout::Landscape);
+            QPrintDialog dialog(&printer, this);
+            dialog.setWindowTitle(QStringLiteral("Print Schedule"));
+            if (ModMain::ShowModal(&dialog) == QDialog::Accepted)
+                m_sched->PrintTo(&printer);
+            EnableToolbar(true);
+        } else if (key == QLatin1String("Help")) {
+            EnableToolbar(false);
+            ContextIDs::ShowHelp(ContextIDs::HelpMain);
+            EnableToolbar(true);
+        }
+    });
+    if (!ok)
+        EnableToolbar(true);
+    RearmTimer();
+}
+
+void DlgMain::Toolbar1_ButtonMenuClick(const QString& key) {
+    m_timer1->stop();
+    Trap("DlgMain.Toolbar1_ButtonMenuClick", [&] {
+        auto editGroup = [this] {
+            EnableToolbar(false);
+            DlgGroup dialog(this);
+            ModMain::ShowModal(&dialog);
+            if (ModMain::Group().GroupId() != 0)
+                ShowGroups(ModMain::Group().GroupId());
+            EnableToolbar(true);
+        };
+        auto editResource = [this] {
+            EnableToolbar(false);
+            DlgResource dialog(this);
+            ModMain::ShowModal(&dialog);
+            if (ModMain::Resource().ResourceId() != 0)
+                ShowResources(ModMain::Resource().ResourceId());
+            EnableToolbar(true);
+        };
+        if (key == QLatin1String("AddGroup")) {
+            ModMain::Group().InitBfr();
+            editGroup();
+        } else if (key == QLatin1String("EditGroup")) {
+            if (!ModMain::Group().Load(SelectedGroupId()))
+                ModMain::Warning(QStringLiteral("Unable to edit group!"));
+            else
+                editGroup();
+        } else if (key == QLatin1String("DeleteGroup")) {
+            if (m_cbGroup->currentIndex() < 0) {
+                ModMain::Warning(QStringLiteral("No group selected!"));
+            } else if (ModMain::Confirm(QStringLiteral("Confirm delete selected group?"))) {
+                EnableToolbar(false);
+                ModMain::Group().Delete(SelectedGroupId());
+                ShowGroups(ModMain::Group().GroupId());
+                EnableToolbar(true);
+            }
+        } else if (key == QLatin1String("AddRes")) {
+            if (m_cbGroup->count() == 0) {
+                ModMain::CriticalError(QStringLiteral("No group selected!"));
+            } else {
+                ModMain::Resource().InitBfr();
+                ModMain::Resource().SetGroupId(SelectedGroupId());
+                editResource();
+            }
+        } else if (key == QLatin1String("EditRes")) {
+            if (m_sched->CurrentRow() < 1)
+                ModMain::Warning(QStringLiteral("No resource selected!"));
+            else if (ModMain::Resource().Load(m_sched->RowData(m_sched->CurrentRow())))
+                editResource();
+        } else if (key == QLatin1String("DeleteRes")) {
+            if (m_sched->CurrentRow() < 1) {
+                ModMain::Warning(QStringLiteral("No resource selected!"));
+            } else if (ModMain::Confirm(QStringLiteral("Confirm delete selected resource?"))) {
+                EnableToolbar(false);
+                ModMain::Resource().Delete(m_sched->RowData(m_sched->CurrentRow()));
+                ShowResources(ModMain::Resource().ResourceId());
+                EnableToolbar(true);
+            }
+        } else if (key == QLatin1String("Hours") || key == QLatin1String("Days") ||
+                   key == QLatin1String("Weeks")) {
+            EnableToolbar(false);
+            const int type = key == QLatin1String("Hours") ? 0 : key == QLatin1String("Days") ? 1 : 2;
+            ModMain::Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("TimeType"), type);
+            ShowResources(0);
+            EnableToolbar(true);
+        }
+    });
+    RearmTimer();
+}
+
+void DlgMain::mnuResourceSaveTemplate_Click() {
+    Trap("DlgMain.mnuResourceSaveTemplate_Click", [&] {
+        if (m_cbGroup->currentIndex() < 0)
+            ModMain::Warning(QStringLiteral("No current group!"));
+        else
+            ModMain::Group().SaveTemplate(SelectedGroupId());
+    });
+}
+
+void DlgMain::mnuResourceLoadTemplate_Click() {
+    Trap("DlgMain.mnuResourceLoadTemplate_Click", [&] {
+        DlgTemplate dialog(this);
+        ModMain::ShowModal(&dialog);
+        ShowGroups(ModMain::Group().GroupId());
+    });
+}
+
+void DlgMain::mnuHelpAbout_Click() {
+    Trap("DlgMain.mnuHelpAbout_Click", [&] {
+        QMessageBox box(this);
+        box.setWindowTitle(QStringLiteral("About Tarvelo"));
+        box.setIconPixmap(IconFactory::Icon(QStringLiteral("Watch")).pixmap(48, 48));
+        box.setText(QStringLiteral("<b>Tarvelo</b> version ") + ModMain::VersionNumber());
+        box.setInformativeText(
+            QStringLiteral("Books rooms, people and machines in time slots.\n"
+                           "Several workstations share one database and see each other's "
+                           "changes within seconds.\n\nDatabase: ") +
+            ModMain::DAO().DbPath());
+        box.setStandardButtons(QMessageBox::Ok);
+        ModMain::ShowModal(&box);
+    });
+}
+
+void DlgMain::Form_Activate() {
+    if (m_activated || !m_started)
+        return;
+    Trap("DlgMain.Form_Activate", [&] {
+        m_activated = true;
+        ClsIni& ini = ModMain::Ini();
+        const QString section = QStringLiteral("DlgMain");
+        const int state = ini.GetValue(section, QStringLiteral("WindowState"), 0).toInt();
+        if (state == 0) {
+            QRect r = geometry();
+            r.moveLeft(int(ini.GetValue(section, QStringLiteral("Left"), r.x()).toFloat()));
+            r.moveTop(int(ini.GetValue(section, QStringLiteral("Top"), r.y()).toFloat()));
+            r.setWidth(int(ini.GetValue(section, QStringLiteral("Width"), r.width()).toFloat()));
+            r.setHeight(int(ini.GetValue(section, QStringLiteral("Height"), r.height()).toFloat()));
+            setGeometry(r);
+            EventPump::RunNow();
+        } else if (state == 1) {
+            showMinimized();
+        } else if (state == 2) {
+            showMaximized();
+        }
+    });
+    m_timer1->setInterval(15000);
+    m_timer1->start();
+}
+
+void DlgMain::Timer1_Timer() {
+    m_timer1->stop();
+    if (m_closeRequest) {
+        m_programClose = true;
+        close();
+        return;
+    }
+    const bool ok = Trap("DlgMain.Timer1_Timer", [&] {
+        if (ModMain::DAO().Updated()) {
+            const qint32 group = SelectedGroupId();
+            const qint32 signature =
+                ModMain::Booking().BookingCheck(m_sched->FirstDate(), m_sched->LastDate(), group);
+            if (signature != m_bookingSignature) {
+                m_bookingSignature = signature;
+                m_cbGroup->setCurrentIndex(-1);
+                ClsForms::SelectItemId(m_cbGroup, group);
+                if (DlgAppt::IsShown())
+                    DlgAppt::Instance().ReselectResource();
+            }
+        }
+        if (IniInt(QStringLiteral("Options"), QStringLiteral("Autoscroll"), 0) != 0) {
+            --m_holdOff;
+            if (m_holdOff < 1) {
+                SetCurrentDate(ClsDate::Today());
+                m_holdOff = 20;
+            }
+        }
+    });
+    if (ok)
+        m_timer1->start();
 }

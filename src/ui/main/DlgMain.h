@@ -3,8 +3,13 @@
 #include <QMainWindow>
 #include <QMap>
 #include <QVector>
+#include <functional>
 
 class LegendLabel;
+class QAction;
+class QMenu;
+class QToolBar;
+class QToolButton;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -47,6 +52,37 @@ public:
     void Scroll_Change();
     void SpinDate_Click(int direction);
 
+    // Drag, drop and the details of the bar under the mouse.
+    void LblColor_MouseDown(int index);
+    void LblLegend_MouseDown(int index);
+    void Sched_DropItem(int row, int minute, qint32 date);
+    void Sched_ListDblClick(int row);
+    void Sched_ItemMove(int row, int bar);
+    void Sched_BarPreDrop();
+    void Sched_BarPreSelect();
+    void Sched_ScrollTrack();
+    // The booking dialog prepared for a resource, date and time, shown modally.
+    void OpenBooking(qint32 startTime, qint32 resourceId, qint32 taskId);
+
+    // Commands: toolbar buttons by key, button-menu items by key; menus run these.
+    void Toolbar1_ButtonClick(const QString& key);
+    void Toolbar1_ButtonMenuClick(const QString& key);
+    void mnuResourceSaveTemplate_Click();
+    void mnuResourceLoadTemplate_Click();
+    void mnuHelpAbout_Click();
+    void Timer1_Timer();
+    void Form_Activate();
+
+    QTimer* Timer1() const { return m_timer1; }
+    QToolBar* Toolbar1() const { return m_toolbar1; }
+    QAction* ToolbarButton(const QString& key) const { return m_buttons.value(key); }
+    QAction* MenuEntry(const QString& name) const { return m_menuEntries.value(name); }
+    QString TipText() const { return m_tipText; }
+    qint32 DraggedTask() const { return m_draggedTask; }
+    bool CloseRequested() const { return m_closeRequest; }
+    // The footer printed under the schedule.
+    static QString PrintFooter();
+
     QString PanelText(const QString& key) const;
     void SetPanelText(const QString& key, const QString& text);
 
@@ -64,11 +100,20 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void Form_Load();
+    // Saves placement and date, closes the other windows and ends the program frame.
+    void Form_QueryUnload();
     void Form_Unload();
     void BuildWindow();
+    void BuildCommands();
+    void AddMenuEntry(QMenu* menu, const QString& name, const QString& caption,
+                      std::function<void()> handler);
+    void RearmTimer();
+    void StartDrag(int index);
+    void EnableToolbar(bool enabled);
     void UpdateCaption();
     void UpdateClock();
 
@@ -96,4 +141,11 @@ private:
     QVector<LegendLabel*> m_lblLegend;
     QMap<QString, QLabel*> m_panels;
     QTimer* m_clock = nullptr;
+    QTimer* m_timer1 = nullptr;
+    QToolBar* m_toolbar1 = nullptr;
+    QMap<QString, QAction*> m_buttons;
+    QMap<QString, QAction*> m_menuEntries;
+    QString m_tipText;
+    bool m_programClose = false;
+    bool m_queryUnloadDone = false;
 };

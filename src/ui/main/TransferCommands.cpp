@@ -1,0 +1,73 @@
+#include "ui/main/TransferCommands.h"
+
+#include "app/ErrorTrap.h"
+#include "app/ModMain.h"
+#include "data/BackupFile.h"
+#include "data/CsvExport.h"
+#include "data/DlgRestore.h"
+
+namespace {
+const QString kParagraph = QStringLiteral("\r\n\r\n");
+}
+
+QString TransferCommands::RestorePrompt() {
+    return QStringLiteral("Warning: Current database contents will be overwritten!") + kParagraph +
+           QStringLiteral("Are you sure you wish to continue?");
+}
+
+bool TransferCommands::Backup() {
+    bool ok = false;
+    Trap("TransferCommands.Backup", [&] {
+        BackupFile backup;
+        QString path;
+        ok = backup.BackupToday(&path);
+        if (ok)
+            ModMain::Information(QStringLiteral("Backup Complete!"),
+                                 QStringLiteral("Backup saved to ") + path);
+        else
+            ModMain::Warning(QStringLiteral("Backup FAILED!"));
+    });
+    return ok;
+}
+
+bool TransferCommands::Restore(QWidget* owner, const std::function<void()>& refillGroups) {
+    bool ok = false;
+    Trap("TransferCommands.Restore", [&] {
+        DlgRestore dialog(owner);
+        ModMain::ShowModal(&dialog);
+        if (dialog.RestoreFile().isEmpty() || !ModMain::Confirm(RestorePrompt()))
+            return;
+        BackupFile backup;
+        ok = backup.RestoreDb(dialog.RestoreFile(), dialog.AddAppointments());
+        if (!ok) {
+            // Nothing was changed: say so, and where the file went wrong.
+            ModMain::Warning(QStringLiteral("Restore FAILED!") + kParagraph + backup.FailureText() +
+                             kParagraph + QStringLiteral("The database was left as it was."));
+            return;
+        }
+        if (refillGroups)
+            refillGroups();
+        ModMain::Information(QStringLiteral("Restore Complete!"), QStringLiteral("Database restored!"));
+    });
+    return ok;
+}
+
+bool TransferCommands::ExportCsv(int row, qint32 resourceId, const QString& rowText) {
+    bool ok = false;
+    Trap("TransferCommands.ExportCsv", [&] {
+        if (row <= 0) {
+            ModMain::Warning(
+                QStringLiteral("Please click on the resource that you wish to export data for!"));
+            return;
+        }
+        CsvExport csv;
+        ok = csv.Export(resourceId, rowText);
+        if (ok)
+            ModMain::Information(QStringLiteral("Data Exported!"),
+                                 QStringLiteral("Data exported to:") + kParagraph + csv.Path());
+        else
+            ModMain::Warning(QStringLiteral("Export FAILED!") + kParagraph + csv.Path() +
+                             QStringLiteral(": ") + csv.Failure() + QLatin1Char('.'));
+    });
+    return ok;
+}

@@ -1,0 +1,440 @@
+// The main window at work: drops from the legend, double-clicks, bar details,
+// toolbar and menu commands, the timer and the window placement.
+#include "MainFixture.h"
+
+#include "app/ClsForms.h"
+#include "data/ClsDAO.h"
+#include "model/ClsDate.h"
+#include "model/ClsGroup.h"
+#include "ui/booking/DlgAppt.h"
+#include "ui/controls/ScheduleView.h"
+#include "ui/definitions/DlgGroup.h"
+#include "ui/main/DlgMain.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QTimer>
+#include <QToolBar>
+#include <QtTest>
+
+namespace {
+constexpr qint32 kToday = MainFixture::kToday;
+
+struct Opened {
+    qint32 group = -1;
+    qint32 start = -1;
+    qint32 resource = -1;
+    qint32 task = -1;
+    qint32 date = -1;
+};
+
+// Answers the booking dialog by noting how it was prepared.
+void RecordBookingDialog(MainFixture& f, Opened& opened) {
+    f.env.onModal = [&opened](QDialog* dialog) {
+        if (auto* appt = qobject_cast<DlgAppt*>(dialog)) {
+            opened.group = appt->GroupId();
+            opened.start = appt->StartTime();
+            opened.resource = appt->ResourceId();
+            opened.task = appt->TaskId();
+            opened.date = appt->ApptDate();
+        }
+        return int(QDialog::Rejected);
+    };
+}
+
+QString PdfText(const QString& path) {
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+} // namespace
+
+class TestMainCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void dropSnapsToSlot_data();
+    void dropSnapsToSlot();
+    void dropRefusedOnOverlap_data();
+    void dropRefusedOnOverlap();
+    void doubleClickOpensBookingForRow();
+    void hoverFillsPanels_data();
+    void hoverFillsPanels();
+    void writeWithoutCurrentRowUsesRowZero();
+    void resolutionCommandsWriteTimeType_data();
+    void resolutionCommandsWriteTimeType();
+    void groupCommands();
+    void resourceCommandsNeedCurrentRow();
+    void commandsRearmTimer();
+    void timerRebuildsOnOtherWorkstationsChange();
+    void timerIgnoresChangesOutsideView();
+    void autoscrollReturnsToToday();
+    void closeIsDeferredAndSavesPlacement();
+    void exitSavesListWidth();
+    void printGoesThroughPrintDialog();
+};
+
+void TestMainCommands::dropSnapsToSlot_data() {
+    QTest::addColumn<int>("minute");
+    QTest::addColumn<int>("start");
+    QTest::newRow("inside a slot") << 545 << 540;
+    QTest::newRow("on a slot start") << 540 << 540;
+    QTest::newRow("last minute of a slot") << 569 << 540;
+    QTest::newRow("before the working day") << 470 << 450;
+}
+
+void TestMainCommands::dropSnapsToSlot() {
+    QFETCH(int, minute);
+    QFETCH(int, start);
+    MainFixture f;
+    f.Group(1, QStringLiteral("Half hours"), 480, 1080, 30);
+    f.Resource(10, 1, QStringLiteral("Room A"));
+    f.Task(20, 1, QStringLiteral("Visit"), 0x00FF00);
+    f.Open();
+    f.main->LblColor_MouseDown(0);
+    QCOMPARE(f.main->DraggedTask(), 20);
+    Opened opened;
+    RecordBookingDialog(f, opened);
+    // A drop in another date of the view still opens the dialog on the current date.
+    f.main->Sched_DropItem(1, minute, kToday);
+    QCOMPARE(opened.start, start);
+    QCOMPARE(opened.group, 1);
+    QCOMPARE(opened.resource, 10);
+    QCOMPARE(opened.task, 20);
+    QCOMPARE(opened.date, kToday);
+}
+
+void TestMainCommands::dropRefusedOnOverlap_data() {
+    QTest::addColumn<int>("resource");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<qint32>("date");
+    QTest::addColumn<bool>("refused");
+    // The dropped slot is 540 to 570.
+    QTest::newRow("ends at the slot start") << 10 << 510 << 540 << kToday << true;
+    QTest::newRow("starts at the slot end") << 10 << 570 << 600 << kToday << false;
+    QTest::newRow("covers the slot start") << 10 << 520 << 550 << kToday << true;
+    QTest::newRow("covers the slot end") << 10 << 560 << 600 << kToday << true;
+    QTest::newRow("strictly inside") << 10 << 545 << 565 << kToday << false;
+    QTest::newRow("other resource") << 11 << 540 << 570 << kToday << false;
+    QTest::newRow("other date") << 10 << 540 << 570 << kToday + 1 << false;
+}
+
+void TestMainCommands::dropRefusedOnOverlap() {
+    QFETCH(int, resource);
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(qint32, date);
+    QFETCH(bool, refused);
+    MainFixture f;
+    f.Group(1, QStringLiteral("Half hours"), 480, 1080, 30);
+    f.Resource(10, 1, QStringLiteral("Room A"));
+    f.Resource(11, 1, QStringLiteral("Room B"));
+    f.Task(20, 1, QStringLiteral("Visit"), 0x00FF00);
+    f.Booking(500, resource, 20, 0, date, from, to);
+    f.Open();
+    Opened opened;
+    RecordBookingDialog(f, opened);
+    f.main->Sched_DropItem(1, 545, kToday);
+    QCOMPARE(opened.resource != -1, !refused);
+    QCOMPARE(f.env.boxes.size(), refused ? 1 : 0);
+    if (refused) {
+        QCOMPARE(f.env.boxes[0].kind, ModMain::BoxKind::Warning);
+        QCOMPARE(f.env.boxes[0].text,
+                 QStringLiteral("Requested event overlaps previously defined event!"));
+    }
+}
+
+void TestMainCommands::doubleClickOpensBookingForRow() {
+    MainFixture f;
+    f.Clinic();
+    f.Open();
+    Opened opened;
+    RecordBookingDialog(f, opened);
+    emit f.Sched()->Sched_ListDblClick(2);
+    QCOMPARE(opened.resource, 11);
+    QCOMPARE(opened.start, 480);
+    QCOMPARE(opened.task, 0);
+    QCOMPARE(opened.date, kToday);
+}
+
+void TestMainCommands::hoverFillsPanels_data() {
+    QTest::addColumn<int>("popups");
+    QTest::addColumn<int>("booking");
+    QTest::addColumn<QStringList>("panels");
+    QTest::addColumn<QString>("tip");
+    const QString tipWithComment = QStringLiteral("10:00 am to 11:00 am\r\n  bring notes \r\nZoë O'Neil");
+    QTest::newRow("with contact and comment")
+        << 1 << 100
+        << QStringList{QStringLiteral("10:00 am"), QStringLiteral("11:00 am"), QStringLiteral("Check-up"),
+                       QStringLiteral("Zoë O'Neil")}
+        << tipWithComment;
+    QTest::newRow("no pop-ups: panels only")
+        << 0 << 100
+        << QStringList{QStringLiteral("10:00 am"), QStringLiteral("11:00 am"), QStringLiteral("Check-up"),
+                       QStringLiteral("Zoë O'Neil")}
+        << QString();
+    QTest::newRow("no contact, blank comment")
+        << 1 << 101
+        << QStringList{QStringLiteral("09:00 am"), QStringLiteral("09:30 am"), QStringLiteral("Surgery"),
+                       QString()}
+        << QStringLiteral("09:00 am to 09:30 am");
+    QTest::newRow("deleted by another workstation") << 1 << 999
+                                                    << QStringList{QString(), QString(), QString(), QString()}
+                                                    << QString();
+}
+
+void TestMainCommands::hoverFillsPanels() {
+    QFETCH(int, popups);
+    QFETCH(int, booking);
+    QFETCH(QStringList, panels);
+    QFETCH(QString, tip);
+    MainFixture f;
+    f.Clinic();
+    f.Exec(QStringLiteral("update tblBookings set Comments = '  bring notes ' where BookingId = 100"));
+    f.Exec(QStringLiteral("update tblBookings set Comments = '   ' where BookingId = 101"));
+    f.Setting(QStringLiteral("Options"), QStringLiteral("PopupReminders"), popups);
+    f.Open();
+    // Row 1 is Room A: bar 1 is booking 101, bar 2 booking 100.
+    int bar = booking == 101 ? 1 : 2;
+    if (booking == 999)
+        f.Exec(QStringLiteral("delete from tblBookings where BookingId = 100"));
+    f.main->Sched_ItemMove(1, bar);
+    QStringList shown;
+    for (const char* key : {"Start", "End", "Task", "Person"})
+        shown << f.main->PanelText(QString::fromLatin1(key));
+    QCOMPARE(shown, panels);
+    QCOMPARE(f.main->TipText(), tip);
+}
+
+void TestMainCommands::writeWithoutCurrentRowUsesRowZero() {
+    MainFixture f;
+    f.Clinic();
+    f.Open();
+    Opened opened;
+    RecordBookingDialog(f, opened);
+    f.main->Toolbar1_ButtonClick(QStringLiteral("Write"));
+    QCOMPARE(opened.resource, 0);
+    f.main->SelectResource(11);
+    f.main->ToolbarButton(QStringLiteral("Write"))->trigger();
+    QCOMPARE(opened.resource, 11);
+}
+
+void TestMainCommands::resolutionCommandsWriteTimeType_data() {
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<qint32>("lastDate");
+    QTest::newRow("weeks") << QStringLiteral("mnuViewWeeks") << 2 << kToday + 60;
+    QTest::newRow("days") << QStringLiteral("mnuViewDays") << 1 << kToday + 32;
+    QTest::newRow("hours") << QStringLiteral("mnuViewHours") << 0 << kToday;
+}
+
+void TestMainCommands::resolutionCommandsWriteTimeType() {
+    QFETCH(QString, menu);
+    QFETCH(int, type);
+    QFETCH(qint32, lastDate);
+    MainFixture f;
+    f.Clinic();
+    f.Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), type == 0 ? 2 : 0);
+    f.Open();
+    f.main->MenuEntry(menu)->trigger();
+    QCOMPARE(f.IniValue(QStringLiteral("Config"), QStringLiteral("TimeType")).toInt(), type);
+    QCOMPARE(f.Sched()->TimeType(), type);
+    QCOMPARE(f.Sched()->LastDate(), lastDate);
+}
+
+void TestMainCommands::groupCommands() {
+    MainFixture f;
+    f.Clinic();
+    f.Group(2, QStringLiteral("Dental"));
+    f.Resource(40, 2, QStringLiteral("Chair"));
+    f.Customer(31, QStringLiteral("Only dental"), 2);
+    f.Open();
+    // The "Group" button itself adds a group: the dialog sees a reset record.
+    f.env.onModal = [](QDialog* dialog) {
+        if (qobject_cast<DlgGroup*>(dialog)) {
+            ClsGroup& group = ModMain::Group();
+            if (group.GroupId() != 0)
+                return int(QDialog::Rejected);
+            group.SetGroupName(QStringLiteral("Added"));
+            group.Save();
+        }
+        return int(QDialog::Accepted);
+    };
+    f.main->Toolbar1_ButtonClick(QStringLiteral("Group"));
+    QCOMPARE(f.main->CbGroup()->currentText(), QStringLiteral("Added"));
+    QCOMPARE(f.main->CbGroup()->count(), 3);
+
+    // Delete asks first; No keeps the group.
+    ClsForms::SelectItemId(f.main->CbGroup(), 2);
+    f.env.confirmAnswers = {false};
+    f.main->Toolbar1_ButtonMenuClick(QStringLiteral("DeleteGroup"));
+    QCOMPARE(f.env.boxes.last().text, QStringLiteral("Confirm delete selected group?"));
+    QCOMPARE(f.env.Sql(QStringLiteral("select count(*) from tblGroups where GroupId = 2")).toInt(), 1);
+    f.env.confirmAnswers = {true};
+    f.main->MenuEntry(QStringLiteral("mnuResourceDeleteGroup"))->trigger();
+    QCOMPARE(f.env.Sql(QStringLiteral("select count(*) from tblGroups where GroupId = 2")).toInt(), 0);
+    QCOMPARE(f.env.Sql(QStringLiteral("select count(*) from tblCustomers where CustomerId = 31")).toInt(), 0);
+    QCOMPARE(f.main->CbGroup()->count(), 2);
+}
+
+void TestMainCommands::resourceCommandsNeedCurrentRow() {
+    MainFixture f;
+    f.Clinic();
+    f.Open();
+    f.main->Toolbar1_ButtonMenuClick(QStringLiteral("EditRes"));
+    f.main->Toolbar1_ButtonMenuClick(QStringLiteral("DeleteRes"));
+    QCOMPARE(f.env.boxes.size(), 2);
+    QCOMPARE(f.env.boxes[0].text, QStringLiteral("No resource selected!"));
+    QCOMPARE(f.env.boxes[1].text, QStringLiteral("No resource selected!"));
+    f.main->SelectResource(10);
+    f.env.confirmAnswers = {true};
+    f.main->Toolbar1_ButtonMenuClick(QStringLiteral("DeleteRes"));
+    QCOMPARE(f.env.Sql(QStringLiteral("select count(*) from tblBookings where ResourceId = 10")).toInt(), 0);
+    QCOMPARE(f.Sched()->RowCount() - 1, 1);
+}
+
+void TestMainCommands::commandsRearmTimer() {
+    MainFixture f;
+    f.Clinic();
+    f.Open();
+    f.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.main.get()));
+    QCOMPARE(f.main->Timer1()->interval(), 15000);
+    QVERIFY(f.main->Timer1()->isActive());
+    // Without "UpdateCheck" the interval stays as it was.
+    f.main->Toolbar1_ButtonMenuClick(QStringLiteral("Days"));
+    QCOMPARE(f.main->Timer1()->interval(), 15000);
+    f.Setting(QStringLiteral("Config"), QStringLiteral("UpdateCheck"), 5);
+    f.main->Toolbar1_ButtonMenuClick(QStringLiteral("Hours"));
+    QCOMPARE(f.main->Timer1()->interval(), 5000);
+    QVERIFY(f.main->Timer1()->isActive());
+    // An interval the timer cannot take leaves the previous one.
+    f.Setting(QStringLiteral("Config"), QStringLiteral("UpdateCheck"), 100);
+    f.main->Toolbar1_ButtonClick(QStringLiteral("Screen"));
+    QCOMPARE(f.main->Timer1()->interval(), 5000);
+    QVERIFY(f.main->Timer1()->isActive());
+}
+
+void TestMainCommands::timerRebuildsOnOtherWorkstationsChange() {
+    MainFixture f;
+    f.Clinic();
+    f.Open();
+    QCOMPARE(f.Sched()->BarCount(2), 0);
+    // Another workstation books Room B today and stamps the change marker.
+    ClsDAO other;
+    QCOMPARE(other.DbOpen(f.env.DbPath()), qint16(0));
+    QVERIFY(other.SqlAction(QStringLiteral(
+        "insert into tblBookings (ResourceId, TaskId, CustomerId, BookingDate, BookingStart, "
+        "BookingEnd, RepeatId, Ref01, Ref02, Ref03, Comments) values (11, 20, 0, 46359, 700, 760, "
+        "0, '', '', '', '')")));
+    f.main->Timer1_Timer();
+    QCOMPARE(f.Sched()->BarCount(2), 1);
+    QCOMPARE(f.main->BookingSignature(), 570 + 660 + 760);
+}
+
+void TestMainCommands::timerIgnoresChangesOutsideView() {
+    MainFixture f;
+    f.Clinic();
+    f.Open();
+    const qint32 signature = f.main->BookingSignature();
+    ClsDAO other;
+    QCOMPARE(other.DbOpen(f.env.DbPath()), qint16(0));
+    f.main->Timer1_Timer(); // takes note of the other workstation's open
+    // A booking on a date the view does not show leaves the view alone.
+    QVERIFY(other.SqlAction(QStringLiteral(
+        "insert into tblBookings (ResourceId, TaskId, CustomerId, BookingDate, BookingStart, "
+        "BookingEnd, RepeatId, Ref01, Ref02, Ref03, Comments) values (11, 20, 0, 46400, 700, 760, "
+        "0, '', '', '', '')")));
+    const int before = f.Sched()->BarCount(1);
+    f.Sched()->SetBarText(1, 1, QStringLiteral("marker"));
+    f.main->Timer1_Timer();
+    QCOMPARE(f.main->BookingSignature(), signature);
+    QCOMPARE(f.Sched()->BarCount(1), before);
+    QCOMPARE(f.Sched()->BarText(1, 1), QStringLiteral("marker")); // not rebuilt
+}
+
+void TestMainCommands::autoscrollReturnsToToday() {
+    MainFixture f;
+    f.Clinic();
+    f.Setting(QStringLiteral("Options"), QStringLiteral("Autoscroll"), 1);
+    f.Open();
+    // The first start with autoscroll already shows today.
+    const qint32 today = ClsDate::Today();
+    QCOMPARE(f.main->CurrentDate(), today);
+    f.main->SetCurrentDate(kToday);
+    for (int tick = 0; tick < 19; ++tick)
+        f.main->Timer1_Timer();
+    QCOMPARE(f.main->CurrentDate(), kToday);
+    f.main->Timer1_Timer();
+    QCOMPARE(f.main->CurrentDate(), today);
+    QCOMPARE(f.main->AutoscrollHoldOff(), 20);
+}
+
+void TestMainCommands::closeIsDeferredAndSavesPlacement() {
+    MainFixture f;
+    f.Clinic();
+    f.Setting(QStringLiteral("DlgMain"), QStringLiteral("Left"), 40);
+    f.Setting(QStringLiteral("DlgMain"), QStringLiteral("Top"), 30);
+    f.Setting(QStringLiteral("DlgMain"), QStringLiteral("Width"), 900);
+    f.Setting(QStringLiteral("DlgMain"), QStringLiteral("Height"), 600);
+    f.Open();
+    f.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.main.get()));
+    QCOMPARE(f.main->geometry().size(), QSize(900, 600));
+    f.main->resize(800, 500);
+    f.main->close();
+    // The user's close waits for the next tick of the timer.
+    QVERIFY(f.main->isVisible());
+    QVERIFY(f.main->CloseRequested());
+    QCOMPARE(f.main->Timer1()->interval(), 100);
+    QVERIFY(ModMain::IsRunning());
+    QTRY_VERIFY(!ModMain::IsRunning());
+    QCOMPARE(f.IniValue(QStringLiteral("DlgMain"), QStringLiteral("Width")), QStringLiteral("800"));
+    QCOMPARE(f.IniValue(QStringLiteral("DlgMain"), QStringLiteral("Height")), QStringLiteral("500"));
+    QCOMPARE(f.IniValue(QStringLiteral("DlgMain"), QStringLiteral("WindowState")), QStringLiteral("0"));
+    QCOMPARE(f.IniValue(QStringLiteral("Config"), QStringLiteral("LastDate")).toInt(), kToday);
+    const QStringList log = f.env.LogLines();
+    QCOMPARE(log.last(), QStringLiteral("Closing down"));
+    QCOMPARE(log.at(log.size() - 2), QStringLiteral("Database close [0]"));
+}
+
+void TestMainCommands::exitSavesListWidth() {
+    MainFixture f;
+    f.Clinic();
+    f.Open();
+    f.Sched()->SetListWidth(173);
+    f.main->MenuEntry(QStringLiteral("mnuFileExit"))->trigger();
+    QVERIFY(!ModMain::IsRunning());
+    QCOMPARE(f.IniValue(QStringLiteral("Sched"), QStringLiteral("ListWidth")), QStringLiteral("173"));
+}
+
+void TestMainCommands::printGoesThroughPrintDialog() {
+    MainFixture f;
+    f.Clinic();
+    f.Open();
+    const QString pdf = f.env.Path(QStringLiteral("schedule.pdf"));
+    bool asked = false;
+    f.env.onModal = [&](QDialog* dialog) {
+        auto* print = qobject_cast<QPrintDialog*>(dialog);
+        if (!print)
+            return int(QDialog::Rejected);
+        asked = true;
+        print->printer()->setOutputFormat(QPrinter::PdfFormat);
+        print->printer()->setOutputFileName(pdf);
+        return int(QDialog::Accepted);
+    };
+    f.main->Toolbar1_ButtonClick(QStringLiteral("Print"));
+    QVERIFY(asked);
+    const QString text = PdfText(pdf);
+    QVERIFY2(text.contains(QStringLiteral("Tarvelo - Saturday 5 December 2026")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("Room A")));
+    QVERIFY(text.contains(QStringLiteral("Room B")));
+    QVERIFY(text.contains(QStringLiteral("Printed by Tarvelo")));
+}
+
+QTEST_MAIN(TestMainCommands)
+#include "tst_maincommands.moc"
