@@ -7,6 +7,7 @@
 
 void ScheduleModel::Clear() {
     m_rows.clear();
+    m_texts.clear();
     m_totalBars = 0;
 }
 
@@ -45,7 +46,7 @@ int ScheduleModel::AddBar(int row, int startMinute, int endMinute, qint32 firstD
     bar.lastDate = std::max(firstDate, lastDate);
     bar.startMinute = startMinute;
     bar.endMinute = endMinute;
-    bar.key = key;
+    bar.key.Set(key);
     bar.startKey = ScheduleMapper::TimeKey(bar.firstDate, startMinute);
     // A bar that ends before it starts still covers its first minute, so that
     // it can be drawn and pointed at.
@@ -63,6 +64,15 @@ int ScheduleModel::AddBar(int row, int startMinute, int endMinute, qint32 firstD
         r.sorted = false;
     }
     return index + 1;
+}
+
+QString ScheduleModel::Intern(const QString& text) {
+    if (text.isEmpty())
+        return QString();
+    auto it = m_texts.constFind(text);
+    if (it == m_texts.constEnd())
+        it = m_texts.insert(text);
+    return *it;
 }
 
 int ScheduleModel::BarCount(int row) const {

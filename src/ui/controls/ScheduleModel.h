@@ -1,5 +1,8 @@
 #pragma once
 
+#include "ui/controls/PackedText.h"
+
+#include <QSet>
 #include <QString>
 #include <QtGlobal>
 
@@ -23,9 +26,9 @@ public:
         int endMinute = 0;
         qint32 datum = 0;
         qint32 colour = 0; // RGB number, red in the low byte
-        QString key;
-        QString secondText;
-        QString text;
+        PackedText key;
+        PackedText secondText;
+        QString text; // shared with every bar of the same text (see Intern)
         qint64 startKey = 0;
         qint64 endKey = 0;
     };
@@ -46,6 +49,9 @@ public:
                const QString& key);
     int BarCount(int row) const;
     int TotalBars() const { return m_totalBars; }
+    // The same text held once for the whole schedule: many bars show the
+    // same contact name.
+    QString Intern(const QString& text);
     bool IsBar(int row, int bar) const { return IsRow(row) && bar >= 1 && bar <= BarCount(row); }
     // The bar itself; only for a bar that IsBar reports.
     const Bar& BarAt(int row, int bar) const { return m_rows[row - 1].bars[bar - 1]; }
@@ -75,5 +81,6 @@ private:
     void EnsureSorted(const Row& row) const;
 
     std::vector<Row> m_rows;
+    QSet<QString> m_texts;
     int m_totalBars = 0;
 };

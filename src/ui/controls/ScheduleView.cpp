@@ -175,7 +175,7 @@ int ScheduleView::BarCount(int row) const {
 }
 
 QString ScheduleView::BarKey(int row, int bar) const {
-    return m_model.IsBar(row, bar) ? m_model.BarAt(row, bar).key : QString();
+    return m_model.IsBar(row, bar) ? m_model.BarAt(row, bar).key.Get() : QString();
 }
 
 qint32 ScheduleView::BarData(int row, int bar) const {
@@ -188,12 +188,12 @@ void ScheduleView::SetBarData(int row, int bar, qint32 datum) {
 }
 
 QString ScheduleView::BarSecondText(int row, int bar) const {
-    return m_model.IsBar(row, bar) ? m_model.BarAt(row, bar).secondText : QString();
+    return m_model.IsBar(row, bar) ? m_model.BarAt(row, bar).secondText.Get() : QString();
 }
 
 void ScheduleView::SetBarSecondText(int row, int bar, const QString& text) {
     if (auto* b = m_model.MutableBar(row, bar))
-        b->secondText = text;
+        b->secondText.Set(text);
 }
 
 qint32 ScheduleView::BarColour(int row, int bar) const {
@@ -213,7 +213,7 @@ QString ScheduleView::BarText(int row, int bar) const {
 
 void ScheduleView::SetBarText(int row, int bar, const QString& text) {
     if (auto* b = m_model.MutableBar(row, bar)) {
-        b->text = text;
+        b->text = m_model.Intern(text);
         RequestRepaint();
     }
 }
