@@ -1,3 +1,4 @@
+#include "app/MaintenanceVerbs.h"
 #include "app/ModMain.h"
 #include "data/DbSchema.h"
 #include "ui/main/DlgMain.h"
@@ -8,19 +9,11 @@
 #include <cstdio>
 #include <memory>
 
-namespace {
-// The command line asks for a database to be created: no window is needed.
-bool WantsCreateOnly(int argc, char* argv[]) {
-    for (int i = 1; i < argc; ++i)
-        if (QByteArray(argv[i]).startsWith("--create-database"))
-            return true;
-    return false;
-}
-} // namespace
-
 int main(int argc, char* argv[]) {
     std::unique_ptr<QCoreApplication> holder;
-    if (WantsCreateOnly(argc, argv))
+    // Creating a database, the maintenance verbs and help need no window
+    // (and no display).
+    if (MaintenanceVerbs::IsConsoleRun(argc, argv))
         holder = std::make_unique<QCoreApplication>(argc, argv);
     else
         holder = std::make_unique<QApplication>(argc, argv);
@@ -29,7 +22,11 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationVersion(ModMain::VersionNumber());
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Tarvelo resource booking"));
+    parser.setApplicationDescription(
+        QStringLiteral("Tarvelo resource booking. Without options it opens the main window; the "
+                       "maintenance options work without a window on the database named in the "
+                       "program folder's settings, print what they did and exit non-zero on "
+                       "failure."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption home(QStringLiteral("home"),
@@ -40,6 +37,7 @@ int main(int argc, char* argv[]) {
                                     QStringLiteral("PATH"));
     parser.addOption(home);
     parser.addOption(create);
+    MaintenanceVerbs::AddOptions(parser);
     parser.process(app);
 
     if (parser.isSet(home))
@@ -53,6 +51,8 @@ int main(int argc, char* argv[]) {
         }
         return 0;
     }
+    if (MaintenanceVerbs::HasVerb(parser))
+        return MaintenanceVerbs::Run(parser);
 
     auto* window = new DlgMain;
     window->setAttribute(Qt::WA_DeleteOnClose);

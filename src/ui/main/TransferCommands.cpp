@@ -47,7 +47,8 @@ bool TransferCommands::Restore(QWidget* owner, const std::function<void()>& refi
         }
         if (refillGroups)
             refillGroups();
-        ModMain::Information(QStringLiteral("Restore Complete!"), QStringLiteral("Database restored!"));
+        ModMain::Information(QStringLiteral("Restore Complete!"),
+                             QStringLiteral("Database restored!"));
     });
     return ok;
 }

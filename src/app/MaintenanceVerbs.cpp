@@ -1,0 +1,272 @@
+#include "app/MaintenanceVerbs.h"
+
+#include "app/ErrorTrap.h"
+#include "app/ModMain.h"
+#include "data/BackupFile.h"
+#include "data/ClsDAO.h"
+#include "data/CsvExport.h"
+#include "data/SampleDatabase.h"
+
+#include <QByteArray>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <cstdio>
+
+namespace {
+
+const QCommandLineOption& BackupOption() {
+    static const QCommandLineOption o(
+        QStringLiteral("backup"),
+        QStringLiteral("Back the database up to Backup/yyyymmdd.txt in the program folder."));
+    return o;
+}
+const QCommandLineOption& RestoreOption() {
+    static const QCommandLineOption o(
+        QStringLiteral("restore"),
+        QStringLiteral("Replace the whole database with the backup FILE (a bare file name is also "
+                       "looked for in the Backup folder)."),
+        QStringLiteral("FILE"));
+    return o;
+}
+const QCommandLineOption& NoAppointmentsOption() {
+    static const QCommandLineOption o(
+        QStringLiteral("no-appointments"),
+        QStringLiteral("With --restore: leave the appointments out."));
+    return o;
+}
+const QCommandLineOption& ExportOption() {
+    static const QCommandLineOption o(
+        QStringLiteral("export-csv"),
+        QStringLiteral("Export the bookings of the resource RESOURCE-NAME to Export/<name>.csv."),
+        QStringLiteral("RESOURCE-NAME"));
+    return o;
+}
+const QCommandLineOption& GroupOption() {
+    static const QCommandLineOption o(
+        QStringLiteral("group"),
+        QStringLiteral(
+            "With --export-csv: the group of the resource, where several share its name."),
+        QStringLiteral("GROUP-NAME"));
+    return o;
+}
+const QCommandLineOption& IntegrityOption() {
+    static const QCommandLineOption o(
+        QStringLiteral("integrity-check"),
+        QStringLiteral("Repair the database: fill missing names and remove rows that refer to "
+                       "missing records."));
+    return o;
+}
+const QCommandLineOption& SampleOption() {
+    static const QCommandLineOption o(
+        QStringLiteral("load-sample"),
+        QStringLiteral("Fill an empty database with the sample clinic, its bookings around today. "
+                       "A database holding data is left alone."));
+    return o;
+}
+
+const char* const kConsoleWords[] = {"--create-database",
+                                     "--backup",
+                                     "--restore",
+                                     "--export-csv",
+                                     "--integrity-check",
+                                     "--load-sample",
+                                     "--help",
+                                     "-h",
+                                     "-?",
+                                     "--version",
+                                     "-v"};
+
+void Print(std::FILE* stream, const QString& text) {
+    std::fprintf(stream, "%s\n", text.toLocal8Bit().constData());
+    std::fflush(stream);
+}
+
+// Message boxes of the program frame, without a screen.
+bool PrintBox(ModMain::BoxKind kind, const QString& title, const QString& text) {
+    QString flat = text;
+    flat.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    Print(stderr, title + QLatin1Char(' ') + flat);
+    // Nobody is there to answer: a question is answered No.
+    Q_UNUSED(kind);
+    return false;
+}
+
+int RunBackup() {
+    BackupFile backup;
+    QString path;
+    if (!backup.BackupToday(&path)) {
+        Print(stderr, QStringLiteral("Backup FAILED! ") + backup.FailureText());
+        return 1;
+    }
+    Print(stdout, QStringLiteral("Backup saved to ") + path);
+    Print(stdout, BackupFile::DescribeCounts(backup.LastCounts()) + QLatin1Char('.'));
+    return 0;
+}
+
+int RunRestore(const QCommandLineParser& parser) {
+    QString path = parser.value(RestoreOption());
+    // A bare file name that is not in the current folder is one of the backups.
+    if (!QFileInfo::exists(path) && !path.contains(QLatin1Char('/')))
+        path = QDir(BackupFile::BackupFolder()).filePath(path);
+    path = QFileInfo(path).absoluteFilePath();
+    const bool appointments = !parser.isSet(NoAppointmentsOption());
+    BackupFile backup;
+    if (!backup.RestoreDb(path, appointments)) {
+        Print(stderr, QStringLiteral("Restore FAILED! ") + backup.FailureText() +
+                          QStringLiteral(" The database was left as it was."));
+        return 1;
+    }
+    Print(stdout, QStringLiteral("Database restored from ") + path +
+                      (appointments ? QString() : QStringLiteral(" without appointments")));
+    Print(stdout, BackupFile::DescribeCounts(backup.LastCounts()) + QLatin1Char('.'));
+    return 0;
+}
+
+int RunExport(const QCommandLineParser& parser) {
+    const QString name = parser.value(ExportOption());
+    QString sql =
+        QStringLiteral("select ResourceId, ResourceName, (select GroupName from tblGroups "
+                       "where GroupId = tblResources.GroupId) as GroupName from "
+                       "tblResources where ResourceName = ") +
+        ClsDAO::Quoted(name);
+    if (parser.isSet(GroupOption()))
+        sql += QStringLiteral(" and GroupId in (select GroupId from tblGroups where GroupName = ") +
+               ClsDAO::Quoted(parser.value(GroupOption())) + QLatin1Char(')');
+    Recordset rs = ModMain::DAO().SqlQuery(sql + QStringLiteral(" order by GroupName"));
+    if (!rs.IsOpen()) {
+        Print(stderr, QStringLiteral("Export FAILED! The resources cannot be read."));
+        return 1;
+    }
+    qint32 id = 0;
+    QString resourceName;
+    QStringList groups;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        id = rs.Fields(QStringLiteral("ResourceId")).Long();
+        resourceName = rs.Fields(QStringLiteral("ResourceName")).Value.toString();
+        groups << rs.Fields(QStringLiteral("GroupName")).Value.toString();
+    }
+    if (groups.isEmpty()) {
+        Print(stderr,
+              QStringLiteral("Export FAILED! There is no resource named \"%1\"%2.")
+                  .arg(name,
+                       parser.isSet(GroupOption())
+                           ? QStringLiteral(" in the group \"%1\"").arg(parser.value(GroupOption()))
+                           : QString()));
+        return 1;
+    }
+    if (groups.size() > 1) {
+        Print(stderr, QStringLiteral("Export FAILED! %1 resources are named \"%2\", in the groups "
+                                     "\"%3\": name the group with --group.")
+                          .arg(groups.size())
+                          .arg(name, groups.join(QStringLiteral("\", \""))));
+        return 1;
+    }
+    CsvExport csv;
+    if (!csv.Export(id, resourceName)) {
+        Print(stderr, QStringLiteral("Export FAILED! ") + csv.Path() + QStringLiteral(": ") +
+                          csv.Failure() + QLatin1Char('.'));
+        return 1;
+    }
+    Print(stdout, QStringLiteral("Data exported to: ") + csv.Path());
+    Print(stdout, QStringLiteral("%1 appointments.").arg(csv.Lines()));
+    return 0;
+}
+
+int RunIntegrityCheck() {
+    const auto counts = [](bool* ok) {
+        QList<qint32> result;
+        *ok = TrapSilent([&] {
+            const Recordset rs = ModMain::DAO().SqlQuery(QStringLiteral(
+                "select (select count(*) from tblResources), (select count(*) from tblCustomers), "
+                "(select count(*) from tblBookings)"));
+            for (int i = 0; i < 3; ++i)
+                result << rs.Fields(i).Long();
+        });
+        return result;
+    };
+    bool before = false;
+    bool after = false;
+    const QList<qint32> was = counts(&before);
+    ModMain::DAO().IntegrityCheck();
+    const QList<qint32> now = counts(&after);
+    if (!before || !after) {
+        Print(stderr, QStringLiteral("Integrity check FAILED! The database cannot be read."));
+        return 1;
+    }
+    Print(stdout, QStringLiteral("Database integrity check done on ") + ModMain::DAO().DbPath());
+    Print(stdout, QStringLiteral("Removed %1 resources, %2 contacts and %3 appointments that "
+                                 "referred to missing records.")
+                      .arg(was[0] - now[0])
+                      .arg(was[1] - now[1])
+                      .arg(was[2] - now[2]));
+    return 0;
+}
+
+int RunLoadSample() {
+    QString message;
+    const bool ok = SampleDatabase::Load(&message);
+    Print(ok ? stdout : stderr, message);
+    return ok ? 0 : 1;
+}
+
+} // namespace
+
+bool MaintenanceVerbs::IsConsoleRun(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        for (const char* word : kConsoleWords)
+            if (arg == word || arg.startsWith(QByteArray(word) + '=') || arg == "--help-all")
+                return true;
+    }
+    return false;
+}
+
+void MaintenanceVerbs::AddOptions(QCommandLineParser& parser) {
+    parser.addOption(BackupOption());
+    parser.addOption(RestoreOption());
+    parser.addOption(NoAppointmentsOption());
+    parser.addOption(ExportOption());
+    parser.addOption(GroupOption());
+    parser.addOption(IntegrityOption());
+    parser.addOption(SampleOption());
+}
+
+bool MaintenanceVerbs::HasVerb(const QCommandLineParser& parser) {
+    return parser.isSet(BackupOption()) || parser.isSet(RestoreOption()) ||
+           parser.isSet(ExportOption()) || parser.isSet(IntegrityOption()) ||
+           parser.isSet(SampleOption());
+}
+
+int MaintenanceVerbs::Run(const QCommandLineParser& parser) {
+    const int verbs = int(parser.isSet(BackupOption())) + int(parser.isSet(RestoreOption())) +
+                      int(parser.isSet(ExportOption())) + int(parser.isSet(IntegrityOption())) +
+                      int(parser.isSet(SampleOption()));
+    if (verbs != 1) {
+        Print(stderr, QStringLiteral("Give one of --backup, --restore, --export-csv, "
+                                     "--integrity-check or --load-sample at a time."));
+        return 2;
+    }
+    ModMain::SetBoxHandler(PrintBox);
+    if (!ModMain::Initialise()) {
+        ModMain::Terminate();
+        return 1;
+    }
+    Print(stdout, QStringLiteral("Database ") + ModMain::DAO().DbPath());
+    int code = 1;
+    Trap("MaintenanceVerbs.Run", [&] {
+        if (parser.isSet(BackupOption()))
+            code = RunBackup();
+        else if (parser.isSet(RestoreOption()))
+            code = RunRestore(parser);
+        else if (parser.isSet(ExportOption()))
+            code = RunExport(parser);
+        else if (parser.isSet(IntegrityOption()))
+            code = RunIntegrityCheck();
+        else
+            code = RunLoadSample();
+    });
+    ModMain::Terminate();
+    return code;
+}

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+class QIODevice;
+
+// The backup file: the whole database as text, one record per line, lines
+// ending in CR LF. Each line is a record kind ("G" group, "R" resource, "T"
+// appointment type, "C" contact, "A" appointment) followed by its fields,
+// each preceded by "~". Names stand in for identifiers, so a backup can be
+// loaded into any database.
+//
+// A text holding "~", a carriage return or a line feed could not be written
+// plainly without splitting its line, so such a text is written with escapes
+// introduced by the control character DLE (U+0010): DLE "T" for "~", DLE "R"
+// for CR, DLE "N" for LF and DLE "D" for DLE itself. Every other text is
+// written as it is, so a database without these characters gives exactly the
+// plain file. Files are UTF-8 (plain ASCII for ASCII text); a line that is
+// not valid UTF-8 is read as Latin-1.
+class BackupFile {
+public:
+    struct Counts {
+        int groups = 0;
+        int resources = 0;
+        int tasks = 0;
+        int contacts = 0;
+        int bookings = 0;
+    };
+
+    // Field n of a backup line: the kind for n = 1, the text between the
+    // (n-1)-th and the n-th "~" after that, the rest of the line for the last
+    // field, and empty text for n = 0 or a field past the end of the line.
+    static QString GetField(const QString& line, int n);
+    // A text value as written into a field, and back.
+    static QString EncodeText(const QString& text);
+    static QString DecodeText(const QString& field);
+
+    // The folder "Backup" in the program folder, and the backup file of a day
+    // in it: yyyymmdd.txt.
+    static QString BackupFolder();
+    static QString BackupPath(qint32 dayNumber);
+
+    // Today's backup: creates the folder (an existing one is no error) and
+    // writes the file; path receives the file name used.
+    bool BackupToday(QString* path);
+    // Writes the whole database to path. The file is replaced only once it is
+    // complete: a failed backup leaves an earlier file of that name as it
+    // was. True when the whole file was written.
+    bool BackupDb(const QString& path);
+
+    // Replaces the whole database with the contents of a backup file, with or
+    // without its appointments. All or nothing: the restore runs as one write
+    // transaction on the shared connection, and on any failure (a file that
+    // cannot be read, a number that is not a number, a statement that fails)
+    // the database keeps its previous contents; FailedLine and Failure say
+    // where and why. True when the whole file was loaded.
+    bool RestoreDb(const QString& path, bool addAppointments);
+    // The same from an open device; sourceName names it in messages.
+    bool Restore(QIODevice& in, bool addAppointments, const QString& sourceName);
+
+    // After a failure: the line of the file (1 for the first; 0 when the
+    // failure concerns the file or the database as a whole) and why.
+    int FailedLine() const { return m_failedLine; }
+    QString Failure() const { return m_failure; }
+    // One sentence for the user: which file (and line) failed, and why.
+    QString FailureText() const;
+    // What the last backup wrote or the last restore stored.
+    Counts LastCounts() const { return m_counts; }
+    static QString DescribeCounts(const Counts& counts);
+
+private:
+    void Start(const QString& sourceName);
+    [[noreturn]] void Fail(int line, const QString& reason);
+
+    int m_failedLine = 0;
+    QString m_failure;
+    QString m_source;
+    Counts m_counts;
+};

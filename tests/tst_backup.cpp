@@ -1,0 +1,620 @@
+// Backup and restore: the file of a known database line for line, round trips
+// with and without appointments and with hostile texts, restores that fail
+// leaving the database (and the change marker) as they were, the restore
+// window and the Transfer menu's backup and restore commands.
+
+#include "TestEnv.h"
+
+#include "data/BackupFile.h"
+#include "data/ClsDAO.h"
+#include "data/DlgRestore.h"
+#include "model/ClsBooking.h"
+#include "model/ClsCustomer.h"
+#include "model/ClsDate.h"
+#include "model/ClsGroup.h"
+#include "model/ClsResource.h"
+#include "model/ClsTask.h"
+#include "ui/main/TransferCommands.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+const QByteArray kKnownBackup = "G~Clinic~540~1020~30\r\n"
+                                "R~Desk~30~480~30\r\n"
+                                "T~Advice~30~60~30~65280\r\n"
+                                "C~Jane Doe~r1~r2~r3\r\n"
+                                "A~Desk~Advice~Jane Doe~46360~540~600~~~~\r\n"
+                                "G~Surgery~480~1080~15\r\n"
+                                "R~Room 1~15~600~15\r\n"
+                                "R~Room 2~15~600~15\r\n"
+                                "T~Blood test~5~15~10~255\r\n"
+                                "T~Check-up~15~60~30~16711680\r\n"
+                                "C~Jane Doe~r1~r2~r3\r\n"
+                                "C~John Smith~~~\r\n"
+                                "A~Room 2~Check-up~John Smith~46358~600~630~x~~~\r\n"
+                                "A~Room 1~Blood test~~46359~480~490~~~~\r\n"
+                                "A~Room 2~Check-up~Jane Doe~46359~540~570~a~b~c~note\r\n"
+                                "A~Room 1~~~46361~500~520~~~~-5\r\n";
+
+QByteArray WithoutAppointments(const QByteArray& backup) {
+    QByteArray out;
+    for (const QByteArray& line : backup.split('\n'))
+        if (!line.isEmpty() && !line.startsWith('A'))
+            out += line + '\n';
+    return out;
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+} // namespace
+
+class TstBackup : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestEnv> env;
+
+    void Exec(const QStringList& statements) {
+        for (const QString& sql : statements)
+            env->Sql(sql);
+    }
+    // Every row of every table, identifiers included, as one text.
+    QString Contents() const {
+        const QStringList tables = {
+            "tblGroups (GroupId, GroupName, DayStart, DayEnd, Interval)",
+            "tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, InitTime)",
+            "tblTasks (TaskId, GroupId, TaskName, Colour, MinTime, MaxTime, InitTime)",
+            "tblCustomers (CustomerId, CustomerName, Ref01, Ref02, Ref03)",
+            "tblCustomerGroups (CustomerId, GroupId)",
+            "tblBookings (BookingId, ResourceId, TaskId, CustomerId, BookingDate, BookingStart, "
+            "BookingEnd, RepeatId, Ref01, Ref02, Ref03, Comments)",
+            "tblRepeats (RepeatId, SerialNo)"};
+        QString all;
+        for (const QString& t : tables) {
+            const QString name = t.section(QLatin1Char(' '), 0, 0);
+            QString columns = t.section(QLatin1Char('('), 1).chopped(1);
+            columns.replace(QStringLiteral(", "), QStringLiteral(") || ',' || quote("));
+            all += name + QLatin1Char(':') +
+                   env->Sql(QStringLiteral("select coalesce(group_concat(r, ';'), '') from "
+                                           "(select quote(%1) as r from %2 order by 1)")
+                                .arg(columns, name))
+                       .toString() +
+                   QLatin1Char('\n');
+        }
+        return all;
+    }
+    void KnownDatabase();
+    QByteArray BackupNow() {
+        BackupFile backup;
+        const QString path = env->Path(QStringLiteral("check.txt"));
+        if (!backup.BackupDb(path))
+            return "<backup failed>";
+        return ReadFile(path);
+    }
+    bool Restore(const QByteArray& bytes, bool appointments, BackupFile* result = nullptr) {
+        const QString path = env->Path(QStringLiteral("restore-me.txt"));
+        WriteFile(path, bytes);
+        BackupFile local;
+        BackupFile& backup = result ? *result : local;
+        return backup.RestoreDb(path, appointments);
+    }
+
+private slots:
+    void init() {
+        env = std::make_unique<TestEnv>();
+        QVERIFY(env->Start());
+    }
+    void cleanup() {
+        ModMain::SetStatusHandler({});
+        env.reset();
+    }
+
+    void getField_data();
+    void getField();
+    void textEncoding_data();
+    void textEncoding();
+    void knownDatabase();
+    void roundTrip_data();
+    void roundTrip();
+    void hostileTextRoundTrips();
+    void oddInputStillRestores_data();
+    void oddInputStillRestores();
+    void failedRestoreChangesNothing_data();
+    void failedRestoreChangesNothing();
+    void restoreMovesChangeMarkerOnlyWhenStored();
+    void backupStatusPanels();
+    void failedBackupKeepsEarlierFile();
+    void backupCommand();
+    void restoreWindow_data();
+    void restoreWindow();
+    void restoreCommand_data();
+    void restoreCommand();
+};
+
+void TstBackup::KnownDatabase() {
+    Exec({
+        "insert into tblGroups (GroupId, GroupName, DayStart, DayEnd, Interval) values "
+        "(1, 'Surgery', 480, 1080, 15), (2, 'Clinic', 540, 1020, 30)",
+        "insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, "
+        "InitTime) values (1, 1, 'Room 2', 15, 600, 15), (2, 1, 'Room 1', 15, 600, 15), "
+        "(3, 2, 'Desk', 30, 480, 30)",
+        "insert into tblTasks (TaskId, GroupId, TaskName, Colour, MinTime, MaxTime, InitTime) "
+        "values (1, 1, 'Check-up', 16711680, 15, 60, 30), (2, 1, 'Blood test', 255, 5, 15, 10), "
+        "(3, 2, 'Advice', 65280, 30, 60, 30)",
+        "insert into tblCustomers (CustomerId, CustomerName, Ref01, Ref02, Ref03) values "
+        "(1, 'Jane Doe', 'r1', 'r2', 'r3'), (2, 'John Smith', '', '', ''), "
+        "(3, 'Nobody', '', '', '')",
+        "insert into tblCustomerGroups (CustomerId, GroupId) values (1, 1), (2, 1), (1, 2)",
+        // Booking 5 names a deleted appointment type, booking 6 a deleted
+        // resource (it belongs to no group and is not written).
+        "insert into tblBookings (BookingId, ResourceId, TaskId, CustomerId, BookingDate, "
+        "BookingStart, BookingEnd, RepeatId, Ref01, Ref02, Ref03, Comments) values "
+        "(1, 1, 1, 1, 46359, 540, 570, 0, 'a', 'b', 'c', 'note'), "
+        "(2, 2, 2, 0, 46359, 480, 490, 7, '', '', '', ''), "
+        "(3, 1, 1, 2, 46358, 600, 630, 0, 'x', '', '', ''), "
+        "(4, 3, 3, 1, 46360, 540, 600, 0, '', '', '', ''), "
+        "(5, 2, 99, 0, 46361, 500, 520, 0, '', '', '', '-5'), "
+        "(6, 99, 1, 1, 46361, 600, 620, 0, '', '', '', '')",
+        "insert into tblRepeats (RepeatId, SerialNo) values (7, '123')",
+    });
+}
+
+void TstBackup::getField_data() {
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<int>("n");
+    QTest::addColumn<QString>("field");
+    QTest::newRow("kind") << "G~A~1" << 1 << "G";
+    QTest::newRow("last field is the rest of the line") << "G~A~1" << 3 << "1";
+    QTest::newRow("past the end") << "G~A~1" << 4 << "";
+    QTest::newRow("n = 0") << "G~A~1" << 0 << "";
+    QTest::newRow("negative n") << "G~A~1" << -2 << "";
+    QTest::newRow("empty contact") << "A~Room 1~Check-up~~46359~540~570~~~~" << 4 << "";
+    QTest::newRow("date after an empty field")
+        << "A~Room 1~Check-up~~46359~540~570~~~~" << 5 << "46359";
+    QTest::newRow("empty comment at the end") << "A~Room 1~Check-up~~46359~540~570~~~~" << 11 << "";
+    QTest::newRow("line without separator") << "Gxyz" << 1 << "Gxyz";
+    QTest::newRow("empty line") << "" << 1 << "";
+}
+
+void TstBackup::getField() {
+    QFETCH(QString, line);
+    QFETCH(int, n);
+    QFETCH(QString, field);
+    QCOMPARE(BackupFile::GetField(line, n), field);
+}
+
+void TstBackup::textEncoding_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("written");
+    const QString dle(QChar(0x10));
+    QTest::newRow("plain text unchanged") << "Room 1; 'x' \"y\""
+                                          << "Room 1; 'x' \"y\"";
+    QTest::newRow("non-ASCII unchanged") << "Zoë Ñandú 東京"
+                                         << "Zoë Ñandú 東京";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("tilde") << "a~b"
+                           << "a" + dle + "Tb";
+    QTest::newRow("CR LF") << "line 1\r\nline 2"
+                           << "line 1" + dle + "R" + dle + "Nline 2";
+    QTest::newRow("lone LF and CR") << "\na\r" << dle + "Na" + dle + "R";
+    QTest::newRow("the escape itself") << dle + "T" << dle + "DT";
+    QTest::newRow("only tildes") << "~~" << dle + "T" + dle + "T";
+}
+
+void TstBackup::textEncoding() {
+    QFETCH(QString, text);
+    QFETCH(QString, written);
+    QCOMPARE(BackupFile::EncodeText(text), written);
+    QCOMPARE(BackupFile::DecodeText(written), text);
+    QVERIFY(!written.contains(QLatin1Char('~')));
+    QVERIFY(!written.contains(QLatin1Char('\n')));
+    QVERIFY(!written.contains(QLatin1Char('\r')));
+}
+
+void TstBackup::knownDatabase() {
+    KnownDatabase();
+    QCOMPARE(BackupNow(), kKnownBackup);
+}
+
+void TstBackup::roundTrip_data() {
+    QTest::addColumn<bool>("appointments");
+    QTest::newRow("with appointments") << true;
+    QTest::newRow("without appointments") << false;
+}
+
+void TstBackup::roundTrip() {
+    QFETCH(bool, appointments);
+    KnownDatabase();
+    const QByteArray first = BackupNow();
+    // Into a database that holds something else: all of it is replaced.
+    Exec({"delete from tblBookings where BookingId = 1",
+          "insert into tblGroups (GroupName, DayStart, DayEnd, Interval) values ('Old', 0, 1440, "
+          "5)"});
+    BackupFile result;
+    QVERIFY(Restore(first, appointments, &result));
+    QCOMPARE(result.LastCounts().groups, 2);
+    QCOMPARE(result.LastCounts().contacts, 3);
+    QCOMPARE(result.LastCounts().bookings, appointments ? 5 : 0);
+    QCOMPARE(BackupNow(), appointments ? first : WithoutAppointments(first));
+    // Restored rows are new rows: a contact written under two groups becomes
+    // two contacts, and no series or repeat identifier survives.
+    QCOMPARE(env->Sql("select count(*) from tblCustomers where CustomerName = 'Jane Doe'").toInt(),
+             2);
+    QCOMPARE(env->Sql("select count(*) from tblRepeats").toInt(), 0);
+    QCOMPARE(env->Sql("select count(*) from tblBookings where RepeatId <> 0").toInt(), 0);
+    QCOMPARE(env->Sql("select count(*) from tblGroups where GroupName = 'Old'").toInt(), 0);
+}
+
+void TstBackup::hostileTextRoundTrips() {
+    const QString longName = QString(100000, QLatin1Char('x'));
+    const QStringList texts = {"a~b~~c",      "two\r\nlines",
+                               "lf\nonly",    QString(QChar(0x10)) + "T",
+                               "O'Neil",      "'); delete from tblBookings; --",
+                               "Zoë \"Z\" Ñ", "  padded  ",
+                               longName};
+    ModMain::Group().InitBfr();
+    ModMain::Group().SetGroupName(texts[0]);
+    const qint32 g = ModMain::Group().Save();
+    QVERIFY(g != 0);
+    for (int i = 0; i < texts.size(); ++i) {
+        ClsResource& r = ModMain::Resource();
+        r.InitBfr();
+        r.SetGroupId(g);
+        r.SetResourceName(texts[i]);
+        QVERIFY(r.Save() != 0);
+        ClsTask& t = ModMain::Task();
+        t.InitBfr();
+        t.SetGroupId(g);
+        t.SetTaskName(texts[i]);
+        QVERIFY(t.Save() != 0);
+        ClsCustomer& c = ModMain::Customer();
+        c.InitBfr();
+        c.SetCustomerName(texts[i]);
+        c.SetRef01(texts[(i + 1) % texts.size()]);
+        c.SetRef02(texts[(i + 2) % texts.size()]);
+        c.SetRef03(texts[(i + 3) % texts.size()]);
+        const qint32 cid = c.Save();
+        QVERIFY(cid != 0);
+        env->Sql(
+            QStringLiteral("insert into tblCustomerGroups (CustomerId, GroupId) values (%1, %2)")
+                .arg(cid)
+                .arg(g));
+        ClsBooking& b = ModMain::Booking();
+        b.InitBfr();
+        b.SetResourceId(r.ResourceId());
+        b.SetTaskId(t.TaskId());
+        b.SetCustomerId(cid);
+        b.SetBookingDate(46359);
+        b.SetBookingStart(qint16(480 + i * 10));
+        b.SetBookingEnd(qint16(490 + i * 10));
+        b.SetRef01(texts[(i + 4) % texts.size()]);
+        b.SetRef02(texts[(i + 5) % texts.size()]);
+        b.SetRef03(texts[(i + 6) % texts.size()]);
+        b.SetComments(texts[(i + 7) % texts.size()]);
+        QVERIFY(b.Save() != 0);
+    }
+    const QByteArray first = BackupNow();
+    // One line per record: no text broke its line.
+    QCOMPARE(first.count('\n'), 1 + 4 * int(texts.size()));
+    QVERIFY(Restore(first, true));
+    QCOMPARE(BackupNow(), first);
+    // Every text came back exactly, in every column that holds texts.
+    for (const QString& text : texts) {
+        const QString q = ClsDAO::Quoted(text);
+        QVERIFY2(env->Sql("select count(*) from tblResources where ResourceName = " + q).toInt() ==
+                     1,
+                 qPrintable(text.left(20)));
+        QVERIFY(env->Sql("select count(*) from tblTasks where TaskName = " + q).toInt() == 1);
+        QVERIFY(env->Sql("select count(*) from tblCustomers where CustomerName = " + q +
+                         " and Ref01 "
+                         "is not null")
+                    .toInt() == 1);
+        QVERIFY(env->Sql("select count(*) from tblBookings where Comments = " + q).toInt() == 1);
+        QVERIFY(env->Sql("select count(*) from tblBookings where Ref03 = " + q).toInt() == 1);
+    }
+    // Each booking found its own resource, type and contact again.
+    QCOMPARE(env->Sql("select count(*) from tblBookings b join tblResources r on r.ResourceId = "
+                      "b.ResourceId join tblTasks t on t.TaskId = b.TaskId join tblCustomers c on "
+                      "c.CustomerId = b.CustomerId where r.ResourceName = t.TaskName and "
+                      "t.TaskName = c.CustomerName")
+                 .toInt(),
+             int(texts.size()));
+}
+
+void TstBackup::oddInputStillRestores_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("expected"); // the contents afterwards, as a backup
+    QTest::addColumn<int>("bookings");     // bookings stored
+    QTest::newRow("empty file empties the database") << QByteArray() << "" << 0;
+    QTest::newRow("unknown kinds and blank lines are skipped")
+        << QByteArray(
+               "; notes\r\nX~1~2\r\n\r\nG~Rooms~480~1080~15\r\nzzz\r\nR~Room 1~15~600~15\r\n")
+        << "G~Rooms~480~1080~15\r\nR~Room 1~15~600~15\r\n"
+        << 0;
+    QTest::newRow("LF line ends and a missing last line end")
+        << QByteArray("G~Rooms~480~1080~15\nR~Room 1~15~600~15")
+        << "G~Rooms~480~1080~15\r\nR~Room 1~15~600~15\r\n"
+        << 0;
+    QTest::newRow("byte order mark")
+        << QByteArray("\xEF\xBB\xBFG~Rooms~480~1080~15\r\n") << "G~Rooms~480~1080~15\r\n"
+        << 0;
+    QTest::newRow("Latin-1 file") << QByteArray("G~R\xE9sidence~480~1080~15\r\n")
+                                  << "G~Résidence~480~1080~15\r\n"
+                                  << 0;
+    QTest::newRow("missing texts are empty")
+        << QByteArray("G~Rooms~480~1080~15\r\nC~Solo\r\n") << "G~Rooms~480~1080~15\r\nC~Solo~~~\r\n"
+        << 0;
+    QTest::newRow("extra fields are ignored")
+        << QByteArray("G~Rooms~480~1080~15~junk\r\n") << "G~Rooms~480~1080~15\r\n"
+        << 0;
+    // A resource name that matches no restored resource gives resource 0,
+    // which belongs to no group; the booking is stored all the same.
+    QTest::newRow("unknown resource")
+        << QByteArray("G~Rooms~480~1080~15\r\nT~Visit~15~60~30~255\r\n"
+                      "A~Nowhere~Visit~~46359~540~570~~~~\r\n")
+        << "G~Rooms~480~1080~15\r\nT~Visit~15~60~30~255\r\n"
+        << 1;
+    QTest::newRow("lines before the first group")
+        << QByteArray("R~Orphan~15~600~15\r\nG~Rooms~480~1080~15\r\n") << "G~Rooms~480~1080~15\r\n"
+        << 0;
+    // Overlapping bookings (a moved booking) come back, both of them.
+    QTest::newRow("overlapping bookings")
+        << QByteArray("G~Rooms~480~1080~15\r\nR~Room 1~15~600~15\r\nT~Visit~15~60~30~255\r\n"
+                      "A~Room 1~Visit~~46359~540~600~~~~\r\nA~Room 1~Visit~~46359~570~630~~~~\r\n")
+        << "G~Rooms~480~1080~15\r\nR~Room 1~15~600~15\r\nT~Visit~15~60~30~255\r\n"
+           "A~Room 1~Visit~~46359~540~600~~~~\r\nA~Room 1~Visit~~46359~570~630~~~~\r\n"
+        << 2;
+}
+
+void TstBackup::oddInputStillRestores() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, expected);
+    QFETCH(int, bookings);
+    KnownDatabase();
+    BackupFile result;
+    QVERIFY2(Restore(file, true, &result), qPrintable(result.FailureText()));
+    QCOMPARE(QString::fromUtf8(BackupNow()), expected);
+    QCOMPARE(env->Sql("select count(*) from tblBookings").toInt(), bookings);
+}
+
+void TstBackup::failedRestoreChangesNothing_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("reason");
+    QByteArray late = kKnownBackup;
+    late.replace("46361", "4x361");
+    QTest::newRow("a bad number on the last line") << late << 16 << "BookingDate (field 5)";
+    QTest::newRow("missing numbers")
+        << QByteArray("G~Rooms~480~1080~15\r\nG~Lonely\r\n") << 2 << "DayStart (field 3)";
+    QTest::newRow("number out of 16-bit range")
+        << QByteArray("G~Rooms~480~1080~15\r\nR~Big~15~99999~15\r\n") << 2 << "MaxTime (field 4)";
+    QTest::newRow("colour not a number")
+        << QByteArray("G~Rooms~480~1080~15\r\nT~Visit~15~60~30~red\r\n") << 2 << "Colour (field 6)";
+    QByteArray junk(4096, '\0');
+    for (int i = 0; i < junk.size(); ++i)
+        junk[i] = char((i * 7919 + 13) % 256);
+    QTest::newRow("binary junk") << junk << 1 << "binary data";
+    QTest::newRow("no record at all")
+        << QByteArray("hello\r\nworld\r\n") << 0 << "not a backup file";
+    QByteArray longLine =
+        "G~Rooms~480~1080~15\r\nC~" + QByteArray(100000, 'y') + "\r\nR~R~1~2~x\r\n";
+    QTest::newRow("bad line after a 100,000-character line") << longLine << 3 << "InitTime";
+}
+
+void TstBackup::failedRestoreChangesNothing() {
+    QFETCH(QByteArray, file);
+    QFETCH(int, line);
+    QFETCH(QString, reason);
+    KnownDatabase();
+    const QString before = Contents();
+    BackupFile result;
+    QVERIFY(!Restore(file, true, &result));
+    QCOMPARE(result.FailedLine(), line);
+    QVERIFY2(result.Failure().contains(reason), qPrintable(result.Failure()));
+    QCOMPARE(Contents(), before);
+    QVERIFY(env->LogContains(QStringLiteral("Restore failed: ") + result.FailureText()));
+    // The program goes on working on its database.
+    QCOMPARE(BackupNow(), kKnownBackup);
+}
+
+void TstBackup::restoreMovesChangeMarkerOnlyWhenStored() {
+    KnownDatabase();
+    ClsDAO other; // another workstation on the same database
+    QCOMPARE(other.DbOpen(env->DbPath()), qint16(0));
+    QVERIFY(!other.Updated());
+
+    QVERIFY(!Restore("G~Rooms~480~1080~15\r\nG~Broken~x~1~1\r\n", true));
+    QVERIFY(!other.Updated());
+    QCOMPARE(other.SqlQuery("select count(*) from tblGroups").Fields(0).Long(), 2);
+
+    QVERIFY(Restore(kKnownBackup, true));
+    QVERIFY(other.Updated());
+    QCOMPARE(other.SqlQuery("select count(*) from tblBookings").Fields(0).Long(), 5);
+}
+
+void TstBackup::backupStatusPanels() {
+    KnownDatabase();
+    QStringList shown;
+    ModMain::SetStatusHandler([&](const QString& panel, const QString& text) {
+        shown << panel + QLatin1Char('=') + text;
+    });
+    BackupNow();
+    QVERIFY(shown.contains("Task=Clinic"));
+    QVERIFY(shown.contains("Task=Surgery"));
+    QVERIFY(shown.contains("Person=Room 2"));
+    QVERIFY(shown.contains("Person=John Smith"));
+    QVERIFY(shown.contains("Person=5 December 2026"));
+    QCOMPARE(shown.mid(shown.size() - 2), QStringList({"Task=", "Person="}));
+
+    shown.clear();
+    Restore(kKnownBackup, true);
+    QVERIFY(shown.contains("Task=Surgery"));
+    QVERIFY(shown.contains("Person=Check-up"));
+    QVERIFY(shown.contains("Person=7 December 2026"));
+    QCOMPARE(shown.mid(shown.size() - 2), QStringList({"Task=", "Person="}));
+}
+
+void TstBackup::failedBackupKeepsEarlierFile() {
+    KnownDatabase();
+    const QString path = env->Path(QStringLiteral("same-day.txt"));
+    BackupFile backup;
+    QVERIFY(backup.BackupDb(path));
+    // The bookings cannot be read any more: the second backup fails half-way.
+    env->Sql("alter table tblBookings rename to tblGone");
+    QVERIFY(!backup.BackupDb(path));
+    QCOMPARE(ReadFile(path), kKnownBackup);
+    QCOMPARE(QDir(env->Folder()).entryList({"same-day*"}, QDir::Files),
+             QStringList{"same-day.txt"});
+}
+
+void TstBackup::backupCommand() {
+    KnownDatabase();
+    const QString expected = QDir(env->Folder())
+                                 .filePath(QStringLiteral("Backup/") +
+                                           QDate::currentDate().toString("yyyyMMdd") + ".txt");
+    QVERIFY(TransferCommands::Backup());
+    QCOMPARE(env->boxes.size(), 1);
+    QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Information);
+    QCOMPARE(env->boxes[0].title, QStringLiteral("Backup Complete!"));
+    QCOMPARE(env->boxes[0].text, QStringLiteral("Backup saved to ") + expected);
+    QCOMPARE(ReadFile(expected), kKnownBackup);
+
+    // A second backup on the same day replaces the first.
+    env->Sql("delete from tblBookings");
+    QVERIFY(TransferCommands::Backup());
+    QCOMPARE(ReadFile(expected), WithoutAppointments(kKnownBackup));
+    QCOMPARE(QDir(env->Path("Backup")).entryList(QDir::Files).size(), 1);
+
+    // The folder cannot be made (a file of that name is in the way).
+    QDir(env->Path("Backup")).removeRecursively();
+    WriteFile(env->Path("Backup"), "in the way");
+    env->boxes.clear();
+    QVERIFY(!TransferCommands::Backup());
+    QCOMPARE(env->boxes.size(), 1);
+    QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
+    QCOMPARE(env->boxes[0].text, QStringLiteral("Backup FAILED!"));
+    QCOMPARE(ReadFile(env->Path("Backup")), QByteArray("in the way"));
+}
+
+void TstBackup::restoreWindow_data() {
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QStringList>("offered");
+    QTest::addColumn<int>("newestValue");
+    QTest::newRow("backups in name order, notes left out")
+        << QStringList{"20261206.txt", "notes.txt",    "20261205.txt",
+                       "2026.txt",     "abc12345.txt", "20261207.csv"}
+        << QStringList{"20261205.txt", "20261206.txt"} << 20261206;
+    QTest::newRow("no backups") << QStringList{"notes.txt"} << QStringList{} << -1;
+}
+
+void TstBackup::restoreWindow() {
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, offered);
+    QFETCH(int, newestValue);
+    QDir().mkpath(env->Path("Backup"));
+    for (const QString& f : files)
+        WriteFile(env->Path("Backup/" + f), "G~Rooms~480~1080~15\r\n");
+    QDir().mkpath(env->Path("Backup/20991231.txt")); // a folder is no backup
+
+    DlgRestore dialog;
+    dialog.Form_Load();
+    auto* list = dialog.findChild<QComboBox*>("CbFile");
+    auto* check = dialog.findChild<QCheckBox*>("Check1");
+    QVERIFY(list && check);
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i)
+        shown << list->itemText(i);
+    QCOMPARE(shown, offered);
+    QVERIFY(check->isChecked());
+    QCOMPARE(list->currentIndex(), list->count() - 1);
+    if (newestValue > 0)
+        QCOMPARE(list->currentData().toInt(), newestValue);
+
+    check->setChecked(false);
+    dialog.BtnRestore_Click(0);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(dialog.RestoreFile(), offered.isEmpty()
+                                       ? QString()
+                                       : QDir(env->Folder()).filePath("Backup/" + offered.last()));
+    if (!offered.isEmpty())
+        QVERIFY(!dialog.AddAppointments());
+
+    dialog.Form_Load();
+    dialog.BtnRestore_Click(1);
+    QCOMPARE(dialog.RestoreFile(), QString());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+}
+
+void TstBackup::restoreCommand_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("tickAppointments");
+    QTest::addColumn<bool>("answer");
+    QTest::addColumn<bool>("restored");
+    QTest::addColumn<QString>("lastBox");
+    QTest::newRow("confirmed") << WithoutAppointments(kKnownBackup) + "G~Zebra~0~1440~5\r\n"
+                               << true << true << true << "Restore Complete!|Database restored!";
+    QTest::newRow("without appointments")
+        << kKnownBackup << false << true << true << "Restore Complete!|Database restored!";
+    QTest::newRow("answered No") << QByteArray("G~New~0~1440~5\r\n") << true << false << false
+                                 << "Confirm|" + TransferCommands::RestorePrompt();
+    QTest::newRow("failing file")
+        << QByteArray("G~New~0~1440~5\r\nR~Bad~1~2~three\r\n") << true << true << false
+        << "Warning!|Restore FAILED!\r\n\r\nLine 2 of %1: InitTime (field 5) is \"three\", not a "
+           "number in range.\r\n\r\nThe database was left as it was.";
+}
+
+void TstBackup::restoreCommand() {
+    QFETCH(QByteArray, file);
+    QFETCH(bool, tickAppointments);
+    QFETCH(bool, answer);
+    QFETCH(bool, restored);
+    QFETCH(QString, lastBox);
+    KnownDatabase();
+    const QString before = Contents();
+    QDir().mkpath(env->Path("Backup"));
+    const QString path = QDir(env->Folder()).filePath("Backup/20261205.txt");
+    WriteFile(path, file);
+    env->onModal = [&](QDialog* d) {
+        auto* dialog = qobject_cast<DlgRestore*>(d);
+        if (!dialog)
+            return int(QDialog::Rejected);
+        dialog->Form_Load();
+        dialog->findChild<QCheckBox*>("Check1")->setChecked(tickAppointments);
+        dialog->BtnRestore_Click(0);
+        return dialog->result();
+    };
+    env->confirmAnswers = {answer};
+    int refills = 0;
+    QCOMPARE(TransferCommands::Restore(nullptr, [&] { ++refills; }), restored);
+    QCOMPARE(env->modalsShown.size(), 1);
+    QVERIFY(!env->boxes.isEmpty());
+    QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Confirm);
+    QCOMPARE(env->boxes[0].text, TransferCommands::RestorePrompt());
+    if (lastBox.contains(QStringLiteral("%1")))
+        lastBox = lastBox.arg(path);
+    QCOMPARE(env->boxes.last().title + "|" + env->boxes.last().text, lastBox);
+    QCOMPARE(refills, restored ? 1 : 0);
+    if (restored)
+        QCOMPARE(BackupNow(), tickAppointments ? file : WithoutAppointments(file));
+    else
+        QCOMPARE(Contents(), before);
+}
+
+QTEST_MAIN(TstBackup)
+#include "tst_backup.moc"

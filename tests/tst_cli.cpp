@@ -1,0 +1,306 @@
+// The maintenance verbs of the command line, each run as a real process of
+// the program on a program folder of its own, without a display: what they
+// print, their exit codes, and the files, database rows and log lines they
+// leave.
+
+#include "data/DbSchema.h"
+#include "model/ClsDate.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QUuid>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+struct Run {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+} // namespace
+
+class TstCli : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> home;
+
+    QString Program() const {
+        return QDir(QCoreApplication::applicationDirPath())
+            .absoluteFilePath(QStringLiteral("../tarvelo"));
+    }
+    QString Path(const QString& name) const { return home->filePath(name); }
+    QString DbPath() const { return Path(QStringLiteral("Tarvelo.db")); }
+
+    // Runs the program with no display at all: a verb that tried to open a
+    // window would fail.
+    Run Tarvelo(QStringList args) const {
+        QProcess p;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.remove(QStringLiteral("TARVELO_HOME"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        p.setProcessEnvironment(environment);
+        p.setWorkingDirectory(home->path());
+        args.prepend(home->path());
+        args.prepend(QStringLiteral("--home"));
+        p.start(Program(), args);
+        Run r;
+        if (!p.waitForFinished(120000))
+            return r;
+        r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
+        r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+        r.err = QString::fromLocal8Bit(p.readAllStandardError());
+        return r;
+    }
+    QVariant Sql(const QString& sql) const {
+        const QString name = QUuid::createUuid().toString();
+        QVariant result;
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+            db.setDatabaseName(DbPath());
+            if (db.open()) {
+                QSqlQuery q(db);
+                if (q.exec(sql) && q.next())
+                    result = q.value(0);
+            }
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+        return result;
+    }
+    QString Log() const {
+        QFile file(Path(QStringLiteral("Error.txt")));
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+    QString TodaysBackup() const {
+        return Path(QStringLiteral("Backup/") + QDate::currentDate().toString("yyyyMMdd") + ".txt");
+    }
+    void Fixture() {
+        Sql("insert into tblGroups (GroupId, GroupName, DayStart, DayEnd, Interval) values "
+            "(1, 'Surgery', 480, 1080, 15), (2, 'Labs', 480, 1080, 15)");
+        Sql("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, "
+            "InitTime) values (1, 1, 'Room 1', 15, 600, 15), (2, 2, 'Room 1', 15, 600, 15), "
+            "(3, 2, 'Bench', 15, 600, 15)");
+        Sql("insert into tblTasks (TaskId, GroupId, TaskName, Colour, MinTime, MaxTime, InitTime) "
+            "values (1, 1, 'Visit', 255, 15, 60, 30), (2, 2, 'Test', 65280, 15, 60, 30)");
+        Sql("insert into tblBookings (BookingId, ResourceId, TaskId, CustomerId, BookingDate, "
+            "BookingStart, BookingEnd, RepeatId, Ref01, Ref02, Ref03, Comments) values "
+            "(1, 1, 1, 0, 46359, 540, 570, 0, '', '', '', ''), "
+            "(2, 2, 2, 0, 46359, 540, 570, 0, '', '', '', ''), "
+            "(3, 3, 2, 0, 46360, 600, 630, 0, 'b', '', '', '')");
+    }
+
+private slots:
+    void init() {
+        home = std::make_unique<QTemporaryDir>();
+        QVERIFY(QFileInfo::exists(Program()));
+        QCOMPARE(DbSchema::CreateDatabase(DbPath()), QString());
+    }
+    void cleanup() { home.reset(); }
+
+    void verbs_data();
+    void verbs();
+    void backupAndRestore();
+    void restoreFailureLeavesDatabase();
+    void loadSampleOnlyIntoEmptyDatabase();
+    void missingDatabase();
+    void help();
+};
+
+void TstCli::verbs_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("printed");  // a line of stdout (exit 0) or stderr
+    QTest::addColumn<QString>("file");     // a file the verb must leave, or empty
+    QTest::addColumn<QString>("rowCheck"); // "query=value" on the database afterwards
+    QTest::newRow("backup") << QStringList{"--backup"} << 0 << "Backup saved to %BACKUP%"
+                            << "%BACKUP%"
+                            << "select count(*) from tblBookings=5";
+    QTest::newRow("export with its group")
+        << QStringList{"--export-csv", "room 1", "--group", "Labs"} << 0
+        << "Data exported to: %HOME%/Export/Room 1.csv"
+        << "Export/Room 1.csv"
+        << "";
+    QTest::newRow("export of a unique name")
+        << QStringList{"--export-csv", "Bench"} << 0 << "1 appointments."
+        << "Export/Bench.csv"
+        << "";
+    QTest::newRow("export of a shared name")
+        << QStringList{"--export-csv", "Room 1"} << 1
+        << "Export FAILED! 2 resources are named \"Room 1\", in the groups \"Labs\", "
+           "\"Surgery\": name the group with --group."
+        << ""
+        << "";
+    QTest::newRow("export of an unknown name")
+        << QStringList{"--export-csv", "Nowhere"} << 1
+        << "Export FAILED! There is no resource named \"Nowhere\"."
+        << ""
+        << "";
+    QTest::newRow("integrity check")
+        << QStringList{"--integrity-check"} << 0
+        << "Removed 1 resources, 0 contacts and 2 appointments that referred to missing records."
+        << ""
+        << "select count(*) from tblBookings=3";
+    QTest::newRow("two verbs at once") << QStringList{"--backup", "--integrity-check"} << 2
+                                       << "Give one of --backup, --restore, --export-csv, "
+                                          "--integrity-check or --load-sample at a time."
+                                       << ""
+                                       << "select count(*) from tblBookings=5";
+}
+
+void TstCli::verbs() {
+    QFETCH(QStringList, args);
+    QFETCH(int, exitCode);
+    QFETCH(QString, printed);
+    QFETCH(QString, file);
+    QFETCH(QString, rowCheck);
+    Fixture();
+    // For the integrity check: a resource of a deleted group with a booking,
+    // and a booking of a deleted resource.
+    Sql("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, InitTime) "
+        "values (9, 99, 'Lost', 15, 600, 15)");
+    Sql("insert into tblBookings (BookingId, ResourceId, TaskId, CustomerId, BookingDate, "
+        "BookingStart, BookingEnd, RepeatId, Ref01, Ref02, Ref03, Comments) values "
+        "(8, 9, 1, 0, 46359, 600, 630, 0, '', '', '', ''), "
+        "(9, 77, 1, 0, 46359, 600, 630, 0, '', '', '', '')");
+    const auto expand = [&](QString text) {
+        return text.replace("%BACKUP%", TodaysBackup()).replace("%HOME%", home->path());
+    };
+
+    const Run r = Tarvelo(args);
+    QCOMPARE(r.exitCode, exitCode);
+    const QStringList lines = (exitCode == 0 ? r.out : r.err).split(QLatin1Char('\n'));
+    QVERIFY2(lines.contains(expand(printed)), qPrintable(r.out + "|" + r.err));
+    if (!file.isEmpty())
+        QVERIFY2(QFileInfo::exists(QDir(home->path()).filePath(expand(file))), qPrintable(file));
+    if (!rowCheck.isEmpty())
+        QCOMPARE(Sql(rowCheck.section('=', 0, 0)).toString(), rowCheck.section('=', 1));
+    if (exitCode != 2) {
+        // The frame ran as for the main window: started, opened, closed.
+        const QString log = Log();
+        QVERIFY(log.contains("Starting up\r\n"));
+        QVERIFY(log.contains("Open database [1]   " + DbPath()));
+        QVERIFY(log.contains("Database close [0]"));
+        QVERIFY(log.endsWith("Closing down\r\n"));
+        if (args.first() == "--integrity-check")
+            QVERIFY(log.contains("Database integrity check\r\n"));
+    }
+}
+
+void TstCli::backupAndRestore() {
+    Fixture();
+    QCOMPARE(Tarvelo({"--backup"}).exitCode, 0);
+    const QByteArray backup = [&] {
+        QFile f(TodaysBackup());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    QCOMPARE(backup.count('\n'), 10); // two groups, three resources, two types, three bookings
+
+    Sql("delete from tblBookings");
+    Sql("update tblGroups set GroupName = 'Changed'");
+    // A bare file name is one of the backups.
+    Run r = Tarvelo({"--restore", QFileInfo(TodaysBackup()).fileName(), "--no-appointments"});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY2(r.out.contains("Database restored from " + TodaysBackup() + " without appointments"),
+             qPrintable(r.out));
+    QCOMPARE(Sql("select count(*) from tblBookings").toInt(), 0);
+    QCOMPARE(Sql("select group_concat(GroupName) from (select GroupName from tblGroups order by 1)")
+                 .toString(),
+             QStringLiteral("Labs,Surgery"));
+
+    r = Tarvelo({"--restore", TodaysBackup()});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(
+        r.out.contains("2 groups, 3 resources, 2 appointment types, 0 contacts, 3 appointments."));
+    QCOMPARE(Sql("select count(*) from tblBookings").toInt(), 3);
+    // The same backup again, byte for byte.
+    QVERIFY(QFile::remove(TodaysBackup()));
+    QCOMPARE(Tarvelo({"--backup"}).exitCode, 0);
+    QFile again(TodaysBackup());
+    QVERIFY(again.open(QIODevice::ReadOnly));
+    QCOMPARE(again.readAll(), backup);
+}
+
+void TstCli::restoreFailureLeavesDatabase() {
+    Fixture();
+    QFile bad(Path("bad.txt"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("G~Only~480~1080~15\r\nR~Room~15~six hundred~15\r\n");
+    bad.close();
+    Run r = Tarvelo({"--restore", "bad.txt"});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.contains("Restore FAILED! Line 2 of " + Path("bad.txt") +
+                            ": MaxTime (field 4) is \"six hundred\", not a number in range. The "
+                            "database was left as it was."),
+             qPrintable(r.err));
+    QCOMPARE(Sql("select count(*) from tblBookings").toInt(), 3);
+    QCOMPARE(Sql("select count(*) from tblGroups where GroupName = 'Only'").toInt(), 0);
+    QVERIFY(Log().contains("Restore failed: Line 2 of "));
+
+    r = Tarvelo({"--restore", "missing.txt"});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY(r.err.contains("Restore FAILED! " + Path("Backup/missing.txt") +
+                           ": the file cannot be opened"));
+    QCOMPARE(Sql("select count(*) from tblBookings").toInt(), 3);
+}
+
+void TstCli::loadSampleOnlyIntoEmptyDatabase() {
+    Run r = Tarvelo({"--load-sample"});
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY2(r.out.contains("Sample database loaded into " + DbPath()), qPrintable(r.out + r.err));
+    QCOMPARE(Sql("select count(*) from tblGroups").toInt(), 3);
+    QVERIFY(Sql("select count(distinct Colour) from tblTasks").toInt() ==
+            Sql("select count(*) from tblTasks").toInt());
+    // The bookings lie in last week, this week and next week, on weekdays.
+    const QDate today = QDate::currentDate();
+    const qint32 monday = ClsDate::DateToLong(today.addDays(1 - today.dayOfWeek()));
+    QCOMPARE(Sql("select min(BookingDate) from tblBookings").toInt(), monday - 7);
+    QVERIFY(Sql("select max(BookingDate) from tblBookings").toInt() < monday + 14);
+    QCOMPARE(Sql("select count(*) from tblBookings where (BookingDate - " +
+                 QString::number(monday) + " + 700) % 7 >= 5")
+                 .toInt(),
+             0);
+    QVERIFY(Sql("select count(*) from tblBookings where BookingDate = " + QString::number(monday))
+                .toInt() > 0);
+    // Every booking found its resource, type and contact.
+    QCOMPARE(Sql("select count(*) from tblBookings where ResourceId = 0 or TaskId = 0").toInt(), 0);
+
+    const int bookings = Sql("select count(*) from tblBookings").toInt();
+    Sql("delete from tblBookings where BookingId = (select min(BookingId) from tblBookings)");
+    r = Tarvelo({"--load-sample"});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY(r.err.contains("already holds data: the sample was not loaded."));
+    QCOMPARE(Sql("select count(*) from tblBookings").toInt(), bookings - 1);
+}
+
+void TstCli::missingDatabase() {
+    QVERIFY(QFile::remove(DbPath()));
+    const Run r = Tarvelo({"--backup"});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY(r.err.contains("Warning! Unable to open database!"));
+    QVERIFY(!QFileInfo::exists(Path("Backup")));
+    QVERIFY(Log().contains("DbOpen() failed!"));
+}
+
+void TstCli::help() {
+    const Run r = Tarvelo({"--help"});
+    QCOMPARE(r.exitCode, 0);
+    for (const char* option :
+         {"--backup", "--restore <FILE>", "--no-appointments", "--export-csv <RESOURCE-NAME>",
+          "--integrity-check", "--load-sample", "--help", "--home <DIR>"})
+        QVERIFY2(r.out.contains(QLatin1String(option)), option);
+}
+
+QTEST_GUILESS_MAIN(TstCli)
+#include "tst_cli.moc"
