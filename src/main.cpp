@@ -1,6 +1,7 @@
 #include "app/MaintenanceVerbs.h"
 #include "app/ModMain.h"
 #include "data/DbSchema.h"
+#include "ui/help/HelpSystem.h"
 #include "ui/main/DlgMain.h"
 
 #include <QApplication>
@@ -54,6 +55,7 @@ int main(int argc, char* argv[]) {
     if (MaintenanceVerbs::HasVerb(parser))
         return MaintenanceVerbs::Run(parser);
 
+    HelpSystem::Install();
     auto* window = new DlgMain;
     window->setAttribute(Qt::WA_DeleteOnClose);
     if (!window->Started()) {

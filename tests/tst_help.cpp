@@ -1,0 +1,578 @@
+// The help window: every help context number and every window's F1 open a
+// topic about that window, the links between topics lead somewhere, the
+// search finds topics by the words a reader sees, a site's own "Help" folder
+// replaces built-in topics, and the window closes with QuitHelp and with the
+// main window. Driven as a user drives it: keys, clicks, typing.
+#include "TestEnv.h"
+
+#include "app/ContextIDs.h"
+#include "ui/booking/DlgAppt.h"
+#include "ui/booking/DlgCalendar.h"
+#include "ui/booking/DlgRepeat.h"
+#include "ui/definitions/DlgApptType.h"
+#include "ui/definitions/DlgContact.h"
+#include "ui/definitions/DlgGroup.h"
+#include "ui/definitions/DlgResource.h"
+#include "ui/definitions/DlgTemplate.h"
+#include "ui/help/HelpBrowser.h"
+#include "ui/help/HelpLibrary.h"
+#include "ui/help/HelpSystem.h"
+#include "ui/help/HelpWindow.h"
+#include "ui/main/DlgMain.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QWindow>
+#include <memory>
+
+namespace {
+
+// Windows that are built elsewhere and not in the program yet are tried with a
+// plain dialog carrying the window's object name and caption.
+struct StandIn {
+    const char* objectName;
+    const char* caption;
+};
+const StandIn kStandIns[] = {
+    {"DlgSearch", "Search"},
+    {"DlgPreview", "Print Preview"},
+    {"DlgConfig", "Configuration"},
+    {"DlgRestore", "Restore Database"},
+};
+
+// A modal dialog of no particular kind.
+std::unique_ptr<QDialog> ModalDialog(QWidget* parent, const QString& name) {
+    auto dialog = std::make_unique<QDialog>(parent);
+    dialog->setObjectName(name);
+    dialog->setWindowTitle(name);
+    dialog->setModal(true);
+    return dialog;
+}
+
+HelpWindow* Help() {
+    return HelpSystem::Window();
+}
+
+bool HelpShown() {
+    return Help() && Help()->isVisible();
+}
+
+void WriteFile(const QString& path, const QString& text) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
+    file.write(text.toUtf8());
+}
+
+QString Page(const QString& title, const QString& body) {
+    return QStringLiteral("<html><head><title>%1</title></head><body><h1>%1</h1>%2</body></html>")
+        .arg(title, body);
+}
+
+// Every link of a topic, as written in its href.
+QStringList Links(const QString& topic) {
+    QTextDocument document;
+    document.setHtml(QString::fromUtf8(HelpLibrary::Load(topic)));
+    QStringList links;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat format = it.fragment().charFormat();
+            if (format.isAnchor() && !format.anchorHref().isEmpty() &&
+                !links.contains(format.anchorHref()))
+                links << format.anchorHref();
+        }
+    return links;
+}
+
+// The anchor names a topic defines (<a name="...">).
+QStringList Anchors(const QString& topic) {
+    QTextDocument document;
+    document.setHtml(QString::fromUtf8(HelpLibrary::Load(topic)));
+    QStringList names;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto it = block.begin(); !it.atEnd(); ++it)
+            names << it.fragment().charFormat().anchorNames();
+    return names;
+}
+
+QStringList ResultTitles() {
+    QStringList titles;
+    for (int row = 0; row < Help()->LbResults()->count(); ++row)
+        titles << Help()->LbResults()->item(row)->text();
+    return titles;
+}
+
+// A click that goes through the window system, as a real one does, so that a
+// window blocked by a modal dialog does not receive it.
+void SystemClick(QWidget* widget) {
+    QWindow* window = widget->window()->windowHandle();
+    QVERIFY(window);
+    const QPoint pos = widget->mapTo(widget->window(), widget->rect().center());
+    QTest::mouseClick(window, Qt::LeftButton, Qt::NoModifier, pos);
+}
+
+} // namespace
+
+class TstHelp : public QObject {
+    Q_OBJECT
+private:
+    std::unique_ptr<TestEnv> env;
+    std::unique_ptr<DlgMain> main;
+
+    // Creates the window whose F1 is tried: the real one where the program
+    // has it, a stand-in otherwise.
+    std::unique_ptr<QWidget> MakeWindow(const QString& name) {
+        if (name == QLatin1String("DlgGroup"))
+            return std::make_unique<DlgGroup>(main.get());
+        if (name == QLatin1String("DlgTemplate"))
+            return std::make_unique<DlgTemplate>(main.get());
+        if (name == QLatin1String("DlgResource"))
+            return std::make_unique<DlgResource>(main.get());
+        if (name == QLatin1String("DlgApptType"))
+            return std::make_unique<DlgApptType>(main.get());
+        if (name == QLatin1String("DlgContact"))
+            return std::make_unique<DlgContact>(main.get());
+        if (name == QLatin1String("DlgRepeat"))
+            return std::make_unique<DlgRepeat>(main.get());
+        for (const StandIn& standIn : kStandIns)
+            if (name == QLatin1String(standIn.objectName)) {
+                auto dialog = std::make_unique<QDialog>(main.get());
+                dialog->setObjectName(name);
+                dialog->setWindowTitle(QString::fromLatin1(standIn.caption));
+                dialog->setModal(true);
+                auto* field = new QLineEdit(dialog.get());
+                field->setObjectName(QStringLiteral("Field"));
+                return dialog;
+            }
+        return nullptr;
+    }
+
+    // Shows the contents page first, so that every check sees a change.
+    void ResetHelp() {
+        HelpSystem::ShowTopic(HelpLibrary::ContentsTopic());
+        QVERIFY(HelpShown());
+        QCOMPARE(Help()->CurrentTopic(), HelpLibrary::ContentsTopic());
+    }
+
+    void RemoveOverrides() { QDir(HelpLibrary::OverrideFolder()).removeRecursively(); }
+
+private slots:
+    void initTestCase() {
+        env = std::make_unique<TestEnv>();
+        QVERIFY(env->CreateDatabase());
+        main = std::make_unique<DlgMain>();
+        QVERIFY(main->Started());
+        HelpSystem::Install();
+        main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+    }
+
+    void cleanupTestCase() {
+        HelpSystem::Quit();
+        DlgAppt::Release();
+        main.reset();
+        DlgCalendar::Release();
+        env.reset();
+    }
+
+    void cleanup() { RemoveOverrides(); }
+
+    void contextOpensTopicNamingItsWindow_data() {
+        QTest::addColumn<int>("context");
+        QTest::addColumn<QStringList>("names");
+        const auto row = [](const char* tag, int context, QStringList names) {
+            QTest::newRow(tag) << context << names;
+        };
+        row("30 appointment type", ContextIDs::HelpApptType, {"Appointment Type"});
+        row("40 print preview", ContextIDs::HelpPreview, {"Print Preview"});
+        row("50 main window", ContextIDs::HelpMain, {"Main window"});
+        row("50 load group template", ContextIDs::HelpTemplate, {"Load Group Template"});
+        row("60 group", ContextIDs::HelpGroup, {"Group Definition"});
+        row("70 contact", ContextIDs::HelpContact, {"Contact Definition"});
+        row("80 configuration", ContextIDs::HelpConfig, {"Configuration"});
+        row("90 calendar", ContextIDs::HelpCalendar, {"Calendar"});
+        row("100 appointment", ContextIDs::HelpAppt, {"Appointment window"});
+        row("110 resource", ContextIDs::HelpResource, {"Resource Definition"});
+        row("230 repeat", ContextIDs::HelpRepeat, {"Repeat Appointment"});
+        row("250 search", ContextIDs::HelpSearch, {"Search"});
+        row("unknown number shows the contents", 999, {"Contents"});
+    }
+
+    void contextOpensTopicNamingItsWindow() {
+        QFETCH(int, context);
+        QFETCH(QStringList, names);
+        ResetHelp();
+        if (context == 999)
+            HelpSystem::ShowTopic(QStringLiteral("concepts.html"));
+
+        ContextIDs::ShowHelp(context);
+
+        QVERIFY(HelpShown());
+        QCOMPARE(Help()->parentWidget(), main.get()); // owned by the main window
+        const QString title = Help()->CurrentTitle();
+        for (const QString& name : names)
+            QVERIFY2(title.contains(name, Qt::CaseInsensitive),
+                     qPrintable(QStringLiteral("title \"%1\" lacks \"%2\"").arg(title, name)));
+        QVERIFY2(Help()->windowTitle().endsWith(title), qPrintable(Help()->windowTitle()));
+        // A real page, not the stand-in for a missing one.
+        QVERIFY(HelpLibrary::Exists(Help()->CurrentTopic()));
+        QVERIFY2(Help()->Browser()->toPlainText().size() > 400, "the topic is nearly empty");
+    }
+
+    void everyContextNumberHasItsOwnTopic() {
+        const QList<int> numbers = {
+            ContextIDs::HelpApptType, ContextIDs::HelpPreview, ContextIDs::HelpMain,
+            ContextIDs::HelpGroup,    ContextIDs::HelpContact, ContextIDs::HelpConfig,
+            ContextIDs::HelpCalendar, ContextIDs::HelpAppt,    ContextIDs::HelpResource,
+            ContextIDs::HelpRepeat,   ContextIDs::HelpSearch};
+        QCOMPARE(HelpLibrary::ContextNumbers(), numbers);
+        QStringList topics;
+        for (int context : numbers)
+            topics << HelpLibrary::TopicForContext(context);
+        topics.removeDuplicates();
+        QCOMPARE(topics.size(), numbers.size());
+    }
+
+    void linksOfEveryTopicResolve_data() {
+        QTest::addColumn<QString>("topic");
+        for (const QString& topic : HelpLibrary::Topics())
+            QTest::newRow(qPrintable(topic)) << topic;
+    }
+
+    void linksOfEveryTopicResolve() {
+        QFETCH(QString, topic);
+        const QStringList links = Links(topic);
+        QVERIFY2(!links.isEmpty(), "a topic without a way back to the contents");
+        for (const QString& link : links) {
+            const QUrl url(link);
+            QVERIFY2(url.scheme().isEmpty(), qPrintable(link));
+            const QString file = url.path().isEmpty() ? topic : url.path();
+            QVERIFY2(HelpLibrary::Exists(file),
+                     qPrintable(QStringLiteral("%1 -> %2").arg(topic, link)));
+            if (url.hasFragment())
+                QVERIFY2(Anchors(file).contains(url.fragment()),
+                         qPrintable(QStringLiteral("%1 -> %2: no such anchor").arg(topic, link)));
+        }
+        // A link followed in the window shows the page it names.
+        const QString first = QUrl(links.first()).path();
+        if (!first.isEmpty()) {
+            HelpSystem::ShowTopic(topic);
+            Help()->Browser()->setSource(Help()->Browser()->source().resolved(QUrl(links.first())));
+            QCOMPARE(Help()->CurrentTopic(), first);
+            QCOMPARE(Help()->CurrentTitle(), HelpLibrary::Title(first));
+        }
+    }
+
+    void contentsLinksEveryTopic() {
+        QStringList linked;
+        for (const QString& link : Links(HelpLibrary::ContentsTopic()))
+            linked << QUrl(link).path();
+        for (const QString& topic : HelpLibrary::Topics())
+            if (topic != HelpLibrary::ContentsTopic())
+                QVERIFY2(linked.contains(topic), qPrintable(topic + " is not in the contents"));
+        // Each one under a title of its own.
+        QStringList titles;
+        for (const QString& topic : HelpLibrary::Topics())
+            titles << HelpLibrary::Title(topic);
+        const qsizetype count = titles.size();
+        titles.removeDuplicates();
+        QCOMPARE(titles.size(), count);
+    }
+
+    void searchFindsTopicsByBodyText_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QStringList>("mustFind");
+        QTest::addColumn<QStringList>("mustNotFind");
+        QTest::addColumn<QString>("first"); // the topic listed first, when it matters
+        QTest::newRow("a word of one window's page")
+            << "Purge" << QStringList{"config.html"} << QStringList{"calendar.html"} << "";
+        QTest::newRow("case-blind")
+            << "pURGE nOW" << QStringList{"config.html"} << QStringList{} << "";
+        QTest::newRow("every word must occur")
+            << "series Weekly" << QStringList{} << QStringList{"repeat.html", "group.html"} << "";
+        QTest::newRow("words anywhere in the page")
+            << "Select All greyed" << QStringList{"repeat.html", "task-repeat-weekly.html"}
+            << QStringList{"export.html"} << "";
+        QTest::newRow("a message text")
+            << "Requested event overlaps" << QStringList{"main.html", "task-book-by-dragging.html"}
+            << QStringList{"search.html"} << "";
+        QTest::newRow("the shared database recipe")
+            << "UpdateCheck" << QStringList{"task-share-database.html"} << QStringList{} << "";
+        QTest::newRow("a topic named by the words comes first")
+            << "move" << QStringList{"booking.html", "task-move.html"} << QStringList{}
+            << "task-move.html";
+        QTest::newRow("markup is not text")
+            << "cellpadding" << QStringList{} << QStringList{"main.html", "config.html"} << "";
+        QTest::newRow("a word of no page")
+            << "xylophone" << QStringList{} << QStringList{"contents.html"} << "";
+    }
+
+    void searchFindsTopicsByBodyText() {
+        QFETCH(QString, query);
+        QFETCH(QStringList, mustFind);
+        QFETCH(QStringList, mustNotFind);
+        QFETCH(QString, first);
+        ResetHelp();
+        Help()->TxtSearch()->clear();
+        QTest::keyClicks(Help()->TxtSearch(), query);
+
+        const QStringList titles = ResultTitles();
+        for (const QString& topic : mustFind)
+            QVERIFY2(titles.contains(HelpLibrary::Title(topic)),
+                     qPrintable(topic + " not listed: " + titles.join(" | ")));
+        for (const QString& topic : mustNotFind)
+            QVERIFY2(!titles.contains(HelpLibrary::Title(topic)), qPrintable(topic + " listed"));
+        if (!first.isEmpty())
+            QCOMPARE(titles.value(0), HelpLibrary::Title(first));
+        if (titles.isEmpty()) {
+            QVERIFY(Help()->LblResults()->text().contains(QStringLiteral("No topic")));
+            return;
+        }
+        // Enter opens the first topic found and marks the first word found in it.
+        QTest::keyClick(Help()->TxtSearch(), Qt::Key_Return);
+        QCOMPARE(HelpLibrary::Title(Help()->CurrentTopic()), titles.first());
+        const QString marked = Help()->Browser()->textCursor().selectedText();
+        QVERIFY2(HelpLibrary::QueryWords(query).contains(marked, Qt::CaseInsensitive),
+                 qPrintable(QStringLiteral("marked \"%1\"").arg(marked)));
+    }
+
+    void emptySearchListsEveryTopic() {
+        ResetHelp();
+        QTest::keyClicks(Help()->TxtSearch(), QStringLiteral("purge"));
+        QVERIFY(Help()->LbResults()->count() < HelpLibrary::Topics().size());
+        Help()->TxtSearch()->clear();
+        QCOMPARE(Help()->LbResults()->count(), HelpLibrary::Topics().size());
+        // Clicking an entry opens it.
+        QListWidgetItem* item = Help()->LbResults()->item(0);
+        QTest::mouseClick(Help()->LbResults()->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          Help()->LbResults()->visualItemRect(item).center());
+        QCOMPARE(Help()->CurrentTitle(), item->text());
+    }
+
+    void backForwardAndContents() {
+        ResetHelp();
+        HelpSystem::Show(ContextIDs::HelpGroup);
+        HelpSystem::Show(ContextIDs::HelpResource);
+        QVERIFY(!Help()->BtnForward()->isEnabled());
+        QTest::mouseClick(Help()->BtnBack(), Qt::LeftButton);
+        QCOMPARE(Help()->CurrentTopic(), HelpLibrary::TopicForContext(ContextIDs::HelpGroup));
+        QTest::mouseClick(Help()->BtnBack(), Qt::LeftButton);
+        QCOMPARE(Help()->CurrentTopic(), HelpLibrary::ContentsTopic());
+        QVERIFY(!Help()->BtnContents()->isEnabled());
+        QTest::mouseClick(Help()->BtnForward(), Qt::LeftButton);
+        QTest::mouseClick(Help()->BtnForward(), Qt::LeftButton);
+        QCOMPARE(Help()->CurrentTopic(), HelpLibrary::TopicForContext(ContextIDs::HelpResource));
+        QVERIFY(Help()->BtnContents()->isEnabled());
+        QTest::mouseClick(Help()->BtnContents(), Qt::LeftButton);
+        QCOMPARE(Help()->CurrentTopic(), HelpLibrary::ContentsTopic());
+    }
+
+    void helpFolderOverridesBuiltInTopic() {
+        const QString booking = HelpLibrary::TopicForContext(ContextIDs::HelpAppt);
+        const QString builtInTitle = HelpLibrary::Title(booking);
+        const QString folder = HelpLibrary::OverrideFolder();
+        QCOMPARE(QFileInfo(folder).dir().absolutePath(), QDir(env->Folder()).absolutePath());
+        WriteFile(QDir(folder).filePath(booking),
+                  Page(QStringLiteral("Booking window at Riverside"),
+                       QStringLiteral("<p>Ring the duty manager before moving a surgery.</p>"
+                                      "<p><a href=\"riverside-rules.html\">House rules</a></p>")));
+        WriteFile(QDir(folder).filePath(QStringLiteral("riverside-rules.html")),
+                  Page(QStringLiteral("Riverside house rules"),
+                       QStringLiteral("<p>No double shifts in theatre two.</p>")));
+
+        ContextIDs::ShowHelp(ContextIDs::HelpAppt);
+        QCOMPARE(Help()->CurrentTitle(), QStringLiteral("Booking window at Riverside"));
+        QVERIFY(Help()->Browser()->toPlainText().contains(QStringLiteral("duty manager")));
+        // Its link to a page only the site has leads there.
+        Help()->Browser()->setSource(QUrl(QStringLiteral("riverside-rules.html")));
+        QCOMPARE(Help()->CurrentTitle(), QStringLiteral("Riverside house rules"));
+        // The search reads the site's pages, and no longer the replaced text.
+        QCOMPARE(HelpLibrary::Search(QStringLiteral("duty manager")), QStringList{booking});
+        QCOMPARE(HelpLibrary::Search(QStringLiteral("theatre")),
+                 QStringList{QStringLiteral("riverside-rules.html")});
+        QVERIFY(!HelpLibrary::Search(QStringLiteral("Move Appointment")).contains(booking));
+        // Other topics stay the built-in ones.
+        ContextIDs::ShowHelp(ContextIDs::HelpGroup);
+        QVERIFY(Help()->CurrentTitle().contains(QStringLiteral("Group Definition")));
+
+        RemoveOverrides();
+        ContextIDs::ShowHelp(ContextIDs::HelpAppt);
+        QCOMPARE(Help()->CurrentTitle(), builtInTitle);
+    }
+
+    void helpFolderCannotReachOutside() {
+        WriteFile(env->Path(QStringLiteral("secret.html")),
+                  Page(QStringLiteral("Not help"), QStringLiteral("<p>x</p>")));
+        QDir().mkpath(HelpLibrary::OverrideFolder());
+        QVERIFY(!HelpLibrary::Exists(QStringLiteral("../secret.html")));
+        QVERIFY(HelpLibrary::Load(QStringLiteral("../secret.html")).isEmpty());
+        QVERIFY(HelpLibrary::Load(env->Path(QStringLiteral("secret.html"))).isEmpty());
+        HelpSystem::ShowTopic(QStringLiteral("../secret.html"));
+        QVERIFY(Help()->CurrentTitle() != QStringLiteral("Not help"));
+    }
+
+    void f1InEachWindowOpensItsTopic_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("topic");
+        const auto row = [](const char* window, int context) {
+            QTest::newRow(window) << QString::fromLatin1(window)
+                                  << HelpLibrary::TopicForContext(context);
+        };
+        row("DlgMain", ContextIDs::HelpMain);
+        row("DlgCalendar", ContextIDs::HelpCalendar);
+        row("DlgGroup", ContextIDs::HelpGroup);
+        row("DlgTemplate", ContextIDs::HelpTemplate);
+        row("DlgResource", ContextIDs::HelpResource);
+        row("DlgApptType", ContextIDs::HelpApptType);
+        row("DlgContact", ContextIDs::HelpContact);
+        row("DlgAppt", ContextIDs::HelpAppt);
+        row("DlgRepeat", ContextIDs::HelpRepeat);
+        row("DlgSearch", ContextIDs::HelpSearch);
+        row("DlgPreview", ContextIDs::HelpPreview);
+        row("DlgConfig", ContextIDs::HelpConfig);
+        QTest::newRow("DlgRestore") << "DlgRestore"
+                                    << "backup.html";
+    }
+
+    void f1InEachWindowOpensItsTopic() {
+        QFETCH(QString, window);
+        QFETCH(QString, topic);
+        ResetHelp();
+
+        std::unique_ptr<QWidget> owned;
+        QWidget* target = nullptr;
+        if (window == QLatin1String("DlgMain")) {
+            target = main.get();
+        } else if (window == QLatin1String("DlgCalendar")) {
+            target = &DlgCalendar::Instance();
+            DlgCalendar::Instance().Form_Load();
+        } else if (window == QLatin1String("DlgAppt")) {
+            target = &DlgAppt::Instance();
+        } else {
+            owned = MakeWindow(window);
+            target = owned.get();
+        }
+        QVERIFY(target);
+        QCOMPARE(target->objectName(), window);
+        target->show();
+        target->activateWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(target));
+        // F1 goes to whatever has the focus inside the window (the help
+        // window, a child window of the main window, does not count).
+        QWidget* focus = target;
+        for (QLineEdit* field : target->findChildren<QLineEdit*>())
+            if (field->window() == target) {
+                focus = field;
+                break;
+            }
+        focus->setFocus();
+
+        QTest::keyClick(focus, Qt::Key_F1);
+
+        QVERIFY(HelpShown());
+        QCOMPARE(Help()->CurrentTopic(), topic);
+        const QString name = window == QLatin1String("DlgMain") ? QStringLiteral("Main window")
+                                                                : target->windowTitle();
+        QVERIFY2(Help()->CurrentTitle().contains(name, Qt::CaseInsensitive),
+                 qPrintable(QStringLiteral("\"%1\" for %2").arg(Help()->CurrentTitle(), name)));
+        if (target != main.get())
+            target->hide();
+    }
+
+    void f1ElsewhereIsLeftAlone() {
+        HelpSystem::Quit();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QDialog other;
+        other.setObjectName(QStringLiteral("DlgSomethingElse"));
+        auto* field = new QLineEdit(&other);
+        other.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&other));
+        QTest::keyClick(field, Qt::Key_F1);
+        QVERIFY(!HelpShown());
+
+        // F1 in the help window itself keeps its page.
+        HelpSystem::Show(ContextIDs::HelpSearch);
+        QTest::keyClick(Help()->TxtSearch(), Qt::Key_F1);
+        QCOMPARE(Help()->CurrentTopic(), HelpLibrary::TopicForContext(ContextIDs::HelpSearch));
+    }
+
+    void helpStaysUsableOverModalWindows_data() {
+        QTest::addColumn<QString>("scenario");
+        QTest::newRow("help asked for from the modal window") << "from modal";
+        QTest::newRow("help open before the modal window") << "before modal";
+        QTest::newRow("upper of two modal windows closed") << "nested";
+    }
+
+    void helpStaysUsableOverModalWindows() {
+        QFETCH(QString, scenario);
+        ResetHelp();
+        HelpSystem::Show(ContextIDs::HelpRepeat);
+        std::unique_ptr<QDialog> lower = ModalDialog(main.get(), QStringLiteral("Lower"));
+        std::unique_ptr<QDialog> upper;
+        lower->show();
+        QVERIFY(QTest::qWaitForWindowExposed(lower.get()));
+        if (scenario == QLatin1String("from modal"))
+            ContextIDs::ShowHelp(ContextIDs::HelpRepeat);
+        if (scenario == QLatin1String("nested")) {
+            upper = ModalDialog(lower.get(), QStringLiteral("Upper"));
+            upper->show();
+            QVERIFY(QTest::qWaitForWindowExposed(upper.get()));
+            QCOMPARE(QApplication::activeModalWidget(), upper.get());
+            upper->hide();
+        }
+        QCOMPARE(QApplication::activeModalWidget(), lower.get());
+
+        // The reader clicks in the help window while the modal window is open.
+        SystemClick(Help()->BtnContents());
+        QCOMPARE(Help()->CurrentTopic(), HelpLibrary::ContentsTopic());
+        SystemClick(Help()->BtnBack());
+        QCOMPARE(Help()->CurrentTopic(), HelpLibrary::TopicForContext(ContextIDs::HelpRepeat));
+
+        upper.reset();
+        lower->hide();
+        // With no modal window left, the help window is usable as before.
+        SystemClick(Help()->BtnContents());
+        QCOMPARE(Help()->CurrentTopic(), HelpLibrary::ContentsTopic());
+    }
+
+    void quitHelpClosesWindow() {
+        ContextIDs::ShowHelp(ContextIDs::HelpCalendar);
+        QPointer<HelpWindow> window = Help();
+        QVERIFY(window && window->isVisible());
+
+        ContextIDs::QuitHelp();
+
+        QVERIFY(!Help());
+        QVERIFY(!window || !window->isVisible());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!window);
+        // Help asked for afterwards opens a fresh window at its topic.
+        ContextIDs::ShowHelp(ContextIDs::HelpConfig);
+        QVERIFY(HelpShown());
+        QCOMPARE(Help()->CurrentTopic(), HelpLibrary::TopicForContext(ContextIDs::HelpConfig));
+    }
+
+    void helpGoesWithTheMainWindow() {
+        ContextIDs::ShowHelp(ContextIDs::HelpMain);
+        QPointer<HelpWindow> window = Help();
+        QVERIFY(window && window->isVisible());
+
+        main.reset(); // the main window unloads
+
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!window);
+        QVERIFY(!Help());
+    }
+};
+
+QTEST_MAIN(TstHelp)
+#include "tst_help.moc"
