@@ -6,6 +6,7 @@
 #include "TestEnv.h"
 
 #include "app/ContextIDs.h"
+#include "data/DlgRestore.h"
 #include "ui/booking/DlgAppt.h"
 #include "ui/booking/DlgCalendar.h"
 #include "ui/booking/DlgRepeat.h"
@@ -46,7 +47,6 @@ const StandIn kStandIns[] = {
     {"DlgSearch", "Search"},
     {"DlgPreview", "Print Preview"},
     {"DlgConfig", "Configuration"},
-    {"DlgRestore", "Restore Database"},
 };
 
 // A modal dialog of no particular kind.
@@ -143,6 +143,8 @@ private:
             return std::make_unique<DlgContact>(main.get());
         if (name == QLatin1String("DlgRepeat"))
             return std::make_unique<DlgRepeat>(main.get());
+        if (name == QLatin1String("DlgRestore"))
+            return std::make_unique<DlgRestore>(main.get());
         for (const StandIn& standIn : kStandIns)
             if (name == QLatin1String(standIn.objectName)) {
                 auto dialog = std::make_unique<QDialog>(main.get());
