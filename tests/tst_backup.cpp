@@ -5,6 +5,7 @@
 
 #include "TestEnv.h"
 
+#include "app/EventPump.h"
 #include "data/BackupFile.h"
 #include "data/ClsDAO.h"
 #include "data/DlgRestore.h"
@@ -137,6 +138,8 @@ private slots:
     void failedRestoreChangesNothing_data();
     void failedRestoreChangesNothing();
     void restoreMovesChangeMarkerOnlyWhenStored();
+    void programClosedMidway_data();
+    void programClosedMidway();
     void backupStatusPanels();
     void failedBackupKeepsEarlierFile();
     void backupCommand();
@@ -446,6 +449,36 @@ void TstBackup::restoreMovesChangeMarkerOnlyWhenStored() {
     QVERIFY(Restore(kKnownBackup, true));
     QVERIFY(other.Updated());
     QCOMPARE(other.SqlQuery("select count(*) from tblBookings").Fields(0).Long(), 5);
+}
+
+void TstBackup::programClosedMidway_data() {
+    QTest::addColumn<bool>("restore");
+    QTest::newRow("backup") << false;
+    QTest::newRow("restore") << true;
+}
+
+// A window event that closes the program while the loop lets events run
+// (the main window's deferred close): the work stops without touching the
+// released database, and nothing of it is kept.
+void TstBackup::programClosedMidway() {
+    QFETCH(bool, restore);
+    KnownDatabase();
+    const QString before = Contents();
+    const QString file = env->Path(QStringLiteral("closing.txt"));
+    if (restore)
+        WriteFile(file, "G~Other~480~1080~15\r\n");
+    // The first pass of the loop lets window events run, and the close comes.
+    EventPump::RunNow();
+    QTest::qWait(30);
+    QTimer::singleShot(0, [] { ModMain::Terminate(); });
+    BackupFile backup;
+    QVERIFY(restore ? !backup.RestoreDb(file, true) : !backup.BackupDb(file));
+    QVERIFY(!ModMain::IsRunning());
+    if (restore)
+        QCOMPARE(backup.Failure(), QStringLiteral("the program was closed during the restore"));
+    else
+        QVERIFY(!QFileInfo::exists(file));
+    QCOMPARE(Contents(), before);
 }
 
 void TstBackup::backupStatusPanels() {

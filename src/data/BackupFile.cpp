@@ -22,6 +22,7 @@
 #include <QStringList>
 #include <algorithm>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -58,7 +59,7 @@ public:
             QStringLiteral("select GroupId, GroupName, DayStart, DayEnd, Interval from tblGroups "
                            "order by GroupName"));
         while (!groups.Eof()) {
-            EventPump::Run();
+            Pump();
             const QString id = NumberOf(groups, QStringLiteral("GroupId"));
             const QString name = TextOf(groups, QStringLiteral("GroupName"));
             ModMain::ShowStatus(kTask, name);
@@ -83,7 +84,7 @@ private:
                            "tblResources where ") +
             QStringLiteral("GroupId = ") + groupId + QStringLiteral(" order by ResourceName"));
         for (; !rs.Eof(); rs.MoveNext()) {
-            EventPump::Run();
+            Pump();
             const QString name = TextOf(rs, QStringLiteral("ResourceName"));
             ModMain::ShowStatus(kPerson, name);
             Write({QStringLiteral("R"), BackupFile::EncodeText(name),
@@ -99,7 +100,7 @@ private:
                            "tblTasks where ") +
             QStringLiteral("GroupId = ") + groupId + QStringLiteral(" order by TaskName"));
         for (; !rs.Eof(); rs.MoveNext()) {
-            EventPump::Run();
+            Pump();
             const QString name = TextOf(rs, QStringLiteral("TaskName"));
             ModMain::ShowStatus(kPerson, name);
             Write({QStringLiteral("T"), BackupFile::EncodeText(name),
@@ -117,7 +118,7 @@ private:
             QStringLiteral("CustomerId in (select CustomerId from tblCustomerGroups where ") +
             QStringLiteral("GroupId = ") + groupId + QLatin1Char(')'));
         for (; !rs.Eof(); rs.MoveNext()) {
-            EventPump::Run();
+            Pump();
             const QString name = TextOf(rs, QStringLiteral("CustomerName"));
             ModMain::ShowStatus(kPerson, name);
             Write({QStringLiteral("C"), BackupFile::EncodeText(name),
@@ -143,7 +144,7 @@ private:
             QStringLiteral("GroupId = ") + groupId +
             QStringLiteral(") order by BookingDate, BookingStart"));
         for (; !rs.Eof(); rs.MoveNext()) {
-            EventPump::Run();
+            Pump();
             const FieldValue date = rs.Fields(QStringLiteral("BookingDate"));
             if (!date.IsNull())
                 ModMain::ShowStatus(kPerson, ClsDate::FormatDate(date.Value.toInt(),
@@ -161,6 +162,14 @@ private:
                    BackupFile::EncodeText(TextOf(rs, QStringLiteral("Comments")))});
             ++m_counts.bookings;
         }
+    }
+
+    // Lets window events run. Should they close the program, the database
+    // is gone and the backup ends here.
+    static void Pump() {
+        EventPump::Run();
+        if (!ModMain::IsRunning())
+            throw TarveloError(QStringLiteral("the program was closed"));
     }
 
     void Write(const QStringList& fields) {
@@ -571,8 +580,8 @@ bool BackupFile::Restore(QIODevice& in, bool addAppointments, const QString& sou
         // One write transaction for the whole restore: other workstations see
         // the old contents until the commit, then all of the new ones, and
         // the change marker stamped by the inserts and deletes moves with it.
-        DbTransaction txn(dao);
-        if (!txn.Active())
+        auto txn = std::make_unique<DbTransaction>(dao);
+        if (!txn->Active())
             Fail(0, QStringLiteral("the database cannot be locked for writing"));
         for (const char* sql : kEmptyTables)
             if (!dao.SqlAction(QString::fromLatin1(sql)))
@@ -582,6 +591,13 @@ bool BackupFile::Restore(QIODevice& in, bool addAppointments, const QString& sou
         int lineNo = 0;
         while (!in.atEnd()) {
             EventPump::Run();
+            if (!ModMain::IsRunning()) {
+                // The program was closed under the restore: closing the
+                // connection rolled the transaction back, and the guard must
+                // not touch the database that is gone.
+                (void)txn.release();
+                Fail(lineNo, QStringLiteral("the program was closed during the restore"));
+            }
             const QByteArray raw = in.readLine();
             ++lineNo;
             if (raw.isEmpty() && !in.atEnd())
@@ -594,7 +610,7 @@ bool BackupFile::Restore(QIODevice& in, bool addAppointments, const QString& sou
         // but not one record is something else and must not empty the database.
         if (restorer.SawText() && !restorer.SawRecord())
             Fail(0, QStringLiteral("no line is a backup record: this is not a backup file"));
-        if (!txn.Commit())
+        if (!txn->Commit())
             Fail(0, QStringLiteral("the restored data could not be stored"));
         ok = true;
     });
