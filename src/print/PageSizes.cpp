@@ -56,8 +56,8 @@ QPageSize PageSizes::Size(int code) {
     const PageSizeEntry& entry = Entry(code);
     if (entry.id != QPageSize::Custom)
         return QPageSize(entry.id);
-    return QPageSize(QSizeF(entry.width, entry.height), entry.unit,
-                     QString::fromLatin1(entry.text), QPageSize::ExactMatch);
+    return QPageSize(QSizeF(entry.width, entry.height), entry.unit, QString::fromLatin1(entry.text),
+                     QPageSize::ExactMatch);
 }
 
 int PageSizes::CurrentCode() {
