@@ -102,6 +102,9 @@ void TstIni::getValue_data() {
     const QByteArray twice("[A]\r\nK=1\r\n[B]\r\nX=0\r\n[A]\r\nK=2\r\nJ=3\r\n");
     QTest::newRow("section twice, key in both") << twice << "A" << "K" << "1";
     QTest::newRow("section twice, key only in second") << twice << "A" << "J" << def;
+    QTest::newRow("UTF-8 byte order mark before the first section")
+        << QByteArray("\xEF\xBB\xBF[Config]\r\nDbName=/d/T.db\r\n") << "Config" << "DbName"
+        << "/d/T.db";
     QTest::newRow("header without closing bracket") << QByteArray("[A\r\nK=1\r\n") << "A" << "K"
                                                     << def;
 }
@@ -227,6 +230,9 @@ void TstIni::writeValue_data() {
         << true << junk << "A" << "K" << QVariant(9) << QByteArray(junk).replace("K=1", "K=9");
     QTest::newRow("junk at the end, new section after it")
         << true << junk << "C" << "K" << QVariant(9) << junk + "\r\n[C]\r\nK=9\r\n";
+    QTest::newRow("byte order mark kept, entry written in its section")
+        << true << QByteArray("\xEF\xBB\xBF[Config]\r\nDbName=old\r\n") << "Config"
+        << "DbName" << QVariant("new") << QByteArray("\xEF\xBB\xBF[Config]\r\nDbName=new\r\n");
     const QByteArray twice("[A]\r\nK=1\r\n[B]\r\n[A]\r\nK=2\r\n");
     QTest::newRow("section twice: first copy written")
         << true << twice << "A" << "K" << QVariant(7)
@@ -318,6 +324,8 @@ void TstIni::getSectionNames_data() {
     QTest::newRow("UTF-8 name") << QByteArray("[Caf\xc3\xa9]\r\n")
                                 << QStringList{QString::fromUtf8("Caf\xc3\xa9")};
     QTest::newRow("no sections") << QByteArray("K=1\r\n") << QStringList();
+    QTest::newRow("byte order mark before the first name")
+        << QByteArray("\xEF\xBB\xBF[Rooms]\r\n[Desks]\r\n") << QStringList{"Rooms", "Desks"};
 }
 
 void TstIni::getSectionNames() {

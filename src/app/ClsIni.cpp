@@ -77,8 +77,12 @@ QStringList ClsIni::GetSectionNames() const {
     QFile file(m_iniFile);
     if (!file.open(QIODevice::ReadOnly))
         throw TarveloError(QStringLiteral("cannot open ") + m_iniFile);
+    bool first = true;
     while (!file.atEnd()) {
         QByteArray line = file.readLine();
+        if (first && line.startsWith(IniDocument::Utf8Bom))
+            line.remove(0, 3);
+        first = false;
         while (line.endsWith('\n') || line.endsWith('\r'))
             line.chop(1);
         if (line.size() >= 2 && line.startsWith('[') && line.endsWith(']')) {

@@ -12,6 +12,11 @@ bool IsComment(const QByteArray& line) {
 IniDocument IniDocument::FromBytes(const QByteArray& bytes) {
     IniDocument doc;
     qsizetype start = 0;
+    // An editor may have put a byte order mark before the first section.
+    if (bytes.startsWith(Utf8Bom)) {
+        doc.m_bom = QByteArray(Utf8Bom);
+        start = doc.m_bom.size();
+    }
     const qsizetype n = bytes.size();
     while (start < n) {
         qsizetype i = start;
@@ -35,7 +40,7 @@ IniDocument IniDocument::FromBytes(const QByteArray& bytes) {
 }
 
 QByteArray IniDocument::ToBytes() const {
-    QByteArray out;
+    QByteArray out = m_bom;
     for (const Line& line : m_lines)
         out += line.text + line.end;
     return out;

@@ -9,6 +9,7 @@
 // rewrite changes only the line it means to change.
 class IniDocument {
 public:
+    static constexpr char Utf8Bom[] = "\xEF\xBB\xBF";
     static IniDocument FromBytes(const QByteArray& bytes);
     QByteArray ToBytes() const;
 
@@ -25,5 +26,6 @@ private:
     int FindSection(const QString& section) const;
     int SectionEnd(int sectionLine) const;
 
+    QByteArray m_bom; // a UTF-8 byte order mark before the first line, kept as it was
     QVector<Line> m_lines;
 };

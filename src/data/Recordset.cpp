@@ -51,7 +51,8 @@ double FieldValue::Double() const {
 }
 
 Recordset::Recordset(QStringList columns, QVector<QVariant> cells)
-    : m_open(true), m_columns(std::move(columns)), m_cells(std::move(cells)) {}
+    : m_open(true), m_columns(std::move(columns)), m_cells(std::move(cells)),
+      m_rowCount(m_columns.isEmpty() ? 0 : int(m_cells.size() / m_columns.size())) {}
 
 void Recordset::RequireOpen() const {
     if (!m_open)
@@ -59,17 +60,19 @@ void Recordset::RequireOpen() const {
 }
 
 void Recordset::RequireRow() const {
-    RequireOpen();
     if (Eof())
         throw TarveloError(QStringLiteral("no current record"));
 }
 
 int Recordset::RecordCount() const {
     RequireOpen();
-    return m_columns.isEmpty() ? 0 : int(m_cells.size() / m_columns.size());
+    return m_rowCount;
 }
 
-bool Recordset::Eof() const { return m_row >= RecordCount(); }
+bool Recordset::Eof() const {
+    RequireOpen();
+    return m_row >= m_rowCount;
+}
 bool Recordset::Bof() const {
     RequireOpen();
     return m_row < 0 || RecordCount() == 0;
@@ -87,10 +90,27 @@ FieldValue Recordset::Fields(int column) const {
     return FieldValue(m_cells.at(qsizetype(m_row) * m_columns.size() + column));
 }
 
-FieldValue Recordset::Fields(const QString& column) const {
-    RequireOpen();
-    for (int i = 0; i < m_columns.size(); ++i)
+int Recordset::ColumnIndex(const QString& column) const {
+    const int n = int(m_columns.size());
+    // The name as the query spells it, starting after the last one found...
+    for (int k = 0; k < n; ++k) {
+        const int i = (m_nextColumn + k) % n;
+        if (m_columns.at(i) == column) {
+            m_nextColumn = i + 1 < n ? i + 1 : 0;
+            return i;
+        }
+    }
+    // ...then in any letter case, as the database itself matches names.
+    for (int i = 0; i < n; ++i)
         if (m_columns.at(i).compare(column, Qt::CaseInsensitive) == 0)
-            return Fields(i);
-    throw TarveloError(QStringLiteral("no column ") + column);
+            return i;
+    return -1;
+}
+
+FieldValue Recordset::Fields(const QString& column) const {
+    RequireRow();
+    const int i = ColumnIndex(column);
+    if (i < 0)
+        throw TarveloError(QStringLiteral("no column ") + column);
+    return FieldValue(m_cells.at(qsizetype(m_row) * m_columns.size() + i));
 }

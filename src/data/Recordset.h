@@ -39,9 +39,14 @@ public:
 private:
     void RequireOpen() const;
     void RequireRow() const;
+    int ColumnIndex(const QString& column) const;
 
     bool m_open = false;
     QStringList m_columns;
     QVector<QVariant> m_cells; // row-major
+    int m_rowCount = 0;
     int m_row = 0;
+    // Where the search for the next column name starts: callers mostly read
+    // the fields of a row in the order of the query's columns.
+    mutable int m_nextColumn = 0;
 };
