@@ -114,6 +114,7 @@ private slots:
     void backupAndRestore();
     void restoreFailureLeavesDatabase();
     void loadSampleOnlyIntoEmptyDatabase();
+    void missingDatabase_data();
     void missingDatabase();
     void help();
 };
@@ -284,8 +285,22 @@ void TstCli::loadSampleOnlyIntoEmptyDatabase() {
     QCOMPARE(Sql("select count(*) from tblBookings").toInt(), bookings - 1);
 }
 
+void TstCli::missingDatabase_data() {
+    QTest::addColumn<bool>("directory");
+    QTest::newRow("no database file") << false;
+    QTest::newRow("settings name a directory") << true;
+}
+
 void TstCli::missingDatabase() {
-    QVERIFY(QFile::remove(DbPath()));
+    QFETCH(bool, directory);
+    if (directory) {
+        QVERIFY(QDir().mkpath(Path("folder.db")));
+        QFile ini(Path("tarvelo.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Config]\r\nDbName=" + Path("folder.db").toUtf8() + "\r\n");
+    } else {
+        QVERIFY(QFile::remove(DbPath()));
+    }
     const Run r = Tarvelo({"--backup"});
     QCOMPARE(r.exitCode, 1);
     QVERIFY(r.err.contains("Warning! Unable to open database!"));
