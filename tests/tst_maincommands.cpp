@@ -7,6 +7,7 @@
 #include "model/ClsDate.h"
 #include "model/ClsGroup.h"
 #include "ui/booking/DlgAppt.h"
+#include "ui/config/DlgConfig.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/definitions/DlgGroup.h"
 #include "ui/main/DlgMain.h"
@@ -75,6 +76,7 @@ private slots:
     void closeIsDeferredAndSavesPlacement();
     void exitSavesListWidth();
     void printGoesThroughPrintDialog();
+    void configCommandAppliesSettings();
 };
 
 void TestMainCommands::dropSnapsToSlot_data() {
@@ -434,6 +436,27 @@ void TestMainCommands::printGoesThroughPrintDialog() {
     QVERIFY(text.contains(QStringLiteral("Room A")));
     QVERIFY(text.contains(QStringLiteral("Room B")));
     QVERIFY(text.contains(QStringLiteral("Printed by Tarvelo")));
+}
+
+void TestMainCommands::configCommandAppliesSettings() {
+    MainFixture f;
+    f.Clinic();
+    f.Open();
+    bool shown = false;
+    f.env.onModal = [&](QDialog* dialog) {
+        if (qobject_cast<DlgConfig*>(dialog)) {
+            shown = true;
+            f.Setting(QStringLiteral("Colours"), QStringLiteral("WeekendColor"), 0x224466);
+            f.Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), 1);
+        }
+        return int(QDialog::Accepted);
+    };
+    f.main->Toolbar1_ButtonClick(QStringLiteral("Config"));
+    QVERIFY(shown);
+    QCOMPARE(f.Sched()->WeekendColour(), 0x224466);
+    QCOMPARE(f.Sched()->TimeType(), 1);
+    QCOMPARE(f.Sched()->LastDate(), kToday + 32);
+    QVERIFY(f.main->Timer1()->isActive() || !f.main->isVisible());
 }
 
 QTEST_MAIN(TestMainCommands)

@@ -14,6 +14,7 @@
 #include "model/ClsResource.h"
 #include "ui/booking/DlgAppt.h"
 #include "ui/booking/DlgCalendar.h"
+#include "ui/config/DlgConfig.h"
 #include "ui/controls/IconFactory.h"
 #include "ui/definitions/DlgGroup.h"
 #include "ui/definitions/DlgResource.h"
@@ -907,7 +908,15 @@ void DlgMain::Toolbar1_ButtonClick(const QString& key) {
             SetCurrentDate(DlgCalendar::Instance().SelDate());
             EnableToolbar(true);
         } else if (key == QLatin1String("Config")) {
-            // The configuration window is not part of this version yet.
+            EnableToolbar(false);
+            {
+                DlgConfig dialog(this);
+                ModMain::ShowModal(&dialog);
+            }
+            // Rebuilt whatever the dialog did: it may have switched to another database.
+            ShowGroups(IniInt(QStringLiteral("Group"), QStringLiteral("CbGroup"), 0));
+            SetupDefaults();
+            EnableToolbar(true);
         } else if (key == QLatin1String("Group")) {
             Toolbar1_ButtonMenuClick(QStringLiteral("AddGroup"));
         } else if (key == QLatin1String("Resource")) {
