@@ -77,6 +77,7 @@ private slots:
     void exitSavesListWidth();
     void printGoesThroughPrintDialog();
     void configCommandAppliesSettings();
+    void transferMenuBacksUpAndExports();
 };
 
 void TestMainCommands::dropSnapsToSlot_data() {
@@ -457,6 +458,26 @@ void TestMainCommands::configCommandAppliesSettings() {
     QCOMPARE(f.Sched()->TimeType(), 1);
     QCOMPARE(f.Sched()->LastDate(), kToday + 32);
     QVERIFY(f.main->Timer1()->isActive() || !f.main->isVisible());
+}
+
+void TestMainCommands::transferMenuBacksUpAndExports() {
+    MainFixture f;
+    f.Clinic();
+    f.Open();
+    f.main->MenuEntry(QStringLiteral("mnuTransferBackup"))->trigger();
+    const QString backup = f.env.Path(QStringLiteral("Backup/") +
+                                      QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
+                                      QStringLiteral(".txt"));
+    QFile file(backup);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QVERIFY(file.readLine().startsWith("G~Clinic~480~1080~15"));
+    QCOMPARE(f.env.boxes.last().title, QStringLiteral("Backup Complete!"));
+    QVERIFY(f.main->Toolbar1()->actions().first()->isEnabled());
+    QVERIFY(f.Sched()->isEnabled());
+
+    f.main->SelectResource(10);
+    f.main->MenuEntry(QStringLiteral("mnuTransferExport"))->trigger();
+    QVERIFY(QFile::exists(f.env.Path(QStringLiteral("Export/Room A.csv"))));
 }
 
 QTEST_MAIN(TestMainCommands)

@@ -22,6 +22,7 @@
 #include "ui/controls/ScheduleView.h"
 #include "ui/controls/SpinButtons.h"
 #include "ui/main/LegendLabel.h"
+#include "ui/main/TransferCommands.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -304,11 +305,11 @@ void DlgMain::BuildCommands() {
     QMenu* transfer = menuBar()->addMenu(QStringLiteral("&Transfer"));
     transfer->setObjectName(QStringLiteral("mnuTransfer"));
     AddMenuEntry(transfer, QStringLiteral("mnuTransferExport"),
-                 QStringLiteral("E&xport to CSV file"), {});
+                 QStringLiteral("E&xport to CSV file"), [this] { mnuTransferExport_Click(); });
     AddMenuEntry(transfer, QStringLiteral("mnuTransferBackup"), QStringLiteral("&Backup Database"),
-                 {});
+                 [this] { mnuTransferBackup_Click(); });
     AddMenuEntry(transfer, QStringLiteral("mnuTransferRestore"),
-                 QStringLiteral("&Restore Database"), {});
+                 QStringLiteral("&Restore Database"), [this] { mnuTransferRestore_Click(); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     help->setObjectName(QStringLiteral("mnuHelp"));
@@ -1110,4 +1111,34 @@ void DlgMain::Timer1_Timer() {
     });
     if (ok)
         m_timer1->start();
+}
+
+void DlgMain::RunTransfer(const char* where, const std::function<void()>& command) {
+    m_timer1->stop();
+    Trap(where, [&] {
+        EnableToolbar(false);
+        m_sched->setEnabled(false);
+        command();
+    });
+    m_sched->setEnabled(true);
+    EnableToolbar(true);
+    RearmTimer();
+}
+
+void DlgMain::mnuTransferBackup_Click() {
+    RunTransfer("DlgMain.mnuTransferBackup_Click", [] { TransferCommands::Backup(); });
+}
+
+void DlgMain::mnuTransferRestore_Click() {
+    RunTransfer("DlgMain.mnuTransferRestore_Click", [this] {
+        TransferCommands::Restore(this, [this] { ShowGroups(SelectedGroupId()); });
+    });
+}
+
+void DlgMain::mnuTransferExport_Click() {
+    RunTransfer("DlgMain.mnuTransferExport_Click", [this] {
+        const int row = m_sched->CurrentRow();
+        TransferCommands::ExportCsv(row, row > 0 ? m_sched->RowData(row) : 0,
+                                    row > 0 ? m_sched->CellText(row, 1) : QString());
+    });
 }

@@ -70,6 +70,9 @@ public:
     void mnuResourceSaveTemplate_Click();
     void mnuResourceLoadTemplate_Click();
     void mnuHelpAbout_Click();
+    void mnuTransferBackup_Click();
+    void mnuTransferRestore_Click();
+    void mnuTransferExport_Click();
     void Timer1_Timer();
     void Form_Activate();
 
@@ -114,6 +117,8 @@ private:
     void RearmTimer();
     void StartDrag(int index);
     void EnableToolbar(bool enabled);
+    // A Transfer command with the toolbar, the schedule and the timer off.
+    void RunTransfer(const char* where, const std::function<void()>& command);
     void UpdateCaption();
     void UpdateClock();
 
