@@ -102,6 +102,15 @@ void TstIni::getValue_data() {
     const QByteArray twice("[A]\r\nK=1\r\n[B]\r\nX=0\r\n[A]\r\nK=2\r\nJ=3\r\n");
     QTest::newRow("section twice, key in both") << twice << "A" << "K" << "1";
     QTest::newRow("section twice, key only in second") << twice << "A" << "J" << def;
+    QTest::newRow("section name holding brackets")
+        << QByteArray("[Rooms]\r\nK=1\r\n[Rooms [1]]\r\nK=2\r\n") << "Rooms [1]" << "K"
+        << "2";
+    QTest::newRow("padded section name asked as written")
+        << QByteArray("[ Day Shift ]\r\nK=3\r\n") << " Day Shift " << "K" << "3";
+    QTest::newRow("padded section name asked trimmed")
+        << QByteArray("[ Day Shift ]\r\nK=3\r\n") << "Day Shift" << "K" << "3";
+    QTest::newRow("padded key asked") << QByteArray("[A]\r\nKey=4\r\n") << "A" << " Key "
+                                      << "4";
     QTest::newRow("UTF-8 byte order mark before the first section")
         << QByteArray("\xEF\xBB\xBF[Config]\r\nDbName=/d/T.db\r\n") << "Config" << "DbName"
         << "/d/T.db";
@@ -230,6 +239,12 @@ void TstIni::writeValue_data() {
         << true << junk << "A" << "K" << QVariant(9) << QByteArray(junk).replace("K=1", "K=9");
     QTest::newRow("junk at the end, new section after it")
         << true << junk << "C" << "K" << QVariant(9) << junk + "\r\n[C]\r\nK=9\r\n";
+    QTest::newRow("section name holding brackets")
+        << true << QByteArray("[Rooms]\r\nK=1\r\n[Rooms [1]]\r\nK=2\r\n") << "Rooms [1]"
+        << "K" << QVariant(5) << QByteArray("[Rooms]\r\nK=1\r\n[Rooms [1]]\r\nK=5\r\n");
+    QTest::newRow("new section keeps the name as given")
+        << true << QByteArray("[Rooms]\r\n") << " Day Shift [2] " << "K" << QVariant(1)
+        << QByteArray("[Rooms]\r\n[ Day Shift [2] ]\r\nK=1\r\n");
     QTest::newRow("byte order mark kept, entry written in its section")
         << true << QByteArray("\xEF\xBB\xBF[Config]\r\nDbName=old\r\n") << "Config"
         << "DbName" << QVariant("new") << QByteArray("\xEF\xBB\xBF[Config]\r\nDbName=new\r\n");

@@ -50,8 +50,10 @@ std::optional<QString> IniDocument::SectionName(const QByteArray& line) {
     const QByteArray t = line.trimmed();
     if (t.size() < 2 || !t.startsWith('['))
         return std::nullopt;
-    const qsizetype close = t.indexOf(']');
-    if (close < 0)
+    // The name runs to the last "]": group names such as "Rooms [1]" are
+    // section names of the template file.
+    const qsizetype close = t.lastIndexOf(']');
+    if (close < 1)
         return std::nullopt;
     return QString::fromUtf8(t.mid(1, close - 1)).trimmed();
 }
@@ -68,9 +70,11 @@ bool IniDocument::SplitEntry(const QByteArray& line, QString& key, QString& valu
 }
 
 int IniDocument::FindSection(const QString& section) const {
+    // Blanks around a name do not count, in the file or in the call.
+    const QString wanted = section.trimmed();
     for (int i = 0; i < m_lines.size(); ++i) {
         const auto name = SectionName(m_lines[i].text);
-        if (name && name->compare(section, Qt::CaseInsensitive) == 0)
+        if (name && name->compare(wanted, Qt::CaseInsensitive) == 0)
             return i;
     }
     return -1;
@@ -88,9 +92,10 @@ std::optional<QString> IniDocument::Value(const QString& section, const QString&
     if (s < 0)
         return std::nullopt;
     const int end = SectionEnd(s);
+    const QString wanted = key.trimmed();
     for (int i = s + 1; i < end; ++i) {
         QString k, v;
-        if (SplitEntry(m_lines[i].text, k, v) && k.compare(key, Qt::CaseInsensitive) == 0)
+        if (SplitEntry(m_lines[i].text, k, v) && k.compare(wanted, Qt::CaseInsensitive) == 0)
             return v;
     }
     return std::nullopt;
@@ -111,10 +116,11 @@ void IniDocument::SetValue(const QString& section, const QString& key, const QSt
         return;
     }
     const int end = SectionEnd(s);
+    const QString wanted = key.trimmed();
     int lastContent = s;
     for (int i = s + 1; i < end; ++i) {
         QString k, v;
-        if (SplitEntry(m_lines[i].text, k, v) && k.compare(key, Qt::CaseInsensitive) == 0) {
+        if (SplitEntry(m_lines[i].text, k, v) && k.compare(wanted, Qt::CaseInsensitive) == 0) {
             // The key keeps the spelling the file gives it; only the value changes.
             const QByteArray& text = m_lines[i].text;
             m_lines[i].text = text.left(text.indexOf('=')).trimmed() + '=' + value.toUtf8();
