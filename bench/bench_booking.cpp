@@ -33,9 +33,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -77,7 +77,9 @@ struct Timing {
     }
 };
 
-QString Num(qint64 v) { return QString::number(v); }
+QString Num(qint64 v) {
+    return QString::number(v);
+}
 
 // A connection of its own on the database file, as the program opens it.
 class BareConnection {
@@ -131,10 +133,9 @@ QString InsertSql(const Slot& s, const QString& comment) {
     return QStringLiteral("insert into tblBookings (TaskId, BookingDate, BookingStart, "
                           "BookingEnd, CustomerId, RepeatId, ResourceId, Ref01, Ref02, Ref03, "
                           "Comments) values (") +
-           Num(s.task) + QStringLiteral(", ") + Num(s.date) + QStringLiteral(", ") +
-           Num(s.start) + QStringLiteral(", ") + Num(s.end) + QStringLiteral(", 0, 0, ") +
-           Num(s.resource) + QStringLiteral(", '', '', '', ") + ClsDAO::Quoted(comment) +
-           QLatin1Char(')');
+           Num(s.task) + QStringLiteral(", ") + Num(s.date) + QStringLiteral(", ") + Num(s.start) +
+           QStringLiteral(", ") + Num(s.end) + QStringLiteral(", 0, 0, ") + Num(s.resource) +
+           QStringLiteral(", '', '', '', ") + ClsDAO::Quoted(comment) + QLatin1Char(')');
 }
 
 QString MaxIdSql(const Slot& s) {
@@ -336,7 +337,8 @@ int main(int argc, char** argv) {
                                                freeSlots.begin() + long(2 * perRun));
             const std::vector<Slot> forBareSingle(freeSlots.begin() + long(2 * perRun),
                                                   freeSlots.begin() + long(3 * perRun));
-            forWal.assign(freeSlots.begin() + long(3 * perRun), freeSlots.begin() + long(4 * perRun));
+            forWal.assign(freeSlots.begin() + long(3 * perRun),
+                          freeSlots.begin() + long(4 * perRun));
             forWalNormal.assign(freeSlots.begin() + long(4 * perRun), freeSlots.end());
             std::printf("\nNew bookings, %zu per run (load average %s; one disk flush takes "
                         "%.2f ms, a commit needs three or four)\n",
@@ -399,8 +401,8 @@ int main(int argc, char** argv) {
                                          "tblResources where GroupId = ") +
                           Num(group) + QStringLiteral(")"))
                     .toInt();
-            const CheckTiming mine = TimeCheck(
-                [&] { return qint64(ModMain::Booking().BookingCheck(from, to, group)); });
+            const CheckTiming mine =
+                TimeCheck([&] { return qint64(ModMain::Booking().BookingCheck(from, to, group)); });
             const QString sql =
                 QStringLiteral("select sum(BookingEnd - BookingStart), sum(BookingStart) from "
                                "tblBookings where BookingDate >= ") +
@@ -414,14 +416,14 @@ int main(int argc, char** argv) {
             });
             const bool met = mine.meanMs < kCheckGoalMs;
             std::printf("  group %d (%d resources, %d bookings):\n", group, resources, bookings);
-            std::printf("    ClsBooking.BookingCheck  mean %7.2f ms  best %7.2f ms  cpu %6.2f ms%s\n",
-                        mine.meanMs, mine.bestMs, mine.cpuMs,
-                        met ? "   (goal < 5 ms: met)" : "   (goal < 5 ms: NOT met)");
+            std::printf(
+                "    ClsBooking.BookingCheck  mean %7.2f ms  best %7.2f ms  cpu %6.2f ms%s\n",
+                mine.meanMs, mine.bestMs, mine.cpuMs,
+                met ? "   (goal < 5 ms: met)" : "   (goal < 5 ms: NOT met)");
             std::printf("    bare QtSql               mean %7.2f ms  best %7.2f ms  cpu %6.2f ms\n",
                         plain.meanMs, plain.bestMs, plain.cpuMs);
             if (qint32(plain.value) != qint32(mine.value)) {
-                std::printf("    the two results differ: %lld and %lld\n", mine.value,
-                            plain.value);
+                std::printf("    the two results differ: %lld and %lld\n", mine.value, plain.value);
                 result = 3;
             }
         }

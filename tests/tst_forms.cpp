@@ -21,7 +21,8 @@ namespace {
 QStringList Entries(const QComboBox& combo) {
     QStringList out;
     for (int i = 0; i < combo.count(); ++i)
-        out << combo.itemText(i) + ":" + QString::number(combo.itemData(i, ClsForms::ItemRole).toInt());
+        out << combo.itemText(i) + ":" +
+                   QString::number(combo.itemData(i, ClsForms::ItemRole).toInt());
     return out;
 }
 
@@ -91,10 +92,10 @@ void TstForms::fillCombo_data() {
     QTest::newRow("a row without text is left out")
         << "select GroupName, GroupId from tblGroups order by GroupId" << true
         << QStringList{"Staff:1", "Zoë's:2", "Rooms:3"};
-    QTest::newRow("failing query, cleared first") << "select nothing from nowhere" << true
-                                                  << QStringList{};
-    QTest::newRow("failing query, kept") << "select nothing from nowhere" << false
-                                         << QStringList{"< None >:0"};
+    QTest::newRow("failing query, cleared first")
+        << "select nothing from nowhere" << true << QStringList{};
+    QTest::newRow("failing query, kept")
+        << "select nothing from nowhere" << false << QStringList{"< None >:0"};
 }
 
 void TstForms::fillCombo() {
@@ -118,8 +119,8 @@ void TstForms::fillCheckList_data() {
            "order by GroupName"
         << QStringList{"Rooms:3", "Staff:1+", "Zoë's:2+"};
     QTest::newRow("negative counts tick") << "select -1, 'Minus', 7" << QStringList{"Minus:7+"};
-    QTest::newRow("failing query empties the list") << "select nothing from nowhere"
-                                                    << QStringList{};
+    QTest::newRow("failing query empties the list")
+        << "select nothing from nowhere" << QStringList{};
 }
 
 void TstForms::fillCheckList() {
@@ -182,13 +183,15 @@ void TstForms::selectItemIdRunsTheClickHandler() {
     QComboBox combo;
     combo.show();
     QVERIFY(QTest::qWaitForWindowExposed(&combo));
-    ClsForms::FillCombo(&combo, "select GroupName, GroupId from tblGroups where GroupName is "
-                                "not null order by GroupName",
+    ClsForms::FillCombo(&combo,
+                        "select GroupName, GroupId from tblGroups where GroupName is "
+                        "not null order by GroupName",
                         true);
     QStringList handled;
-    connect(&combo, &QComboBox::activated, &combo,
-            [&](int index) { handled << "click " + QString::number(ClsForms::GetItemId(&combo)) +
-                                            " at " + QString::number(index); });
+    connect(&combo, &QComboBox::activated, &combo, [&](int index) {
+        handled << "click " + QString::number(ClsForms::GetItemId(&combo)) + " at " +
+                       QString::number(index);
+    });
     connect(&combo, &QComboBox::textActivated, &combo,
             [&](const QString& text) { handled << "text " + text; });
 

@@ -73,7 +73,9 @@ QString Describe(const ClsBooking& b) {
         .arg(b.Ref01(), b.Ref02(), b.Ref03(), b.Comments());
 }
 
-QString Found(bool found) { return found ? QStringLiteral("found ") : QStringLiteral("missing "); }
+QString Found(bool found) {
+    return found ? QStringLiteral("found ") : QStringLiteral("missing ");
+}
 
 } // namespace
 
@@ -97,7 +99,8 @@ private:
     QStringList ErrorLines() const {
         QStringList errors;
         for (const QString& line : env->LogLines())
-            if (line.startsWith(QStringLiteral("Error in")) || line.contains(QStringLiteral("failed")))
+            if (line.startsWith(QStringLiteral("Error in")) ||
+                line.contains(QStringLiteral("failed")))
                 errors << line;
         return errors;
     }
@@ -169,30 +172,35 @@ std::map<QString, std::function<QString()>> TstRecords::Scenarios() {
     return {
         // Groups
         {"group fresh", [] { return Describe(ClsGroup()); }},
-        {"group Load", [] {
+        {"group Load",
+         [] {
              ClsGroup g;
              const bool found = g.Load(7);
              return Found(found) + Describe(g);
          }},
-        {"group InitBfr after Load", [] {
+        {"group InitBfr after Load",
+         [] {
              ClsGroup g;
              g.Load(7);
              g.InitBfr();
              return Describe(g);
          }},
-        {"group Load of a missing row keeps the fields", [] {
+        {"group Load of a missing row keeps the fields",
+         [] {
              ClsGroup g;
              g.Load(7);
              const bool found = g.Load(99);
              return Found(found) + Describe(g);
          }},
-        {"group null name", [] {
+        {"group null name",
+         [] {
              ClsGroup g;
              g.Load(7);
              const bool found = g.Load(8);
              return Found(found) + Describe(g);
          }},
-        {"group Delete resets the record", [] {
+        {"group Delete resets the record",
+         [] {
              ClsGroup g;
              g.Load(9);
              g.Delete(9);
@@ -200,55 +208,64 @@ std::map<QString, std::function<QString()>> TstRecords::Scenarios() {
          }},
         // Resources and their owning group
         {"resource fresh", [] { return Describe(ClsResource()); }},
-        {"resource Let GroupId presets the times", [] {
+        {"resource Let GroupId presets the times",
+         [] {
              ClsResource r;
              r.SetGroupId(7);
              return Describe(r);
          }},
-        {"resource InitBfr keeps the owning group's times", [] {
+        {"resource InitBfr keeps the owning group's times",
+         [] {
              ClsResource r;
              r.SetGroupId(7);
              r.SetResourceName(QStringLiteral("x"));
              r.InitBfr();
              return Describe(r);
          }},
-        {"resource Let GroupId of a missing group keeps the old group", [] {
+        {"resource Let GroupId of a missing group keeps the old group",
+         [] {
              ClsResource r;
              r.SetGroupId(7);
              r.SetGroupId(99);
              return Describe(r);
          }},
-        {"resource Load does not load the owning group", [] {
+        {"resource Load does not load the owning group",
+         [] {
              ClsResource r;
              r.SetGroupId(7);
              const bool found = r.Load(3);
              return Found(found) + Describe(r);
          }},
-        {"resource Load of a missing row resets", [] {
+        {"resource Load of a missing row resets",
+         [] {
              ClsResource r;
              r.Load(3);
              const bool found = r.Load(99);
              return Found(found) + Describe(r);
          }},
-        {"resource null name", [] {
+        {"resource null name",
+         [] {
              ClsResource r;
              r.Load(3);
              const bool found = r.Load(4);
              return Found(found) + Describe(r);
          }},
-        {"resource LoadByName", [] {
+        {"resource LoadByName",
+         [] {
              ClsResource r;
              const bool found = r.LoadByName(QStringLiteral("room 1"), 9);
              return Found(found) + Describe(r);
          }},
-        {"resource LoadByName in another group leaves the record", [] {
+        {"resource LoadByName in another group leaves the record",
+         [] {
              ClsResource r;
              r.Load(3);
              r.SetMinTime(1);
              const bool found = r.LoadByName(QStringLiteral("Room 1"), 7);
              return Found(found) + Describe(r);
          }},
-        {"resource Delete keeps the fields", [] {
+        {"resource Delete keeps the fields",
+         [] {
              ClsResource r;
              r.Load(3);
              r.Delete(3);
@@ -256,38 +273,44 @@ std::map<QString, std::function<QString()>> TstRecords::Scenarios() {
          }},
         // Appointment types
         {"task fresh", [] { return Describe(ClsTask()); }},
-        {"task InitBfr then Let GroupId keeps the earlier group's times", [] {
+        {"task InitBfr then Let GroupId keeps the earlier group's times",
+         [] {
              ClsTask t;
              t.InitBfr();
              t.SetGroupId(7);
              return Describe(t);
          }},
-        {"task InitBfr after Let GroupId", [] {
+        {"task InitBfr after Let GroupId",
+         [] {
              ClsTask t;
              t.SetGroupId(7);
              t.SetColour(1);
              t.InitBfr();
              return Describe(t);
          }},
-        {"task Load", [] {
+        {"task Load",
+         [] {
              ClsTask t;
              t.SetGroupId(7);
              const bool found = t.Load(2);
              return Found(found) + Describe(t);
          }},
-        {"task Load of a missing row resets", [] {
+        {"task Load of a missing row resets",
+         [] {
              ClsTask t;
              t.Load(2);
              const bool found = t.Load(99);
              return Found(found) + Describe(t);
          }},
-        {"task null name", [] {
+        {"task null name",
+         [] {
              ClsTask t;
              t.Load(2);
              const bool found = t.Load(3);
              return Found(found) + Describe(t);
          }},
-        {"task LoadByName in another group leaves the record", [] {
+        {"task LoadByName in another group leaves the record",
+         [] {
              ClsTask t;
              t.Load(2);
              const bool found = t.LoadByName(QStringLiteral("Visit"), 7);
@@ -295,29 +318,34 @@ std::map<QString, std::function<QString()>> TstRecords::Scenarios() {
          }},
         // Contacts
         {"customer fresh", [] { return Describe(ClsCustomer()); }},
-        {"customer Load", [] {
+        {"customer Load",
+         [] {
              ClsCustomer c;
              const bool found = c.Load(4);
              return Found(found) + Describe(c);
          }},
-        {"customer Load of a missing row resets", [] {
+        {"customer Load of a missing row resets",
+         [] {
              ClsCustomer c;
              c.Load(4);
              const bool found = c.Load(99);
              return Found(found) + Describe(c);
          }},
-        {"customer null reference", [] {
+        {"customer null reference",
+         [] {
              ClsCustomer c;
              c.Load(4);
              const bool found = c.Load(5);
              return Found(found) + Describe(c);
          }},
-        {"customer LoadByName of a linked contact", [] {
+        {"customer LoadByName of a linked contact",
+         [] {
              ClsCustomer c;
              const bool found = c.LoadByName(QStringLiteral("ZOë"), 9);
              return Found(found) + Describe(c);
          }},
-        {"customer LoadByName in another group empties the record", [] {
+        {"customer LoadByName in another group empties the record",
+         [] {
              ClsCustomer c;
              c.Load(4);
              const bool found = c.LoadByName(QStringLiteral("Zoë"), 7);
@@ -325,25 +353,29 @@ std::map<QString, std::function<QString()>> TstRecords::Scenarios() {
          }},
         // Bookings
         {"booking fresh", [] { return Describe(ClsBooking()); }},
-        {"booking InitBfr keeps the references", [] {
+        {"booking InitBfr keeps the references",
+         [] {
              ClsBooking b;
              b.Load(5);
              b.InitBfr();
              return Describe(b);
          }},
-        {"booking Load of a missing row keeps the fields", [] {
+        {"booking Load of a missing row keeps the fields",
+         [] {
              ClsBooking b;
              b.Load(5);
              const bool found = b.Load(99);
              return Found(found) + Describe(b);
          }},
-        {"booking null reference", [] {
+        {"booking null reference",
+         [] {
              ClsBooking b;
              b.Load(5);
              const bool found = b.Load(6);
              return Found(found) + Describe(b);
          }},
-        {"booking Delete keeps the fields", [] {
+        {"booking Delete keeps the fields",
+         [] {
              ClsBooking b;
              b.Load(5);
              b.Delete(5);
@@ -357,19 +389,23 @@ void TstRecords::recordState_data() {
     QTest::addColumn<QString>("logLine");
 
     const QString fresh5 = QStringLiteral("MinTime=5 MaxTime=1440 InitTime=5 Interval=5");
-    QTest::newRow("group fresh")
-        << "GroupId=0 DayStart=0 DayEnd=1440 Interval=5 GroupName=" << "";
+    QTest::newRow("group fresh") << "GroupId=0 DayStart=0 DayEnd=1440 Interval=5 GroupName="
+                                 << "";
     QTest::newRow("group Load")
-        << "found GroupId=7 DayStart=480 DayEnd=1020 Interval=15 GroupName=Rooms" << "";
+        << "found GroupId=7 DayStart=480 DayEnd=1020 Interval=15 GroupName=Rooms"
+        << "";
     QTest::newRow("group InitBfr after Load")
-        << "GroupId=0 DayStart=0 DayEnd=1440 Interval=5 GroupName=" << "";
+        << "GroupId=0 DayStart=0 DayEnd=1440 Interval=5 GroupName="
+        << "";
     QTest::newRow("group Load of a missing row keeps the fields")
-        << "missing GroupId=7 DayStart=480 DayEnd=1020 Interval=15 GroupName=Rooms" << "";
+        << "missing GroupId=7 DayStart=480 DayEnd=1020 Interval=15 GroupName=Rooms"
+        << "";
     QTest::newRow("group null name")
         << "missing GroupId=8 DayStart=420 DayEnd=1200 Interval=10 GroupName=Rooms"
         << "Error in ClsGroup.Load";
     QTest::newRow("group Delete resets the record")
-        << "GroupId=0 DayStart=0 DayEnd=1440 Interval=5 GroupName=" << "";
+        << "GroupId=0 DayStart=0 DayEnd=1440 Interval=5 GroupName="
+        << "";
 
     QTest::newRow("resource fresh") << "ResourceId=0 GroupId=0 " + fresh5 + " ResourceName="
                                     << "";
@@ -388,7 +424,8 @@ void TstRecords::recordState_data() {
            "ResourceName=Room 1"
         << "";
     QTest::newRow("resource Load of a missing row resets")
-        << "missing ResourceId=0 GroupId=0 " + fresh5 + " ResourceName=" << "";
+        << "missing ResourceId=0 GroupId=0 " + fresh5 + " ResourceName="
+        << "";
     QTest::newRow("resource null name")
         << "missing ResourceId=4 GroupId=9 MinTime=20 MaxTime=300 InitTime=40 Interval=5 "
            "ResourceName="
@@ -421,7 +458,8 @@ void TstRecords::recordState_data() {
            "Interval=15 TaskName=Visit"
         << "";
     QTest::newRow("task Load of a missing row resets")
-        << "missing TaskId=0 GroupId=0 Colour=255 " + fresh5 + " TaskName=" << "";
+        << "missing TaskId=0 GroupId=0 Colour=255 " + fresh5 + " TaskName="
+        << "";
     QTest::newRow("task null name")
         << "missing TaskId=3 GroupId=9 Colour=16711680 MinTime=10 MaxTime=90 InitTime=20 "
            "Interval=5 TaskName="
@@ -431,18 +469,23 @@ void TstRecords::recordState_data() {
            "Interval=5 TaskName=Visit"
         << "";
 
-    QTest::newRow("customer fresh") << "CustomerId=0 CustomerName= Ref01= Ref02= Ref03=" << "";
+    QTest::newRow("customer fresh") << "CustomerId=0 CustomerName= Ref01= Ref02= Ref03="
+                                    << "";
     QTest::newRow("customer Load")
-        << "found CustomerId=4 CustomerName=Zoë Ref01=r1 Ref02=r2 Ref03=r3" << "";
+        << "found CustomerId=4 CustomerName=Zoë Ref01=r1 Ref02=r2 Ref03=r3"
+        << "";
     QTest::newRow("customer Load of a missing row resets")
-        << "missing CustomerId=0 CustomerName= Ref01= Ref02= Ref03=" << "";
+        << "missing CustomerId=0 CustomerName= Ref01= Ref02= Ref03="
+        << "";
     QTest::newRow("customer null reference")
         << "missing CustomerId=5 CustomerName=Nils Ref01=n1 Ref02= Ref03="
         << "Error in ClsCustomer.Load";
     QTest::newRow("customer LoadByName of a linked contact")
-        << "found CustomerId=4 CustomerName=Zoë Ref01=r1 Ref02=r2 Ref03=r3" << "";
+        << "found CustomerId=4 CustomerName=Zoë Ref01=r1 Ref02=r2 Ref03=r3"
+        << "";
     QTest::newRow("customer LoadByName in another group empties the record")
-        << "missing CustomerId=0 CustomerName= Ref01= Ref02= Ref03=" << "";
+        << "missing CustomerId=0 CustomerName= Ref01= Ref02= Ref03="
+        << "";
 
     QTest::newRow("booking fresh")
         << "BookingId=0 RepeatId=0 TaskId=0 BookingDate=0 BookingStart=0 BookingEnd=0 "
@@ -598,18 +641,28 @@ void TstRecords::failedStatement_data() {
     QTest::addColumn<int>("expectedIdField");
 
     // A stored group or resource reports its identifier even so; the others 0.
-    QTest::newRow("group update") << "tblGroups" << "update" << 1 << 1;
-    QTest::newRow("resource update") << "tblResources" << "update" << 1 << 1;
-    QTest::newRow("task update") << "tblTasks" << "update" << 0 << 1;
-    QTest::newRow("customer update") << "tblCustomers" << "update" << 0 << 1;
-    QTest::newRow("booking update") << "tblBookings" << "update" << 0 << 1;
+    QTest::newRow("group update") << "tblGroups"
+                                  << "update" << 1 << 1;
+    QTest::newRow("resource update") << "tblResources"
+                                     << "update" << 1 << 1;
+    QTest::newRow("task update") << "tblTasks"
+                                 << "update" << 0 << 1;
+    QTest::newRow("customer update") << "tblCustomers"
+                                     << "update" << 0 << 1;
+    QTest::newRow("booking update") << "tblBookings"
+                                    << "update" << 0 << 1;
     // A failed insert reads back no identifier, so the existing row of the
     // same name (or date and times) is not reported as the new one.
-    QTest::newRow("group insert") << "tblGroups" << "insert" << 0 << 0;
-    QTest::newRow("resource insert") << "tblResources" << "insert" << 0 << 0;
-    QTest::newRow("task insert") << "tblTasks" << "insert" << 0 << 0;
-    QTest::newRow("customer insert") << "tblCustomers" << "insert" << 0 << 0;
-    QTest::newRow("booking insert") << "tblBookings" << "insert" << 0 << 0;
+    QTest::newRow("group insert") << "tblGroups"
+                                  << "insert" << 0 << 0;
+    QTest::newRow("resource insert") << "tblResources"
+                                     << "insert" << 0 << 0;
+    QTest::newRow("task insert") << "tblTasks"
+                                 << "insert" << 0 << 0;
+    QTest::newRow("customer insert") << "tblCustomers"
+                                     << "insert" << 0 << 0;
+    QTest::newRow("booking insert") << "tblBookings"
+                                    << "insert" << 0 << 0;
 }
 
 void TstRecords::failedStatement() {
@@ -794,10 +847,10 @@ void TstRecords::hostileText() {
     QCOMPARE(b2.Comments(), text + "d");
 
     // Another workstation reads the same text, and nothing else was touched.
-    QCOMPARE(env->Sql(QStringLiteral("select GroupName from tblGroups where GroupId = %1")
-                          .arg(groupId))
-                 .toString(),
-             text + "!");
+    QCOMPARE(
+        env->Sql(QStringLiteral("select GroupName from tblGroups where GroupId = %1").arg(groupId))
+            .toString(),
+        text + "!");
     QCOMPARE(env->Sql("select count(*) from tblGroups").toInt(), 1);
     QCOMPARE(env->Sql("select count(*) from tblBookings").toInt(), 1);
     QCOMPARE(ErrorLines(), QStringList());
@@ -816,7 +869,8 @@ void TstRecords::sameNameReadsBackNewRow_data() {
 void TstRecords::sameNameReadsBackNewRow() {
     QFETCH(QString, table);
     QList<qint32> ids;
-    for (const QString& name : {QStringLiteral("Room"), QStringLiteral("ROOM"), QStringLiteral("room")}) {
+    for (const QString& name :
+         {QStringLiteral("Room"), QStringLiteral("ROOM"), QStringLiteral("room")}) {
         qint32 id = 0;
         if (table == QLatin1String("tblGroups")) {
             ModMain::Group().InitBfr();
@@ -932,10 +986,10 @@ void TstRecords::nextRepeatId() {
         QVERIFY2(ids[i] > ids[i - 1], "repeat identifiers increase");
     const qint32 last = ids.last();
     // Each identifier is this workstation's own row.
-    QCOMPARE(env->Sql(QStringLiteral("select SerialNo from tblRepeats where RepeatId = %1")
-                          .arg(last))
-                 .toString(),
-             tag);
+    QCOMPARE(
+        env->Sql(QStringLiteral("select SerialNo from tblRepeats where RepeatId = %1").arg(last))
+            .toString(),
+        tag);
     // Only the newest rows stay: identifiers last - 10 to last.
     QCOMPARE(env->Sql("select min(RepeatId) from tblRepeats").toInt(), last - 10);
     QCOMPARE(env->Sql("select count(*) from tblRepeats").toInt(), 11);

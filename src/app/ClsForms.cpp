@@ -106,7 +106,8 @@ void ClsForms::CentreForm(QWidget* window, const QWidget* owner) {
         if (owner) {
             area = owner->frameGeometry();
         } else {
-            const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+            const QScreen* screen =
+                window->screen() ? window->screen() : QGuiApplication::primaryScreen();
             area = QRect(QPoint(0, 0), screen ? screen->size() : QSize(1024, 768));
         }
         const QSize size = window->frameGeometry().size();

@@ -9,11 +9,17 @@
 #include <QSysInfo>
 
 namespace {
-ClsDAO& Dao() { return ModMain::DAO(); }
-QString Num(qint64 v) { return QString::number(v); }
+ClsDAO& Dao() {
+    return ModMain::DAO();
+}
+QString Num(qint64 v) {
+    return QString::number(v);
+}
 } // namespace
 
-ClsBooking::ClsBooking() { InitBfr(); }
+ClsBooking::ClsBooking() {
+    InitBfr();
+}
 
 void ClsBooking::InitBfr() {
     // The three reference texts are kept: a new booking starts with the
@@ -71,8 +77,8 @@ qint32 ClsBooking::GetBookingId(qint32 resourceId, qint32 bookingDate, qint16 bo
                                 qint16 bookingEnd, qint32 bookingId) {
     qint32 result = 0;
     TrapSilent([&] {
-        Recordset rs =
-            Dao().SqlQuery(ClashQuery(resourceId, bookingDate, bookingStart, bookingEnd, bookingId));
+        Recordset rs = Dao().SqlQuery(
+            ClashQuery(resourceId, bookingDate, bookingStart, bookingEnd, bookingId));
         if (!rs.Eof())
             result = rs.Fields(QStringLiteral("BookingId")).Long();
     });
@@ -84,19 +90,18 @@ qint32 ClsBooking::Save() {
     Trap("ClsBooking.Save", [&] {
         ClsDAO& dao = Dao();
         if (m_bookingId != 0) {
-            if (dao.SqlAction(
-                    QStringLiteral("update tblBookings set TaskId = ") + Num(m_taskId) +
-                    QStringLiteral(", BookingDate = ") + Num(m_bookingDate) +
-                    QStringLiteral(", BookingStart = ") + Num(m_bookingStart) +
-                    QStringLiteral(", BookingEnd = ") + Num(m_bookingEnd) +
-                    QStringLiteral(", CustomerId = ") + Num(m_customerId) +
-                    QStringLiteral(", ResourceId = ") + Num(m_resourceId) +
-                    QStringLiteral(", Ref01 = ") + ClsDAO::Quoted(m_ref01) +
-                    QStringLiteral(", Ref02 = ") + ClsDAO::Quoted(m_ref02) +
-                    QStringLiteral(", Ref03 = ") + ClsDAO::Quoted(m_ref03) +
-                    QStringLiteral(", RepeatId = ") + Num(m_repeatId) +
-                    QStringLiteral(", Comments = ") + ClsDAO::Quoted(m_comments) +
-                    QStringLiteral(" where BookingId = ") + Num(m_bookingId)))
+            if (dao.SqlAction(QStringLiteral("update tblBookings set TaskId = ") + Num(m_taskId) +
+                              QStringLiteral(", BookingDate = ") + Num(m_bookingDate) +
+                              QStringLiteral(", BookingStart = ") + Num(m_bookingStart) +
+                              QStringLiteral(", BookingEnd = ") + Num(m_bookingEnd) +
+                              QStringLiteral(", CustomerId = ") + Num(m_customerId) +
+                              QStringLiteral(", ResourceId = ") + Num(m_resourceId) +
+                              QStringLiteral(", Ref01 = ") + ClsDAO::Quoted(m_ref01) +
+                              QStringLiteral(", Ref02 = ") + ClsDAO::Quoted(m_ref02) +
+                              QStringLiteral(", Ref03 = ") + ClsDAO::Quoted(m_ref03) +
+                              QStringLiteral(", RepeatId = ") + Num(m_repeatId) +
+                              QStringLiteral(", Comments = ") + ClsDAO::Quoted(m_comments) +
+                              QStringLiteral(" where BookingId = ") + Num(m_bookingId)))
                 result = m_bookingId;
             return;
         }
@@ -112,18 +117,18 @@ qint32 ClsBooking::Save() {
                            "Ref03, Comments) values (") +
                 Num(m_taskId) + QStringLiteral(", ") + Num(m_bookingDate) + QStringLiteral(", ") +
                 Num(m_bookingStart) + QStringLiteral(", ") + Num(m_bookingEnd) +
-                QStringLiteral(", ") + Num(m_customerId) + QStringLiteral(", ") +
-                Num(m_repeatId) + QStringLiteral(", ") + Num(m_resourceId) +
-                QStringLiteral(", ") + ClsDAO::Quoted(m_ref01) + QStringLiteral(", ") +
-                ClsDAO::Quoted(m_ref02) + QStringLiteral(", ") + ClsDAO::Quoted(m_ref03) +
-                QStringLiteral(", ") + ClsDAO::Quoted(m_comments) + QLatin1Char(')'),
+                QStringLiteral(", ") + Num(m_customerId) + QStringLiteral(", ") + Num(m_repeatId) +
+                QStringLiteral(", ") + Num(m_resourceId) + QStringLiteral(", ") +
+                ClsDAO::Quoted(m_ref01) + QStringLiteral(", ") + ClsDAO::Quoted(m_ref02) +
+                QStringLiteral(", ") + ClsDAO::Quoted(m_ref03) + QStringLiteral(", ") +
+                ClsDAO::Quoted(m_comments) + QLatin1Char(')'),
             QStringLiteral("select max(BookingId) from tblBookings where ") +
                 QStringLiteral("BookingDate = ") + Num(m_bookingDate) +
                 QStringLiteral(" and BookingStart = ") + Num(m_bookingStart) +
                 QStringLiteral(" and BookingEnd = ") + Num(m_bookingEnd),
             [&] {
-                return GetBookingId(m_resourceId, m_bookingDate, m_bookingStart, m_bookingEnd,
-                                    0) == 0;
+                return GetBookingId(m_resourceId, m_bookingDate, m_bookingStart, m_bookingEnd, 0) ==
+                       0;
             });
         if (id != 0) {
             m_bookingId = id;
@@ -175,7 +180,8 @@ qint32 ClsBooking::NextRepeatId() {
         // The workstation tag keeps apart the rows of different machines; the
         // transaction also keeps apart two program instances on one machine.
         result = RowInsert::Insert(
-            dao, QStringLiteral("insert into tblRepeats (SerialNo) values (") + tag + QLatin1Char(')'),
+            dao,
+            QStringLiteral("insert into tblRepeats (SerialNo) values (") + tag + QLatin1Char(')'),
             QStringLiteral("select max(RepeatId) from tblRepeats where SerialNo = ") + tag);
         if (result == 0)
             return;

@@ -6,11 +6,17 @@
 #include "model/RowInsert.h"
 
 namespace {
-ClsDAO& Dao() { return ModMain::DAO(); }
-QString Num(qint64 v) { return QString::number(v); }
+ClsDAO& Dao() {
+    return ModMain::DAO();
+}
+QString Num(qint64 v) {
+    return QString::number(v);
+}
 } // namespace
 
-ClsCustomer::ClsCustomer() { InitBfr(); }
+ClsCustomer::ClsCustomer() {
+    InitBfr();
+}
 
 void ClsCustomer::InitBfr() {
     Trap("ClsCustomer.InitBfr", [&] {
@@ -74,7 +80,8 @@ qint32 ClsCustomer::Save() {
         // read back in the insert's own transaction.
         const qint32 id = RowInsert::Insert(
             dao,
-            QStringLiteral("insert into tblCustomers (CustomerName, Ref01, Ref02, Ref03) values (") +
+            QStringLiteral(
+                "insert into tblCustomers (CustomerName, Ref01, Ref02, Ref03) values (") +
                 ClsDAO::Quoted(m_customerName) + QStringLiteral(", ") + ClsDAO::Quoted(m_ref01) +
                 QStringLiteral(", ") + ClsDAO::Quoted(m_ref02) + QStringLiteral(", ") +
                 ClsDAO::Quoted(m_ref03) + QLatin1Char(')'),

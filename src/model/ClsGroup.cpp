@@ -12,11 +12,17 @@
 #include <QCoreApplication>
 
 namespace {
-ClsDAO& Dao() { return ModMain::DAO(); }
-QString Num(qint64 v) { return QString::number(v); }
+ClsDAO& Dao() {
+    return ModMain::DAO();
+}
+QString Num(qint64 v) {
+    return QString::number(v);
+}
 } // namespace
 
-ClsGroup::ClsGroup() { InitBfr(); }
+ClsGroup::ClsGroup() {
+    InitBfr();
+}
 
 void ClsGroup::InitBfr() {
     Trap("ClsGroup.InitBfr", [&] {
@@ -63,7 +69,8 @@ qint32 ClsGroup::Save() {
         // when another workstation adds a group of the same name meanwhile.
         const qint32 id = RowInsert::Insert(
             dao,
-            QStringLiteral("insert into tblGroups (DayStart, DayEnd, Interval, GroupName) values (") +
+            QStringLiteral(
+                "insert into tblGroups (DayStart, DayEnd, Interval, GroupName) values (") +
                 Num(m_dayStart) + QStringLiteral(", ") + Num(m_dayEnd) + QStringLiteral(", ") +
                 Num(m_interval) + QStringLiteral(", ") + ClsDAO::Quoted(m_groupName) +
                 QLatin1Char(')'),
@@ -84,8 +91,9 @@ void ClsGroup::Delete(qint32 groupId) {
         const QString id = Num(groupId);
         dao.SqlAction(QStringLiteral("delete from tblGroups where GroupId = ") + id);
         dao.SqlAction(QStringLiteral("delete from tblResources where GroupId = ") + id);
-        dao.SqlAction(QStringLiteral("delete from tblBookings where TaskId in (select TaskId from ") +
-                      QStringLiteral("tblTasks where GroupId = ") + id + QLatin1Char(')'));
+        dao.SqlAction(
+            QStringLiteral("delete from tblBookings where TaskId in (select TaskId from ") +
+            QStringLiteral("tblTasks where GroupId = ") + id + QLatin1Char(')'));
         dao.SqlAction(QStringLiteral("delete from tblTasks where GroupId = ") + id);
         dao.SqlAction(QStringLiteral("delete from tblCustomerGroups where GroupId = ") + id);
         Recordset rs = dao.SqlQuery(
@@ -100,7 +108,9 @@ void ClsGroup::Delete(qint32 groupId) {
     });
 }
 
-QString ClsGroup::TemplateFile() { return ModMain::ProgramPath(QStringLiteral("Groups.ini")); }
+QString ClsGroup::TemplateFile() {
+    return ModMain::ProgramPath(QStringLiteral("Groups.ini"));
+}
 
 QString ClsGroup::TemplateKey(const char* stem, int n) {
     return QString::fromLatin1(stem) + QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
@@ -150,15 +160,20 @@ void ClsGroup::LoadTemplate(const QString& sectionName) {
             return;
         m_groupName = m_groupName + QStringLiteral(" [") + Num(m_groupId) + QLatin1Char(']');
         Save();
-        const int count = RecordValue::ToInt16(ini.GetValue(sectionName, QStringLiteral("Resources"), 0));
+        const int count =
+            RecordValue::ToInt16(ini.GetValue(sectionName, QStringLiteral("Resources"), 0));
         ClsResource& res = ModMain::Resource();
         for (int i = 1; i <= count; ++i) {
             res.InitBfr();
             res.SetGroupId(m_groupId);
-            res.SetResourceName(ini.GetValue(sectionName, TemplateKey("ResName", i), QStringLiteral("???")));
-            res.SetMinTime(RecordValue::ToInt16(ini.GetValue(sectionName, TemplateKey("ResMin", i), 5)));
-            res.SetMaxTime(RecordValue::ToInt16(ini.GetValue(sectionName, TemplateKey("ResMax", i), 60)));
-            res.SetInitTime(RecordValue::ToInt16(ini.GetValue(sectionName, TemplateKey("ResInit", i), 5)));
+            res.SetResourceName(
+                ini.GetValue(sectionName, TemplateKey("ResName", i), QStringLiteral("???")));
+            res.SetMinTime(
+                RecordValue::ToInt16(ini.GetValue(sectionName, TemplateKey("ResMin", i), 5)));
+            res.SetMaxTime(
+                RecordValue::ToInt16(ini.GetValue(sectionName, TemplateKey("ResMax", i), 60)));
+            res.SetInitTime(
+                RecordValue::ToInt16(ini.GetValue(sectionName, TemplateKey("ResInit", i), 5)));
             res.Save();
         }
     });

@@ -6,11 +6,17 @@
 #include "model/RowInsert.h"
 
 namespace {
-ClsDAO& Dao() { return ModMain::DAO(); }
-QString Num(qint64 v) { return QString::number(v); }
+ClsDAO& Dao() {
+    return ModMain::DAO();
+}
+QString Num(qint64 v) {
+    return QString::number(v);
+}
 } // namespace
 
-ClsResource::ClsResource() { InitBfr(); }
+ClsResource::ClsResource() {
+    InitBfr();
+}
 ClsResource::~ClsResource() = default;
 
 ClsGroup& ClsResource::OwningGroup() {
@@ -19,7 +25,9 @@ ClsGroup& ClsResource::OwningGroup() {
     return *m_group;
 }
 
-qint16 ClsResource::Interval() const { return m_group ? m_group->Interval() : qint16(5); }
+qint16 ClsResource::Interval() const {
+    return m_group ? m_group->Interval() : qint16(5);
+}
 
 void ClsResource::SetGroupId(qint32 groupId) {
     ClsGroup& group = OwningGroup();

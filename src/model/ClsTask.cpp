@@ -6,11 +6,17 @@
 #include "model/RowInsert.h"
 
 namespace {
-ClsDAO& Dao() { return ModMain::DAO(); }
-QString Num(qint64 v) { return QString::number(v); }
+ClsDAO& Dao() {
+    return ModMain::DAO();
+}
+QString Num(qint64 v) {
+    return QString::number(v);
+}
 } // namespace
 
-ClsTask::ClsTask() { InitBfr(); }
+ClsTask::ClsTask() {
+    InitBfr();
+}
 ClsTask::~ClsTask() = default;
 
 ClsGroup& ClsTask::OwningGroup() {
@@ -19,7 +25,9 @@ ClsGroup& ClsTask::OwningGroup() {
     return *m_group;
 }
 
-qint16 ClsTask::Interval() const { return m_group ? m_group->Interval() : qint16(5); }
+qint16 ClsTask::Interval() const {
+    return m_group ? m_group->Interval() : qint16(5);
+}
 
 void ClsTask::SetGroupId(qint32 groupId) {
     m_groupId = groupId;
@@ -62,9 +70,9 @@ bool ClsTask::Load(qint32 taskId) {
 bool ClsTask::LoadByName(const QString& taskName, qint32 groupId) {
     bool found = false;
     TrapSilent([&] {
-        Recordset rs = Dao().SqlQuery(QStringLiteral("select TaskId from tblTasks where TaskName = ") +
-                                      ClsDAO::Quoted(taskName) +
-                                      QStringLiteral(" and GroupId = ") + Num(groupId));
+        Recordset rs = Dao().SqlQuery(
+            QStringLiteral("select TaskId from tblTasks where TaskName = ") +
+            ClsDAO::Quoted(taskName) + QStringLiteral(" and GroupId = ") + Num(groupId));
         if (!rs.Eof())
             found = Load(rs.Fields(QStringLiteral("TaskId")).Long());
     });
