@@ -13,6 +13,7 @@
 #include "model/ClsGroup.h"
 #include "model/ClsResource.h"
 #include "model/ClsTask.h"
+#include "print/DlgPreview.h"
 #include "ui/booking/DlgCalendar.h"
 #include "ui/booking/DlgRepeat.h"
 #include "ui/controls/IconFactory.h"
@@ -1043,9 +1044,10 @@ void DlgAppt::Toolbar1_ButtonClick(const QString& key) {
         } else if (key == QLatin1String("People")) {
             Toolbar1_ButtonMenuClick(QStringLiteral("AddCustomer"));
         } else if (key == QLatin1String("Print")) {
-            // The schedule's print preview is not part of the program yet; the
-            // command switches the toolbar off and on and shows nothing.
-            RunToolbarCommand([] {});
+            RunToolbarCommand([this] {
+                DlgPreview preview(this);
+                ModMain::ShowModal(&preview);
+            });
         } else if (key == QLatin1String("Help")) {
             RunToolbarCommand([] { ContextIDs::ShowHelp(ContextIDs::HelpAppt); });
         }
