@@ -7,6 +7,7 @@
 #include "model/ClsDate.h"
 #include "model/ClsGroup.h"
 #include "ui/booking/DlgAppt.h"
+#include "ui/booking/DlgSearch.h"
 #include "ui/config/DlgConfig.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/definitions/DlgGroup.h"
@@ -78,6 +79,7 @@ private slots:
     void printGoesThroughPrintDialog();
     void configCommandAppliesSettings();
     void transferMenuBacksUpAndExports();
+    void closeDuringCommandWaitsForIt();
 };
 
 void TestMainCommands::dropSnapsToSlot_data() {
@@ -454,6 +456,13 @@ void TestMainCommands::configCommandAppliesSettings() {
     };
     f.main->Toolbar1_ButtonClick(QStringLiteral("Config"));
     QVERIFY(shown);
+    bool searched = false;
+    f.env.onModal = [&](QDialog* dialog) {
+        searched = qobject_cast<DlgSearch*>(dialog) != nullptr;
+        return int(QDialog::Rejected);
+    };
+    f.main->Toolbar1_ButtonClick(QStringLiteral("Binocular"));
+    QVERIFY(searched);
     QCOMPARE(f.Sched()->WeekendColour(), 0x224466);
     QCOMPARE(f.Sched()->TimeType(), 1);
     QCOMPARE(f.Sched()->LastDate(), kToday + 32);
@@ -478,6 +487,26 @@ void TestMainCommands::transferMenuBacksUpAndExports() {
     f.main->SelectResource(10);
     f.main->MenuEntry(QStringLiteral("mnuTransferExport"))->trigger();
     QVERIFY(QFile::exists(f.env.Path(QStringLiteral("Export/Room A.csv"))));
+}
+
+void TestMainCommands::closeDuringCommandWaitsForIt() {
+    MainFixture f;
+    f.Clinic();
+    f.Open();
+    f.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.main.get()));
+    bool stillRunningAfterTicks = false;
+    f.env.onModal = [&](QDialog*) {
+        // The user closes the window while the command's dialog is open; the
+        // events that run meanwhile must not end the program under the command.
+        f.main->close();
+        QTest::qWait(300);
+        stillRunningAfterTicks = ModMain::IsRunning();
+        return int(QDialog::Rejected);
+    };
+    f.main->Toolbar1_ButtonClick(QStringLiteral("Config"));
+    QVERIFY(stillRunningAfterTicks);
+    QTRY_VERIFY(!ModMain::IsRunning());
 }
 
 QTEST_MAIN(TestMainCommands)

@@ -14,6 +14,7 @@
 #include "model/ClsResource.h"
 #include "ui/booking/DlgAppt.h"
 #include "ui/booking/DlgCalendar.h"
+#include "ui/booking/DlgSearch.h"
 #include "ui/config/DlgConfig.h"
 #include "ui/controls/IconFactory.h"
 #include "ui/definitions/DlgGroup.h"
@@ -58,6 +59,15 @@ constexpr int kScrollMax = 240;
 constexpr int kScrollDesign = 60;
 
 QString Num(qint64 v) { return QString::number(v); }
+
+// Counts the commands running, so a close asked for meanwhile waits for them.
+struct BusyScope {
+    explicit BusyScope(int& count) : m_count(count) { ++m_count; }
+    ~BusyScope() { --m_count; }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+    int& m_count;
+};
 int IniInt(const QString& section, const QString& key, const QVariant& def) {
     return ModMain::Ini().GetValue(section, key, def).toInt();
 }
@@ -386,7 +396,9 @@ void DlgMain::closeEvent(QCloseEvent* event) {
     m_closeRequest = true;
     event->ignore();
     m_timer1->setInterval(100);
-    m_timer1->start();
+    // While a command runs, its end re-arms the timer, which then closes.
+    if (m_busy == 0)
+        m_timer1->start();
 }
 
 void DlgMain::showEvent(QShowEvent* event) {
@@ -425,6 +437,11 @@ void DlgMain::Form_QueryUnload() {
     Trap("DlgMain.Form_QueryUnload", [&] {
         if (!ModMain::IsRunning())
             return;
+        if (!m_started) {
+            // Nothing was shown: the settings stay as they were.
+            ModMain::Terminate();
+            return;
+        }
         if (m_activated) {
             ClsIni& ini = ModMain::Ini();
             const QString section = QStringLiteral("DlgMain");
@@ -867,6 +884,11 @@ void DlgMain::Sched_BarPreSelect() {
 void DlgMain::Sched_ScrollTrack() { m_holdOff = 20; }
 
 void DlgMain::RearmTimer() {
+    if (m_closeRequest) {
+        m_timer1->setInterval(100);
+        m_timer1->start();
+        return;
+    }
     TrapSilent([&] {
         const int current = m_timer1->interval() / 1000;
         const int seconds = IniInt(QStringLiteral("Config"), QStringLiteral("UpdateCheck"), current);
@@ -880,6 +902,7 @@ void DlgMain::RearmTimer() {
 
 void DlgMain::Toolbar1_ButtonClick(const QString& key) {
     m_timer1->stop();
+    const BusyScope busy(m_busy);
     if (key == QLatin1String("Exit")) {
         Trap("DlgMain.Toolbar1_ButtonClick", [&] {
             EnableToolbar(false);
@@ -892,7 +915,12 @@ void DlgMain::Toolbar1_ButtonClick(const QString& key) {
     }
     const bool ok = Trap("DlgMain.Toolbar1_ButtonClick", [&] {
         if (key == QLatin1String("Binocular")) {
-            // The search window is not part of this version yet.
+            EnableToolbar(false);
+            {
+                DlgSearch search(this);
+                ModMain::ShowModal(&search);
+            }
+            EnableToolbar(true);
         } else if (key == QLatin1String("Write")) {
             if (m_sched->RowCount() >= 0) {
                 EnableToolbar(false);
@@ -954,6 +982,7 @@ void DlgMain::Toolbar1_ButtonClick(const QString& key) {
 
 void DlgMain::Toolbar1_ButtonMenuClick(const QString& key) {
     m_timer1->stop();
+    const BusyScope busy(m_busy);
     Trap("DlgMain.Toolbar1_ButtonMenuClick", [&] {
         auto editGroup = [this] {
             EnableToolbar(false);
@@ -1083,6 +1112,8 @@ void DlgMain::Form_Activate() {
 
 void DlgMain::Timer1_Timer() {
     m_timer1->stop();
+    if (m_busy > 0)
+        return; // the command's end re-arms the timer
     if (m_closeRequest) {
         m_programClose = true;
         close();
@@ -1115,6 +1146,7 @@ void DlgMain::Timer1_Timer() {
 
 void DlgMain::RunTransfer(const char* where, const std::function<void()>& command) {
     m_timer1->stop();
+    const BusyScope busy(m_busy);
     Trap(where, [&] {
         EnableToolbar(false);
         m_sched->setEnabled(false);

@@ -152,5 +152,6 @@ private:
     QMap<QString, QAction*> m_menuEntries;
     QString m_tipText;
     bool m_programClose = false;
+    int m_busy = 0; // commands running
     bool m_queryUnloadDone = false;
 };
