@@ -116,6 +116,7 @@ private:
     }
 
 private slots:
+    void initTestCase() { REQUIRE_TEST_ENGINE(); }
     void init() {
         env = std::make_unique<TestEnv>();
         QVERIFY(env->Start());

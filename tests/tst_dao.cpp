@@ -67,6 +67,7 @@ class TstDao : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { REQUIRE_TEST_ENGINE(); }
     void openCountAndLogLines();
     void openAfterFailedOpenReallyOpens();
     void badDatabaseFiles_data();

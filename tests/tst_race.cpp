@@ -90,6 +90,7 @@ class TstRace : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { REQUIRE_TEST_ENGINE(); }
     void twoWorkstationsRaceForTheSameSlots();
 };
 

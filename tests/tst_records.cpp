@@ -110,6 +110,7 @@ private:
     std::map<QString, std::function<QString()>> Scenarios();
 
 private slots:
+    void initTestCase() { REQUIRE_TEST_ENGINE(); }
     void init() {
         env = std::make_unique<TestEnv>();
         QVERIFY(env->Start());

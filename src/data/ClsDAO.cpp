@@ -2,12 +2,13 @@
 
 #include "app/ErrorTrap.h"
 #include "app/ModMain.h"
+#include "data/ConnectionInfo.h"
 #include "data/DbSchema.h"
+#include "data/SqlDialect.h"
 
 #include <QAtomicInt>
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -18,8 +19,6 @@ namespace {
 QAtomicInt g_connectionSerial;
 // Stamps issued in this process, so two stamps taken in one millisecond differ.
 std::atomic<qint32> g_lastStamp{0};
-
-constexpr int kBusyTimeoutMs = 15000;
 
 QSqlError PlainError(const QString& text) {
     return QSqlError(QString(), text, QSqlError::UnknownError, QStringLiteral("0"));
@@ -48,6 +47,8 @@ qint32 ClsDAO::NextStamp() {
 bool ClsDAO::DatabaseExists(const QString& path) {
     // Anything at the path counts: a folder or a file of another kind is
     // then refused by DbOpen, instead of silently opening another database.
+    if (ConnectionInfo::IsServerUri(path))
+        return true;
     return !path.isEmpty() && QFileInfo::exists(path);
 }
 
@@ -68,27 +69,38 @@ ClsDAO::~ClsDAO() {
 
 bool ClsDAO::IsOpen() const { return m_db.isValid() && m_db.isOpen(); }
 
+bool ClsDAO::IsServer() const { return m_dialect && m_dialect->IsServer(); }
+
+void ClsDAO::SetChangeListener(std::function<void()> listener) {
+    m_changeListener = std::move(listener);
+}
+
 void ClsDAO::OpenConnection() {
-    // Only an existing file is opened: a missing path is never created here.
-    const QFileInfo info(m_dbPath);
-    if (!info.exists() || !info.isFile())
-        throw TarveloError(QStringLiteral("no database file at ") + m_dbPath);
-    if (!QSqlDatabase::contains(m_connectionName))
-        QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
-    m_db = QSqlDatabase::database(m_connectionName, false);
-    m_db.setDatabaseName(m_dbPath);
-    m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
+    // A connection of its own each time: the engine may differ from the last
+    // database's, and a server connection that was lost starts afresh.
+    m_db = QSqlDatabase();
+    if (QSqlDatabase::contains(m_connectionName))
+        QSqlDatabase::removeDatabase(m_connectionName);
+    m_lost = false;
+    m_dialect = SqlDialect::For(m_dbPath);
+    m_db = m_dialect->AddConnection(m_connectionName, m_dbPath);
     if (!m_db.open())
         throw m_db.lastError();
-    // Reading the schema fails for a file that is not a database; a database
-    // without our tables is refused before anything is written to it.
-    if (!DbSchema::HasSchema(m_db)) {
-        QSqlQuery probe(m_db);
-        QSqlError error = probe.exec(QStringLiteral("select count(*) from sqlite_master"))
-                              ? PlainError(QStringLiteral("not a Tarvelo database"))
-                              : probe.lastError();
+    m_dialect->Opened(m_db);
+    // A database without our tables is refused before anything is written
+    // to it.
+    const QString problem = m_dialect->SchemaProblem(m_db);
+    if (!problem.isEmpty()) {
         m_db.close();
-        throw error;
+        throw PlainError(problem);
+    }
+    if (m_dialect->Listen(m_db)) {
+        QObject::connect(m_db.driver(), &QSqlDriver::notification, m_db.driver(),
+                         [this](const QString&, QSqlDriver::NotificationSource source,
+                                const QVariant&) {
+                             if (source != QSqlDriver::SelfSource && m_changeListener)
+                                 m_changeListener();
+                         });
     }
 }
 
@@ -96,6 +108,33 @@ void ClsDAO::CloseConnection() {
     if (m_db.isValid() && m_db.isOpen())
         m_db.close();
     m_inWrite = false;
+}
+
+void ClsDAO::NoteFailure() {
+    if (m_lost || !m_dialect || !m_dialect->IsServer() || !m_db.isValid())
+        return;
+    if (m_dialect->ConnectionLost(m_db)) {
+        ModMain::WriteLog(QStringLiteral("Database connection lost"));
+        m_lost = true;
+        m_inWrite = false;
+    }
+}
+
+bool ClsDAO::EnsureConnection() {
+    if (!m_lost)
+        return IsOpen();
+    try {
+        CloseConnection();
+        OpenConnection();
+        ModMain::WriteLog(QStringLiteral("Database connection restored"));
+        return true;
+    } catch (const QSqlError& error) {
+        LogDbErrors(QStringLiteral("Reconnect failed!"), error);
+    } catch (const std::exception& e) {
+        LogDbErrors(QStringLiteral("Reconnect failed!"), PlainError(QString::fromStdString(e.what())));
+    }
+    m_lost = true;
+    return false;
 }
 
 void ClsDAO::LogDbErrors(const QString& message, const QSqlError& error) {
@@ -147,43 +186,9 @@ bool ClsDAO::CompactDb() {
     DbClose();
     if (m_openCount != 0)
         return false;
-    const QString temp = ModMain::ProgramPath(QStringLiteral("TempDb.db"));
-    const QString old = ModMain::ProgramPath(QStringLiteral("OldDb.db"));
-    const QString name = m_connectionName + QStringLiteral("-compact");
     QSqlError failure;
     QSqlError inPlaceFailure;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(m_dbPath);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
-        if (!QFileInfo(m_dbPath).isFile()) {
-            failure = PlainError(QStringLiteral("no database file at ") + m_dbPath);
-        } else if (!db.open()) {
-            failure = db.lastError();
-        } else {
-            // The compacted copy of the database as it is now.
-            QFile::remove(temp);
-            QSqlQuery q(db);
-            if (!q.exec(QStringLiteral("vacuum into ") + Quoted(temp))) {
-                failure = q.lastError();
-            } else {
-                // That copy is kept as OldDb, replacing the one of the last
-                // compaction. The database file itself is compacted where it
-                // lies, under the engine's locks: other workstations that hold
-                // it open go on working on the same file, where renaming a
-                // new file into its place would leave them writing to the old
-                // one.
-                QFile::remove(old);
-                if (!QFile::rename(temp, old))
-                    QFile::remove(temp);
-                if (!q.exec(QStringLiteral("vacuum")))
-                    inPlaceFailure = q.lastError();
-            }
-            q.finish();
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
+    SqlDialect::For(m_dbPath)->Compact(m_dbPath, failure, inPlaceFailure);
     if (failure.type() != QSqlError::NoError) {
         LogDbErrors(QStringLiteral("CompactDatabase() failed!"), failure);
         // The file is untouched: work goes on with it as it was.
@@ -200,12 +205,23 @@ bool ClsDAO::CompactDb() {
 Recordset ClsDAO::SqlQuery(const QString& sqlStr) {
     QSqlError error;
     try {
-        if (!IsOpen())
-            throw PlainError(QStringLiteral("database not open"));
+        if (!EnsureConnection())
+            throw PlainError(m_lost ? QStringLiteral("database connection lost")
+                                    : QStringLiteral("database not open"));
         QSqlQuery q(m_db);
         q.setForwardOnly(true);
-        if (!q.exec(sqlStr))
-            throw q.lastError();
+        if (!q.exec(sqlStr)) {
+            // A query outside a transaction is simply asked again on a new
+            // connection when the server connection was lost.
+            const QSqlError first = q.lastError();
+            NoteFailure();
+            if (!m_lost || m_inWrite || !EnsureConnection())
+                throw first;
+            q = QSqlQuery(m_db);
+            q.setForwardOnly(true);
+            if (!q.exec(sqlStr))
+                throw q.lastError();
+        }
         const QSqlRecord rec = q.record();
         const int cols = rec.count();
         QStringList names;
@@ -221,6 +237,7 @@ Recordset ClsDAO::SqlQuery(const QString& sqlStr) {
         return Recordset(std::move(names), std::move(cells));
     } catch (const QSqlError& e) {
         error = e;
+        NoteFailure();
     } catch (const std::exception& e) {
         error = PlainError(QString::fromStdString(e.what()));
     }
@@ -233,8 +250,9 @@ Recordset ClsDAO::SqlQuery(const QString& sqlStr) {
 bool ClsDAO::SqlAction(const QString& sqlStr, bool ignoreUpdate) {
     QSqlError error;
     try {
-        if (!IsOpen())
-            throw PlainError(QStringLiteral("database not open"));
+        if (!EnsureConnection())
+            throw PlainError(m_lost ? QStringLiteral("database connection lost")
+                                    : QStringLiteral("database not open"));
         QSqlQuery q(m_db);
         if (!q.exec(sqlStr))
             throw q.lastError();
@@ -242,10 +260,12 @@ bool ClsDAO::SqlAction(const QString& sqlStr, bool ignoreUpdate) {
                               sqlStr.contains(QStringLiteral("delete"), Qt::CaseSensitive))) {
             m_lastUpdated = NextStamp();
             PropertySet(QStringLiteral("LastUpdated"), QString::number(m_lastUpdated));
+            m_dialect->AnnounceStamp(m_db, m_lastUpdated);
         }
         return true;
     } catch (const QSqlError& e) {
         error = e;
+        NoteFailure();
     } catch (const std::exception& e) {
         error = PlainError(QString::fromStdString(e.what()));
     }
@@ -264,12 +284,16 @@ QString ClsDAO::Quoted(const QString& src) {
 QString ClsDAO::PropertyGet(const QString& propName) {
     QString value;
     Trap("ClsDAO.PropertyGet", [&] {
-        if (!IsOpen())
+        if (!EnsureConnection())
             throw TarveloError(QStringLiteral("database not open"));
         QSqlQuery q(m_db);
         q.prepare(QStringLiteral("select PropValue from tblProperties where PropName = ?"));
         q.addBindValue(propName);
-        if (!q.exec() || !q.next())
+        if (!q.exec()) {
+            NoteFailure();
+            throw TarveloError(q.lastError().text());
+        }
+        if (!q.next())
             throw TarveloError(QStringLiteral("no property ") + propName);
         value = q.value(0).toString();
     });
@@ -278,21 +302,23 @@ QString ClsDAO::PropertyGet(const QString& propName) {
 
 void ClsDAO::PropertySet(const QString& propName, const QString& newVal) {
     Trap("ClsDAO.PropertySet", [&] {
-        if (!IsOpen())
+        if (!EnsureConnection())
             throw TarveloError(QStringLiteral("database not open"));
         QSqlQuery q(m_db);
-        q.prepare(QStringLiteral("insert or replace into tblProperties (PropName, PropValue) "
-                                 "values (?, ?)"));
+        q.prepare(m_dialect->PropertySetSql());
         q.addBindValue(propName);
         q.addBindValue(newVal);
-        if (!q.exec())
-            throw TarveloError(q.lastError().text());
+        if (!q.exec()) {
+            const QString text = q.lastError().text();
+            NoteFailure();
+            throw TarveloError(text);
+        }
     });
 }
 
 void ClsDAO::PropertyDelete(const QString& propName) {
     Trap("ClsDAO.PropertyDelete", [&] {
-        if (!IsOpen())
+        if (!EnsureConnection())
             throw TarveloError(QStringLiteral("database not open"));
         QSqlQuery q(m_db);
         q.prepare(QStringLiteral("delete from tblProperties where PropName = ?"));
@@ -328,14 +354,20 @@ void ClsDAO::IntegrityCheck() {
 }
 
 bool ClsDAO::BeginWrite() {
-    if (!IsOpen() || m_inWrite)
+    if (m_inWrite || !EnsureConnection())
         return false;
     QSqlQuery q(m_db);
-    // Taking the write lock at the start makes a competing workstation wait
-    // (busy timeout) instead of failing half-way through.
-    if (!q.exec(QStringLiteral("begin immediate"))) {
-        LogDbErrors(QStringLiteral("BeginWrite() failed!"), q.lastError());
-        return false;
+    // The write lock is taken at the start, so that a competing workstation
+    // waits instead of failing half-way through.
+    const QStringList statements = m_dialect->BeginWriteSql();
+    for (int i = 0; i < statements.size(); ++i) {
+        if (!q.exec(statements[i])) {
+            LogDbErrors(QStringLiteral("BeginWrite() failed!"), q.lastError());
+            if (i > 0)
+                QSqlQuery(m_db).exec(QStringLiteral("rollback"));
+            NoteFailure();
+            return false;
+        }
     }
     m_inWrite = true;
     return true;
@@ -349,6 +381,7 @@ bool ClsDAO::CommitWrite() {
     if (!ok) {
         LogDbErrors(QStringLiteral("CommitWrite() failed!"), q.lastError());
         QSqlQuery(m_db).exec(QStringLiteral("rollback"));
+        NoteFailure();
     }
     m_inWrite = false;
     return ok;

@@ -4,13 +4,18 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <functional>
+#include <memory>
 
 class QSqlError;
+class SqlDialect;
 
 // The only door to the database: open and close with an open count, SQL
 // queries (snapshots) and actions, the named properties of the database and
 // the "LastUpdated" change marker through which workstations sharing one
-// database notice each other's inserts and deletes.
+// database notice each other's inserts and deletes. The database is an
+// SQLite file or, named by a "postgresql://" URI, a database on a server;
+// what differs between the two lives in SqlDialect.
 class ClsDAO {
 public:
     ClsDAO();
@@ -48,7 +53,16 @@ public:
     bool IsOpen() const;
     QSqlDatabase Connection() const { return m_db; }
 
+    // True when the open database is on a server.
+    bool IsServer() const;
+    // Called (from the event loop) when another workstation announces a
+    // change; only a server database announces changes, an SQLite file is
+    // polled with Updated().
+    void SetChangeListener(std::function<void()> listener);
+
     static qint32 TickCount();
+    // True for an existing file or folder, and for any server URI (whether
+    // the server answers is learned by opening it).
     static bool DatabaseExists(const QString& path);
 
 private:
@@ -56,6 +70,11 @@ private:
     void OpenConnection();
     void CloseConnection();
     qint32 NextStamp();
+    // After a failed statement: notes a lost server connection.
+    void NoteFailure();
+    // Before a statement: reconnects after a lost connection. False when the
+    // database cannot be reached.
+    bool EnsureConnection();
 
     QString m_connectionName;
     QSqlDatabase m_db;
@@ -63,4 +82,7 @@ private:
     QString m_dbPath;
     qint32 m_lastUpdated = 0;
     bool m_inWrite = false;
+    bool m_lost = false;
+    std::unique_ptr<SqlDialect> m_dialect;
+    std::function<void()> m_changeListener;
 };

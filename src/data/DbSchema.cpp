@@ -1,11 +1,6 @@
 #include "data/DbSchema.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QUuid>
+#include "data/SqlDialect.h"
 
 QStringList DbSchema::CreateStatements() {
     // Identifiers are never reused (autoincrement); every text column compares
@@ -87,62 +82,6 @@ QStringList DbSchema::RepairStatements() {
     };
 }
 
-bool DbSchema::HasSchema(QSqlDatabase& db) {
-    QSqlQuery q(db);
-    if (!q.exec(QStringLiteral("select count(*) from sqlite_master where type = 'table' and "
-                               "name in ('tblGroups', 'tblResources', 'tblTasks', "
-                               "'tblCustomers', 'tblCustomerGroups', 'tblBookings', "
-                               "'tblRepeats', 'tblProperties')")))
-        return false;
-    return q.next() && q.value(0).toInt() == 8;
-}
-
-QString DbSchema::CreateDatabase(const QString& path) {
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        return QStringLiteral("%1 is not a file").arg(path);
-    const bool existed = info.exists();
-    const QString name = QStringLiteral("tarvelo-create-") + QUuid::createUuid().toString();
-    QString error;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
-        if (!db.open()) {
-            error = db.lastError().text();
-        } else {
-            QSqlQuery q(db);
-            // An existing file must already be a database, and not one of
-            // another program: anything else is left exactly as it is.
-            if (!q.exec(QStringLiteral("select count(*), sum(name in ('tblGroups', "
-                                       "'tblResources', 'tblTasks', 'tblCustomers', "
-                                       "'tblCustomerGroups', 'tblBookings', 'tblRepeats', "
-                                       "'tblProperties')) from sqlite_master where type = "
-                                       "'table'")) ||
-                !q.next())
-                error = q.lastError().text();
-            else if (q.value(0).toInt() > 0 && q.value(1).toInt() == 0)
-                error = QStringLiteral("%1 holds the tables of another program").arg(path);
-            q.finish();
-            // All or nothing: a failure half-way leaves no half-made schema.
-            if (error.isEmpty() && !q.exec(QStringLiteral("begin immediate")))
-                error = q.lastError().text();
-            for (const QString& sql : CreateStatements()) {
-                if (!error.isEmpty())
-                    break;
-                if (!q.exec(sql))
-                    error = q.lastError().text() + QStringLiteral(" (") + sql + QLatin1Char(')');
-            }
-            if (error.isEmpty() && !q.exec(QStringLiteral("commit")))
-                error = q.lastError().text();
-            if (!error.isEmpty())
-                q.exec(QStringLiteral("rollback"));
-            q.finish();
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    if (!error.isEmpty() && !existed)
-        QFile::remove(path);
-    return error;
+QString DbSchema::CreateDatabase(const QString& connStr) {
+    return SqlDialect::For(connStr)->CreateDatabase(connStr);
 }

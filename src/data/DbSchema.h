@@ -3,17 +3,16 @@
 #include <QString>
 #include <QStringList>
 
-class QSqlDatabase;
-
-// The tables, indexes and marker table of a Tarvelo database.
+// The tables, indexes and marker table of a Tarvelo database, written for
+// the embedded engine; the server engine takes them over in its own terms.
 class DbSchema {
 public:
     static QStringList CreateStatements();
     static QStringList RepairStatements();
-    // Creates the database file (or completes an existing Tarvelo database)
-    // with every table and index, in one transaction. A file that is not a
+    // Creates the database (a file, or a database on a server named by a
+    // "postgresql://" URI), or completes an existing Tarvelo database, with
+    // every table and index in one transaction. A file that is not a
     // database, or a database of another program, is refused and left as it
     // was. Returns an empty text on success, otherwise the reason.
-    static QString CreateDatabase(const QString& path);
-    static bool HasSchema(QSqlDatabase& db);
+    static QString CreateDatabase(const QString& connStr);
 };

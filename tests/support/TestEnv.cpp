@@ -1,15 +1,91 @@
 #include "TestEnv.h"
 
+#include "app/ClsIni.h"
+#include "data/ConnectionInfo.h"
 #include "data/DbSchema.h"
+#include "data/SqlDialect.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QUuid>
+#include <QtGlobal>
+
+namespace {
+
+int g_serverSerial = 0;
+
+} // namespace
+
+bool TestEnv::OnServer() {
+    return qEnvironmentVariable("TARVELO_TEST_ENGINE").compare(QStringLiteral("postgresql"),
+                                                                Qt::CaseInsensitive) == 0;
+}
+
+QString TestEnv::ServerUri() {
+    const QString uri = qEnvironmentVariable("TARVELO_TEST_PG");
+    return uri.isEmpty() ? QStringLiteral("postgresql://postgres@127.0.0.1:55432/postgres") : uri;
+}
+
+bool TestEnv::UnderCi() { return !qEnvironmentVariable("CI").isEmpty(); }
+
+bool TestEnv::ServerAdmin(const QString& sql, QString* error) {
+    const QString name = QStringLiteral("testenv-admin-") + QUuid::createUuid().toString();
+    bool ok = false;
+    {
+        QSqlDatabase db;
+        try {
+            db = SqlDialect::For(ServerUri())->AddConnection(name, ServerUri());
+        } catch (const std::exception& e) {
+            if (error)
+                *error = QString::fromStdString(e.what());
+        }
+        if (!db.isValid()) {
+        } else if (!db.open()) {
+            if (error)
+                *error = db.lastError().text();
+        } else {
+            QSqlQuery q(db);
+            q.exec(QStringLiteral("set client_min_messages = warning"));
+            ok = q.exec(sql);
+            if (!ok && error)
+                *error = q.lastError().text();
+            q.finish();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}
+
+QString TestEnv::EngineUnavailable() {
+    if (!OnServer())
+        return QString();
+    static const QString why = [] {
+        QString error;
+        if (ServerAdmin(QStringLiteral("select 1"), &error))
+            return QString();
+        return QStringLiteral("PostgreSQL tests skipped: no test server at %1 (%2). Start one "
+                              "with \"bash scripts/pg-server.sh start\" or set TARVELO_TEST_PG.")
+            .arg(ServerUri(), error.trimmed());
+    }();
+    return why;
+}
+
+QString TestEnv::DbPath() const {
+    if (!OnServer())
+        return Path(QStringLiteral("Tarvelo.db"));
+    return ConnectionInfo::Parse(ServerUri()).WithDatabase(m_serverDatabase);
+}
 
 TestEnv::TestEnv() : m_dir(std::make_unique<QTemporaryDir>()) {
+    if (OnServer())
+        m_serverDatabase = QStringLiteral("tarvelo_test_%1_%2")
+                               .arg(QCoreApplication::applicationPid())
+                               .arg(++g_serverSerial);
     ModMain::SetProgramFolder(m_dir->path());
     ModMain::SetBoxHandler([this](ModMain::BoxKind kind, const QString& title, const QString& text) {
         boxes.append({kind, title, text});
@@ -25,6 +101,8 @@ TestEnv::TestEnv() : m_dir(std::make_unique<QTemporaryDir>()) {
 
 TestEnv::~TestEnv() {
     Stop();
+    if (m_serverCreated)
+        ServerAdmin(QStringLiteral("drop database if exists %1 with (force)").arg(m_serverDatabase));
     ModMain::SetBoxHandler({});
     ModMain::SetModalHandler({});
     ModMain::SetProgramFolder(QString());
@@ -36,10 +114,28 @@ QString TestEnv::IniPath() const {
     return Path(ModMain::ExecutableBaseName() + QStringLiteral(".ini"));
 }
 
-bool TestEnv::CreateDatabase() { return DbSchema::CreateDatabase(DbPath()).isEmpty(); }
+bool TestEnv::CreateDatabase() {
+    if (OnServer()) {
+        // A fresh database each time, as a new file would be.
+        if (m_serverCreated)
+            ServerAdmin(QStringLiteral("drop database if exists %1 with (force)").arg(m_serverDatabase));
+        m_serverCreated = true;
+    }
+    const QString error = DbSchema::CreateDatabase(DbPath());
+    if (!error.isEmpty())
+        qWarning("CreateDatabase: %s", qPrintable(error));
+    if (OnServer()) {
+        // The program finds a server database only through its settings.
+        ClsIni ini;
+        ini.SetIniFile(IniPath());
+        ini.WriteValue(QStringLiteral("Config"), QStringLiteral("DbName"), DbPath());
+    }
+    return error.isEmpty();
+}
 
 bool TestEnv::Start() {
-    if (!QFile::exists(DbPath()) && !CreateDatabase())
+    const bool exists = OnServer() ? m_serverCreated : QFile::exists(DbPath());
+    if (!exists && !CreateDatabase())
         return false;
     m_started = ModMain::Initialise();
     return m_started;
@@ -75,10 +171,13 @@ QVariant TestEnv::Sql(const QString& sql) const {
     const QString name = QStringLiteral("testenv-") + QUuid::createUuid().toString();
     QVariant result;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(DbPath());
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
-        if (db.open()) {
+        QSqlDatabase db;
+        try {
+            db = SqlDialect::For(DbPath())->AddConnection(name, DbPath());
+        } catch (const std::exception& e) {
+            qWarning("TestEnv::Sql: %s", e.what());
+        }
+        if (db.isValid() && db.open()) {
             QSqlQuery q(db);
             if (q.exec(sql) && q.next())
                 result = q.value(0);

@@ -9,6 +9,26 @@
 
 class QDialog;
 
+// The suites that run on both engines start with this in initTestCase():
+// on the server engine without a reachable server they are skipped with the
+// reason, except under CI, where that is a failure.
+#define REQUIRE_TEST_ENGINE()                                                                    \
+    do {                                                                                         \
+        const QString why_ = TestEnv::EngineUnavailable();                                       \
+        if (!why_.isEmpty()) {                                                                   \
+            if (TestEnv::UnderCi())                                                              \
+                QFAIL(qPrintable(why_));                                                         \
+            QSKIP(qPrintable(why_));                                                             \
+        }                                                                                        \
+    } while (false)
+
+// For the cases about the SQLite file itself (its folder, renames, locks).
+#define SQLITE_FILE_ONLY()                                                                       \
+    do {                                                                                         \
+        if (TestEnv::OnServer())                                                                 \
+            QSKIP("about the SQLite database file");                                             \
+    } while (false)
+
 // A program folder of its own for one test: a fresh database, the settings
 // file, the error log, and the message-box and modal-window seams answered
 // by the test instead of a user.
@@ -25,7 +45,9 @@ public:
 
     QString Folder() const;
     QString Path(const QString& name) const; // a file in the program folder
-    QString DbPath() const { return Path(QStringLiteral("Tarvelo.db")); }
+    // The database: a file in the program folder, or on the server engine a
+    // database of its own on the test server, dropped again at the end.
+    QString DbPath() const;
     QString IniPath() const;
 
     // Creates an empty database in the program folder.
@@ -50,7 +72,19 @@ public:
     // workstation); returns the first column of the first row for a query.
     QVariant Sql(const QString& sql) const;
 
+    // The engine under test: TARVELO_TEST_ENGINE=postgresql runs on a server
+    // named by TARVELO_TEST_PG (a URI of its maintenance database).
+    static bool OnServer();
+    static QString ServerUri();
+    static bool UnderCi();
+    // Empty when the engine under test can be used, else why not.
+    static QString EngineUnavailable();
+    // Runs a statement on the test server's maintenance database.
+    static bool ServerAdmin(const QString& sql, QString* error = nullptr);
+
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
     bool m_started = false;
+    QString m_serverDatabase; // the server database's name
+    bool m_serverCreated = false;
 };

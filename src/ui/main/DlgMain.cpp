@@ -351,6 +351,7 @@ void DlgMain::Form_Load() {
         m_started = ModMain::Initialise();
         if (!m_started)
             return;
+        ModMain::DAO().SetChangeListener([this] { DatabaseChanged(); });
         ClsForms::CentreForm(this, nullptr);
         m_activated = false;
         m_closeRequest = false;
@@ -470,6 +471,8 @@ void DlgMain::Form_Unload() {
         return;
     m_unloaded = true;
     ModMain::SetStatusHandler({});
+    if (m_started)
+        ModMain::DAO().SetChangeListener({});
     Form_QueryUnload();
     ContextIDs::QuitHelp();
     m_timer1->stop();
@@ -1120,18 +1123,7 @@ void DlgMain::Timer1_Timer() {
         return;
     }
     const bool ok = Trap("DlgMain.Timer1_Timer", [&] {
-        if (ModMain::DAO().Updated()) {
-            const qint32 group = SelectedGroupId();
-            const qint32 signature =
-                ModMain::Booking().BookingCheck(m_sched->FirstDate(), m_sched->LastDate(), group);
-            if (signature != m_bookingSignature) {
-                m_bookingSignature = signature;
-                m_cbGroup->setCurrentIndex(-1);
-                ClsForms::SelectItemId(m_cbGroup, group);
-                if (DlgAppt::IsShown())
-                    DlgAppt::Instance().ReselectResource();
-            }
-        }
+        CheckForChanges();
         if (IniInt(QStringLiteral("Options"), QStringLiteral("Autoscroll"), 0) != 0) {
             --m_holdOff;
             if (m_holdOff < 1) {
@@ -1142,6 +1134,36 @@ void DlgMain::Timer1_Timer() {
     });
     if (ok)
         m_timer1->start();
+}
+
+void DlgMain::CheckForChanges() {
+    if (!ModMain::DAO().Updated())
+        return;
+    const qint32 group = SelectedGroupId();
+    const qint32 signature =
+        ModMain::Booking().BookingCheck(m_sched->FirstDate(), m_sched->LastDate(), group);
+    if (signature != m_bookingSignature) {
+        m_bookingSignature = signature;
+        m_cbGroup->setCurrentIndex(-1);
+        ClsForms::SelectItemId(m_cbGroup, group);
+        if (DlgAppt::IsShown())
+            DlgAppt::Instance().ReselectResource();
+    }
+}
+
+void DlgMain::DatabaseChanged() {
+    if (m_changeCheckPending || m_unloaded)
+        return;
+    m_changeCheckPending = true;
+    // A short pause gathers the announcements of one command's statements.
+    QTimer::singleShot(50, this, [this] {
+        m_changeCheckPending = false;
+        // While a command runs or the window closes, the timer's next tick
+        // makes the check.
+        if (m_busy > 0 || m_closeRequest || m_unloaded || !m_timer1->isActive())
+            return;
+        Trap("DlgMain.DatabaseChanged", [&] { CheckForChanges(); });
+    });
 }
 
 void DlgMain::RunTransfer(const char* where, const std::function<void()>& command) {

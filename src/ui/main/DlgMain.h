@@ -74,6 +74,9 @@ public:
     void mnuTransferRestore_Click();
     void mnuTransferExport_Click();
     void Timer1_Timer();
+    // Another workstation announced a change (server databases only): the
+    // same check as the timer's, at once instead of at the next tick.
+    void DatabaseChanged();
     void Form_Activate();
 
     QTimer* Timer1() const { return m_timer1; }
@@ -115,6 +118,9 @@ private:
     void AddMenuEntry(QMenu* menu, const QString& name, const QString& caption,
                       std::function<void()> handler);
     void RearmTimer();
+    // Rebuilds the view when the change marker moved and the bookings in
+    // view changed.
+    void CheckForChanges();
     void StartDrag(int index);
     void EnableToolbar(bool enabled);
     // A Transfer command with the toolbar, the schedule and the timer off.
@@ -134,6 +140,9 @@ private:
     // Raised by every rebuild; a rebuild that finds it changed after letting
     // events run gives way to the newer one.
     int m_rebuildGeneration = 0;
+    // A change announcement waiting to be checked (announcements of a burst
+    // of changes are checked once).
+    bool m_changeCheckPending = false;
 
     ScheduleView* m_sched = nullptr;
     QComboBox* m_cbGroup = nullptr;

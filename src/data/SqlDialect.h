@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+class QSqlDatabase;
+class QSqlError;
+
+// What differs between the database engines behind ClsDAO: how a connection
+// is made, how the schema is created and recognised, the marker table's
+// upsert, the write lock, compaction, change notices and a lost connection.
+// Every statement built above the data layer runs unchanged on each engine.
+class SqlDialect {
+public:
+    virtual ~SqlDialect() = default;
+
+    // The engine for a database name: a "postgresql://" URI is a server
+    // database, anything else an SQLite file.
+    static std::unique_ptr<SqlDialect> For(const QString& connStr);
+
+    virtual bool IsServer() const = 0;
+    // Registers connection `name` for the database, configured but not open.
+    // Throws TarveloError when the name cannot be used (no such file, a
+    // malformed URI).
+    virtual QSqlDatabase AddConnection(const QString& name, const QString& connStr) const = 0;
+    // Settles a newly opened connection.
+    virtual void Opened(QSqlDatabase& db) const;
+    // Empty when the open database holds all eight tables, else the reason.
+    virtual QString SchemaProblem(QSqlDatabase& db) const = 0;
+    // Creates the database (or completes an existing Tarvelo database) with
+    // every table and index, all or nothing. Returns the reason on failure.
+    virtual QString CreateDatabase(const QString& connStr) const = 0;
+    // Inserts or replaces a property: binds name, then value.
+    virtual QString PropertySetSql() const = 0;
+    // The statements that open a write transaction holding the write lock.
+    virtual QStringList BeginWriteSql() const = 0;
+    // Compacts the database while this program holds no connection to it.
+    // `failure` reports what left the database untouched, `inPlaceFailure`
+    // a compaction that could not finish.
+    virtual void Compact(const QString& connStr, QSqlError& failure,
+                         QSqlError& inPlaceFailure) const = 0;
+    // Tells the other workstations at once that the marker moved (nothing
+    // where the engine has no such channel; they notice at their next poll).
+    virtual void AnnounceStamp(QSqlDatabase& db, qint32 stamp) const;
+    // Starts listening for the other workstations' announcements.
+    virtual bool Listen(QSqlDatabase& db) const;
+    // After a failed statement: true when the connection itself is gone.
+    virtual bool ConnectionLost(QSqlDatabase& db) const;
+
+    // The channel of the change announcements.
+    static QString ChangeChannel() { return QStringLiteral("tarvelo_changed"); }
+};

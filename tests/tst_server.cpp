@@ -1,0 +1,406 @@
+// The server engine: database URIs, bad server names at start-up, two
+// workstations on one server database (change marker, instant announcement,
+// letter case), a lost connection, compaction, and the main window redrawing
+// on another workstation's booking without waiting for its timer.
+//
+// The URI cases run on both engines; the rest only on the server engine
+// (TARVELO_TEST_ENGINE=postgresql, see TestEnv).
+
+#include "MainFixture.h"
+#include "TestEnv.h"
+
+#include "app/ClsIni.h"
+#include "data/ClsDAO.h"
+#include "data/ConnectionInfo.h"
+#include "data/DbSchema.h"
+#include "data/SqlDialect.h"
+#include "model/ClsCustomer.h"
+#include "model/ClsResource.h"
+#include "model/ClsTask.h"
+#include "ui/controls/ScheduleView.h"
+#include "ui/main/DlgMain.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QtTest>
+
+namespace {
+
+#define SERVER_ONLY()                                                                            \
+    do {                                                                                         \
+        if (!TestEnv::OnServer())                                                                \
+            QSKIP("server engine only");                                                         \
+    } while (false)
+
+void WriteDbName(const TestEnv& env, const QString& name) {
+    QFile ini(env.IniPath());
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[Config]\r\nDbName=" + name.toUtf8() + "\r\n");
+}
+
+QString DatabaseOf(const QString& uri) { return ConnectionInfo::Parse(uri).Database(); }
+
+// Ends every server connection to the database but the caller's: the
+// server going away under the program.
+bool DropConnections(const QString& uri) {
+    return TestEnv::ServerAdmin(QStringLiteral("select pg_terminate_backend(pid) from "
+                                               "pg_stat_activity where datname = '%1' and pid <> "
+                                               "pg_backend_pid()")
+                                    .arg(DatabaseOf(uri)));
+}
+
+} // namespace
+
+class TstServer : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { REQUIRE_TEST_ENGINE(); }
+    void connectionUris_data();
+    void connectionUris();
+    void withDatabaseRoundTrips();
+    void badServerNamesAtStartUp_data();
+    void badServerNamesAtStartUp();
+    void createDatabaseMakesTheServerDatabase();
+    void twoWorkstationsSeeEachOtherAtOnce();
+    void namesDifferingInCaseAreFound();
+    void lostConnectionReconnectsAtTheNextCommand();
+    void compactionOnTheServer();
+    void mainWindowRedrawsOnAnnouncement();
+};
+
+void TstServer::connectionUris_data() {
+    QTest::addColumn<QString>("uri");
+    QTest::addColumn<QString>("error"); // part of the reason; empty: valid
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<int>("port");
+    QTest::addColumn<QString>("database");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("password");
+
+    const QStringList none;
+    QTest::newRow("full") << "postgresql://clinic@db.example:5433/tarvelo" << "" << "clinic"
+                          << "db.example" << 5433 << "tarvelo" << none << false;
+    QTest::newRow("short scheme, upper case") << "POSTGRES://db/tarvelo" << "" << "" << "db" << 0
+                                              << "tarvelo" << none << false;
+    QTest::newRow("local socket") << "postgresql:///tarvelo" << "" << "" << "" << 0 << "tarvelo"
+                                  << none << false;
+    QTest::newRow("socket folder encoded")
+        << "postgresql://me@%2Fvar%2Frun%2Fpostgresql/tv" << "" << "me" << "/var/run/postgresql"
+        << 0 << "tv" << none << false;
+    QTest::newRow("ipv6 with port") << "postgresql://u@[::1]:6000/d" << "" << "u" << "::1" << 6000
+                                    << "d" << none << false;
+    QTest::newRow("options") << "postgresql://u@h/d?sslmode=require&connect_timeout=3" << ""
+                             << "u" << "h" << 0 << "d"
+                             << QStringList{"sslmode=require", "connect_timeout=3"} << false;
+    QTest::newRow("encoded names") << "postgresql://o%27brien@h/my%20db" << "" << "o'brien" << "h"
+                                   << 0 << "my db" << none << false;
+    QTest::newRow("password noticed, not kept") << "postgresql://u:secret@h/d" << "" << "u" << "h"
+                                                << 0 << "d" << none << true;
+    QTest::newRow("password option") << "postgresql://u@h/d?password=x" << "" << "u" << "h" << 0
+                                     << "d" << none << true;
+    QTest::newRow("surrounding blanks") << "  postgresql://h/d  " << "" << "" << "h" << 0 << "d"
+                                        << none << false;
+    QTest::newRow("a file path") << "/home/clinic/Tarvelo.db" << "not a postgresql" << "" << ""
+                                 << 0 << "" << none << false;
+    QTest::newRow("no database") << "postgresql://h" << "no database" << "" << "h" << 0 << ""
+                                 << none << false;
+    QTest::newRow("empty database") << "postgresql://h/" << "no database" << "" << "h" << 0 << ""
+                                    << none << false;
+    QTest::newRow("port not a number") << "postgresql://h:abc/d" << "port" << "" << "" << 0 << "d"
+                                       << none << false;
+    QTest::newRow("port out of range") << "postgresql://h:70000/d" << "port" << "" << "" << 0
+                                       << "d" << none << false;
+    QTest::newRow("port zero") << "postgresql://h:0/d" << "port" << "" << "" << 0 << "d" << none
+                               << false;
+    QTest::newRow("slash in database") << "postgresql://h/a/b" << "\"/\"" << "" << "h" << 0
+                                       << "a/b" << none << false;
+    QTest::newRow("option without value") << "postgresql://h/d?sslmode" << "key=value" << ""
+                                          << "h" << 0 << "d" << none << false;
+    QTest::newRow("option smuggling another") << "postgresql://h/d?sslmode=a;host=evil"
+                                              << "key=value" << "" << "h" << 0 << "d" << none
+                                              << false;
+    QTest::newRow("unclosed bracket") << "postgresql://[::1/d" << "[" << "" << "" << 0 << "d"
+                                      << none << false;
+}
+
+void TstServer::connectionUris() {
+    QFETCH(QString, uri);
+    QFETCH(QString, error);
+    const ConnectionInfo info = ConnectionInfo::Parse(uri);
+    if (!error.isEmpty()) {
+        QVERIFY(!info.Valid());
+        QVERIFY2(info.Error().contains(error), qPrintable(info.Error()));
+        return;
+    }
+    QVERIFY2(info.Valid(), qPrintable(info.Error()));
+    QVERIFY(ConnectionInfo::IsServerUri(uri));
+    QTEST(info.User(), "user");
+    QTEST(info.Host(), "host");
+    QTEST(info.Port(), "port");
+    QTEST(info.Database(), "database");
+    QTEST(info.Options(), "options");
+    QTEST(info.HasPassword(), "password");
+    // Any server name counts as there; opening it tells.
+    QVERIFY(ClsDAO::DatabaseExists(uri));
+}
+
+void TstServer::withDatabaseRoundTrips() {
+    const ConnectionInfo info =
+        ConnectionInfo::Parse("postgresql://o%27brien@[::1]:6000/a?sslmode=require&x_y=a%26b");
+    QVERIFY(info.Valid());
+    const ConnectionInfo other = ConnectionInfo::Parse(info.WithDatabase("my db"));
+    QVERIFY2(other.Valid(), qPrintable(other.Error()));
+    QCOMPARE(other.User(), info.User());
+    QCOMPARE(other.Host(), info.Host());
+    QCOMPARE(other.Port(), info.Port());
+    QCOMPARE(other.Database(), QStringLiteral("my db"));
+    QCOMPARE(other.Options(), (QStringList{"sslmode=require", "x_y=a&b"}));
+}
+
+void TstServer::badServerNamesAtStartUp_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("logged"); // the engine's reason, in the log
+    QTest::newRow("nobody listens") << "postgresql://postgres@127.0.0.1:1/tarvelo"
+                                    << "Connection refused";
+    QTest::newRow("unknown database") << "" << "does not exist";
+    QTest::newRow("database without the tables") << "" << "not a Tarvelo database";
+    QTest::newRow("password in the name") << "postgresql://postgres:pw@127.0.0.1:1/tarvelo"
+                                          << "password file";
+    QTest::newRow("malformed") << "postgresql://127.0.0.1:port/tarvelo" << "bad database URI";
+}
+
+void TstServer::badServerNamesAtStartUp() {
+    QFETCH(QString, name);
+    QFETCH(QString, logged);
+    TestEnv env;
+    const ConnectionInfo server = ConnectionInfo::Parse(TestEnv::ServerUri());
+    if (name.isEmpty()) {
+        SERVER_ONLY();
+        const QString database =
+            QStringLiteral("tarvelo_bad_%1").arg(QCoreApplication::applicationPid());
+        name = server.WithDatabase(database);
+        TestEnv::ServerAdmin(QStringLiteral("drop database if exists ") + database);
+        if (logged.startsWith(QStringLiteral("not a"))) {
+            QVERIFY(TestEnv::ServerAdmin(QStringLiteral("create database ") + database));
+        }
+    }
+    WriteDbName(env, name);
+    QVERIFY(!ModMain::Initialise());
+    QCOMPARE(env.boxes.size(), 1);
+    QCOMPARE(env.boxes[0].text, QStringLiteral("Unable to open database!"));
+    QVERIFY(env.LogContains(QStringLiteral("DbOpen() failed!")));
+    QVERIFY2(env.LogContains(logged), qPrintable(env.LogLines().join('\n')));
+    // The setting keeps the server's name, not the default file's.
+    QCOMPARE(ModMain::Ini().GetValue("Config", "DbName", ""), name);
+    QVERIFY(!QFile::exists(ModMain::DefaultDbPath()));
+    ModMain::Terminate();
+    TestEnv::ServerAdmin(QStringLiteral("drop database if exists ") + DatabaseOf(name));
+}
+
+void TstServer::createDatabaseMakesTheServerDatabase() {
+    SERVER_ONLY();
+    const ConnectionInfo server = ConnectionInfo::Parse(TestEnv::ServerUri());
+    const QString database = QStringLiteral("tarvelo_new_%1").arg(QCoreApplication::applicationPid());
+    TestEnv::ServerAdmin(QStringLiteral("drop database if exists ") + database);
+    const QString uri = server.WithDatabase(database);
+    // Made on the server when missing, completed when there, twice is harmless.
+    QCOMPARE(DbSchema::CreateDatabase(uri), QString());
+    QCOMPARE(DbSchema::CreateDatabase(uri), QString());
+    {
+        ClsDAO dao;
+        QCOMPARE(dao.DbOpen(uri), qint16(0));
+        QVERIFY(dao.IsServer());
+        QCOMPARE(dao.SqlQuery("select count(*) from tblBookings").Fields(0).Long(), 0);
+        dao.DbClose();
+    }
+    // Another program's database is left alone.
+    const QString foreign = database + QStringLiteral("_other");
+    TestEnv::ServerAdmin(QStringLiteral("drop database if exists ") + foreign);
+    QVERIFY(TestEnv::ServerAdmin(QStringLiteral("create database ") + foreign));
+    {
+        const QString name = QStringLiteral("foreign-maker");
+        {
+            QSqlDatabase db =
+                SqlDialect::For(uri)->AddConnection(name, server.WithDatabase(foreign));
+            QVERIFY(db.open());
+            QSqlQuery q(db);
+            QVERIFY(q.exec("create table invoices (id integer)"));
+            q.finish();
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+    QVERIFY(DbSchema::CreateDatabase(server.WithDatabase(foreign))
+                .contains(QStringLiteral("another program")));
+    TestEnv::ServerAdmin(QStringLiteral("drop database if exists %1 with (force)").arg(foreign));
+    TestEnv::ServerAdmin(QStringLiteral("drop database if exists %1 with (force)").arg(database));
+}
+
+void TstServer::twoWorkstationsSeeEachOtherAtOnce() {
+    SERVER_ONLY();
+    TestEnv env;
+    QVERIFY(env.CreateDatabase());
+    ClsDAO a;
+    ClsDAO b;
+    QCOMPARE(a.DbOpen(env.DbPath()), qint16(0));
+    QCOMPARE(b.DbOpen(env.DbPath()), qint16(0));
+    int toldA = 0;
+    int toldB = 0;
+    a.SetChangeListener([&] { ++toldA; });
+    b.SetChangeListener([&] { ++toldB; });
+    a.Updated();
+    b.Updated();
+
+    // A change of A's is announced to B at once, not to A itself.
+    QVERIFY(a.SqlAction("insert into tblRepeats (SerialNo) values ('a')"));
+    QTRY_VERIFY_WITH_TIMEOUT(toldB == 1, 1000);
+    QVERIFY(b.Updated());
+    QVERIFY(!b.Updated());
+    QCOMPARE(toldA, 0);
+
+    // Statements that change nothing the marker watches announce nothing.
+    QVERIFY(a.SqlAction("update tblRepeats set SerialNo = 'b'"));
+    QTest::qWait(200);
+    QCOMPARE(toldB, 1);
+    QVERIFY(!b.Updated());
+
+    // A write transaction announces at its commit, and not at all when it
+    // is rolled back.
+    QVERIFY(b.BeginWrite());
+    QVERIFY(b.SqlAction("delete from tblRepeats"));
+    QTest::qWait(200);
+    QCOMPARE(toldA, 0);
+    b.RollbackWrite();
+    QTest::qWait(200);
+    QCOMPARE(toldA, 0);
+    QCOMPARE(env.Sql("select count(*) from tblRepeats").toInt(), 1);
+    QVERIFY(b.BeginWrite());
+    QVERIFY(b.SqlAction("delete from tblRepeats"));
+    QVERIFY(b.CommitWrite());
+    QTRY_VERIFY_WITH_TIMEOUT(toldA == 1, 1000);
+    QVERIFY(a.Updated());
+    a.DbClose();
+    b.DbClose();
+}
+
+void TstServer::namesDifferingInCaseAreFound() {
+    TestEnv env;
+    QVERIFY(env.Start());
+    env.Sql("insert into tblGroups (GroupId, GroupName, DayStart, DayEnd, Interval) values "
+            "(1, 'Clinic', 480, 1080, 15)");
+    env.Sql("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, "
+            "InitTime) values (5, 1, 'Dr Ängström', 15, 60, 15)");
+    env.Sql("insert into tblTasks (TaskId, GroupId, TaskName, Colour, MinTime, MaxTime, InitTime) "
+            "values (7, 1, 'Check-Up', 255, 15, 60, 30)");
+    env.Sql("insert into tblCustomers (CustomerId, CustomerName, Ref01, Ref02, Ref03) values "
+            "(9, 'McDonald', '', '', '')");
+    env.Sql("insert into tblCustomerGroups (CustomerId, GroupId) values (9, 1)");
+    ClsResource resource;
+    QVERIFY(resource.LoadByName("DR äNGSTRöM", 1) || resource.LoadByName("dr Ängström", 1));
+    QCOMPARE(resource.ResourceId(), 5);
+    ClsTask task;
+    QVERIFY(task.LoadByName("check-up", 1));
+    QCOMPARE(task.TaskId(), 7);
+    ClsCustomer customer;
+    QVERIFY(customer.LoadByName("MCDONALD", 1));
+    QCOMPARE(customer.CustomerId(), 9);
+    QVERIFY(!customer.LoadByName("McDonalds", 1));
+    ModMain::Terminate();
+}
+
+void TstServer::lostConnectionReconnectsAtTheNextCommand() {
+    SERVER_ONLY();
+    TestEnv env;
+    QVERIFY(env.Start());
+    ClsDAO& dao = ModMain::DAO();
+    int told = 0;
+    dao.SetChangeListener([&] { ++told; });
+    env.ClearLog();
+
+    // A query is asked again on a new connection.
+    QVERIFY(DropConnections(env.DbPath()));
+    Recordset rs = dao.SqlQuery("select count(*) from tblGroups");
+    QVERIFY(rs.IsOpen());
+    QCOMPARE(rs.Fields(0).Long(), 0);
+    QVERIFY(env.LogContains("Database connection lost"));
+    QVERIFY(env.LogContains("Database connection restored"));
+
+    // A change fails loudly (it may or may not have reached the server
+    // before the connection went), and the next command works again.
+    QVERIFY(DropConnections(env.DbPath()));
+    env.ClearLog();
+    QVERIFY(!dao.SqlAction("insert into tblRepeats (SerialNo) values ('x')"));
+    QVERIFY(env.LogContains("failed!"));
+    QVERIFY(dao.SqlAction("insert into tblRepeats (SerialNo) values ('y')"));
+    QCOMPARE(env.Sql("select count(*) from tblRepeats where SerialNo = 'y'").toInt(), 1);
+
+    // So does a write transaction, whose lock and commit go with the
+    // connection.
+    QVERIFY(DropConnections(env.DbPath()));
+    QVERIFY(!dao.BeginWrite() || !dao.CommitWrite());
+    QVERIFY(dao.BeginWrite());
+    QVERIFY(dao.CommitWrite());
+
+    // Announcements reach the new connection.
+    ClsDAO other;
+    QCOMPARE(other.DbOpen(env.DbPath()), qint16(0));
+    QVERIFY(other.SqlAction("insert into tblRepeats (SerialNo) values ('z')"));
+    QTRY_VERIFY_WITH_TIMEOUT(told >= 1, 1000);
+    other.DbClose();
+
+    // While the server cannot be reached, every command reports failure.
+    ModMain::Terminate();
+}
+
+void TstServer::compactionOnTheServer() {
+    SERVER_ONLY();
+    TestEnv env;
+    QVERIFY(env.Start());
+    ClsDAO other;
+    QCOMPARE(other.DbOpen(env.DbPath()), qint16(0));
+    QVERIFY(ModMain::DAO().SqlAction("insert into tblRepeats (SerialNo) values ('x')"));
+    QVERIFY(ModMain::DAO().SqlAction("delete from tblRepeats"));
+    QVERIFY(ModMain::DAO().CompactDb());
+    QCOMPARE(ModMain::DAO().OpenCount(), 1);
+    QVERIFY(ModMain::DAO().IsOpen());
+    // No file renames on a server, and the other workstation works on.
+    QVERIFY(!QFile::exists(env.Path("OldDb.db")));
+    QVERIFY(!QFile::exists(env.Path("TempDb.db")));
+    QVERIFY(other.SqlAction("insert into tblRepeats (SerialNo) values ('y')"));
+    QCOMPARE(ModMain::DAO().SqlQuery("select count(*) from tblRepeats").Fields(0).Long(), 1);
+    other.DbClose();
+    ModMain::Terminate();
+}
+
+void TstServer::mainWindowRedrawsOnAnnouncement() {
+    SERVER_ONLY();
+    MainFixture f;
+    f.Clinic();
+    f.Open();
+    ScheduleView* sched = f.Sched();
+    int row = 0;
+    for (int r = 1; r < sched->RowCount(); ++r)
+        if (sched->RowData(r) == 10)
+            row = r;
+    QVERIFY(row > 0);
+    const int before = sched->BarCount(row);
+    // The timer's next check is far away: only the announcement can redraw.
+    f.main->Timer1()->setInterval(600000);
+    f.main->Timer1()->start();
+
+    ClsDAO other;
+    QCOMPARE(other.DbOpen(f.env.DbPath()), qint16(0));
+    QVERIFY(other.SqlAction(QStringLiteral("insert into tblBookings (ResourceId, TaskId, CustomerId, "
+                                           "BookingDate, BookingStart, BookingEnd, RepeatId, "
+                                           "Ref01, Ref02, Ref03, Comments) values (10, 20, 30, "
+                                           "%1, 1000, 1030, 0, '', '', '', 'from B')")
+                                .arg(MainFixture::kToday)));
+    QTRY_COMPARE_WITH_TIMEOUT(sched->BarCount(row), before + 1, 1000);
+    other.DbClose();
+}
+
+QTEST_MAIN(TstServer)
+#include "tst_server.moc"
