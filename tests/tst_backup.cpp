@@ -92,7 +92,7 @@ private:
             columns.replace(QStringLiteral(", "), QStringLiteral(") || ',' || quote("));
             all += name + QLatin1Char(':') +
                    env->Sql(QStringLiteral("select coalesce(group_concat(r, ';'), '') from "
-                                           "(select quote(%1) as r from %2 order by 1)")
+                                           "(select quote(%1) as r from %2 order by 1) as listed")
                                 .arg(columns, name))
                        .toString() +
                    QLatin1Char('\n');

@@ -92,8 +92,11 @@ private:
     // The values of one column over the rows of a query, comma separated.
     QString List(const QString& column, const QString& from) {
         return env
-            ->Sql(QStringLiteral("select coalesce(group_concat(x, ','), '') from (select ") +
-                  column + QStringLiteral(" as x from ") + from + QStringLiteral(" order by 1)"))
+            ->Sql(QStringLiteral("select coalesce(") +
+                  (TestEnv::OnServer() ? QStringLiteral("string_agg(x::text, ',')")
+                                       : QStringLiteral("group_concat(x, ',')")) +
+                  QStringLiteral(", '') from (select ") + column + QStringLiteral(" as x from ") +
+                  from + QStringLiteral(" order by 1) as listed"))
             .toString();
     }
     QStringList ErrorLines() const {
@@ -685,8 +688,15 @@ void TstRecords::failedStatement() {
         "BookingEnd, RepeatId, Ref01, Ref02, Ref03, Comments) values (2, 1, 0, 45000, 600, 660, "
         "0, '', '', '', 'Same')",
     });
-    env->Sql("create trigger refuse before " + statement + " on " + table +
-             " begin select raise(abort, 'refused by the test'); end");
+    if (TestEnv::OnServer()) {
+        env->Sql("create function refuse() returns trigger language plpgsql as $$ begin raise "
+                 "exception 'refused by the test'; end $$");
+        env->Sql("create trigger refuse before " + statement + " on " + table +
+                 " for each row execute function refuse()");
+    } else {
+        env->Sql("create trigger refuse before " + statement + " on " + table +
+                 " begin select raise(abort, 'refused by the test'); end");
+    }
     const bool update = statement == QLatin1String("update");
 
     qint32 result = -1;

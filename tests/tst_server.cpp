@@ -60,6 +60,8 @@ private slots:
     void connectionUris_data();
     void connectionUris();
     void withDatabaseRoundTrips();
+    void oneStatementPerCall_data();
+    void oneStatementPerCall();
     void badServerNamesAtStartUp_data();
     void badServerNamesAtStartUp();
     void createDatabaseMakesTheServerDatabase();
@@ -158,6 +160,36 @@ void TstServer::withDatabaseRoundTrips() {
     QCOMPARE(other.Port(), info.Port());
     QCOMPARE(other.Database(), QStringLiteral("my db"));
     QCOMPARE(other.Options(), (QStringList{"sslmode=require", "x_y=a&b"}));
+}
+
+void TstServer::oneStatementPerCall_data() {
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<bool>("refused");
+    QTest::newRow("one") << "select 1" << false;
+    QTest::newRow("closing semicolon") << "select 1;  \n" << false;
+    QTest::newRow("two") << "select 1; select 2" << true;
+    QTest::newRow("two without a blank") << "select 1;delete from tblGroups" << true;
+    QTest::newRow("in a literal") << "select 'a; delete from tblGroups'" << false;
+    QTest::newRow("after a doubled quote") << "select 'it''s; fine'" << false;
+    QTest::newRow("literal closed, then two") << "select 'it''s'; delete from x" << true;
+    QTest::newRow("in a quoted name") << "select 1 as \"a;b\"" << false;
+    QTest::newRow("in a line comment") << "select 1 -- ; delete\n" << false;
+    QTest::newRow("comment hides no quote") << "select 1 -- '\n; delete from x" << true;
+    QTest::newRow("in a block comment") << "select 1 /* ; */" << false;
+    QTest::newRow("escape string") << "select E'\\'; x'" << false;
+    QTest::newRow("escape string closed, then two") << "select E'\\''; delete from x" << true;
+    QTest::newRow("plain literal ends at backslash quote") << "select '\\'; delete from x" << true;
+    QTest::newRow("dollar quoted") << "select $$;$$" << false;
+    QTest::newRow("tagged dollar quote") << "select $t$ $$; $t$" << false;
+    QTest::newRow("parameter is no dollar quote") << "select $1; delete from x" << true;
+    QTest::newRow("unterminated literal") << "select 'abc" << true;
+    QTest::newRow("unterminated comment") << "select 1 /* x" << true;
+}
+
+void TstServer::oneStatementPerCall() {
+    QFETCH(QString, sql);
+    QFETCH(bool, refused);
+    QCOMPARE(!SqlDialect::For("postgresql://h/d")->StatementProblem(sql).isEmpty(), refused);
 }
 
 void TstServer::badServerNamesAtStartUp_data() {

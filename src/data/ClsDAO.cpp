@@ -111,7 +111,8 @@ void ClsDAO::CloseConnection() {
 }
 
 void ClsDAO::NoteFailure() {
-    if (m_lost || !m_dialect || !m_dialect->IsServer() || !m_db.isValid())
+    // A connection closed on purpose is not lost.
+    if (m_lost || !m_dialect || !m_dialect->IsServer() || !IsOpen())
         return;
     if (m_dialect->ConnectionLost(m_db)) {
         ModMain::WriteLog(QStringLiteral("Database connection lost"));
@@ -143,8 +144,10 @@ void ClsDAO::LogDbErrors(const QString& message, const QSqlError& error) {
         QString number = error.nativeErrorCode();
         if (number.isEmpty())
             number = QStringLiteral("0");
+        // One line in the log, also for an engine that words its errors
+        // over several.
         const QString text =
-            error.databaseText().isEmpty() ? error.text() : error.databaseText();
+            (error.databaseText().isEmpty() ? error.text() : error.databaseText()).simplified();
         ModMain::WriteLog(number + QStringLiteral(": ") + text);
     }
 }
@@ -208,6 +211,9 @@ Recordset ClsDAO::SqlQuery(const QString& sqlStr) {
         if (!EnsureConnection())
             throw PlainError(m_lost ? QStringLiteral("database connection lost")
                                     : QStringLiteral("database not open"));
+        const QString problem = m_dialect->StatementProblem(sqlStr);
+        if (!problem.isEmpty())
+            throw PlainError(problem);
         QSqlQuery q(m_db);
         q.setForwardOnly(true);
         if (!q.exec(sqlStr)) {
@@ -253,6 +259,9 @@ bool ClsDAO::SqlAction(const QString& sqlStr, bool ignoreUpdate) {
         if (!EnsureConnection())
             throw PlainError(m_lost ? QStringLiteral("database connection lost")
                                     : QStringLiteral("database not open"));
+        const QString problem = m_dialect->StatementProblem(sqlStr);
+        if (!problem.isEmpty())
+            throw PlainError(problem);
         QSqlQuery q(m_db);
         if (!q.exec(sqlStr))
             throw q.lastError();

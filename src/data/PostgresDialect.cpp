@@ -82,6 +82,65 @@ QSqlDatabase PostgresDialect::AddConnection(const QString& name, const QString& 
     return AddServerConnection(name, info);
 }
 
+QString PostgresDialect::StatementProblem(const QString& sql) const {
+    const int n = int(sql.size());
+    const auto at = [&](int i) { return i < n ? sql[i] : QChar(); };
+    int i = 0;
+    while (i < n) {
+        const QChar c = sql[i];
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            // A literal or quoted name; E'...' literals also end not at \'.
+            const bool escapes = c == QLatin1Char('\'') && i > 0 &&
+                                 (sql[i - 1] == QLatin1Char('E') || sql[i - 1] == QLatin1Char('e'));
+            ++i;
+            while (i < n) {
+                if (escapes && sql[i] == QLatin1Char('\\')) {
+                    i += 2;
+                } else if (sql[i] == c) {
+                    if (at(i + 1) != c)
+                        break;
+                    i += 2; // a doubled quote stays inside
+                } else {
+                    ++i;
+                }
+            }
+            if (i >= n)
+                return QStringLiteral("unterminated quoted text");
+            ++i;
+        } else if (c == QLatin1Char('-') && at(i + 1) == QLatin1Char('-')) {
+            while (i < n && sql[i] != QLatin1Char('\n'))
+                ++i;
+        } else if (c == QLatin1Char('/') && at(i + 1) == QLatin1Char('*')) {
+            const int end = int(sql.indexOf(QStringLiteral("*/"), i + 2));
+            if (end < 0)
+                return QStringLiteral("unterminated comment");
+            i = end + 2;
+        } else if (c == QLatin1Char('$')) {
+            // A dollar-quoted literal: $$...$$ or $tag$...$tag$.
+            static const QRegularExpression tag(QStringLiteral("\\$[A-Za-z_]?[A-Za-z_0-9]*\\$"));
+            const QRegularExpressionMatch m =
+                tag.match(sql, i, QRegularExpression::NormalMatch,
+                          QRegularExpression::AnchorAtOffsetMatchOption);
+            if (!m.hasMatch() || (i > 0 && (sql[i - 1].isLetterOrNumber() ||
+                                            sql[i - 1] == QLatin1Char('_')))) {
+                ++i;
+                continue;
+            }
+            const int end = int(sql.indexOf(m.captured(), i + m.capturedLength()));
+            if (end < 0)
+                return QStringLiteral("unterminated quoted text");
+            i = end + m.capturedLength();
+        } else if (c == QLatin1Char(';')) {
+            if (!sql.mid(i + 1).trimmed().isEmpty())
+                return QStringLiteral("more than one statement in one call");
+            ++i;
+        } else {
+            ++i;
+        }
+    }
+    return QString();
+}
+
 void PostgresDialect::Opened(QSqlDatabase& db) const {
     // The server's notices ("already exists, skipping") are no news here.
     QSqlQuery q(db);

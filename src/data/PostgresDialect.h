@@ -15,6 +15,10 @@ class PostgresDialect : public SqlDialect {
 public:
     bool IsServer() const override { return true; }
     QSqlDatabase AddConnection(const QString& name, const QString& connStr) const override;
+    // The server would run a list of statements in one call; the text is
+    // read as the server reads it (literals, quoted names, comments) and a
+    // ";" followed by anything but blanks is refused.
+    QString StatementProblem(const QString& sql) const override;
     void Opened(QSqlDatabase& db) const override;
     QString SchemaProblem(QSqlDatabase& db) const override;
     QString CreateDatabase(const QString& connStr) const override;

@@ -12,6 +12,8 @@ std::unique_ptr<SqlDialect> SqlDialect::For(const QString& connStr) {
     return std::make_unique<SqliteDialect>();
 }
 
+QString SqlDialect::StatementProblem(const QString&) const { return QString(); }
+
 void SqlDialect::Opened(QSqlDatabase&) const {}
 
 void SqlDialect::AnnounceStamp(QSqlDatabase&, qint32) const {}

@@ -24,6 +24,9 @@ public:
     // Throws TarveloError when the name cannot be used (no such file, a
     // malformed URI).
     virtual QSqlDatabase AddConnection(const QString& name, const QString& connStr) const = 0;
+    // Empty when the text is one statement the connection may run, else the
+    // reason for refusing it. A call runs one statement, never a list.
+    virtual QString StatementProblem(const QString& sql) const;
     // Settles a newly opened connection.
     virtual void Opened(QSqlDatabase& db) const;
     // Empty when the open database holds all eight tables, else the reason.
