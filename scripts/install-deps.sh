@@ -7,6 +7,7 @@ PACKAGES=(
   cmake g++ make
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql
   xvfb xauth poppler-utils fonts-liberation2 libbenchmark-dev
+  postgresql
 )
 
 missing=()

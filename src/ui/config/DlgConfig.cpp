@@ -5,6 +5,7 @@
 #include "app/ColourUtil.h"
 #include "app/ContextIDs.h"
 #include "app/ErrorTrap.h"
+#include "data/ConnectionInfo.h"
 #include "app/EventPump.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
@@ -530,13 +531,41 @@ void DlgConfig::Save() {
                          m_colours[std::size_t(i)]);
     for (QCheckBox* box : ChkOption)
         Ini().WriteValue(QStringLiteral("Options"), Tag(box), box->isChecked() ? 1 : 0);
+    Ini().WriteValue(QStringLiteral("Options"), QStringLiteral("PageSize"), m_pageSize);
     const QString path = TxtDatabase->text().trimmed();
+    if (ConnectionInfo::IsServerUri(path)) {
+        SaveServerName(path);
+        return;
+    }
     const bool pathSaved = !path.isEmpty() && QFileInfo(path).isFile();
     if (pathSaved)
         Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("DbName"), path);
-    Ini().WriteValue(QStringLiteral("Options"), QStringLiteral("PageSize"), m_pageSize);
     if (!path.isEmpty() && !pathSaved)
         ModMain::Warning(QStringLiteral("There is no database file at\n%1\n\n"
                                         "The database setting was not changed.")
                              .arg(QDir::toNativeSeparators(path)));
+}
+
+void DlgConfig::SaveServerName(const QString& uri) {
+    const ConnectionInfo info = ConnectionInfo::Parse(uri);
+    if (!info.Valid()) {
+        ModMain::Warning(QStringLiteral("This is not a server database name:\n%1\n(%2)\n\n"
+                                        "Write it as postgresql://user@host:port/database.\n"
+                                        "The database setting was not changed.")
+                             .arg(uri, info.Error()));
+        return;
+    }
+    if (info.HasPassword()) {
+        // The settings file is plain text on every workstation.
+        ModMain::Warning(QStringLiteral("A password is not kept in the settings: put it in the "
+                                        "PostgreSQL password file (~/.pgpass) of this "
+                                        "workstation's user and leave it out of the name.\n\n"
+                                        "The database setting was not changed."));
+        return;
+    }
+    // The server is tried at once; a name it refuses is not saved and the
+    // database in use stays open.
+    if (uri != ModMain::DAO().DbPath() && !SwitchDatabase(uri))
+        return;
+    Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("DbName"), uri);
 }

@@ -71,6 +71,8 @@ private:
     void ShowColour(int index);
     void ShowPurgeDate();
     void Save();
+    // Saves a server database name once the server has accepted it.
+    void SaveServerName(const QString& uri);
     // Closes the open database and opens the one at path; when that fails,
     // the database that was open before is opened again and the user told.
     bool SwitchDatabase(const QString& path);
