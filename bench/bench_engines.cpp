@@ -1,0 +1,163 @@
+// The two engines side by side in one run, on the same generated rows: the
+// embedded SQLite file and a database on a PostgreSQL server (the benchmark
+// database copied into it, identifiers and all).
+//
+//   - ShowResources of the 1,000-resource group in the week resolution
+//     (61 days, 100,000 bars), median of three rebuilds;
+//   - ClsBooking.Save of new bookings on free slots (clash test, insert,
+//     identifier read-back and change marker in one write transaction),
+//     bookings per second.
+//
+// The goal: the server path within 3 times the embedded one.
+//
+//   bench_engines [SERVER-URI]
+//
+// SERVER-URI names the database to (re)create on the server; without it,
+// TARVELO_BENCH_PG, else the test server of scripts/pg-server.sh
+// (postgresql://postgres@127.0.0.1:55432/tarvelo_bench). Start that server
+// with TARVELO_PG_DURABLE=1 for a fair comparison: then it flushes every
+// commit to disk as the embedded engine does.
+#include "BenchData.h"
+#include "ServerCopy.h"
+
+#include "app/ClsForms.h"
+#include "app/ClsIni.h"
+#include "app/ModMain.h"
+#include "model/ClsBooking.h"
+#include "ui/controls/ScheduleView.h"
+#include "ui/main/DlgMain.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+constexpr int kSaves = 400;
+// Far after the generated bookings: every slot is free.
+constexpr qint32 kSaveFirstDate = BenchData::YearFirstDate + 2 * BenchData::YearDays;
+
+double Median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+struct Figures {
+    double rebuildMs = 0;
+    int bars = 0;
+    double savesPerSecond = 0;
+    int refused = 0;
+};
+
+bool Measure(const QString& dir, const QString& dbName, Figures& f) {
+    {
+        ClsIni ini;
+        ini.SetIniFile(dir + QLatin1Char('/') + ModMain::ExecutableBaseName() +
+                       QStringLiteral(".ini"));
+        ini.WriteValue(QStringLiteral("Config"), QStringLiteral("DbName"), dbName);
+        ini.WriteValue(QStringLiteral("Config"), QStringLiteral("TimeType"), 2);
+        ini.WriteValue(QStringLiteral("Config"), QStringLiteral("LastDate"),
+                       BenchData::LargeFirstDate);
+        ini.WriteValue(QStringLiteral("Options"), QStringLiteral("DispCustomer"), 1);
+    }
+    auto main = std::make_unique<DlgMain>();
+    if (!main->Started())
+        return false;
+    main->resize(1920, 1080);
+    main->SetCurrentDate(BenchData::LargeFirstDate);
+    ClsForms::SelectItemId(main->CbGroup(), BenchData::LargeGroupId);
+    ScheduleView* sched = main->Sched();
+    std::vector<double> rebuilds;
+    for (int run = 0; run < 3; ++run) {
+        sched->Clear();
+        QElapsedTimer t;
+        t.start();
+        main->ShowResources(0);
+        rebuilds.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    f.rebuildMs = Median(rebuilds);
+    f.bars = 0;
+    for (int row = 1; row < sched->RowCount(); ++row)
+        f.bars += sched->BarCount(row);
+
+    // New bookings one after another, as the booking dialog saves them.
+    ClsBooking& booking = ModMain::Booking();
+    QElapsedTimer all;
+    all.start();
+    for (int i = 0; i < kSaves; ++i) {
+        booking.InitBfr();
+        booking.SetResourceId(1 + i % BenchData::ResourcesPerGroup);
+        booking.SetTaskId(1);
+        booking.SetBookingDate(kSaveFirstDate + i / BenchData::ResourcesPerGroup);
+        booking.SetBookingStart(480);
+        booking.SetBookingEnd(510);
+        booking.SetComments(QStringLiteral("bench"));
+        if (booking.Save() == 0)
+            ++f.refused;
+    }
+    f.savesPerSecond = kSaves * 1000.0 / std::max(1.0, double(all.elapsed()));
+    main.reset();
+    if (ModMain::IsRunning())
+        ModMain::Terminate();
+    return true;
+}
+
+void Row(const char* what, double embedded, double server, const char* unit, bool higherIsBetter) {
+    const double ratio = higherIsBetter ? embedded / std::max(server, 1e-9)
+                                        : server / std::max(embedded, 1e-9);
+    std::printf("  %-34s %10.1f %-4s %10.1f %-4s  server/embedded cost %.2f (goal at most 3: %s)\n",
+                what, embedded, unit, server, unit, ratio, ratio <= 3.0 ? "met" : "NOT met");
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QString uri = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                           : qEnvironmentVariable("TARVELO_BENCH_PG");
+    if (uri.isEmpty())
+        uri = QStringLiteral("postgresql://postgres@127.0.0.1:55432/tarvelo_bench");
+    QTemporaryDir dir;
+    ModMain::SetProgramFolder(dir.path());
+    ModMain::SetBoxHandler([](ModMain::BoxKind, const QString&, const QString& text) {
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+        return false;
+    });
+    const QString file = dir.filePath(QStringLiteral("Tarvelo.db"));
+    std::printf("Generating the benchmark database...\n");
+    const BenchDataCounts counts = GenerateBenchDatabase(file, 1);
+    if (!counts.error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(counts.error));
+        return 1;
+    }
+    std::printf("Copying it to %s...\n", qPrintable(uri));
+    QElapsedTimer copy;
+    copy.start();
+    const QString error = CopyDatabaseToServer(file, uri);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "Cannot copy to the server: %s\n", qPrintable(error));
+        return 1;
+    }
+    std::printf("  %d bookings copied in %.1f s\n", counts.bookings, copy.elapsed() / 1000.0);
+
+    Figures embedded;
+    Figures server;
+    if (!Measure(dir.path(), file, embedded) || !Measure(dir.path(), uri, server)) {
+        std::fprintf(stderr, "The program did not start on one of the databases.\n");
+        return 1;
+    }
+    std::printf("\n  %-34s %15s %15s\n", "", "SQLite file", "PostgreSQL");
+    Row("ShowResources, 1,000 resources", embedded.rebuildMs, server.rebuildMs, "ms", false);
+    std::printf("  %-34s %10d      %10d      bars shown\n", "", embedded.bars, server.bars);
+    Row("ClsBooking.Save, new bookings", embedded.savesPerSecond, server.savesPerSecond, "/s", true);
+    if (embedded.refused + server.refused != 0)
+        std::printf("  refused saves: %d embedded, %d server (expected none)\n", embedded.refused,
+                    server.refused);
+    return embedded.bars == server.bars && embedded.refused + server.refused == 0 ? 0 : 1;
+}
