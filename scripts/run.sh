@@ -10,7 +10,11 @@ bash scripts/install-deps.sh
 bash scripts/build.sh
 home="${TARVELO_HOME:-$PWD/home}"
 mkdir -p "$home"
-if [ ! -f "$home/Tarvelo.db" ]; then
+# A workstation whose settings name a server database uses that one; its
+# tables are made by the office's administrator (see README).
+if grep -qiE '^[[:space:]]*DbName[[:space:]]*=[[:space:]]*postgres(ql)?://' "$home/tarvelo.ini" 2>/dev/null; then
+  :
+elif [ ! -f "$home/Tarvelo.db" ]; then
   ./build/tarvelo --create-database "$home/Tarvelo.db"
   ./build/tarvelo --home "$home" --load-sample || true
 fi

@@ -34,7 +34,8 @@ int main(int argc, char* argv[]) {
                                   QStringLiteral("Program folder (settings, log, database)."),
                                   QStringLiteral("DIR"));
     const QCommandLineOption create(QStringLiteral("create-database"),
-                                    QStringLiteral("Create an empty database at PATH and exit."),
+                                    QStringLiteral("Create an empty database at PATH (a file, or a "
+                                                   "postgresql://user@host:port/dbname URI) and exit."),
                                     QStringLiteral("PATH"));
     parser.addOption(home);
     parser.addOption(create);

@@ -44,10 +44,21 @@ QString DatabaseOf(const QString& uri) { return ConnectionInfo::Parse(uri).Datab
 // Ends every server connection to the database but the caller's: the
 // server going away under the program.
 bool DropConnections(const QString& uri) {
-    return TestEnv::ServerAdmin(QStringLiteral("select pg_terminate_backend(pid) from "
-                                               "pg_stat_activity where datname = '%1' and pid <> "
-                                               "pg_backend_pid()")
-                                    .arg(DatabaseOf(uri)));
+    if (!TestEnv::ServerAdmin(QStringLiteral("select pg_terminate_backend(pid) from "
+                                             "pg_stat_activity where datname = '%1' and pid <> "
+                                             "pg_backend_pid()")
+                                  .arg(DatabaseOf(uri))))
+        return false;
+    // The server ends them a moment later: wait until they are gone.
+    for (int wait = 0; wait < 200; ++wait) {
+        if (TestEnv::ServerAdmin(QStringLiteral("do $$ begin if (select count(*) from "
+                                                "pg_stat_activity where datname = '%1') > 0 then "
+                                                "raise exception 'still there'; end if; end $$")
+                                     .arg(DatabaseOf(uri))))
+            return true;
+        QTest::qWait(25);
+    }
+    return false;
 }
 
 } // namespace
@@ -366,7 +377,8 @@ void TstServer::lostConnectionReconnectsAtTheNextCommand() {
     env.ClearLog();
     QVERIFY(!dao.SqlAction("insert into tblRepeats (SerialNo) values ('x')"));
     QVERIFY(env.LogContains("failed!"));
-    QVERIFY(dao.SqlAction("insert into tblRepeats (SerialNo) values ('y')"));
+    QVERIFY2(dao.SqlAction("insert into tblRepeats (SerialNo) values ('y')"),
+             qPrintable(env.LogLines().join('\n')));
     QCOMPARE(env.Sql("select count(*) from tblRepeats where SerialNo = 'y'").toInt(), 1);
 
     // So does a write transaction, whose lock and commit go with the

@@ -111,8 +111,8 @@ void ClsDAO::CloseConnection() {
 }
 
 void ClsDAO::NoteFailure() {
-    // A connection closed on purpose is not lost.
-    if (m_lost || !m_dialect || !m_dialect->IsServer() || !IsOpen())
+    // A database closed on purpose is not lost.
+    if (m_lost || !m_dialect || !m_dialect->IsServer() || m_openCount <= 0 || !m_db.isValid())
         return;
     if (m_dialect->ConnectionLost(m_db)) {
         ModMain::WriteLog(QStringLiteral("Database connection lost"));
@@ -122,6 +122,12 @@ void ClsDAO::NoteFailure() {
 }
 
 bool ClsDAO::EnsureConnection() {
+    // The server engine's driver may close a connection whose server went
+    // away; while the program holds the database open, that is a loss too.
+    if (!m_lost && !IsOpen() && m_openCount > 0 && IsServer() && m_db.isValid()) {
+        ModMain::WriteLog(QStringLiteral("Database connection lost"));
+        m_lost = true;
+    }
     if (!m_lost)
         return IsOpen();
     try {

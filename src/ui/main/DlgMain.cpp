@@ -471,8 +471,8 @@ void DlgMain::Form_Unload() {
         return;
     m_unloaded = true;
     ModMain::SetStatusHandler({});
-    if (m_started)
-        ModMain::DAO().SetChangeListener({});
+    if (ModMain::IsRunning())
+        TrapSilent([] { ModMain::DAO().SetChangeListener({}); });
     Form_QueryUnload();
     ContextIDs::QuitHelp();
     m_timer1->stop();
