@@ -111,7 +111,7 @@ private:
         return env
             ->Sql(QStringLiteral("select group_concat(GroupName, ',') from (select GroupName from "
                                  "tblCustomerGroups c join tblGroups g on g.GroupId = c.GroupId "
-                                 "where c.CustomerId = %1 order by GroupName)")
+                                 "where c.CustomerId = %1 order by GroupName) as listed")
                       .arg(customerId))
             .toString();
     }
@@ -120,6 +120,7 @@ private:
     }
 
 private slots:
+    void initTestCase() { REQUIRE_TEST_ENGINE(); }
     void init();
     void cleanup();
 
@@ -644,7 +645,7 @@ void TstDefinitions::templateRoundTrip() {
         QCOMPARE(env->Sql("select group_concat(r, ';') from (select ResourceName || ',' || "
                           "MinTime || ',' || MaxTime || ',' || InitTime as r from tblResources "
                           "where GroupId = " +
-                          Num(id) + " order by ResourceName)")
+                          Num(id) + " order by ResourceName) as listed")
                      .toString(),
                  QString("Room #01,15,1440,30;Room #02,15,1440,30"));
     }
@@ -817,7 +818,7 @@ void TstDefinitions::resourceSaveCopies() {
     QCOMPARE(dlg.result(), int(QDialog::Accepted));
 
     QCOMPARE(env->Sql("select group_concat(ResourceName, ',') from (select ResourceName from "
-                      "tblResources order by ResourceId)")
+                      "tblResources order by ResourceId) as listed")
                  .toString(),
              names.join(','));
     QCOMPARE(env->Sql("select count(*) from tblResources where GroupId = " + Num(groupId) +
@@ -1151,8 +1152,7 @@ void TstDefinitions::contactCancelChangesNothing() {
 // When the database refuses the new contact there is no identifier to link.
 void TstDefinitions::contactFailedInsertWritesNoLinks() {
     const qint32 alpha = AddGroup("Alpha", 0, 1440, 5);
-    env->Sql("create trigger refuse before insert on tblCustomers begin "
-             "select raise(abort, 'refused'); end");
+    env->RefuseWrites("insert", "tblCustomers", "refused");
     ModMain::Customer().InitBfr();
     DlgContact dlg;
     dlg.SetGroupId(alpha);

@@ -58,6 +58,7 @@ QString PdfText(const QString& path) {
 class TestMainCommands : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { REQUIRE_TEST_ENGINE(); }
     void dropSnapsToSlot_data();
     void dropSnapsToSlot();
     void dropRefusedOnOverlap_data();

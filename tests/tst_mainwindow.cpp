@@ -45,6 +45,7 @@ QStringList BarKeys(ScheduleView* sched) {
 class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { REQUIRE_TEST_ENGINE(); }
     void startsWithCaptionAndSavedDate();
     void rebuildFollowsDatabase();
     void resolutionsShowInclusiveDateRanges_data();

@@ -224,6 +224,7 @@ struct Fixture {
 class TestPreview : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { REQUIRE_TEST_ENGINE(); }
     void surfaceCoordinates_data();
     void surfaceCoordinates();
     void pageSizesFollowTheSetting_data();

@@ -688,15 +688,7 @@ void TstRecords::failedStatement() {
         "BookingEnd, RepeatId, Ref01, Ref02, Ref03, Comments) values (2, 1, 0, 45000, 600, 660, "
         "0, '', '', '', 'Same')",
     });
-    if (TestEnv::OnServer()) {
-        env->Sql("create function refuse() returns trigger language plpgsql as $$ begin raise "
-                 "exception 'refused by the test'; end $$");
-        env->Sql("create trigger refuse before " + statement + " on " + table +
-                 " for each row execute function refuse()");
-    } else {
-        env->Sql("create trigger refuse before " + statement + " on " + table +
-                 " begin select raise(abort, 'refused by the test'); end");
-    }
+    env->RefuseWrites(statement, table, "refused by the test");
     const bool update = statement == QLatin1String("update");
 
     qint32 result = -1;

@@ -182,6 +182,7 @@ void Choose(DlgSearch& search, int kind, const QString& entry) {
 class TestSearch : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { REQUIRE_TEST_ENGINE(); }
     void searchKinds_data();
     void searchKinds();
     void futureOnlyBoundary_data();

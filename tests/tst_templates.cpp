@@ -51,7 +51,7 @@ private:
         QStringList out;
         const QString list =
             env->Sql("select group_concat(GroupId, ',') from (select GroupId from tblGroups "
-                     "order by GroupId)")
+                     "order by GroupId) as listed")
                 .toString();
         for (const QString& id : list.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
             QString line =
@@ -63,7 +63,7 @@ private:
                 env->Sql("select group_concat(x, '; ') from (select ResourceName || ' ' || "
                          "MinTime || '/' || MaxTime || '/' || InitTime as x from tblResources "
                          "where GroupId = " +
-                         id + " order by ResourceId)")
+                         id + " order by ResourceId) as listed")
                     .toString();
             if (!resources.isEmpty())
                 line += ": " + resources;
@@ -73,6 +73,7 @@ private:
     }
 
 private slots:
+    void initTestCase() { REQUIRE_TEST_ENGINE(); }
     void init() {
         env = std::make_unique<TestEnv>();
         QVERIFY(env->Start());
@@ -320,7 +321,7 @@ void TstTemplates::roundTrip() {
              groupName + " [2] 420-1200/10");
     QCOMPARE(env->Sql("select group_concat(x, '; ') from (select ResourceName || ' ' || MinTime "
                       "|| '/' || MaxTime || '/' || InitTime as x from tblResources where "
-                      "GroupId = 2 order by MinTime desc)")
+                      "GroupId = 2 order by MinTime desc) as listed")
                  .toString(),
              loadedName + " 20/300/40; second 10/100/10");
 }

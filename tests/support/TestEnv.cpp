@@ -187,6 +187,24 @@ bool TestEnv::LogContains(const QString& text) const {
 
 void TestEnv::ClearLog() { QFile::remove(ModMain::LogFilePath()); }
 
+void TestEnv::RefuseWrites(const QString& statement, const QString& table,
+                           const QString& message) const {
+    QString quoted = message;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    if (OnServer()) {
+        Sql(QStringLiteral("create or replace function refuse() returns trigger language plpgsql "
+                           "as $$ begin raise exception '%1'; end $$")
+                .arg(quoted));
+        Sql(QStringLiteral("create trigger refuse before %1 on %2 for each row execute function "
+                           "refuse()")
+                .arg(statement, table));
+    } else {
+        Sql(QStringLiteral("create trigger refuse before %1 on %2 begin select raise(abort, '%3'); "
+                           "end")
+                .arg(statement, table, quoted));
+    }
+}
+
 QVariant TestEnv::Sql(const QString& sql) const {
     const QString name = QStringLiteral("testenv-") + QUuid::createUuid().toString();
     QVariant result;

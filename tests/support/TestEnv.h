@@ -68,6 +68,10 @@ public:
     std::function<int(QDialog*)> onModal;
     QList<QDialog*> modalsShown;
 
+    // Makes every `statement` ("insert", "update", "delete") on `table` fail
+    // with `message`, as a failing disk or a broken table would.
+    void RefuseWrites(const QString& statement, const QString& table, const QString& message) const;
+
     // Runs an SQL statement straight on a connection of its own (another
     // workstation); returns the first column of the first row for a query.
     QVariant Sql(const QString& sql) const;
