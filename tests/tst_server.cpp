@@ -81,6 +81,7 @@ private slots:
     void lostConnectionReconnectsAtTheNextCommand();
     void compactionOnTheServer();
     void mainWindowRedrawsOnAnnouncement();
+    void mainWindowTellsOfAnUnreachableServerOnce();
 };
 
 void TstServer::connectionUris_data() {
@@ -444,6 +445,41 @@ void TstServer::mainWindowRedrawsOnAnnouncement() {
                                 .arg(MainFixture::kToday)));
     QTRY_COMPARE_WITH_TIMEOUT(sched->BarCount(row), before + 1, 1000);
     other.DbClose();
+}
+
+void TstServer::mainWindowTellsOfAnUnreachableServerOnce() {
+    SERVER_ONLY();
+    MainFixture f;
+    f.Clinic();
+    f.Open();
+    const QString database = DatabaseOf(f.env.DbPath());
+    const QString moved = database + QStringLiteral("_away");
+    const auto warnings = [&] {
+        int n = 0;
+        for (const TestEnv::Box& box : f.env.boxes)
+            n += box.text.startsWith(QStringLiteral("The connection to the database server"));
+        return n;
+    };
+    // The database goes away under the program (renamed on the server).
+    QVERIFY(DropConnections(f.env.DbPath()));
+    QVERIFY(TestEnv::ServerAdmin(QStringLiteral("alter database %1 rename to %2").arg(database, moved)));
+    f.main->Timer1_Timer();
+    f.main->Timer1_Timer();
+    QCOMPARE(warnings(), 1);
+    QVERIFY(ModMain::DAO().ConnectionLost());
+    QVERIFY(f.env.LogContains(QStringLiteral("Reconnect failed!")));
+    // Back again: the next tick reconnects, and a later outage is told again.
+    QVERIFY(TestEnv::ServerAdmin(QStringLiteral("alter database %1 rename to %2").arg(moved, database)));
+    f.main->Timer1_Timer();
+    QVERIFY(!ModMain::DAO().ConnectionLost());
+    QVERIFY(f.env.LogContains(QStringLiteral("Database connection restored")));
+    QVERIFY(DropConnections(f.env.DbPath()));
+    QVERIFY(TestEnv::ServerAdmin(QStringLiteral("alter database %1 rename to %2").arg(database, moved)));
+    f.main->Timer1_Timer();
+    QCOMPARE(warnings(), 2);
+    QVERIFY(TestEnv::ServerAdmin(QStringLiteral("alter database %1 rename to %2").arg(moved, database)));
+    f.main->Timer1_Timer();
+    QVERIFY(!ModMain::DAO().ConnectionLost());
 }
 
 QTEST_MAIN(TstServer)

@@ -55,6 +55,8 @@ public:
 
     // True when the open database is on a server.
     bool IsServer() const;
+    // True while the server connection is lost and could not be opened again.
+    bool ConnectionLost() const { return m_lost; }
     // Called (from the event loop) when another workstation announces a
     // change; only a server database announces changes, an SQLite file is
     // polled with Updated().

@@ -1124,6 +1124,17 @@ void DlgMain::Timer1_Timer() {
     }
     const bool ok = Trap("DlgMain.Timer1_Timer", [&] {
         CheckForChanges();
+        // Once per outage: every command would fail until the server is back.
+        const bool lost = ModMain::DAO().ConnectionLost();
+        if (lost && !m_serverLostShown) {
+            m_serverLostShown = true;
+            ModMain::Warning(QStringLiteral(
+                "The connection to the database server is lost.\n\n"
+                "Tarvelo tries again at every command; until the server answers, nothing "
+                "can be read or saved."));
+        } else if (!lost) {
+            m_serverLostShown = false;
+        }
         if (IniInt(QStringLiteral("Options"), QStringLiteral("Autoscroll"), 0) != 0) {
             --m_holdOff;
             if (m_holdOff < 1) {

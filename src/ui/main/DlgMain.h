@@ -143,6 +143,8 @@ private:
     // A change announcement waiting to be checked (announcements of a burst
     // of changes are checked once).
     bool m_changeCheckPending = false;
+    // The user was told that the database server cannot be reached.
+    bool m_serverLostShown = false;
 
     ScheduleView* m_sched = nullptr;
     QComboBox* m_cbGroup = nullptr;
