@@ -343,7 +343,10 @@ void SchedulePainter::PaintRuler(QPainter& p, const Frame& f, const QRectF& expo
                     break;
                 }
             }
-            const double minuteWidth = metrics.horizontalAdvance(QStringLiteral(":45")) + 8;
+            // A minute label needs room for itself and, after the hour, for
+            // the hour's label before it.
+            const double minuteWidth = std::max(
+                metrics.horizontalAdvance(QStringLiteral(":45")) + 8, labelWidth);
             int minuteStep = 0;
             if (stride == 1 && hourWidth / 4 >= minuteWidth)
                 minuteStep = 15;
