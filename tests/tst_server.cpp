@@ -136,6 +136,14 @@ void TstServer::connectionUris_data() {
     QTest::newRow("option smuggling another") << "postgresql://h/d?sslmode=a;host=evil"
                                               << "key=value" << "" << "h" << 0 << "d" << none
                                               << false;
+    QTest::newRow("option smuggling by a blank")
+        << "postgresql://h/d?application_name=a%20host%3Devil" << "key=value" << "" << "h" << 0
+        << "d" << none << false;
+    QTest::newRow("option with a quote") << "postgresql://h/d?application_name=a'b" << "key=value"
+                                         << "" << "h" << 0 << "d" << none << false;
+    QTest::newRow("option with a backslash") << "postgresql://h/d?application_name=a%5Cb"
+                                             << "key=value" << "" << "h" << 0 << "d" << none
+                                             << false;
     QTest::newRow("unclosed bracket") << "postgresql://[::1/d" << "[" << "" << "" << 0 << "d"
                                       << none << false;
 }

@@ -97,8 +97,11 @@ ConnectionInfo ConnectionInfo::Parse(const QString& uri) {
         const int eq = pair.indexOf(QLatin1Char('='));
         const QString key = Decoded(eq < 0 ? pair : pair.left(eq));
         const QString value = eq < 0 ? QString() : Decoded(pair.mid(eq + 1));
+        // The driver passes options on unquoted: a blank, a quote or a
+        // separator in a value would start another option.
+        static const QRegularExpression unsafe(QStringLiteral("[\\s;'\\\\]"));
         if (eq <= 0 || !QRegularExpression(QStringLiteral("^[a-z_]+$")).match(key).hasMatch() ||
-            value.contains(QLatin1Char(';'))) {
+            value.contains(unsafe)) {
             info.m_error = QStringLiteral("the option \"%1\" is not key=value").arg(pair);
             return info;
         }
