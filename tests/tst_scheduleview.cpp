@@ -89,6 +89,9 @@ class TestScheduleView : public QObject {
     Q_OBJECT
 
 private slots:
+    void keyboardMovesTheCurrentRow_data();
+    void keyboardMovesTheCurrentRow();
+    void pageKeysKeepTheRowInView();
     void pixelToTime_data();
     void pixelToTime();
     void pointsOutsideTheRows_data();
@@ -854,6 +857,69 @@ void TestScheduleView::printColourSwitches() {
     painter.end();
     QCOMPARE(ImageHasColour(image, barColour), colourBars);
     QCOMPARE(ImageHasColour(image, weekend), colourBack);
+}
+
+void TestScheduleView::keyboardMovesTheCurrentRow_data() {
+    QTest::addColumn<int>("start"); // the current row before; 0: none
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("ctrl");
+    QTest::addColumn<int>("expected");
+    QTest::addColumn<int>("opened"); // the row whose booking dialog opens; 0: none
+    QTest::newRow("down from none") << 0 << int(Qt::Key_Down) << false << 1 << 0;
+    QTest::newRow("down") << 3 << int(Qt::Key_Down) << false << 4 << 0;
+    QTest::newRow("down at the last row") << 30 << int(Qt::Key_Down) << false << 30 << 0;
+    QTest::newRow("up") << 3 << int(Qt::Key_Up) << false << 2 << 0;
+    QTest::newRow("up at the first row") << 1 << int(Qt::Key_Up) << false << 1 << 0;
+    QTest::newRow("up from none") << 0 << int(Qt::Key_Up) << false << 1 << 0;
+    QTest::newRow("ctrl+end") << 3 << int(Qt::Key_End) << true << 30 << 0;
+    QTest::newRow("ctrl+home") << 20 << int(Qt::Key_Home) << true << 1 << 0;
+    QTest::newRow("home alone scrolls, keeps the row") << 20 << int(Qt::Key_Home) << false << 20
+                                                       << 0;
+    QTest::newRow("enter opens the row") << 7 << int(Qt::Key_Return) << false << 7 << 7;
+    QTest::newRow("keypad enter opens the row") << 2 << int(Qt::Key_Enter) << false << 2 << 2;
+    QTest::newRow("enter without a row opens nothing") << 0 << int(Qt::Key_Return) << false << -1
+                                                       << 0;
+}
+
+void TestScheduleView::keyboardMovesTheCurrentRow() {
+    QFETCH(int, start);
+    QFETCH(int, key);
+    QFETCH(bool, ctrl);
+    QFETCH(int, expected);
+    QFETCH(int, opened);
+    auto view = MakeView(0, 480, 1080, 60, 5, 30);
+    QVERIFY(view);
+    view->SetCurrentRow(start);
+    QSignalSpy opens(view.get(), &ScheduleView::Sched_ListDblClick);
+    QTest::keyClick(view.get(), Qt::Key(key), ctrl ? Qt::ControlModifier : Qt::NoModifier);
+    QCOMPARE(view->CurrentRow(), expected);
+    QCOMPARE(opens.size(), opened ? 1 : 0);
+    if (opened)
+        QCOMPARE(opens.at(0).at(0).toInt(), opened);
+}
+
+void TestScheduleView::pageKeysKeepTheRowInView() {
+    auto view = MakeView(0, 480, 1080, 60, 5, 60);
+    QVERIFY(view);
+    view->SetCurrentRow(1);
+    const auto visible = [&](int row) {
+        const int top = view->HeaderHeight() + (row - 1) * view->RowHeight() -
+                        view->verticalScrollBar()->value();
+        return top >= view->HeaderHeight() && top + view->RowHeight() <= view->viewport()->height();
+    };
+    QTest::keyClick(view.get(), Qt::Key_PageDown);
+    const int down = view->CurrentRow();
+    QVERIFY2(down > 2 && down < 60, qPrintable(QString::number(down)));
+    QVERIFY(visible(down));
+    QTest::keyClick(view.get(), Qt::Key_PageDown);
+    QTest::keyClick(view.get(), Qt::Key_PageDown);
+    QTest::keyClick(view.get(), Qt::Key_PageDown);
+    QTest::keyClick(view.get(), Qt::Key_PageDown);
+    QCOMPARE(view->CurrentRow(), 60);
+    QVERIFY(visible(60));
+    QTest::keyClick(view.get(), Qt::Key_PageUp);
+    QCOMPARE(view->CurrentRow(), 60 - (down - 1));
+    QVERIFY(visible(view->CurrentRow()));
 }
 
 QTEST_MAIN(TestScheduleView)

@@ -12,6 +12,7 @@
 #include <QDropEvent>
 #include <QFontMetricsF>
 #include <QMimeData>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -728,6 +729,54 @@ void ScheduleView::mouseDoubleClickEvent(QMouseEvent* event) {
         SetCurrentRow(hit.row);
         emit Sched_ListDblClick(hit.row);
     }
+}
+
+void ScheduleView::keyPressEvent(QKeyEvent* event) {
+    const int last = RowCount() - 1;
+    if (last < 1) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    const int current = CurrentRow() > 0 ? CurrentRow() : 0;
+    const int page = std::max(1, CurrentLayout().grid.height() / std::max(1, RowHeight()) - 1);
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    int row = -1;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        row = current > 1 ? current - 1 : 1;
+        break;
+    case Qt::Key_Down:
+        row = current < 1 ? 1 : std::min(last, current + 1);
+        break;
+    case Qt::Key_PageUp:
+        row = std::max(1, current - page);
+        break;
+    case Qt::Key_PageDown:
+        row = std::min(last, std::max(1, current + page));
+        break;
+    case Qt::Key_Home:
+        if (ctrl)
+            row = 1;
+        break;
+    case Qt::Key_End:
+        if (ctrl)
+            row = last;
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (current > 0)
+            emit Sched_ListDblClick(current);
+        event->accept();
+        return;
+    default:
+        break;
+    }
+    if (row < 0) {
+        QAbstractScrollArea::keyPressEvent(event);
+        return;
+    }
+    SetCurrentRow(row);
+    event->accept();
 }
 
 void ScheduleView::wheelEvent(QWheelEvent* event) {
