@@ -127,6 +127,12 @@ void TstServer::connectionUris_data() {
                                        << none << false;
     QTest::newRow("port out of range") << "postgresql://h:70000/d" << "port" << "" << "" << 0
                                        << "d" << none << false;
+    QTest::newRow("colon without a port") << "postgresql://h:/d" << "port" << "" << "" << 0 << "d"
+                                          << none << false;
+    QTest::newRow("ipv6 without a port") << "postgresql://[fe80::1]/d" << "" << "" << "fe80::1"
+                                         << 0 << "d" << none << false;
+    QTest::newRow("text after the ipv6 address") << "postgresql://[::1]x/d" << "after the host"
+                                                 << "" << "" << 0 << "d" << none << false;
     QTest::newRow("port zero") << "postgresql://h:0/d" << "port" << "" << "" << 0 << "d" << none
                                << false;
     QTest::newRow("slash in database") << "postgresql://h/a/b" << "\"/\"" << "" << "h" << 0

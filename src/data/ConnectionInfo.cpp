@@ -52,27 +52,31 @@ ConnectionInfo ConnectionInfo::Parse(const QString& uri) {
         }
         info.m_user = Decoded(userInfo);
     }
-    QString host = authority;
-    if (host.startsWith(QLatin1Char('['))) {
-        // An IPv6 address in brackets, perhaps followed by ":port".
-        const int close = host.indexOf(QLatin1Char(']'));
+    // The host, perhaps an IPv6 address in brackets, then ":port".
+    QString port;
+    bool hasPort = false;
+    if (authority.startsWith(QLatin1Char('['))) {
+        const int close = authority.indexOf(QLatin1Char(']'));
         if (close < 0) {
             info.m_error = QStringLiteral("unclosed [ in the host");
             return info;
         }
-        const QString after = host.mid(close + 1);
-        info.m_host = host.mid(1, close - 1);
-        host = after.startsWith(QLatin1Char(':')) ? after : QString();
+        info.m_host = authority.mid(1, close - 1);
+        const QString after = authority.mid(close + 1);
         if (!after.isEmpty() && !after.startsWith(QLatin1Char(':'))) {
             info.m_error = QStringLiteral("unexpected text after the host");
             return info;
         }
-        if (!host.isEmpty())
-            host = QStringLiteral("x") + host; // the port is read below
+        hasPort = !after.isEmpty();
+        port = after.mid(1);
+    } else {
+        const int colon = authority.lastIndexOf(QLatin1Char(':'));
+        info.m_host = Decoded(colon < 0 ? authority : authority.left(colon));
+        hasPort = colon >= 0;
+        if (hasPort)
+            port = authority.mid(colon + 1);
     }
-    const int colon = host.lastIndexOf(QLatin1Char(':'));
-    if (colon >= 0) {
-        const QString port = host.mid(colon + 1);
+    if (hasPort) {
         bool ok = false;
         const int number = port.toInt(&ok);
         if (!ok || number < 1 || number > 65535 ||
@@ -81,10 +85,7 @@ ConnectionInfo ConnectionInfo::Parse(const QString& uri) {
             return info;
         }
         info.m_port = number;
-        host.truncate(colon);
     }
-    if (info.m_host.isEmpty())
-        info.m_host = Decoded(host);
     if (info.m_database.isEmpty()) {
         info.m_error = QStringLiteral("no database name after the host");
         return info;
