@@ -82,6 +82,7 @@ private slots:
     void compactionOnTheServer();
     void mainWindowRedrawsOnAnnouncement();
     void mainWindowTellsOfAnUnreachableServerOnce();
+    void reconnectsPauseAfterAFailure();
 };
 
 void TstServer::connectionUris_data() {
@@ -466,6 +467,7 @@ void TstServer::mainWindowTellsOfAnUnreachableServerOnce() {
     MainFixture f;
     f.Clinic();
     f.Open();
+    ModMain::DAO().SetReconnectPause(0);
     const QString database = DatabaseOf(f.env.DbPath());
     const QString moved = database + QStringLiteral("_away");
     const auto warnings = [&] {
@@ -494,6 +496,40 @@ void TstServer::mainWindowTellsOfAnUnreachableServerOnce() {
     QVERIFY(TestEnv::ServerAdmin(QStringLiteral("alter database %1 rename to %2").arg(moved, database)));
     f.main->Timer1_Timer();
     QVERIFY(!ModMain::DAO().ConnectionLost());
+}
+
+void TstServer::reconnectsPauseAfterAFailure() {
+    SERVER_ONLY();
+    TestEnv env;
+    QVERIFY(env.Start());
+    ClsDAO& dao = ModMain::DAO();
+    dao.SetReconnectPause(300);
+    const QString database = DatabaseOf(env.DbPath());
+    const QString moved = database + QStringLiteral("_away");
+    const auto attempts = [&] {
+        int n = 0;
+        for (const QString& line : env.LogLines())
+            n += line == QStringLiteral("Reconnect failed!");
+        return n;
+    };
+    QVERIFY(DropConnections(env.DbPath()));
+    QVERIFY(TestEnv::ServerAdmin(QStringLiteral("alter database %1 rename to %2").arg(database, moved)));
+    // The first statement finds the loss and tries once; the next ones, a
+    // moment later, fail at once without another attempt.
+    QVERIFY(!dao.SqlQuery("select count(*) from tblGroups").IsOpen());
+    QCOMPARE(attempts(), 1);
+    for (int i = 0; i < 50; ++i)
+        QVERIFY(!dao.SqlQuery("select count(*) from tblGroups").IsOpen());
+    QCOMPARE(attempts(), 1);
+    QTest::qWait(350);
+    QVERIFY(!dao.SqlAction("insert into tblRepeats (SerialNo) values ('x')"));
+    QCOMPARE(attempts(), 2);
+    // Back again: the first command after the pause reconnects.
+    QVERIFY(TestEnv::ServerAdmin(QStringLiteral("alter database %1 rename to %2").arg(moved, database)));
+    QTest::qWait(350);
+    QVERIFY(dao.SqlQuery("select count(*) from tblGroups").IsOpen());
+    QVERIFY(!dao.ConnectionLost());
+    ModMain::Terminate();
 }
 
 QTEST_MAIN(TstServer)

@@ -130,9 +130,17 @@ bool ClsDAO::EnsureConnection() {
     }
     if (!m_lost)
         return IsOpen();
+    const auto now = [] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    };
+    if (m_reconnectFailedAt != 0 && now() - m_reconnectFailedAt < m_reconnectPauseMs)
+        return false;
     try {
         CloseConnection();
         OpenConnection();
+        m_reconnectFailedAt = 0;
         ModMain::WriteLog(QStringLiteral("Database connection restored"));
         return true;
     } catch (const QSqlError& error) {
@@ -141,6 +149,7 @@ bool ClsDAO::EnsureConnection() {
         LogDbErrors(QStringLiteral("Reconnect failed!"), PlainError(QString::fromStdString(e.what())));
     }
     m_lost = true;
+    m_reconnectFailedAt = now();
     return false;
 }
 

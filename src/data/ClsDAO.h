@@ -57,6 +57,10 @@ public:
     bool IsServer() const;
     // True while the server connection is lost and could not be opened again.
     bool ConnectionLost() const { return m_lost; }
+    // After a failed reconnect, the commands of the next `ms` milliseconds
+    // fail at once instead of each waiting for the server again (a rebuild
+    // runs hundreds of statements).
+    void SetReconnectPause(int ms) { m_reconnectPauseMs = ms; }
     // Called (from the event loop) when another workstation announces a
     // change; only a server database announces changes, an SQLite file is
     // polled with Updated().
@@ -85,6 +89,8 @@ private:
     qint32 m_lastUpdated = 0;
     bool m_inWrite = false;
     bool m_lost = false;
+    int m_reconnectPauseMs = 3000;
+    qint64 m_reconnectFailedAt = 0; // steady clock, ms; 0: no failed attempt
     std::unique_ptr<SqlDialect> m_dialect;
     std::function<void()> m_changeListener;
 };

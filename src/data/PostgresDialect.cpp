@@ -61,13 +61,24 @@ QSqlDatabase PostgresDialect::AddServerConnection(const QString& name, const Con
     if (info.Port() != 0)
         db.setPort(info.Port());
     // No password here: libpq reads the password file or PGPASSWORD.
+    // Defaults the name may override: a host that does not answer is given
+    // up after a while, and a connection whose server vanished is noticed
+    // (idle keep-alives; unacknowledged data after 15 s) instead of hanging
+    // a statement for the system's TCP timeout.
     QStringList options = info.Options();
-    bool timeoutGiven = false;
-    for (const QString& option : options)
-        timeoutGiven |= option.startsWith(QStringLiteral("connect_timeout="));
-    if (!timeoutGiven)
-        options << QStringLiteral("connect_timeout=%1").arg(kConnectTimeoutSeconds);
-    options << QStringLiteral("application_name=Tarvelo");
+    const QStringList defaults{
+        QStringLiteral("connect_timeout=%1").arg(kConnectTimeoutSeconds),
+        QStringLiteral("keepalives_idle=30"), QStringLiteral("keepalives_interval=10"),
+        QStringLiteral("keepalives_count=3"), QStringLiteral("tcp_user_timeout=15000"),
+        QStringLiteral("application_name=Tarvelo")};
+    for (const QString& option : defaults) {
+        const QString key = option.left(option.indexOf(QLatin1Char('=')) + 1);
+        bool given = false;
+        for (const QString& own : info.Options())
+            given |= own.startsWith(key);
+        if (!given)
+            options << option;
+    }
     db.setConnectOptions(options.join(QLatin1Char(';')));
     return db;
 }
