@@ -61,6 +61,10 @@ bool DropConnections(const QString& uri) {
     return false;
 }
 
+bool RenameDatabase(const QString& from, const QString& to) {
+    return TestEnv::ServerAdmin(QStringLiteral("alter database %1 rename to %2").arg(from, to));
+}
+
 } // namespace
 
 class TstServer : public QObject {
@@ -478,22 +482,22 @@ void TstServer::mainWindowTellsOfAnUnreachableServerOnce() {
     };
     // The database goes away under the program (renamed on the server).
     QVERIFY(DropConnections(f.env.DbPath()));
-    QVERIFY(TestEnv::ServerAdmin(QStringLiteral("alter database %1 rename to %2").arg(database, moved)));
+    QVERIFY(RenameDatabase(database, moved));
     f.main->Timer1_Timer();
     f.main->Timer1_Timer();
     QCOMPARE(warnings(), 1);
     QVERIFY(ModMain::DAO().ConnectionLost());
     QVERIFY(f.env.LogContains(QStringLiteral("Reconnect failed!")));
     // Back again: the next tick reconnects, and a later outage is told again.
-    QVERIFY(TestEnv::ServerAdmin(QStringLiteral("alter database %1 rename to %2").arg(moved, database)));
+    QVERIFY(RenameDatabase(moved, database));
     f.main->Timer1_Timer();
     QVERIFY(!ModMain::DAO().ConnectionLost());
     QVERIFY(f.env.LogContains(QStringLiteral("Database connection restored")));
     QVERIFY(DropConnections(f.env.DbPath()));
-    QVERIFY(TestEnv::ServerAdmin(QStringLiteral("alter database %1 rename to %2").arg(database, moved)));
+    QVERIFY(RenameDatabase(database, moved));
     f.main->Timer1_Timer();
     QCOMPARE(warnings(), 2);
-    QVERIFY(TestEnv::ServerAdmin(QStringLiteral("alter database %1 rename to %2").arg(moved, database)));
+    QVERIFY(RenameDatabase(moved, database));
     f.main->Timer1_Timer();
     QVERIFY(!ModMain::DAO().ConnectionLost());
 }
@@ -513,7 +517,7 @@ void TstServer::reconnectsPauseAfterAFailure() {
         return n;
     };
     QVERIFY(DropConnections(env.DbPath()));
-    QVERIFY(TestEnv::ServerAdmin(QStringLiteral("alter database %1 rename to %2").arg(database, moved)));
+    QVERIFY(RenameDatabase(database, moved));
     // The first statement finds the loss and tries once; the next ones, a
     // moment later, fail at once without another attempt.
     QVERIFY(!dao.SqlQuery("select count(*) from tblGroups").IsOpen());
@@ -525,7 +529,7 @@ void TstServer::reconnectsPauseAfterAFailure() {
     QVERIFY(!dao.SqlAction("insert into tblRepeats (SerialNo) values ('x')"));
     QCOMPARE(attempts(), 2);
     // Back again: the first command after the pause reconnects.
-    QVERIFY(TestEnv::ServerAdmin(QStringLiteral("alter database %1 rename to %2").arg(moved, database)));
+    QVERIFY(RenameDatabase(moved, database));
     QTest::qWait(350);
     QVERIFY(dao.SqlQuery("select count(*) from tblGroups").IsOpen());
     QVERIFY(!dao.ConnectionLost());

@@ -26,11 +26,14 @@ QSqlError PlainError(const QString& text) {
 
 } // namespace
 
+qint64 ClsDAO::SteadyMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 qint32 ClsDAO::TickCount() {
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                        std::chrono::steady_clock::now().time_since_epoch())
-                        .count();
-    return static_cast<qint32>(static_cast<quint32>(static_cast<quint64>(ms)));
+    return static_cast<qint32>(static_cast<quint32>(static_cast<quint64>(SteadyMs())));
 }
 
 qint32 ClsDAO::NextStamp() {
@@ -130,12 +133,7 @@ bool ClsDAO::EnsureConnection() {
     }
     if (!m_lost)
         return IsOpen();
-    const auto now = [] {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(
-                   std::chrono::steady_clock::now().time_since_epoch())
-            .count();
-    };
-    if (m_reconnectFailedAt != 0 && now() - m_reconnectFailedAt < m_reconnectPauseMs)
+    if (m_reconnectFailedAt != 0 && SteadyMs() - m_reconnectFailedAt < m_reconnectPauseMs)
         return false;
     try {
         CloseConnection();
@@ -149,7 +147,7 @@ bool ClsDAO::EnsureConnection() {
         LogDbErrors(QStringLiteral("Reconnect failed!"), PlainError(QString::fromStdString(e.what())));
     }
     m_lost = true;
-    m_reconnectFailedAt = now();
+    m_reconnectFailedAt = SteadyMs();
     return false;
 }
 
@@ -159,11 +157,7 @@ void ClsDAO::LogDbErrors(const QString& message, const QSqlError& error) {
         QString number = error.nativeErrorCode();
         if (number.isEmpty())
             number = QStringLiteral("0");
-        // One line in the log, also for an engine that words its errors
-        // over several.
-        const QString text =
-            (error.databaseText().isEmpty() ? error.text() : error.databaseText()).simplified();
-        ModMain::WriteLog(number + QStringLiteral(": ") + text);
+        ModMain::WriteLog(number + QStringLiteral(": ") + SqlDialect::ErrorText(error));
     }
 }
 

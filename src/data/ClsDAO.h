@@ -76,6 +76,7 @@ private:
     void OpenConnection();
     void CloseConnection();
     qint32 NextStamp();
+    static qint64 SteadyMs(); // milliseconds of the steady clock
     // After a failed statement: notes a lost server connection.
     void NoteFailure();
     // Before a statement: reconnects after a lost connection. False when the

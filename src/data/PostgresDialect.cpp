@@ -28,11 +28,6 @@ QString QuotedIdentifier(const QString& name) {
     return QLatin1Char('"') + out + QLatin1Char('"');
 }
 
-QString ErrorText(const QSqlError& error) {
-    const QString text = error.databaseText().isEmpty() ? error.text() : error.databaseText();
-    return text.trimmed();
-}
-
 // Keeps an identity column's sequence ahead of every identifier in its
 // table, also of those inserted with an explicit value (a copied database),
 // so that no identifier is ever handed out twice.

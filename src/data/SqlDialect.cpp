@@ -5,6 +5,7 @@
 #include "data/SqliteDialect.h"
 
 #include <QSqlDatabase>
+#include <QSqlError>
 
 std::unique_ptr<SqlDialect> SqlDialect::For(const QString& connStr) {
     if (ConnectionInfo::IsServerUri(connStr))
@@ -15,6 +16,10 @@ std::unique_ptr<SqlDialect> SqlDialect::For(const QString& connStr) {
 QString SqlDialect::StatementProblem(const QString&) const { return QString(); }
 
 void SqlDialect::Opened(QSqlDatabase&) const {}
+
+QString SqlDialect::ErrorText(const QSqlError& error) {
+    return (error.databaseText().isEmpty() ? error.text() : error.databaseText()).simplified();
+}
 
 void SqlDialect::AnnounceStamp(QSqlDatabase&, qint32) const {}
 

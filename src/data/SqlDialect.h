@@ -15,6 +15,10 @@ class SqlDialect {
 public:
     virtual ~SqlDialect() = default;
 
+    // The engine's own words for an error (the driver's where the engine
+    // gave none), on one line.
+    static QString ErrorText(const QSqlError& error);
+
     // The engine for a database name: a "postgresql://" URI is a server
     // database, anything else an SQLite file.
     static std::unique_ptr<SqlDialect> For(const QString& connStr);

@@ -2,6 +2,7 @@
 
 #include "app/ErrorTrap.h"
 #include "app/ModMain.h"
+#include "data/ClsDAO.h"
 #include "data/DbSchema.h"
 
 #include <QFile>
@@ -25,12 +26,6 @@ QSqlDatabase AddFileConnection(const QString& name, const QString& path) {
     db.setDatabaseName(path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
     return db;
-}
-
-QString Quoted(const QString& text) {
-    QString out = text;
-    out.replace(QLatin1Char('\''), QStringLiteral("''"));
-    return QLatin1Char('\'') + out + QLatin1Char('\'');
 }
 
 } // namespace
@@ -126,7 +121,7 @@ void SqliteDialect::Compact(const QString& path, QSqlError& failure,
             // The compacted copy of the database as it is now.
             QFile::remove(temp);
             QSqlQuery q(db);
-            if (!q.exec(QStringLiteral("vacuum into ") + Quoted(temp))) {
+            if (!q.exec(QStringLiteral("vacuum into ") + ClsDAO::Quoted(temp))) {
                 failure = q.lastError();
             } else {
                 // That copy is kept as OldDb, replacing the one of the last

@@ -33,32 +33,7 @@ QString TestEnv::ServerUri() {
 bool TestEnv::UnderCi() { return !qEnvironmentVariable("CI").isEmpty(); }
 
 bool TestEnv::ServerAdmin(const QString& sql, QString* error) {
-    const QString name = QStringLiteral("testenv-admin-") + QUuid::createUuid().toString();
-    bool ok = false;
-    {
-        QSqlDatabase db;
-        try {
-            db = SqlDialect::For(ServerUri())->AddConnection(name, ServerUri());
-        } catch (const std::exception& e) {
-            if (error)
-                *error = QString::fromStdString(e.what());
-        }
-        if (!db.isValid()) {
-        } else if (!db.open()) {
-            if (error)
-                *error = db.lastError().text();
-        } else {
-            QSqlQuery q(db);
-            q.exec(QStringLiteral("set client_min_messages = warning"));
-            ok = q.exec(sql);
-            if (!ok && error)
-                *error = q.lastError().text();
-            q.finish();
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(name);
-    return ok;
+    return RunStatement(ServerUri(), sql, nullptr, error);
 }
 
 QString TestEnv::EngineUnavailable() {
@@ -206,28 +181,48 @@ void TestEnv::RefuseWrites(const QString& statement, const QString& table,
 }
 
 QVariant TestEnv::Sql(const QString& sql) const {
-    const QString name = QStringLiteral("testenv-") + QUuid::createUuid().toString();
     QVariant result;
+    QString error;
+    if (!RunStatement(DbPath(), sql, &result, &error) && !error.isEmpty())
+        qWarning("TestEnv::Sql failed: %s (%s)", qPrintable(error), qPrintable(sql));
+    return result;
+}
+
+bool TestEnv::RunStatement(const QString& connStr, const QString& sql, QVariant* first,
+                           QString* error) {
+    const QString name = QStringLiteral("testenv-") + QUuid::createUuid().toString();
+    bool ok = false;
     {
         QSqlDatabase db;
-        if (OnServer()) {
-            db = SqlDialect::For(DbPath())->AddConnection(name, DbPath());
-        } else {
-            // Opening makes the file when it is not there yet.
-            db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(DbPath());
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
+        try {
+            if (ConnectionInfo::IsServerUri(connStr)) {
+                db = SqlDialect::For(connStr)->AddConnection(name, connStr);
+            } else {
+                // Opening makes the file when it is not there yet.
+                db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+                db.setDatabaseName(connStr);
+                db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=15000"));
+            }
+        } catch (const std::exception& e) {
+            if (error)
+                *error = QString::fromStdString(e.what());
         }
-        if (db.isValid() && db.open()) {
+        if (db.isValid() && !db.open()) {
+            if (error)
+                *error = db.lastError().text();
+        } else if (db.isValid()) {
             QSqlQuery q(db);
-            if (q.exec(sql) && q.next())
-                result = q.value(0);
-            else if (q.lastError().type() != QSqlError::NoError)
-                qWarning("TestEnv::Sql failed: %s (%s)", qPrintable(q.lastError().text()),
-                         qPrintable(sql));
+            if (ConnectionInfo::IsServerUri(connStr))
+                q.exec(QStringLiteral("set client_min_messages = warning"));
+            ok = q.exec(sql);
+            if (ok && first && q.next())
+                *first = q.value(0);
+            if (!ok && error)
+                *error = q.lastError().text();
+            q.finish();
+            db.close();
         }
-        db.close();
     }
     QSqlDatabase::removeDatabase(name);
-    return result;
+    return ok;
 }

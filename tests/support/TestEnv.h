@@ -87,6 +87,11 @@ public:
     static bool ServerAdmin(const QString& sql, QString* error = nullptr);
 
 private:
+    // Runs one statement on a connection of its own; `first` takes the first
+    // column of the first row.
+    static bool RunStatement(const QString& connStr, const QString& sql, QVariant* first,
+                             QString* error);
+
     std::unique_ptr<QTemporaryDir> m_dir;
     bool m_started = false;
     QString m_serverDatabase; // the server database's name
