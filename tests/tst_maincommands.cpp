@@ -81,6 +81,8 @@ private slots:
     void configCommandAppliesSettings();
     void transferMenuBacksUpAndExports();
     void closeDuringCommandWaitsForIt();
+    void closeDuringRebuildWaitsForIt_data();
+    void closeDuringRebuildWaitsForIt();
 };
 
 void TestMainCommands::dropSnapsToSlot_data() {
@@ -99,18 +101,22 @@ void TestMainCommands::dropSnapsToSlot() {
     f.Group(1, QStringLiteral("Half hours"), 480, 1080, 30);
     f.Resource(10, 1, QStringLiteral("Room A"));
     f.Task(20, 1, QStringLiteral("Visit"), 0x00FF00);
+    // The view shows 32 days: the drop lands on another date than the current one.
+    f.Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), 1);
     f.Open();
     f.main->LblColor_MouseDown(0);
     QCOMPARE(f.main->DraggedTask(), 20);
     Opened opened;
     RecordBookingDialog(f, opened);
-    // A drop in another date of the view still opens the dialog on the current date.
-    f.main->Sched_DropItem(1, minute, kToday);
+    f.main->Sched_DropItem(1, minute, kToday + 3);
     QCOMPARE(opened.start, start);
     QCOMPARE(opened.group, 1);
     QCOMPARE(opened.resource, 10);
     QCOMPARE(opened.task, 20);
-    QCOMPARE(opened.date, kToday);
+    QCOMPARE(opened.date, kToday + 3);
+    // The view and the current date stay where they were.
+    QCOMPARE(f.main->CurrentDate(), kToday);
+    QCOMPARE(f.Sched()->FirstDate(), kToday);
 }
 
 void TestMainCommands::dropRefusedOnOverlap_data() {
@@ -120,11 +126,12 @@ void TestMainCommands::dropRefusedOnOverlap_data() {
     QTest::addColumn<qint32>("date");
     QTest::addColumn<bool>("refused");
     // The dropped slot is 540 to 570.
-    QTest::newRow("ends at the slot start") << 10 << 510 << 540 << kToday << true;
+    QTest::newRow("ends at the slot start") << 10 << 510 << 540 << kToday << false;
     QTest::newRow("starts at the slot end") << 10 << 570 << 600 << kToday << false;
     QTest::newRow("covers the slot start") << 10 << 520 << 550 << kToday << true;
     QTest::newRow("covers the slot end") << 10 << 560 << 600 << kToday << true;
-    QTest::newRow("strictly inside") << 10 << 545 << 565 << kToday << false;
+    QTest::newRow("strictly inside") << 10 << 545 << 565 << kToday << true;
+    QTest::newRow("encloses the slot") << 10 << 500 << 600 << kToday << true;
     QTest::newRow("other resource") << 11 << 540 << 570 << kToday << false;
     QTest::newRow("other date") << 10 << 540 << 570 << kToday + 1 << false;
 }
@@ -508,6 +515,48 @@ void TestMainCommands::closeDuringCommandWaitsForIt() {
     f.main->Toolbar1_ButtonClick(QStringLiteral("Config"));
     QVERIFY(stillRunningAfterTicks);
     QTRY_VERIFY(!ModMain::IsRunning());
+}
+
+void TestMainCommands::closeDuringRebuildWaitsForIt_data() {
+    QTest::addColumn<bool>("exitCommand");
+    QTest::newRow("File, Exit") << true;
+    QTest::newRow("close button, tick during the rebuild") << false;
+}
+
+void TestMainCommands::closeDuringRebuildWaitsForIt() {
+    QFETCH(bool, exitCommand);
+    MainFixture f;
+    f.Clinic();
+    // A large group: many bookings on today's schedule.
+    f.Exec(QStringLiteral("with recursive n(i) as (select 1 union all select i + 1 from n where i "
+                          "< 600) insert into tblBookings (ResourceId, TaskId, CustomerId, "
+                          "BookingDate, BookingStart, BookingEnd, RepeatId, Ref01, Ref02, Ref03, "
+                          "Comments) select 10 + i % 2, 20, 0, %1, 480 + i, 481 + i, 0, '', '', '', "
+                          "'' from n")
+               .arg(kToday));
+    f.Open();
+    f.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.main.get()));
+    bool closeAsked = false;
+    // A rebuild that no command started (the day spinner, the group box, the
+    // timer) lets events run; the user closes the window meanwhile.
+    QTimer::singleShot(0, f.main.get(), [&] {
+        closeAsked = true;
+        if (exitCommand) {
+            f.main->Toolbar1_ButtonClick(QStringLiteral("Exit"));
+        } else {
+            f.main->close();
+            f.main->Timer1_Timer();
+        }
+    });
+    QTest::qSleep(20); // the rebuild lets events run at its first row
+    f.main->ShowResources(0);
+    QVERIFY(closeAsked);
+    // The program was not ended under the running rebuild, and closes after it.
+    QVERIFY(ModMain::IsRunning());
+    QTRY_VERIFY(!ModMain::IsRunning());
+    QVERIFY(!f.main->isVisible());
+    QVERIFY(!f.env.LogContains(QStringLiteral("Error in")));
 }
 
 QTEST_MAIN(TestMainCommands)

@@ -18,6 +18,7 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QSlider>
+#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
 #include <memory>
@@ -174,6 +175,17 @@ void TestMainWindow::legendLabelsAreReused() {
     QCOMPARE(f.main->LblLegend()[2]->Tag(), 202);
     QCOMPARE(ColourUtil::FromColor(f.main->LblColor()[2]->palette().color(QPalette::Window)),
              0x0000FF);
+
+    // Another group chosen while the legend is being rebuilt: only its labels stay.
+    ClsForms::SelectItemId(f.main->CbGroup(), 1);
+    QTimer::singleShot(0, f.main.get(), [&] { ClsForms::SelectItemId(f.main->CbGroup(), 2); });
+    QTest::qSleep(20); // the rebuild lets events run at its first label
+    f.main->ShowLegends();
+    QStringList shown;
+    for (const LegendLabel* label : f.main->LblLegend())
+        if (label->isVisibleTo(f.main.get()))
+            shown << label->text();
+    QCOMPARE(shown, (QStringList{"Kind 0", "Kind 1", "Kind 2"}));
 }
 
 void TestMainWindow::daySpinnerMovesOneDay_data() {

@@ -11,6 +11,7 @@ QElapsedTimer& Clock() {
         clock.start();
     return clock;
 }
+int g_depth = 0;
 } // namespace
 
 namespace EventPump {
@@ -21,7 +22,13 @@ void Run() {
 }
 
 void RunNow() {
+    ++g_depth;
     QCoreApplication::processEvents();
+    --g_depth;
     Clock().restart();
+}
+
+int Depth() {
+    return g_depth;
 }
 } // namespace EventPump

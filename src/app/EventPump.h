@@ -12,4 +12,8 @@ namespace EventPump {
 void Run();
 // Runs pending events now, whatever the time since the last run.
 void RunNow();
+// How many loops are letting events run at this moment (below the caller on
+// the stack). While it is above 0, ending the program would pull the shared
+// objects from under a loop that is still using them.
+int Depth();
 } // namespace EventPump

@@ -214,13 +214,19 @@ bool ClsDAO::CompactDb() {
     return DbOpen(m_dbPath) == 0 && inPlaceFailure.type() == QSqlError::NoError;
 }
 
+QString ClsDAO::StatementProblem(const QString& sqlStr) const {
+    if (m_failWhen && m_failWhen(sqlStr))
+        return QStringLiteral("statement refused");
+    return m_dialect->StatementProblem(sqlStr);
+}
+
 Recordset ClsDAO::SqlQuery(const QString& sqlStr) {
     QSqlError error;
     try {
         if (!EnsureConnection())
             throw PlainError(m_lost ? QStringLiteral("database connection lost")
                                     : QStringLiteral("database not open"));
-        const QString problem = m_dialect->StatementProblem(sqlStr);
+        const QString problem = StatementProblem(sqlStr);
         if (!problem.isEmpty())
             throw PlainError(problem);
         QSqlQuery q(m_db);
@@ -268,7 +274,7 @@ bool ClsDAO::SqlAction(const QString& sqlStr, bool ignoreUpdate) {
         if (!EnsureConnection())
             throw PlainError(m_lost ? QStringLiteral("database connection lost")
                                     : QStringLiteral("database not open"));
-        const QString problem = m_dialect->StatementProblem(sqlStr);
+        const QString problem = StatementProblem(sqlStr);
         if (!problem.isEmpty())
             throw PlainError(problem);
         QSqlQuery q(m_db);

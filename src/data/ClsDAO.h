@@ -66,6 +66,12 @@ public:
     // polled with Updated().
     void SetChangeListener(std::function<void()> listener);
 
+    // Makes every statement for which `failWhen` answers true fail as a
+    // refused statement would (a damaged table, a full disk); empty: none.
+    void SetFailingStatements(std::function<bool(const QString&)> failWhen) {
+        m_failWhen = std::move(failWhen);
+    }
+
     static qint32 TickCount();
     // True for an existing file or folder, and for any server URI (whether
     // the server answers is learned by opening it).
@@ -73,6 +79,8 @@ public:
 
 private:
     void LogDbErrors(const QString& message, const QSqlError& error);
+    // Why a statement may not run; empty when it may.
+    QString StatementProblem(const QString& sqlStr) const;
     void OpenConnection();
     void CloseConnection();
     qint32 NextStamp();
@@ -94,4 +102,5 @@ private:
     qint64 m_reconnectFailedAt = 0; // steady clock, ms; 0: no failed attempt
     std::unique_ptr<SqlDialect> m_dialect;
     std::function<void()> m_changeListener;
+    std::function<bool(const QString&)> m_failWhen;
 };

@@ -3,6 +3,7 @@
 #include "app/ErrorTrap.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
+#include "data/DbTransaction.h"
 #include "model/RowInsert.h"
 
 #include <QFile>
@@ -73,16 +74,33 @@ QString ClsBooking::ClashQuery(qint32 resourceId, qint32 bookingDate, qint16 boo
            QStringLiteral(" and BookingId <> ") + Num(bookingId);
 }
 
+bool ClsBooking::FindClash(qint32 resourceId, qint32 bookingDate, qint16 bookingStart,
+                           qint16 bookingEnd, qint32 bookingId, qint32& clashId) {
+    clashId = 0;
+    const Recordset rs =
+        Dao().SqlQuery(ClashQuery(resourceId, bookingDate, bookingStart, bookingEnd, bookingId));
+    if (!rs.IsOpen())
+        return false;
+    if (!rs.Eof())
+        clashId = rs.Fields(QStringLiteral("BookingId")).Long();
+    return true;
+}
+
 qint32 ClsBooking::GetBookingId(qint32 resourceId, qint32 bookingDate, qint16 bookingStart,
                                 qint16 bookingEnd, qint32 bookingId) {
     qint32 result = 0;
     TrapSilent([&] {
-        Recordset rs = Dao().SqlQuery(
-            ClashQuery(resourceId, bookingDate, bookingStart, bookingEnd, bookingId));
-        if (!rs.Eof())
-            result = rs.Fields(QStringLiteral("BookingId")).Long();
+        FindClash(resourceId, bookingDate, bookingStart, bookingEnd, bookingId, result);
     });
     return result;
+}
+
+bool ClsBooking::SlotIsFree() {
+    qint32 clash = 0;
+    // A clash test that could not run counts as a clash: nothing is stored.
+    return FindClash(m_resourceId, m_bookingDate, m_bookingStart, m_bookingEnd, m_bookingId,
+                     clash) &&
+           clash == 0;
 }
 
 qint32 ClsBooking::Save() {
@@ -90,6 +108,12 @@ qint32 ClsBooking::Save() {
     Trap("ClsBooking.Save", [&] {
         ClsDAO& dao = Dao();
         if (m_bookingId != 0) {
+            // A stored booking may be moved or stretched only onto free time;
+            // the test and the update are one write transaction, so two
+            // workstations moving into one slot cannot both succeed.
+            DbTransaction txn(dao);
+            if (!dao.InWrite() || !SlotIsFree())
+                return;
             if (dao.SqlAction(QStringLiteral("update tblBookings set TaskId = ") + Num(m_taskId) +
                               QStringLiteral(", BookingDate = ") + Num(m_bookingDate) +
                               QStringLiteral(", BookingStart = ") + Num(m_bookingStart) +
@@ -101,7 +125,8 @@ qint32 ClsBooking::Save() {
                               QStringLiteral(", Ref03 = ") + ClsDAO::Quoted(m_ref03) +
                               QStringLiteral(", RepeatId = ") + Num(m_repeatId) +
                               QStringLiteral(", Comments = ") + ClsDAO::Quoted(m_comments) +
-                              QStringLiteral(" where BookingId = ") + Num(m_bookingId)))
+                              QStringLiteral(" where BookingId = ") + Num(m_bookingId)) &&
+                txn.Commit())
                 result = m_bookingId;
             return;
         }
@@ -126,10 +151,7 @@ qint32 ClsBooking::Save() {
                 QStringLiteral("BookingDate = ") + Num(m_bookingDate) +
                 QStringLiteral(" and BookingStart = ") + Num(m_bookingStart) +
                 QStringLiteral(" and BookingEnd = ") + Num(m_bookingEnd),
-            [&] {
-                return GetBookingId(m_resourceId, m_bookingDate, m_bookingStart, m_bookingEnd, 0) ==
-                       0;
-            });
+            [&] { return SlotIsFree(); });
         if (id != 0) {
             m_bookingId = id;
             result = id;

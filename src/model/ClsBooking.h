@@ -46,6 +46,9 @@ public:
     qint32 Save();
     qint32 BookingCheck(qint32 fromDate, qint32 toDate, qint32 groupId);
 
+    // As GetBookingId, into clashId; false when the test could not be run.
+    static bool FindClash(qint32 resourceId, qint32 bookingDate, qint16 bookingStart,
+                          qint16 bookingEnd, qint32 bookingId, qint32& clashId);
     static QString ClashQuery(qint32 resourceId, qint32 bookingDate, qint16 bookingStart,
                               qint16 bookingEnd, qint32 bookingId);
     // A number that tells this workstation from the others, stable across runs.
@@ -53,6 +56,10 @@ public:
     static qint32 StableHash(const QByteArray& bytes);
 
 private:
+    // True when no other booking of the resource overlaps this one's time
+    // and the test could be run.
+    bool SlotIsFree();
+
     qint32 m_bookingId = 0;
     qint32 m_repeatId = 0;
     qint32 m_taskId = 0;

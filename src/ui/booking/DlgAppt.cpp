@@ -649,8 +649,15 @@ void DlgAppt::LbTimeslot_ItemClick(int row, int column) {
                                      QStringLiteral("Conflict with another appointment!"));
                 } else {
                     booking.SetBookingEnd(qint16(end));
+                    // Another workstation may have taken the time meanwhile.
                     if (booking.Save() == 0)
-                        ModMain::Warning(QStringLiteral("Unable to move appointment!"));
+                        ModMain::Warning(QStringLiteral("Unable to move appointment!") +
+                                         (booking.GetBookingId(booking.ResourceId(),
+                                                               booking.BookingDate(), qint16(start),
+                                                               qint16(end), booking.BookingId()) != 0
+                                              ? kCrLf + kCrLf +
+                                                    QStringLiteral("Conflict with another appointment!")
+                                              : QString()));
                 }
             }
             BtnTask_Click(3);
@@ -701,15 +708,15 @@ void DlgAppt::SpinEnd_Click(int direction) {
             if (end - s < task.MinTime())
                 end = s + task.MinTime();
         }
-        if (direction == 0) {
-            Recordset rs = ModMain::DAO().SqlQuery(
-                QStringLiteral("select min(BookingStart) from tblBookings where ") +
-                QStringLiteral("BookingStart >= ") + Num(e0) + QStringLiteral(" and BookingDate = ") +
-                Num(ApptDate()) + QStringLiteral(" and ResourceId = ") +
-                Num(ClsForms::GetItemId(m_cbResource)));
-            if (rs.IsOpen() && !rs.Eof() && !rs.Fields(0).IsNull() && rs.Fields(0).Long() < end)
-                end = rs.Fields(0).Long();
-        }
+        // Whichever way the spin went, the end never reaches into the next
+        // booking (a longer minimum length of the type could push it there).
+        const Recordset rs = ModMain::DAO().SqlQuery(
+            QStringLiteral("select min(BookingStart) from tblBookings where ") +
+            QStringLiteral("BookingStart >= ") + Num(e0) + QStringLiteral(" and BookingDate = ") +
+            Num(ApptDate()) + QStringLiteral(" and ResourceId = ") +
+            Num(ClsForms::GetItemId(m_cbResource)));
+        if (rs.IsOpen() && !rs.Eof() && !rs.Fields(0).IsNull() && rs.Fields(0).Long() < end)
+            end = rs.Fields(0).Long();
         // The end stays within the day and after the start.
         end = qMin(end, kDayMinutes);
         if (end <= s)
@@ -734,14 +741,13 @@ void DlgAppt::SpinStart_Click(int direction) {
             if (e - start < task.MinTime())
                 start = e - task.MinTime();
         }
-        if (direction != 0) {
-            Recordset rs = ModMain::DAO().SqlQuery(
-                QStringLiteral("select max(BookingEnd) from tblBookings where BookingEnd <= ") +
-                Num(s0) + QStringLiteral(" and BookingDate = ") + Num(ApptDate()) +
-                QStringLiteral(" and ResourceId = ") + Num(ClsForms::GetItemId(m_cbResource)));
-            if (rs.IsOpen() && !rs.Eof() && !rs.Fields(0).IsNull() && rs.Fields(0).Long() > start)
-                start = rs.Fields(0).Long();
-        }
+        // Nor does the start reach back into the booking before.
+        const Recordset rs = ModMain::DAO().SqlQuery(
+            QStringLiteral("select max(BookingEnd) from tblBookings where BookingEnd <= ") +
+            Num(s0) + QStringLiteral(" and BookingDate = ") + Num(ApptDate()) +
+            QStringLiteral(" and ResourceId = ") + Num(ClsForms::GetItemId(m_cbResource)));
+        if (rs.IsOpen() && !rs.Eof() && !rs.Fields(0).IsNull() && rs.Fields(0).Long() > start)
+            start = rs.Fields(0).Long();
         // The start stays within the day and before the end.
         start = qMax(start, 0);
         if (start >= e)
@@ -885,14 +891,12 @@ void DlgAppt::Submit() {
         ShowBookings();
         return;
     }
-    const bool isNew = booking.BookingId() == 0;
     if (booking.Save() == 0) {
         // Nothing was stored: say so, and leave the form as it is so that the
         // user can choose another time.
         const qint32 clash =
-            isNew ? booking.GetBookingId(booking.ResourceId(), booking.BookingDate(),
-                                         booking.BookingStart(), booking.BookingEnd(), 0)
-                  : 0;
+            booking.GetBookingId(booking.ResourceId(), booking.BookingDate(),
+                                 booking.BookingStart(), booking.BookingEnd(), booking.BookingId());
         if (clash != 0)
             ShowClashWarning(clash);
         else

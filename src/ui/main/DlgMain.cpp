@@ -385,6 +385,21 @@ void DlgMain::Form_Load() {
 }
 
 void DlgMain::closeEvent(QCloseEvent* event) {
+    if (m_started && !m_unloaded && EventPump::Depth() > 0) {
+        // A loop below is letting events run (a rebuild of the schedule or
+        // the legend): ending the program now would pull the database from
+        // under it. The loop is told to stop, and the timer closes the
+        // window once it has.
+        m_timer1->stop();
+        m_closeRequest = true;
+        ++m_rebuildGeneration;
+        ++m_legendGeneration;
+        event->ignore();
+        m_timer1->setInterval(100);
+        if (m_busy == 0)
+            m_timer1->start();
+        return;
+    }
     if (!m_started || m_programClose || m_unloaded) {
         Form_QueryUnload();
         Form_Unload();
@@ -580,8 +595,9 @@ void DlgMain::ShowResources(qint32 resourceId) {
         const qint32 group = SelectedGroupId();
         const qint32 first = m_sched->FirstDate();
         const qint32 last = m_sched->LastDate();
-        ClsDAO& dao = ModMain::DAO();
-        Recordset resources = dao.SqlQuery(
+        // The database is asked for again at every row: no reference to it
+        // is kept across letting events run.
+        Recordset resources = ModMain::DAO().SqlQuery(
             QStringLiteral("select ResourceName, ResourceId from tblResources where GroupId = ") +
             Num(group) + QStringLiteral(" order by ResourceName"));
         while (!resources.Eof()) {
@@ -590,7 +606,7 @@ void DlgMain::ShowResources(qint32 resourceId) {
             m_sched->SetRowData(row, id);
             if (id == resourceId)
                 m_sched->SetCurrentRow(row);
-            Recordset bookings = dao.SqlQuery(
+            Recordset bookings = ModMain::DAO().SqlQuery(
                 QStringLiteral("select (select Colour from tblTasks where TaskId = "
                                "tblBookings.TaskId), (select CustomerName from tblCustomers "
                                "where CustomerId = tblBookings.CustomerId), * from tblBookings "
@@ -631,6 +647,7 @@ void DlgMain::ShowResources(qint32 resourceId) {
 }
 
 void DlgMain::ShowLegends() {
+    const int generation = ++m_legendGeneration;
     Trap("DlgMain.ShowLegends", [&] {
         for (LegendLabel* label : m_lblColor)
             label->setVisible(false);
@@ -675,6 +692,10 @@ void DlgMain::ShowLegends() {
             name->setVisible(true);
             ++i;
             EventPump::Run();
+            // A rebuild started meanwhile (another group chosen) owns the
+            // labels now.
+            if (generation != m_legendGeneration)
+                return;
             rs.MoveNext();
         }
     });
@@ -774,14 +795,20 @@ void DlgMain::LblLegend_MouseDown(int index) {
     });
 }
 
-void DlgMain::OpenBooking(qint32 startTime, qint32 resourceId, qint32 taskId) {
+void DlgMain::OpenBooking(qint32 startTime, qint32 resourceId, qint32 taskId, qint32 date) {
+    const qint32 shownDate = CurrentDate();
+    const qint32 firstShown = m_sched->FirstDate();
     DlgAppt& appt = DlgAppt::Instance();
     appt.SetGroupId(SelectedGroupId());
     appt.SetStartTime(static_cast<qint16>(startTime));
     appt.SetResourceId(resourceId);
     appt.SetTaskId(taskId);
-    appt.SetApptDate(CurrentDate());
+    appt.SetApptDate(date);
     ModMain::ShowModal(&appt);
+    // A booking made on another date of the view leaves the view where it
+    // was; the dialog moves the view itself when the user changes its date.
+    if (m_sched->FirstDate() == firstShown)
+        DlgCalendar::Instance().SetSelDate(shownDate);
     ShowResources(0);
     ShowLegends();
 }
@@ -793,31 +820,27 @@ void DlgMain::Sched_DropItem(int row, int minute, qint32 date) {
         if (interval <= 0)
             throw TarveloError(QStringLiteral("group without a slot length"));
         int start = group.DayStart();
-        while (start <= minute) {
-            EventPump::Run();
+        while (start <= minute)
             start += interval;
-        }
         start -= interval;
         const int end = start + interval;
         const qint32 resourceId = m_sched->RowData(row);
-        Recordset rs = ModMain::DAO().SqlQuery(
-            QStringLiteral("select count(*) from tblBookings where BookingDate = ") + Num(date) +
-            QStringLiteral(" and ResourceId = ") + Num(resourceId) +
-            QStringLiteral(" and ((BookingStart <= ") + Num(start) +
-            QStringLiteral(" and BookingEnd >= ") + Num(start) +
-            QStringLiteral(") or (BookingStart < ") + Num(end) +
-            QStringLiteral(" and BookingEnd >= ") + Num(end) + QStringLiteral("))"));
-        if (rs.Fields(0).Long() > 0) {
+        // The same overlap rule as a save's: touching the slot is no clash, and
+        // a test that could not run books nothing.
+        qint32 clash = 0;
+        if (!ClsBooking::FindClash(resourceId, date, qint16(start), qint16(end), 0, clash))
+            return;
+        if (clash != 0) {
             ModMain::Warning(QStringLiteral("Requested event overlaps previously defined event!"));
             return;
         }
-        OpenBooking(start, resourceId, m_draggedTask);
+        OpenBooking(start, resourceId, m_draggedTask, date);
     });
 }
 
 void DlgMain::Sched_ListDblClick(int row) {
     Trap("DlgMain.Sched_ListDblClick", [&] {
-        OpenBooking(ModMain::Group().DayStart(), m_sched->RowData(row), 0);
+        OpenBooking(ModMain::Group().DayStart(), m_sched->RowData(row), 0, CurrentDate());
     });
 }
 
@@ -914,6 +937,9 @@ void DlgMain::Toolbar1_ButtonClick(const QString& key) {
             m_programClose = true;
             close();
         });
+        // A close put off until a running rebuild stops needs the timer.
+        if (m_closeRequest && !m_unloaded)
+            RearmTimer();
         return;
     }
     const bool ok = Trap("DlgMain.Toolbar1_ButtonClick", [&] {
@@ -1118,6 +1144,11 @@ void DlgMain::Timer1_Timer() {
     if (m_busy > 0)
         return; // the command's end re-arms the timer
     if (m_closeRequest) {
+        // Not while a loop is still letting events run: the next tick.
+        if (EventPump::Depth() > 0) {
+            m_timer1->start();
+            return;
+        }
         m_programClose = true;
         close();
         return;

@@ -62,7 +62,7 @@ public:
     void Sched_BarPreSelect();
     void Sched_ScrollTrack();
     // The booking dialog prepared for a resource, date and time, shown modally.
-    void OpenBooking(qint32 startTime, qint32 resourceId, qint32 taskId);
+    void OpenBooking(qint32 startTime, qint32 resourceId, qint32 taskId, qint32 date);
 
     // Commands: toolbar buttons by key, button-menu items by key; menus run these.
     void Toolbar1_ButtonClick(const QString& key);
@@ -140,6 +140,7 @@ private:
     // Raised by every rebuild; a rebuild that finds it changed after letting
     // events run gives way to the newer one.
     int m_rebuildGeneration = 0;
+    int m_legendGeneration = 0; // the legend rebuild running; an older one stops
     // A change announcement waiting to be checked (announcements of a burst
     // of changes are checked once).
     bool m_changeCheckPending = false;
