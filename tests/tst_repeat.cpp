@@ -30,7 +30,7 @@ private slots:
     void nextDates_data();
     void nextDates();
     void sameDayEachMonthKeepsDayOrMonthEnd();
-    void sameWeekdayKeepsOrdinalUpToFourth();
+    void sameWeekdayKeepsOrdinalOrLast();
 
     void listsFiftyDatesAndMarksTakenOnes();
     void selectAllNeverTicksTakenDates();
@@ -75,7 +75,7 @@ void TestRepeat::nextDates_data() {
     QTest::newRow("fifth Friday, next month has four")
         << Day(2027, 1, 29) << 5 << QStringList{"2027-02-26", "2027-03-26", "2027-04-23"};
     QTest::newRow("fifth Friday, next month ends on Friday")
-        << Day(2025, 1, 31) << 5 << QStringList{"2025-02-21", "2025-03-21", "2025-04-18"};
+        << Day(2025, 1, 31) << 5 << QStringList{"2025-02-28", "2025-03-28", "2025-04-25"};
     QTest::newRow("fifth Friday in October")
         << Day(2026, 10, 30) << 5 << QStringList{"2026-11-27", "2026-12-25", "2027-01-22"};
     QTest::newRow("weekdays from Friday")
@@ -118,18 +118,18 @@ void TestRepeat::sameDayEachMonthKeepsDayOrMonthEnd() {
     }
 }
 
-void TestRepeat::sameWeekdayKeepsOrdinalUpToFourth() {
-    // The first to fourth weekday of a month is followed by the same weekday
-    // of the same rank in the next month.
+void TestRepeat::sameWeekdayKeepsOrdinalOrLast() {
+    // The first to fifth weekday of a month is followed by the same weekday
+    // of the same rank in the next month, or by its last one when it has fewer.
     for (QDate date(1999, 1, 1); date <= QDate(2030, 12, 31); date = date.addDays(1)) {
         const int rank = (date.day() - 1) / 7 + 1;
-        if (rank > 4)
-            continue;
         const QDate next = ClsDate::LongToDate(RepeatPattern::SetNextDate(
             ClsDate::DateToLong(date), RepeatPattern::SameWeekdayOfMonth));
         const QDate first = date.addMonths(1).addDays(1 - date.addMonths(1).day());
         const int offset = (date.dayOfWeek() - first.dayOfWeek() + 7) % 7;
-        const QDate expected = first.addDays(offset + 7 * (rank - 1));
+        QDate expected = first.addDays(offset + 7 * (rank - 1));
+        if (expected.month() != first.month())
+            expected = expected.addDays(-7);
         if (next != expected)
             QCOMPARE(next.toString(Qt::ISODate) + QLatin1Char(' ') + date.toString(Qt::ISODate),
                      expected.toString(Qt::ISODate) + QLatin1Char(' ') +

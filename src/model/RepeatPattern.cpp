@@ -63,23 +63,15 @@ qint32 RepeatPattern::SameDayNextMonth(qint32 d) {
 }
 
 qint32 RepeatPattern::SameWeekdayNextMonth(qint32 d) {
-    // d is the k-th weekday W of its month; walk the next month counting the
-    // days that fall on W down to the k-th. Running past the month's end steps
-    // back eight days into its last week, so a fifth weekday that the month
-    // lacks becomes one of its last ones.
+    // d is the k-th weekday W of its month: the k-th W of the next month, or
+    // its last W when it has fewer. The next date is computed from this
+    // result, so a fifth W cut to a fourth stays the fourth.
     const int w = Weekday(d);
-    int k = (d - ClsDate::MonthStart(d)) / 7 + 1;
-    qint32 n = ClsDate::MonthEnd(d) + 1;
-    if (Weekday(n) == w)
-        --k;
-    // Every pass either meets W (and counts k down) within a week or steps
-    // back once; the bound only guards against a broken calendar.
-    for (int guard = 0; (Weekday(n) != w || k >= 1) && guard < 400; ++guard) {
-        ++n;
-        if (ClsDate::MonthStart(n) == n)
-            n -= 8;
-        if (Weekday(n) == w)
-            --k;
-    }
+    const int k = (d - ClsDate::MonthStart(d)) / 7 + 1;
+    const qint32 first = ClsDate::MonthEnd(d) + 1;
+    const qint32 last = ClsDate::MonthEnd(first);
+    qint32 n = first + (w - Weekday(first) + 7) % 7 + 7 * (k - 1);
+    while (n > last)
+        n -= 7;
     return n;
 }
