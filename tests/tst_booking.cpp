@@ -27,6 +27,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTreeWidget>
 #include <QtTest>
 
 namespace {
@@ -141,7 +142,9 @@ private slots:
     void submitStoresTextsExactly();
     void submitRefusals_data();
     void submitRefusals();
+    void submitOfClashWarnsAndKeepsForm_data();
     void submitOfClashWarnsAndKeepsForm();
+    void keyboardMovesFormWithHighlight();
     void submitUpdatesExistingBooking();
     void deleteCommand_data();
     void deleteCommand();
@@ -344,20 +347,59 @@ void TestBooking::submitRefusals() {
     QCOMPARE(c.Count(), 0);
 }
 
+void TestBooking::submitOfClashWarnsAndKeepsForm_data() {
+    QTest::addColumn<bool>("existing");
+    QTest::newRow("new booking") << false;
+    QTest::newRow("stored booking stretched over the next") << true;
+}
+
 void TestBooking::submitOfClashWarnsAndKeepsForm() {
+    QFETCH(bool, existing);
     Clinic c;
     c.Book(101, 10, 21, 31, kDay, 630, 690);
+    if (existing)
+        c.Book(100, 10, 21, 0, kDay, 600, 630);
     c.Open(540, 21);
     c.Click(600); // Surgery starts with 60 minutes: 10:00 to 11:00
+    ModMain::Booking().SetBookingEnd(660);
     c.dlg->TxtRef01()->setText(QStringLiteral("typed"));
     c.dlg->BtnTask_Click(0);
     QCOMPARE(c.BoxTexts(),
              QStringList{"Warning!: Unable to save appointment!\r\n\r\nConflict with another "
                          "appointment: Surgery from 10:30 am to 11:30 am (Ben)"});
-    QCOMPARE(c.Count(), 1);
+    QCOMPARE(c.Count(), existing ? 2 : 1);
+    if (existing)
+        QCOMPARE(c.Stored(100), QStringLiteral("10 46359 600-630"));
     QCOMPARE(c.List()->SelectedRow(), c.RowOf(600));
     QCOMPARE(c.dlg->TxtRef01()->text(), QStringLiteral("typed"));
     QCOMPARE(c.Times(), QStringLiteral("600-660"));
+}
+
+void TestBooking::keyboardMovesFormWithHighlight() {
+    Clinic c;
+    c.Book(100, 10, 20, 0, kDay, 540, 600);
+    c.Book(101, 10, 21, 0, kDay, 660, 690);
+    c.Open();
+    c.Click(540);
+    for (int i = 0; i < 4; ++i)
+        QTest::keyClick(c.List()->Tree(), Qt::Key_Down);
+    QCOMPARE(c.List()->SelectedRow(), c.RowOf(660));
+    QCOMPARE(ModMain::Booking().BookingId(), 101);
+    QCOMPARE(c.dlg->CbTask()->currentText(), QStringLiteral("Surgery"));
+    // While moving, the keys only choose the slot; Enter moves the booking there.
+    c.dlg->BtnTask_Click(3);
+    QTest::keyClick(c.List()->Tree(), Qt::Key_Down);
+    QCOMPARE(c.Stored(101), QStringLiteral("10 46359 660-690"));
+    QTest::keyClick(c.List()->Tree(), Qt::Key_Return);
+    QCOMPARE(c.Stored(101), QStringLiteral("10 46359 690-720"));
+    // Delete acts on the highlighted booking.
+    c.Click(540);
+    QTest::keyClick(c.List()->Tree(), Qt::Key_Down);
+    QTest::keyClick(c.List()->Tree(), Qt::Key_Down);
+    c.env.confirmAnswers = {true};
+    c.dlg->BtnTask_Click(2);
+    QCOMPARE(c.Stored(100), QStringLiteral("10 46359 540-600"));
+    QCOMPARE(c.Count(), 2);
 }
 
 void TestBooking::submitUpdatesExistingBooking() {
@@ -537,6 +579,10 @@ void TestBooking::spins_data() {
     QTest::newRow("start later") << 20 << "" << "600-690" << "start" << 0 << "630-690";
     QTest::newRow("start later at one slot stays") << 20 << "" << "600-630" << "start" << 0 << "600-630";
     QTest::newRow("start never before midnight") << 20 << "" << "0-30" << "start" << 1 << "0-30";
+    QTest::newRow("end raised to the shortest length stops at the next booking")
+        << 23 << "645-700" << "600-640" << "end" << 1 << "600-645";
+    QTest::newRow("start lowered to the shortest length stops at the previous booking")
+        << 23 << "540-585" << "590-640" << "start" << 0 << "585-640";
     QTest::newRow("zero longest length never empties the booking")
         << 22 << "" << "600-630" << "end" << 0 << "600-630";
     QTest::newRow("zero shortest length never empties the booking")
@@ -552,7 +598,7 @@ void TestBooking::spins() {
     QFETCH(QString, after);
     Clinic c;
     c.Sql("insert into tblTasks (TaskId, GroupId, TaskName, Colour, MinTime, MaxTime, InitTime) "
-          "values (22, 1, 'Odd', 0, 0, 0, 30)");
+          "values (22, 1, 'Odd', 0, 0, 0, 30), (23, 1, 'Long', 0, 60, 240, 60)");
     if (!neighbour.isEmpty())
         c.Book(100, 10, 20, 0, kDay, neighbour.section('-', 0, 0).toInt(),
                neighbour.section('-', 1, 1).toInt());

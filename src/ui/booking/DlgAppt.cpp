@@ -136,6 +136,13 @@ void DlgAppt::BuildWindow() {
     m_lbTimeSlot->setObjectName(QStringLiteral("LbTimeSlot"));
     connect(m_lbTimeSlot, &ItemList::ItemClick, this,
             [this](int row, int column) { LbTimeslot_ItemClick(row, column); });
+    // The form always shows the highlighted slot, so that Delete and Move act
+    // on the booking the user sees. While moving, the keys only choose the
+    // new slot; Enter or a click moves the booking there.
+    connect(m_lbTimeSlot, &ItemList::KeyboardRowChange, this, [this](int row) {
+        if (!m_moveMode)
+            LbTimeslot_ItemClick(row, 0);
+    });
     m_lblMove = new QLabel(QStringLiteral("Move Appointment"), m_frame1[0]);
     m_lblMove->setObjectName(QStringLiteral("LblMove"));
     m_lblMove->setAlignment(Qt::AlignCenter);

@@ -303,6 +303,15 @@ bool ItemList::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
         }
+        // Arrow, page, Home and End keys move the highlighted row: the tree
+        // takes the key first, then the window hears of the new row. A key
+        // the tree does not take goes on to the window (Escape, say).
+        const int before = RowOf(m_tree->currentItem());
+        static_cast<QObject*>(m_tree)->event(event);
+        const int after = RowOf(m_tree->currentItem());
+        if (after >= 0 && after != before)
+            emit KeyboardRowChange(after);
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -16,7 +16,9 @@ class QTreeWidgetItem;
 //
 // Rows are addressed by their index from 0; -1 stands for "no row". Choosing
 // a row from code (SetSelectedRow) selects it quietly; only the user's click
-// reports ItemClick, so a window decides itself when its click handler runs.
+// (or Enter) reports ItemClick, and a move of the highlighted row by the
+// keyboard reports KeyboardRowChange, so a window decides itself when its
+// click handler runs.
 class ItemList : public QWidget {
     Q_OBJECT
 public:
@@ -74,6 +76,8 @@ public:
 signals:
     void ItemClick(int row, int column);
     void ItemDblClick(int row, int column);
+    // The user moved the highlighted row with the keyboard.
+    void KeyboardRowChange(int row);
     // A user's click changed the tick of a row.
     void TickChanged(int row, int state);
 
