@@ -11,10 +11,14 @@
 //     each must get back its own row's identifier although the read-back
 //     query matches the other workstation's row too),
 //   - asks for a new repeat identifier (both machines give the same tag here,
-//     so the numbers must still be told apart).
+//     so the numbers must still be told apart),
+//   - changes a stored booking of resource 4 onto 10:00 to 11:00: one moves
+//     its booking there, the other stretches its own over it (a clash: only
+//     one of them may store the change).
 
 #include "TestEnv.h"
 
+#include "data/ClsDAO.h"
 #include "model/ClsBooking.h"
 
 #include <QDir>
@@ -28,6 +32,7 @@ namespace {
 constexpr int kRounds = 100;
 constexpr int kFirstDate = 45000;
 constexpr int kSharedResource = 1;
+constexpr int kMoveResource = 4;
 
 // The child's side: folder, database path, name, own resource, rounds.
 int RunChild(const QStringList& args) {
@@ -71,7 +76,23 @@ int RunChild(const QStringList& args) {
         b.SetComments(name + QStringLiteral(" own"));
         const qint32 own = b.Save();
         const qint32 repeat = b.NextRepeatId();
-        out << "result " << round << ' ' << shared << ' ' << own << ' ' << repeat << Qt::endl;
+        // The first child's booking of resource 4 starts at 08:00 and moves;
+        // the second's starts at 12:00 and is stretched back to 10:00.
+        const bool mover = ownResource == 2;
+        const Recordset rs = ModMain::DAO().SqlQuery(
+            QStringLiteral("select BookingId from tblBookings where ResourceId = %1 and "
+                           "BookingDate = %2 and BookingStart = %3")
+                .arg(kMoveResource)
+                .arg(kFirstDate + round)
+                .arg(mover ? 480 : 720));
+        if (rs.Eof() || !b.Load(rs.Fields(0).Long()))
+            return 5;
+        b.SetBookingStart(600);
+        if (mover)
+            b.SetBookingEnd(660);
+        const qint32 moved = b.Save();
+        out << "result " << round << ' ' << shared << ' ' << own << ' ' << repeat << ' ' << moved
+            << Qt::endl;
     }
     ModMain::Terminate();
     return 0;
@@ -99,7 +120,16 @@ void TstRace::twoWorkstationsRaceForTheSameSlots() {
     QVERIFY(env.CreateDatabase());
     env.Sql("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, "
             "InitTime) values (1, 1, 'shared', 5, 60, 5), (2, 1, 'A', 5, 60, 5), "
-            "(3, 1, 'B', 5, 60, 5)");
+            "(3, 1, 'B', 5, 60, 5), (4, 1, 'moves', 5, 60, 5)");
+    // Per round, the two bookings of resource 4 that the children change.
+    env.Sql(QStringLiteral("with recursive n(i) as (select 0 union all select i + 1 from n where i "
+                           "< %1) insert into tblBookings (ResourceId, TaskId, CustomerId, "
+                           "BookingDate, BookingStart, BookingEnd, RepeatId, Ref01, Ref02, Ref03, "
+                           "Comments) select %2, 1, 0, %3 + i, s, s + 60, 0, '', '', '', '' from n, "
+                           "(select 480 as s union all select 720) as starts")
+                .arg(kRounds - 1)
+                .arg(kMoveResource)
+                .arg(kFirstDate));
 
     const QStringList names{QStringLiteral("A"), QStringLiteral("B")};
     QProcess children[2];
@@ -117,7 +147,7 @@ void TstRace::twoWorkstationsRaceForTheSameSlots() {
 
     // Per round and child: the shared booking's, the own booking's and the
     // repeat identifier returned.
-    QList<qint32> shared[2], own[2], repeats[2];
+    QList<qint32> shared[2], own[2], repeats[2], moved[2];
     for (int round = 0; round < kRounds; ++round) {
         // Both children get the word before either is waited for (QProcess
         // sends buffered data only while it is waited on or the event loop runs).
@@ -127,11 +157,12 @@ void TstRace::twoWorkstationsRaceForTheSameSlots() {
             QVERIFY(child.waitForBytesWritten(60000));
         for (int c = 0; c < 2; ++c) {
             const QStringList parts = ReadLine(children[c]).split(QLatin1Char(' '));
-            QCOMPARE(parts.size(), 5);
+            QCOMPARE(parts.size(), 6);
             QCOMPARE(parts[1].toInt(), round);
             shared[c] << parts[2].toInt();
             own[c] << parts[3].toInt();
             repeats[c] << parts[4].toInt();
+            moved[c] << parts[5].toInt();
         }
     }
     for (QProcess& child : children) {
@@ -164,7 +195,21 @@ void TstRace::twoWorkstationsRaceForTheSameSlots() {
                      names[c] + " own");
         }
     }
-    QCOMPARE(env.Sql("select count(*) from tblBookings").toInt(), 3 * kRounds);
+    // Of the move and the stretch onto one time exactly one was stored, and
+    // resource 4 holds no two bookings that overlap.
+    for (int round = 0; round < kRounds; ++round)
+        QVERIFY2((moved[0][round] == 0) != (moved[1][round] == 0),
+                 qPrintable(QStringLiteral("round %1: %2 and %3")
+                                .arg(round)
+                                .arg(moved[0][round])
+                                .arg(moved[1][round])));
+    QCOMPARE(env.Sql("select count(*) from tblBookings a, tblBookings b where a.ResourceId = 4 and "
+                     "b.ResourceId = 4 and a.BookingDate = b.BookingDate and a.BookingId < "
+                     "b.BookingId and a.BookingStart < b.BookingEnd and b.BookingStart < "
+                     "a.BookingEnd")
+                 .toInt(),
+             0);
+    QCOMPARE(env.Sql("select count(*) from tblBookings").toInt(), 5 * kRounds);
 
     // No repeat identifier was handed to both workstations.
     QSet<qint32> seen;
