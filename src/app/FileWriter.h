@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSaveFile>
+#include <QString>
+
+// Writes a file whole or not at all: the text goes into a temporary file
+// beside the old one, and only when every byte of it was written and flushed
+// does it take the old file's place. A short write (a full disk, a quota)
+// is a failure, not a cut file: the old file stays, and Error() names the
+// file and the system's reason on one line.
+class FileWriter {
+public:
+    explicit FileWriter(const QString& path);
+    FileWriter(const FileWriter&) = delete;
+    FileWriter& operator=(const FileWriter&) = delete;
+
+    bool Open();
+    // False once anything could not be written; later writes do nothing.
+    bool Write(const QByteArray& bytes);
+    // Flushes and puts the file in place; false (the old file kept) when any
+    // write, the flush or the rename failed.
+    bool Commit();
+    bool Failed() const { return m_failed; }
+    QString Error() const { return m_error; }
+
+    // Open, Write and Commit in one call; `error` takes the reason.
+    static bool WriteAll(const QString& path, const QByteArray& bytes, QString* error = nullptr);
+
+private:
+    bool Fail();
+
+    QString m_path;
+    QSaveFile m_file;
+    bool m_failed = false;
+    QString m_error;
+};
