@@ -3,6 +3,7 @@
 #include "app/ErrorTrap.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
+#include "model/RowDelete.h"
 #include "model/RowInsert.h"
 
 namespace {
@@ -95,14 +96,14 @@ qint32 ClsCustomer::Save() {
     return result;
 }
 
-void ClsCustomer::Delete(qint32 customerId) {
+bool ClsCustomer::Delete(qint32 customerId) {
+    bool deleted = false;
     Trap("ClsCustomer.Delete", [&] {
-        ClsDAO& dao = Dao();
-        dao.SqlAction(QStringLiteral("delete from tblCustomers where CustomerId = ") +
-                      Num(customerId));
-        dao.SqlAction(QStringLiteral("delete from tblBookings where CustomerId = ") +
-                      Num(customerId));
-        dao.SqlAction(QStringLiteral("delete from tblCustomerGroups where CustomerId = ") +
-                      Num(customerId));
+        const QString id = Num(customerId);
+        deleted = RowDelete::Cascade(
+            Dao(), {QStringLiteral("delete from tblCustomers where CustomerId = ") + id,
+                    QStringLiteral("delete from tblBookings where CustomerId = ") + id,
+                    QStringLiteral("delete from tblCustomerGroups where CustomerId = ") + id});
     });
+    return deleted;
 }

@@ -18,7 +18,7 @@ public:
     void SetRef02(const QString& v) { m_ref02 = v; }
     void SetRef03(const QString& v) { m_ref03 = v; }
 
-    void Delete(qint32 customerId);
+    bool Delete(qint32 customerId);
     void InitBfr();
     bool Load(qint32 customerId);
     bool LoadByName(const QString& customerName, qint32 groupId);

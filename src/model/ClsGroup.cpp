@@ -7,6 +7,7 @@
 #include "model/ClsCustomer.h"
 #include "model/ClsResource.h"
 #include "model/RecordValue.h"
+#include "model/RowDelete.h"
 #include "model/RowInsert.h"
 
 #include <QCoreApplication>
@@ -84,28 +85,38 @@ qint32 ClsGroup::Save() {
     return result;
 }
 
-void ClsGroup::Delete(qint32 groupId) {
+bool ClsGroup::Delete(qint32 groupId) {
+    bool deleted = false;
     Trap("ClsGroup.Delete", [&] {
         InitBfr();
         ClsDAO& dao = Dao();
         const QString id = Num(groupId);
-        dao.SqlAction(QStringLiteral("delete from tblGroups where GroupId = ") + id);
-        dao.SqlAction(QStringLiteral("delete from tblResources where GroupId = ") + id);
-        dao.SqlAction(
+        // The bookings of the group's types go before the types that select them.
+        const QStringList statements{
+            QStringLiteral("delete from tblGroups where GroupId = ") + id,
+            QStringLiteral("delete from tblResources where GroupId = ") + id,
             QStringLiteral("delete from tblBookings where TaskId in (select TaskId from ") +
-            QStringLiteral("tblTasks where GroupId = ") + id + QLatin1Char(')'));
-        dao.SqlAction(QStringLiteral("delete from tblTasks where GroupId = ") + id);
-        dao.SqlAction(QStringLiteral("delete from tblCustomerGroups where GroupId = ") + id);
-        Recordset rs = dao.SqlQuery(
-            QStringLiteral("select (select count(*) from tblCustomerGroups where CustomerId = "
-                           "tblCustomers.CustomerId), CustomerId from tblCustomers"));
-        while (!rs.Eof()) {
-            QCoreApplication::processEvents();
-            if (rs.Fields(0).Long() == 0)
-                ModMain::Customer().Delete(rs.Fields(QStringLiteral("CustomerId")).Long());
-            rs.MoveNext();
-        }
+                QStringLiteral("tblTasks where GroupId = ") + id + QLatin1Char(')'),
+            QStringLiteral("delete from tblTasks where GroupId = ") + id,
+            QStringLiteral("delete from tblCustomerGroups where GroupId = ") + id,
+        };
+        // Contacts left without any group go too, each through the contact's own
+        // delete, which joins this transaction. No window events run in
+        // between: the transaction holds the write lock, and an event could
+        // write into it or close the database under it.
+        deleted = RowDelete::Cascade(dao, statements, [&] {
+            Recordset rs = dao.SqlQuery(
+                QStringLiteral("select (select count(*) from tblCustomerGroups where CustomerId = "
+                               "tblCustomers.CustomerId), CustomerId from tblCustomers"));
+            for (; !rs.Eof(); rs.MoveNext()) {
+                if (rs.Fields(0).Long() == 0 &&
+                    !ModMain::Customer().Delete(rs.Fields(QStringLiteral("CustomerId")).Long()))
+                    return false;
+            }
+            return true;
+        });
     });
+    return deleted;
 }
 
 QString ClsGroup::TemplateFile() {

@@ -18,7 +18,7 @@ public:
     void SetGroupName(const QString& v) { m_groupName = v; }
     void SetInterval(qint16 v) { m_interval = v; }
 
-    void Delete(qint32 groupId);
+    bool Delete(qint32 groupId);
     void InitBfr();
     bool Load(qint32 groupId);
     qint32 Save();

@@ -3,6 +3,7 @@
 #include "app/ErrorTrap.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
+#include "model/RowDelete.h"
 #include "model/RowInsert.h"
 
 namespace {
@@ -113,12 +114,13 @@ qint32 ClsResource::Save() {
     return result;
 }
 
-void ClsResource::Delete(qint32 resourceId) {
+bool ClsResource::Delete(qint32 resourceId) {
+    bool deleted = false;
     Trap("ClsResource.Delete", [&] {
-        ClsDAO& dao = Dao();
-        dao.SqlAction(QStringLiteral("delete from tblResources where ResourceId = ") +
-                      Num(resourceId));
-        dao.SqlAction(QStringLiteral("delete from tblBookings where ResourceId = ") +
-                      Num(resourceId));
+        deleted = RowDelete::Cascade(
+            Dao(),
+            {QStringLiteral("delete from tblResources where ResourceId = ") + Num(resourceId),
+             QStringLiteral("delete from tblBookings where ResourceId = ") + Num(resourceId)});
     });
+    return deleted;
 }

@@ -26,7 +26,7 @@ public:
     void SetResourceId(qint32 v) { m_resourceId = v; }
     void SetResourceName(const QString& v) { m_resourceName = v; }
 
-    void Delete(qint32 resourceId);
+    bool Delete(qint32 resourceId);
     void InitBfr();
     bool Load(qint32 resourceId);
     bool LoadByName(const QString& resourceName, qint32 groupId);

@@ -3,6 +3,7 @@
 #include "app/ErrorTrap.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
+#include "model/RowDelete.h"
 #include "model/RowInsert.h"
 
 namespace {
@@ -113,10 +114,12 @@ qint32 ClsTask::Save() {
     return result;
 }
 
-void ClsTask::Delete(qint32 taskId) {
+bool ClsTask::Delete(qint32 taskId) {
+    bool deleted = false;
     Trap("ClsTask.Delete", [&] {
-        ClsDAO& dao = Dao();
-        dao.SqlAction(QStringLiteral("delete from tblTasks where TaskId = ") + Num(taskId));
-        dao.SqlAction(QStringLiteral("delete from tblBookings where TaskId = ") + Num(taskId));
+        deleted = RowDelete::Cascade(
+            Dao(), {QStringLiteral("delete from tblTasks where TaskId = ") + Num(taskId),
+                    QStringLiteral("delete from tblBookings where TaskId = ") + Num(taskId)});
     });
+    return deleted;
 }

@@ -28,7 +28,7 @@ public:
     void SetMinTime(qint16 v) { m_minTime = v; }
     void SetTaskName(const QString& v) { m_taskName = v; }
 
-    void Delete(qint32 taskId);
+    bool Delete(qint32 taskId);
     void InitBfr();
     bool Load(qint32 taskId);
     bool LoadByName(const QString& taskName, qint32 groupId);
