@@ -130,6 +130,8 @@ private slots:
     void namesAreTrimmedAndStoredExactly();
     void textBoxSelectsAllOnFocus_data();
     void textBoxSelectsAllOnFocus();
+    void refusedSaveKeepsWindowOpen_data();
+    void refusedSaveKeepsWindowOpen();
 
     void groupOpensWithItsValues();
     void groupSpins_data();
@@ -163,7 +165,6 @@ private slots:
     void contactLinks_data();
     void contactLinks();
     void contactCancelChangesNothing();
-    void contactFailedInsertWritesNoLinks();
 };
 
 void TstDefinitions::init() {
@@ -362,6 +363,90 @@ void TstDefinitions::textBoxSelectsAllOnFocus() {
     QFocusEvent focusIn(QEvent::FocusIn, Qt::OtherFocusReason);
     QApplication::sendEvent(text, &focusIn);
     QCOMPARE(text->selectedText(), QString("Room 12"));
+}
+
+void TstDefinitions::refusedSaveKeepsWindowOpen_data() {
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<bool>("editing");
+    QTest::addColumn<QString>("refusedRow"); // empty: every row
+    QTest::addColumn<QString>("message");
+    QTest::newRow("new group") << "DlgGroup" << false << ""
+                               << "Unable to save group!";
+    QTest::newRow("edited group") << "DlgGroup" << true << ""
+                                  << "Unable to save group!";
+    QTest::newRow("edited resource") << "DlgResource" << true << ""
+                                     << "Unable to save resource!";
+    QTest::newRow("third of three copies")
+        << "DlgResource" << false << "new.ResourceName = 'Typed #03'"
+        << "Unable to save resource!";
+    QTest::newRow("new appointment type") << "DlgApptType" << false << ""
+                                          << "Unable to save appointment type!";
+    QTest::newRow("new contact") << "DlgContact" << false << ""
+                                 << "Unable to save contact!";
+}
+
+// A record the database does not take leaves its window open with what was
+// typed, says so, and stores nothing (no copy, no contact link).
+void TstDefinitions::refusedSaveKeepsWindowOpen() {
+    QFETCH(QString, dialog);
+    QFETCH(bool, editing);
+    QFETCH(QString, refusedRow);
+    QFETCH(QString, message);
+    // The table each window writes and the text box of the name.
+    const QHash<QString, QStringList> parts{
+        {"DlgGroup", {"tblGroups", "TxtGroupName"}},
+        {"DlgResource", {"tblResources", "TxtResourceName"}},
+        {"DlgApptType", {"tblTasks", "TxtType"}},
+        {"DlgContact", {"tblCustomers", "TxtCustomer"}},
+    };
+    const QString table = parts[dialog].at(0);
+    const QString box = parts[dialog].at(1);
+
+    const qint32 groupId = AddGroup("Rooms", 480, 1020, 15);
+    env->Sql("insert into tblResources (GroupId, ResourceName, MinTime, MaxTime, InitTime) "
+             "values (" +
+             Num(groupId) + ", 'Room', 15, 540, 15)");
+    ModMain::Group().InitBfr();
+    ModMain::Resource().InitBfr();
+    ModMain::Resource().SetGroupId(groupId);
+    ModMain::Task().InitBfr();
+    ModMain::Task().SetGroupId(groupId);
+    ModMain::Customer().InitBfr();
+    if (editing) {
+        QVERIFY(ModMain::Group().Load(groupId));
+        QVERIFY(
+            ModMain::Resource().Load(env->Sql("select max(ResourceId) from tblResources").toInt()));
+    }
+    const auto state = [this] {
+        return env
+            ->Sql("select (select group_concat(GroupName, ',') from tblGroups) || '|' || (select "
+                  "group_concat(ResourceName, ',') from tblResources) || '|' || (select count(*) "
+                  "from tblTasks) || '|' || (select count(*) from tblCustomers) || '|' || "
+                  "(select count(*) from tblCustomerGroups)")
+            .toString();
+    };
+    const QString before = state();
+    env->RefuseWrites(editing ? "update" : "insert", table, "refused by the test", refusedRow);
+
+    std::unique_ptr<DefinitionDialog> dlg = MakeDialog(dialog, nullptr);
+    if (auto* contact = qobject_cast<DlgContact*>(dlg.get()))
+        contact->SetGroupId(groupId);
+    dlg->show();
+    Text(dlg.get(), box)->setText(" Typed ");
+    if (dialog == "DlgResource" && !editing)
+        Spin(dlg.get(), "SpinCopies", "++");
+    // Save is the first button of the window's command array.
+    const auto save = dlg->findChildren<QPushButton*>(QRegularExpression("^Btn[A-Za-z]+0$"));
+    QCOMPARE(save.size(), 1);
+    QTest::mouseClick(save.at(0), Qt::LeftButton);
+
+    QVERIFY(dlg->isVisible());
+    QVERIFY(dlg->result() != int(QDialog::Accepted));
+    QCOMPARE(Text(dlg.get(), box)->text(), QString(" Typed "));
+    QCOMPARE(env->boxes.size(), 1);
+    QCOMPARE(env->boxes.at(0).kind, ModMain::BoxKind::Warning);
+    QCOMPARE(env->boxes.at(0).text, message);
+    QCOMPARE(state(), before);
 }
 
 // ---------------------------------------------------------------- groups
@@ -674,8 +759,15 @@ void TstDefinitions::resourceOpens() {
     res.SetMinTime(30);
     res.SetMaxTime(120);
     res.SetInitTime(45);
-    if (editing)
-        QVERIFY(res.Save() != 0);
+    if (editing) {
+        const qint32 id = res.Save();
+        QVERIFY(id != 0);
+        // A resource added to a group with 5-minute slots in between, then
+        // this one opened for editing.
+        res.InitBfr();
+        res.SetGroupId(AddGroup("Desks", 0, 1440, 5));
+        QVERIFY(res.Load(id));
+    }
     DlgResource dlg;
     dlg.show();
     QCOMPARE(Text(&dlg, "TxtResourceName")->text(), QString("Room 1"));
@@ -686,6 +778,10 @@ void TstDefinitions::resourceOpens() {
     QCOMPARE(dlg.findChild<SpinButtons*>("SpinCopies")->isEnabled(), copiesEnabled);
     Spin(&dlg, "SpinCopies", "+");
     QCOMPARE(dlg.CopyCount(), editing ? 1 : 2);
+    // The times step by the slot of the resource's own group.
+    Spin(&dlg, "SpinMin", "+");
+    QCOMPARE(int(res.MinTime()), 45);
+    QCOMPARE(Label(&dlg, "LblMin"), QString("00:45"));
 }
 
 void TstDefinitions::resourceSpins_data() {
@@ -1147,21 +1243,6 @@ void TstDefinitions::contactCancelChangesNothing() {
     QCOMPARE(env->Sql("select CustomerName || '|' || Ref02 from tblCustomers").toString(),
              QString("Ann|"));
     QCOMPARE(Links(ann), QString("Alpha"));
-}
-
-// When the database refuses the new contact there is no identifier to link.
-void TstDefinitions::contactFailedInsertWritesNoLinks() {
-    const qint32 alpha = AddGroup("Alpha", 0, 1440, 5);
-    env->RefuseWrites("insert", "tblCustomers", "refused");
-    ModMain::Customer().InitBfr();
-    DlgContact dlg;
-    dlg.SetGroupId(alpha);
-    dlg.show();
-    Text(&dlg, "TxtCustomer")->setText("Ann");
-    Press(&dlg, "BtnCustomer0");
-    QCOMPARE(ModMain::Customer().CustomerId(), 0);
-    QCOMPARE(Count("tblCustomers"), 0);
-    QCOMPARE(Count("tblCustomerGroups"), 0);
 }
 
 QTEST_MAIN(TstDefinitions)

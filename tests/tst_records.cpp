@@ -663,11 +663,11 @@ void TstRecords::failedStatement_data() {
     QTest::addColumn<int>("expectedResult");
     QTest::addColumn<int>("expectedIdField");
 
-    // A stored group or resource reports its identifier even so; the others 0.
+    // A stored record keeps its identifier but reports 0.
     QTest::newRow("group update") << "tblGroups"
-                                  << "update" << 1 << 1;
+                                  << "update" << 0 << 1;
     QTest::newRow("resource update") << "tblResources"
-                                     << "update" << 1 << 1;
+                                     << "update" << 0 << 1;
     QTest::newRow("task update") << "tblTasks"
                                  << "update" << 0 << 1;
     QTest::newRow("customer update") << "tblCustomers"

@@ -57,12 +57,14 @@ qint32 ClsGroup::Save() {
     Trap("ClsGroup.Save", [&] {
         ClsDAO& dao = Dao();
         if (m_groupId != 0) {
-            result = m_groupId;
-            dao.SqlAction(QStringLiteral("update tblGroups set DayStart = ") + Num(m_dayStart) +
-                          QStringLiteral(", DayEnd = ") + Num(m_dayEnd) +
-                          QStringLiteral(", Interval = ") + Num(m_interval) +
-                          QStringLiteral(", GroupName = ") + ClsDAO::Quoted(m_groupName) +
-                          QStringLiteral(" where GroupId = ") + Num(m_groupId));
+            // A refused update reports 0, so that the caller can tell the user;
+            // the record keeps its identifier.
+            if (dao.SqlAction(QStringLiteral("update tblGroups set DayStart = ") + Num(m_dayStart) +
+                              QStringLiteral(", DayEnd = ") + Num(m_dayEnd) +
+                              QStringLiteral(", Interval = ") + Num(m_interval) +
+                              QStringLiteral(", GroupName = ") + ClsDAO::Quoted(m_groupName) +
+                              QStringLiteral(" where GroupId = ") + Num(m_groupId)))
+                result = m_groupId;
             return;
         }
         // The identifier is the highest among the groups of this name, read in

@@ -87,13 +87,15 @@ qint32 ClsResource::Save() {
     Trap("ClsResource.Save", [&] {
         ClsDAO& dao = Dao();
         if (m_resourceId != 0) {
-            result = m_resourceId;
-            dao.SqlAction(QStringLiteral("update tblResources set GroupId = ") + Num(m_groupId) +
-                          QStringLiteral(", MinTime = ") + Num(m_minTime) +
-                          QStringLiteral(", MaxTime = ") + Num(m_maxTime) +
-                          QStringLiteral(", InitTime = ") + Num(m_initTime) +
-                          QStringLiteral(", ResourceName = ") + ClsDAO::Quoted(m_resourceName) +
-                          QStringLiteral(" where ResourceId = ") + Num(m_resourceId));
+            // A refused update reports 0, so that the caller can tell the user;
+            // the record keeps its identifier.
+            if (dao.SqlAction(QStringLiteral("update tblResources set GroupId = ") +
+                              Num(m_groupId) + QStringLiteral(", MinTime = ") + Num(m_minTime) +
+                              QStringLiteral(", MaxTime = ") + Num(m_maxTime) +
+                              QStringLiteral(", InitTime = ") + Num(m_initTime) +
+                              QStringLiteral(", ResourceName = ") + ClsDAO::Quoted(m_resourceName) +
+                              QStringLiteral(" where ResourceId = ") + Num(m_resourceId)))
+                result = m_resourceId;
             return;
         }
         // Read back by name across all groups, in the insert's own transaction.

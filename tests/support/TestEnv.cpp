@@ -162,21 +162,22 @@ bool TestEnv::LogContains(const QString& text) const {
 
 void TestEnv::ClearLog() { QFile::remove(ModMain::LogFilePath()); }
 
-void TestEnv::RefuseWrites(const QString& statement, const QString& table,
-                           const QString& message) const {
+void TestEnv::RefuseWrites(const QString& statement, const QString& table, const QString& message,
+                           const QString& when) const {
     QString quoted = message;
     quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    const QString condition = when.isEmpty() ? QString() : QStringLiteral(" when (%1)").arg(when);
     if (OnServer()) {
         Sql(QStringLiteral("create or replace function refuse() returns trigger language plpgsql "
                            "as $$ begin raise exception '%1'; end $$")
                 .arg(quoted));
-        Sql(QStringLiteral("create trigger refuse before %1 on %2 for each row execute function "
-                           "refuse()")
-                .arg(statement, table));
+        Sql(QStringLiteral("create trigger refuse before %1 on %2 for each row%3 execute "
+                           "function refuse()")
+                .arg(statement, table, condition));
     } else {
-        Sql(QStringLiteral("create trigger refuse before %1 on %2 begin select raise(abort, '%3'); "
-                           "end")
-                .arg(statement, table, quoted));
+        Sql(QStringLiteral("create trigger refuse before %1 on %2%3 begin select raise(abort, "
+                           "'%4'); end")
+                .arg(statement, table, condition, quoted));
     }
 }
 

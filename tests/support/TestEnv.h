@@ -69,8 +69,10 @@ public:
     QList<QDialog*> modalsShown;
 
     // Makes every `statement` ("insert", "update", "delete") on `table` fail
-    // with `message`, as a failing disk or a broken table would.
-    void RefuseWrites(const QString& statement, const QString& table, const QString& message) const;
+    // with `message`, as a failing disk or a broken table would; with `when`
+    // (a condition on the row, "new.Name = 'x'") only the rows it holds for.
+    void RefuseWrites(const QString& statement, const QString& table, const QString& message,
+                      const QString& when = QString()) const;
 
     // Runs an SQL statement straight on a connection of its own (another
     // workstation); returns the first column of the first row for a query.

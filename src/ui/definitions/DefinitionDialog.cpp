@@ -1,6 +1,7 @@
 #include "ui/definitions/DefinitionDialog.h"
 
 #include "app/ContextIDs.h"
+#include "app/ModMain.h"
 #include "ui/controls/SpinButtons.h"
 
 #include <QBoxLayout>
@@ -83,6 +84,13 @@ void DefinitionDialog::SetContent(QBoxLayout* frames, const std::array<QPushButt
 void DefinitionDialog::OnGotFocus(QLineEdit* field, std::function<void()> handler) {
     m_focusHandlers.insert(field, std::move(handler));
     field->installEventFilter(this);
+}
+
+void DefinitionDialog::CloseIfSaved(bool saved, const QString& record) {
+    if (saved)
+        accept();
+    else
+        ModMain::Warning(QStringLiteral("Unable to save ") + record + QLatin1Char('!'));
 }
 
 void DefinitionDialog::showEvent(QShowEvent* event) {

@@ -44,6 +44,10 @@ protected:
     void SetContent(QBoxLayout* frames, const std::array<QPushButton*, 3>& buttons);
     // Runs handler whenever field gets the keyboard focus.
     void OnGotFocus(QLineEdit* field, std::function<void()> handler);
+    // Closes the window after Save when the record was stored; otherwise says
+    // "Unable to save <record>!" and keeps the window open with everything
+    // typed still in it, for another try or Cancel.
+    void CloseIfSaved(bool saved, const QString& record);
 
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

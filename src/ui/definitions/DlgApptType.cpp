@@ -158,8 +158,7 @@ void DlgApptType::BtnTask_Click(int index) {
         switch (index) {
         case 0:
             task.SetTaskName(TxtType->text().trimmed());
-            task.Save();
-            accept();
+            CloseIfSaved(task.Save() != 0, QStringLiteral("appointment type"));
             break;
         case 1:
             task.InitBfr();

@@ -118,8 +118,7 @@ void DlgContact::BtnCustomer_Click(int index) {
                                      QStringLiteral("No groups are selected!"));
                 return;
             }
-            SaveContact();
-            accept();
+            CloseIfSaved(SaveContact(), QStringLiteral("contact"));
             break;
         case 1:
             ModMain::Customer().InitBfr();
@@ -135,19 +134,19 @@ void DlgContact::BtnCustomer_Click(int index) {
 }
 
 // Stores the contact, then rewrites its link to every listed group: one row
-// for a ticked group, none for an unticked one.
-void DlgContact::SaveContact() {
+// for a ticked group, none for an unticked one. False when the contact was
+// not stored.
+bool DlgContact::SaveContact() {
     ClsCustomer& contact = ModMain::Customer();
     contact.SetCustomerName(TxtCustomer->text().trimmed());
     contact.SetRef01(TxtRef01->text().trimmed());
     contact.SetRef02(TxtRef02->text().trimmed());
     contact.SetRef03(TxtRef03->text().trimmed());
-    contact.Save();
-    const qint32 customerId = contact.CustomerId();
-    // A new contact that could not be stored has no identifier; links for
-    // identifier 0 would belong to no contact.
+    // A contact that could not be stored gets no links: a new one has no
+    // identifier, and links for identifier 0 would belong to no contact.
+    const qint32 customerId = contact.Save();
     if (customerId == 0)
-        return;
+        return false;
     ClsDAO& dao = ModMain::DAO();
     for (int row = 0; row < LbGroups->count(); ++row) {
         const qint32 groupId = ClsForms::ItemId(LbGroups, row);
@@ -158,4 +157,5 @@ void DlgContact::SaveContact() {
                                          "values (") +
                           Num(customerId) + QStringLiteral(", ") + Num(groupId) + QLatin1Char(')'));
     }
+    return true;
 }

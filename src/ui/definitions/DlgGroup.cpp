@@ -120,8 +120,7 @@ void DlgGroup::BtnGroup_Click(int index) {
         switch (index) {
         case 0:
             group.SetGroupName(TxtGroupName->text().trimmed());
-            group.Save();
-            accept();
+            CloseIfSaved(group.Save() != 0, QStringLiteral("group"));
             break;
         case 1:
             group.InitBfr();

@@ -4,7 +4,9 @@
 #include "app/ContextIDs.h"
 #include "app/ErrorTrap.h"
 #include "app/ModMain.h"
+#include "data/DbTransaction.h"
 #include "model/ClsDate.h"
+#include "model/ClsGroup.h"
 #include "model/ClsResource.h"
 #include "ui/controls/SpinButtons.h"
 
@@ -15,10 +17,6 @@
 
 namespace {
 constexpr int kDayMinutes = 1440;
-
-int Step(const ClsResource& res, int direction) {
-    return direction == SpinButtons::Increase ? res.Interval() : -res.Interval();
-}
 } // namespace
 
 DlgResource::DlgResource(QWidget* parent)
@@ -64,11 +62,20 @@ void DlgResource::Form_Load() {
         m_copies = 1;
         SetupEnabled();
         const ClsResource& res = ModMain::Resource();
+        // The times step by the slot length of the resource's own group. The
+        // record knows only the group last assigned to it, which for a
+        // resource loaded for editing may be another one.
+        ClsGroup group;
+        m_interval = group.Load(res.GroupId()) ? group.Interval() : res.Interval();
         TxtResourceName->setText(res.ResourceName());
         LblMin->setText(ClsDate::ShowMinutes(res.MinTime()));
         LblMax->setText(ClsDate::ShowMinutes(res.MaxTime()));
         LblInit->setText(ClsDate::ShowMinutes(res.InitTime()));
     });
+}
+
+int DlgResource::Step(int direction) const {
+    return direction == SpinButtons::Increase ? m_interval : -m_interval;
 }
 
 // Copies are offered only for a new resource; an edited one is saved once.
@@ -87,9 +94,9 @@ void DlgResource::TxtResourceName_GotFocus() {
 void DlgResource::SpinMin_Click(int direction) {
     Trap("DlgResource.SpinMin_Click", [&] {
         ClsResource& res = ModMain::Resource();
-        int minTime = res.MinTime() + Step(res, direction);
-        if (minTime < res.Interval())
-            minTime = res.Interval();
+        int minTime = res.MinTime() + Step(direction);
+        if (minTime < m_interval)
+            minTime = m_interval;
         if (minTime > kDayMinutes)
             minTime = kDayMinutes;
         res.SetMinTime(qint16(minTime));
@@ -110,9 +117,9 @@ void DlgResource::SpinMin_Click(int direction) {
 void DlgResource::SpinMax_Click(int direction) {
     Trap("DlgResource.SpinMax_Click", [&] {
         ClsResource& res = ModMain::Resource();
-        int maxTime = res.MaxTime() + Step(res, direction);
-        if (maxTime < res.Interval())
-            maxTime = res.Interval();
+        int maxTime = res.MaxTime() + Step(direction);
+        if (maxTime < m_interval)
+            maxTime = m_interval;
         if (maxTime > kDayMinutes)
             maxTime = kDayMinutes;
         res.SetMaxTime(qint16(maxTime));
@@ -132,7 +139,7 @@ void DlgResource::SpinMax_Click(int direction) {
 void DlgResource::SpinInit_Click(int direction) {
     Trap("DlgResource.SpinInit_Click", [&] {
         ClsResource& res = ModMain::Resource();
-        int initTime = res.InitTime() + Step(res, direction);
+        int initTime = res.InitTime() + Step(direction);
         if (initTime > res.MaxTime())
             initTime = res.MaxTime();
         if (initTime < res.MinTime())
@@ -151,24 +158,39 @@ void DlgResource::SpinCopies_Click(int direction) {
     });
 }
 
+// Stores the numbered copies as one write transaction: the window stays open
+// after a failure, so the copies stored before it must go too, or saving
+// again would store them twice.
+bool DlgResource::SaveCopies(const QString& name) {
+    ClsResource& res = ModMain::Resource();
+    DbTransaction txn(ModMain::DAO());
+    for (int i = 1; i <= m_copies; ++i) {
+        res.SetResourceName(name + QStringLiteral(" #") +
+                            QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')));
+        res.SetResourceId(0);
+        if (res.Save() == 0)
+            return false;
+    }
+    if (txn.Commit())
+        return true;
+    res.SetResourceId(0); // the last copy went with the rollback
+    return false;
+}
+
 void DlgResource::BtnGroup_Click(int index) {
     Trap("DlgResource.BtnGroup_Click", [&] {
         ClsResource& res = ModMain::Resource();
         switch (index) {
         case 0: {
             const QString name = TxtResourceName->text().trimmed();
+            bool saved = false;
             if (m_copies <= 1) {
                 res.SetResourceName(name);
-                res.Save();
+                saved = res.Save() != 0;
             } else {
-                for (int i = 1; i <= m_copies; ++i) {
-                    res.SetResourceName(name + QStringLiteral(" #") +
-                                        QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')));
-                    res.SetResourceId(0);
-                    res.Save();
-                }
+                saved = SaveCopies(name);
             }
-            accept();
+            CloseIfSaved(saved, QStringLiteral("resource"));
             break;
         }
         case 1:

@@ -29,8 +29,12 @@ public:
 
 private:
     void SetupEnabled();
+    // One click of a time spin: plus or minus the slot length.
+    int Step(int direction) const;
+    bool SaveCopies(const QString& name);
 
     qint16 m_copies = 1;
+    int m_interval = 5; // slot length of the resource's group, read on opening
     QLineEdit* TxtResourceName = nullptr;
     SpinButtons* SpinMin = nullptr;
     SpinButtons* SpinMax = nullptr;
