@@ -308,6 +308,15 @@ void TestMainCommands::resourceCommandsNeedCurrentRow() {
     f.main->Toolbar1_ButtonMenuClick(QStringLiteral("DeleteRes"));
     QCOMPARE(f.env.Sql(QStringLiteral("select count(*) from tblBookings where ResourceId = 10")).toInt(), 0);
     QCOMPARE(f.Sched()->RowCount() - 1, 1);
+    // A delete the database refuses half-way is taken back whole, and said so.
+    f.env.RefuseWrites(QStringLiteral("delete"), QStringLiteral("tblResources"),
+                       QStringLiteral("disk full"));
+    f.main->SelectResource(11);
+    f.env.confirmAnswers = {true};
+    f.main->Toolbar1_ButtonMenuClick(QStringLiteral("DeleteRes"));
+    QCOMPARE(f.env.boxes.last().text, QStringLiteral("Unable to delete resource!"));
+    QCOMPARE(f.env.Sql(QStringLiteral("select count(*) from tblBookings where ResourceId = 11")).toInt(), 3);
+    QCOMPARE(f.Sched()->RowCount() - 1, 1);
 }
 
 void TestMainCommands::commandsRearmTimer() {

@@ -1103,7 +1103,8 @@ void DlgAppt::Toolbar1_ButtonMenuClick(const QString& key) {
             if (!ModMain::Confirm(QStringLiteral("Confirm delete selected task?")))
                 return;
             RunToolbarCommand([&] {
-                task.Delete(ClsForms::GetItemId(m_cbTask));
+                if (!task.Delete(ClsForms::GetItemId(m_cbTask)))
+                    ModMain::Warning(QStringLiteral("Unable to delete appointment type!"));
                 ShowTasks(0);
                 if (main)
                     main->ShowLegends();
@@ -1134,7 +1135,8 @@ void DlgAppt::Toolbar1_ButtonMenuClick(const QString& key) {
             if (!ModMain::Confirm(QStringLiteral("Confirm selected customer?")))
                 return;
             RunToolbarCommand([&] {
-                customer.Delete(ClsForms::GetItemId(m_cbCustomer));
+                if (!customer.Delete(ClsForms::GetItemId(m_cbCustomer)))
+                    ModMain::Warning(QStringLiteral("Unable to delete contact!"));
                 ShowCustomers(customer.CustomerId());
                 // The contact's bookings went with it: the list must not offer them.
                 ShowBookings();

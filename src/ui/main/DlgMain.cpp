@@ -1042,7 +1042,8 @@ void DlgMain::Toolbar1_ButtonMenuClick(const QString& key) {
                 ModMain::Warning(QStringLiteral("No group selected!"));
             } else if (ModMain::Confirm(QStringLiteral("Confirm delete selected group?"))) {
                 EnableToolbar(false);
-                ModMain::Group().Delete(SelectedGroupId());
+                if (!ModMain::Group().Delete(SelectedGroupId()))
+                    ModMain::Warning(QStringLiteral("Unable to delete group!"));
                 ShowGroups(ModMain::Group().GroupId());
                 EnableToolbar(true);
             }
@@ -1064,7 +1065,8 @@ void DlgMain::Toolbar1_ButtonMenuClick(const QString& key) {
                 ModMain::Warning(QStringLiteral("No resource selected!"));
             } else if (ModMain::Confirm(QStringLiteral("Confirm delete selected resource?"))) {
                 EnableToolbar(false);
-                ModMain::Resource().Delete(m_sched->RowData(m_sched->CurrentRow()));
+                if (!ModMain::Resource().Delete(m_sched->RowData(m_sched->CurrentRow())))
+                    ModMain::Warning(QStringLiteral("Unable to delete resource!"));
                 ShowResources(ModMain::Resource().ResourceId());
                 EnableToolbar(true);
             }
