@@ -67,6 +67,8 @@ private slots:
     void centreForm_data();
     void centreForm();
     void centreFormOverScreen();
+    void fitOnScreen_data();
+    void fitOnScreen();
     void selectAllText_data();
     void selectAllText();
     void enableToolbar();
@@ -235,6 +237,22 @@ void TstForms::centreFormOverScreen() {
     const QSize screen = window.screen()->size();
     QCOMPARE(window.frameGeometry().topLeft(),
              QPoint(screen.width() / 2 - 150, screen.height() / 2 - 50));
+}
+
+void TstForms::fitOnScreen_data() {
+    QTest::addColumn<QRect>("placement");
+    QTest::addColumn<QRect>("fitted");
+    // The available area is 0,0 1000x700 (the task bar below it).
+    QTest::newRow("inside stays") << QRect(10, 20, 300, 200) << QRect(10, 20, 300, 200);
+    QTest::newRow("right of it moves in") << QRect(1800, 20, 300, 200) << QRect(700, 20, 300, 200);
+    QTest::newRow("above and left moves in") << QRect(-500, -90, 300, 200) << QRect(0, 0, 300, 200);
+    QTest::newRow("larger shrinks") << QRect(50, 50, 1600, 1200) << QRect(0, 0, 1000, 700);
+}
+
+void TstForms::fitOnScreen() {
+    QFETCH(QRect, placement);
+    QFETCH(QRect, fitted);
+    QCOMPARE(ClsForms::FitOnScreen(placement, QRect(0, 0, 1000, 700)), fitted);
 }
 
 void TstForms::selectAllText_data() {

@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScreen>
 #include <QProcess>
 #include <QTimer>
 #include <QToolBar>
@@ -75,6 +76,7 @@ private slots:
     void timerRebuildsOnOtherWorkstationsChange();
     void timerIgnoresChangesOutsideView();
     void autoscrollReturnsToToday();
+    void closeIsDeferredAndSavesPlacement_data();
     void closeIsDeferredAndSavesPlacement();
     void exitSavesListWidth();
     void printGoesThroughPrintDialog();
@@ -396,18 +398,31 @@ void TestMainCommands::autoscrollReturnsToToday() {
     QCOMPARE(f.main->AutoscrollHoldOff(), 20);
 }
 
+void TestMainCommands::closeIsDeferredAndSavesPlacement_data() {
+    QTest::addColumn<QRect>("saved");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("on the screen") << QRect(40, 30, 640, 480) << true;
+    // Saved on a larger display or a monitor that is gone.
+    QTest::newRow("off a smaller screen") << QRect(5000, -3000, 3000, 2000) << false;
+}
+
 void TestMainCommands::closeIsDeferredAndSavesPlacement() {
+    QFETCH(QRect, saved);
+    QFETCH(bool, kept);
     MainFixture f;
     f.Clinic();
-    f.Setting(QStringLiteral("DlgMain"), QStringLiteral("Left"), 40);
-    f.Setting(QStringLiteral("DlgMain"), QStringLiteral("Top"), 30);
-    f.Setting(QStringLiteral("DlgMain"), QStringLiteral("Width"), 900);
-    f.Setting(QStringLiteral("DlgMain"), QStringLiteral("Height"), 600);
+    f.Setting(QStringLiteral("DlgMain"), QStringLiteral("Left"), saved.x());
+    f.Setting(QStringLiteral("DlgMain"), QStringLiteral("Top"), saved.y());
+    f.Setting(QStringLiteral("DlgMain"), QStringLiteral("Width"), saved.width());
+    f.Setting(QStringLiteral("DlgMain"), QStringLiteral("Height"), saved.height());
     f.Open();
     f.main->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.main.get()));
-    QCOMPARE(f.main->geometry().size(), QSize(900, 600));
-    f.main->resize(800, 500);
+    const QRect screen = f.main->screen()->availableGeometry();
+    QVERIFY(screen.contains(f.main->frameGeometry()));
+    if (kept)
+        QCOMPARE(f.main->geometry().size(), saved.size());
+    f.main->resize(700, 500);
     f.main->close();
     // The user's close waits for the next tick of the timer.
     QVERIFY(f.main->isVisible());
@@ -415,7 +430,7 @@ void TestMainCommands::closeIsDeferredAndSavesPlacement() {
     QCOMPARE(f.main->Timer1()->interval(), 100);
     QVERIFY(ModMain::IsRunning());
     QTRY_VERIFY(!ModMain::IsRunning());
-    QCOMPARE(f.IniValue(QStringLiteral("DlgMain"), QStringLiteral("Width")), QStringLiteral("800"));
+    QCOMPARE(f.IniValue(QStringLiteral("DlgMain"), QStringLiteral("Width")), QStringLiteral("700"));
     QCOMPARE(f.IniValue(QStringLiteral("DlgMain"), QStringLiteral("Height")), QStringLiteral("500"));
     QCOMPARE(f.IniValue(QStringLiteral("DlgMain"), QStringLiteral("WindowState")), QStringLiteral("0"));
     QCOMPARE(f.IniValue(QStringLiteral("Config"), QStringLiteral("LastDate")).toInt(), kToday);

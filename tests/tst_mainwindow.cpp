@@ -55,6 +55,7 @@ private slots:
     void legendLabelsAreReused();
     void daySpinnerMovesOneDay_data();
     void daySpinnerMovesOneDay();
+    void emptyDatabaseExplainsHowToBegin();
     void groupWithoutResourcesShowsLegendOnly();
     void legendCheckBoxHidesFrameAndIsSaved();
     void sliderSetsScaleAndIsSaved();
@@ -209,6 +210,21 @@ void TestMainWindow::daySpinnerMovesOneDay() {
     QCOMPARE(f.main->CurrentDate(), kToday + 1);
     QCOMPARE(f.IniValue(QStringLiteral("Config"), QStringLiteral("LastDate")).toInt(), kToday + 1);
     QCOMPARE(DlgCalendar::Instance().SelDate(), kToday + 1);
+}
+
+void TestMainWindow::emptyDatabaseExplainsHowToBegin() {
+    Fixture f;
+    f.Open();
+    f.main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.main.get()));
+    QVERIFY(f.main->EmptyHint()->isVisible());
+    QVERIFY(!f.Sched()->isVisible());
+    QVERIFY(f.main->EmptyHint()->text().contains(QStringLiteral("New Group")));
+    // Once there is a group, its schedule takes the place of the hint.
+    f.Group(1, QStringLiteral("First"));
+    f.main->ShowGroups(1);
+    QVERIFY(f.Sched()->isVisible());
+    QVERIFY(!f.main->EmptyHint()->isVisible());
 }
 
 void TestMainWindow::groupWithoutResourcesShowsLegendOnly() {

@@ -117,6 +117,17 @@ void ClsForms::CentreForm(QWidget* window, const QWidget* owner) {
     });
 }
 
+QRect ClsForms::FitOnScreen(const QRect& placement, const QRect& available) {
+    if (!available.isValid())
+        return placement;
+    QRect r = placement;
+    r.setWidth(qBound(1, r.width(), available.width()));
+    r.setHeight(qBound(1, r.height(), available.height()));
+    r.moveLeft(qBound(available.left(), r.left(), available.right() - r.width() + 1));
+    r.moveTop(qBound(available.top(), r.top(), available.bottom() - r.height() + 1));
+    return r;
+}
+
 void ClsForms::SelectAllText(QLineEdit* field) {
     TrapSilent([&] {
         // Selected from the end back to the start, which leaves the caret at

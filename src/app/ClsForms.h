@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QtGlobal>
 
@@ -27,6 +28,9 @@ public:
     static qint32 ItemId(const QListWidget* list, int row);
     static void SelectItemId(QComboBox* list, qint32 id);
     static void CentreForm(QWidget* window, const QWidget* owner);
+    // A saved placement moved and, where it is larger, shrunk onto the
+    // available screen area (another monitor unplugged, a smaller display).
+    static QRect FitOnScreen(const QRect& placement, const QRect& available);
     static void SelectAllText(QLineEdit* field);
     static void EnableToolbar(QToolBar* toolbar, bool enabled);
 };

@@ -40,6 +40,8 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QGroupBox>
+#include <QScreen>
+#include <QStackedWidget>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QScrollArea>
@@ -142,9 +144,29 @@ void DlgMain::BuildWindow() {
     outer->addLayout(top);
 
     auto* body = new QHBoxLayout;
-    m_sched = new ScheduleView(central);
+    m_schedArea = new QStackedWidget(central);
+    m_sched = new ScheduleView(m_schedArea);
     m_sched->setObjectName(QStringLiteral("Sched"));
-    body->addWidget(m_sched, 1);
+    // A database without any group shows how to begin instead of an empty grid.
+    m_emptyHint = new QLabel(
+        QStringLiteral("<h3>No group yet</h3>"
+                       "<p>A group is a set of resources that share a working day and a slot "
+                       "length: a clinic's rooms, a workshop's machines, a school's teachers.</p>"
+                       "<ol><li><b>Resource, New Group</b> (or <b>Load Group Template</b>): name "
+                       "the group and set its working day and slot length.</li>"
+                       "<li><b>Resource, New Resource</b>: add each room, person or machine to "
+                       "book.</li>"
+                       "<li><b>Appointment, Add/Edit Booking</b>: define the appointment types "
+                       "with their colours and lengths (Appointment Type, Add Type), then book."
+                       "</li></ol>"),
+        m_schedArea);
+    m_emptyHint->setObjectName(QStringLiteral("LblEmptyHint"));
+    m_emptyHint->setWordWrap(true);
+    m_emptyHint->setAlignment(Qt::AlignCenter);
+    m_emptyHint->setMargin(24);
+    m_schedArea->addWidget(m_sched);
+    m_schedArea->addWidget(m_emptyHint);
+    body->addWidget(m_schedArea, 1);
     connect(m_sched, &ScheduleView::Sched_DropItem, this,
             [this](int row, int minute, qint32 date) { Sched_DropItem(row, minute, date); });
     connect(m_sched, &ScheduleView::Sched_ListDblClick, this,
@@ -644,6 +666,9 @@ void DlgMain::ShowResources(qint32 resourceId) {
         m_bookingSignature = ModMain::Booking().BookingCheck(first, last, group);
         m_holdOff = 20;
     });
+    if (generation == m_rebuildGeneration)
+        m_schedArea->setCurrentWidget(m_cbGroup->count() == 0 ? static_cast<QWidget*>(m_emptyHint)
+                                                              : m_sched);
 }
 
 void DlgMain::ShowLegends() {
@@ -1129,6 +1154,16 @@ void DlgMain::Form_Activate() {
             r.moveTop(int(ini.GetValue(section, QStringLiteral("Top"), r.y()).toFloat()));
             r.setWidth(int(ini.GetValue(section, QStringLiteral("Width"), r.width()).toFloat()));
             r.setHeight(int(ini.GetValue(section, QStringLiteral("Height"), r.height()).toFloat()));
+            const QScreen* screen = QGuiApplication::screenAt(r.center());
+            if (!screen)
+                screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+            // The window's frame must fit as well as its inside.
+            const QRect frame = frameGeometry();
+            const QRect inside = geometry();
+            const QMargins margins(inside.left() - frame.left(), inside.top() - frame.top(),
+                                   frame.right() - inside.right(), frame.bottom() - inside.bottom());
+            if (screen)
+                r = ClsForms::FitOnScreen(r, screen->availableGeometry().marginsRemoved(margins));
             setGeometry(r);
             EventPump::RunNow();
         } else if (state == 1) {

@@ -15,6 +15,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QSlider;
+class QStackedWidget;
 class QTimer;
 class QVBoxLayout;
 class ScheduleView;
@@ -94,6 +95,7 @@ public:
 
     ScheduleView* Sched() const { return m_sched; }
     QComboBox* CbGroup() const { return m_cbGroup; }
+    QLabel* EmptyHint() const { return m_emptyHint; }
     QCheckBox* ChkLegend() const { return m_chkLegend; }
     QGroupBox* Frame1() const { return m_frame1; }
     QSlider* Scroll() const { return m_scroll; }
@@ -148,6 +150,8 @@ private:
     bool m_serverLostShown = false;
 
     ScheduleView* m_sched = nullptr;
+    QStackedWidget* m_schedArea = nullptr; // the schedule, or the hint of an empty database
+    QLabel* m_emptyHint = nullptr;
     QComboBox* m_cbGroup = nullptr;
     QCheckBox* m_chkLegend = nullptr;
     QGroupBox* m_frame1 = nullptr;
