@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages Tarvelo needs to build, run and test.
+# Installs the Debian packages Tarvelo needs to build, run and test, and to
+# build and check its Debian package.
 # Safe to run again: only missing packages are installed.
 set -euo pipefail
 
@@ -8,6 +9,7 @@ PACKAGES=(
   qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql
   xvfb xauth poppler-utils fonts-liberation2 libbenchmark-dev
   postgresql
+  dpkg-dev desktop-file-utils appstream lintian man-db python3
 )
 
 missing=()

@@ -21,3 +21,8 @@ fi
 
 cd build
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j2
+cd ..
+
+# The Debian package made from this build: its files, desktop entry, metadata
+# and manual page, the unpacked program, and lintian.
+bash tests/package-check.sh build

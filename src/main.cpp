@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QTimer>
 #include <cstdio>
 #include <memory>
@@ -16,8 +17,18 @@ int main(int argc, char* argv[]) {
     // (and no display).
     if (MaintenanceVerbs::IsConsoleRun(argc, argv))
         holder = std::make_unique<QCoreApplication>(argc, argv);
-    else
+    else {
         holder = std::make_unique<QApplication>(argc, argv);
+        // Every window shows the program's icon, bundled in every size the
+        // desktop asks for.
+        Q_INIT_RESOURCE(appicon);
+        QIcon icon;
+        for (const int size : {16, 32, 48, 64, 128, 256})
+            icon.addFile(QStringLiteral(":/icons/tarvelo-%1.png").arg(size), QSize(size, size));
+        QApplication::setWindowIcon(icon);
+        // Wayland desktops take the icon from the installed desktop entry.
+        QApplication::setDesktopFileName(QStringLiteral("io.github.tarvelo.Tarvelo"));
+    }
     QCoreApplication& app = *holder;
     QCoreApplication::setApplicationName(QStringLiteral("Tarvelo"));
     QCoreApplication::setApplicationVersion(ModMain::VersionNumber());
