@@ -3,6 +3,7 @@
 // print, their exit codes, and the files, database rows and log lines they
 // leave.
 
+#include "SmallDisk.h"
 #include "data/DbSchema.h"
 #include "model/ClsDate.h"
 
@@ -42,8 +43,8 @@ private:
     QString DbPath() const { return Path(QStringLiteral("Tarvelo.db")); }
 
     // Runs the program with no display at all: a verb that tried to open a
-    // window would fail.
-    Run Tarvelo(QStringList args) const {
+    // window would fail. `input` goes to its standard input.
+    Run Tarvelo(QStringList args, const QByteArray& input = QByteArray()) const {
         QProcess p;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.remove(QStringLiteral("DISPLAY"));
@@ -55,6 +56,8 @@ private:
         args.prepend(home->path());
         args.prepend(QStringLiteral("--home"));
         p.start(Program(), args);
+        p.write(input);
+        p.closeWriteChannel();
         Run r;
         if (!p.waitForFinished(120000))
             return r;
@@ -113,6 +116,7 @@ private slots:
     void verbs();
     void backupAndRestore();
     void restoreFailureLeavesDatabase();
+    void backupOnFullDisk();
     void loadSampleOnlyIntoEmptyDatabase();
     void missingDatabase_data();
     void missingDatabase();
@@ -206,7 +210,8 @@ void TstCli::backupAndRestore() {
         QFile f(TodaysBackup());
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }();
-    QCOMPARE(backup.count('\n'), 10); // two groups, three resources, two types, three bookings
+    // Two groups, three resources, two types, three bookings, the closing line.
+    QCOMPARE(backup.count('\n'), 11);
 
     Sql("delete from tblBookings");
     Sql("update tblGroups set GroupName = 'Changed'");
@@ -220,7 +225,8 @@ void TstCli::backupAndRestore() {
                  .toString(),
              QStringLiteral("Labs,Surgery"));
 
-    r = Tarvelo({"--restore", TodaysBackup()});
+    // From a pipe, as from a file.
+    r = Tarvelo({"--restore", "/dev/stdin"}, backup);
     QCOMPARE(r.exitCode, 0);
     QVERIFY(
         r.out.contains("2 groups, 3 resources, 2 appointment types, 0 contacts, 3 appointments."));
@@ -242,7 +248,7 @@ void TstCli::restoreFailureLeavesDatabase() {
     Run r = Tarvelo({"--restore", "bad.txt"});
     QCOMPARE(r.exitCode, 1);
     QVERIFY2(r.err.contains("Restore FAILED! Line 2 of " + Path("bad.txt") +
-                            ": MaxTime (field 4) is \"six hundred\", not a number in range. The "
+                            ": MaxTime (field 4) is \"six hundred\", not a whole number. The "
                             "database was left as it was."),
              qPrintable(r.err));
     QCOMPARE(Sql("select count(*) from tblBookings").toInt(), 3);
@@ -251,9 +257,35 @@ void TstCli::restoreFailureLeavesDatabase() {
 
     r = Tarvelo({"--restore", "missing.txt"});
     QCOMPARE(r.exitCode, 1);
-    QVERIFY(r.err.contains("Restore FAILED! " + Path("Backup/missing.txt") +
-                           ": the file cannot be opened"));
+    QVERIFY2(r.err.contains("Restore FAILED! " + Path("Backup/missing.txt") +
+                            ": No such file or directory."),
+             qPrintable(r.err));
     QCOMPARE(Sql("select count(*) from tblBookings").toInt(), 3);
+
+    r = Tarvelo({"--restore", "/dev/null"});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.contains("Restore FAILED! /dev/null: "), qPrintable(r.err));
+    QCOMPARE(Sql("select count(*) from tblBookings").toInt(), 3);
+}
+
+void TstCli::backupOnFullDisk() {
+    SmallDisk disk;
+    REQUIRE_SMALL_DISK(disk);
+    Fixture();
+    QVERIFY(QFile::link(disk.Path(), Path("Backup")));
+    QCOMPARE(Tarvelo({"--backup"}).exitCode, 0);
+    const auto read = [&] {
+        QFile f(TodaysBackup());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+    };
+    const QByteArray good = read();
+    disk.Fill();
+    const Run r = Tarvelo({"--backup"});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.contains("Backup FAILED! " + TodaysBackup() + ": No space left on device."),
+             qPrintable(r.err));
+    QVERIFY(!r.out.contains("Backup saved"));
+    QCOMPARE(read(), good);
 }
 
 void TstCli::loadSampleOnlyIntoEmptyDatabase() {

@@ -102,6 +102,8 @@ int RunBackup() {
     }
     Print(stdout, QStringLiteral("Backup saved to ") + path);
     Print(stdout, BackupFile::DescribeCounts(backup.LastCounts()) + QLatin1Char('.'));
+    for (const QString& warning : backup.Warnings())
+        Print(stderr, QStringLiteral("Warning: ") + warning);
     return 0;
 }
 
@@ -121,6 +123,9 @@ int RunRestore(const QCommandLineParser& parser) {
     Print(stdout, QStringLiteral("Database restored from ") + path +
                       (appointments ? QString() : QStringLiteral(" without appointments")));
     Print(stdout, BackupFile::DescribeCounts(backup.LastCounts()) + QLatin1Char('.'));
+    const QString note = BackupFile::RestoreNote(backup.LastCounts());
+    if (!note.isEmpty())
+        Print(stdout, note);
     return 0;
 }
 

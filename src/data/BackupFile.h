@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 class QIODevice;
@@ -10,6 +11,18 @@ class QIODevice;
 // appointment type, "C" contact, "A" appointment) followed by its fields,
 // each preceded by "~". Names stand in for identifiers, so a backup can be
 // loaded into any database.
+//
+// Two more kinds keep a restore from going wrong; an older version of the
+// program skips them as lines of an unknown kind and reads the rest as
+// before:
+// - "E~groups~resources~types~contacts~appointments", the closing line: how
+//   many lines of each kind the file holds. A file that has it must match
+//   it and end there; a file without it (an older backup) is read as it is.
+// - "K~resource~type~contact", a reference line, precedes an appointment of
+//   a group whose resources, types or contacts share a name (letter case
+//   aside): it gives them by their places among the group's "R", "T" and
+//   "C" lines (1 for the first; 0 for no type or no contact), so that each
+//   appointment comes back to its own record.
 //
 // A text holding "~", a carriage return or a line feed could not be written
 // plainly without splitting its line, so such a text is written with escapes
@@ -26,6 +39,7 @@ public:
         int tasks = 0;
         int contacts = 0;
         int bookings = 0;
+        int withoutContact = 0;
     };
 
     // Field n of a backup line: the kind for n = 1, the text between the
@@ -44,17 +58,23 @@ public:
     // Today's backup: creates the folder (an existing one is no error) and
     // writes the file; path receives the file name used.
     bool BackupToday(QString* path);
-    // Writes the whole database to path. The file is replaced only once it is
-    // complete: a failed backup leaves an earlier file of that name as it
-    // was. True when the whole file was written.
+    // Writes the whole database to path from one snapshot (a restore on
+    // another workstation meanwhile is wholly in it or not at all). The file
+    // is replaced only once it is complete: a failed backup (a full disk)
+    // leaves an earlier file of that name as it was. True when the whole
+    // file was written. Warnings tells what the user should know of it.
     bool BackupDb(const QString& path);
 
     // Replaces the whole database with the contents of a backup file, with or
     // without its appointments. All or nothing: the restore runs as one write
     // transaction on the shared connection, and on any failure (a file that
-    // cannot be read, a number that is not a number, a statement that fails)
-    // the database keeps its previous contents; FailedLine and Failure say
-    // where and why. True when the whole file was loaded.
+    // cannot be read, a file without a single record, a number that is not a
+    // whole number in its range, an appointment whose resource or type is
+    // not in its group of the file, a closing line that does not match, a
+    // statement that fails) the database keeps its previous contents;
+    // FailedLine and Failure say where and why. A pipe is read to its end
+    // (one that nobody writes into is refused after a few seconds). True
+    // when the whole file was loaded.
     bool RestoreDb(const QString& path, bool addAppointments);
     // The same from an open device; sourceName names it in messages.
     bool Restore(QIODevice& in, bool addAppointments, const QString& sourceName);
@@ -67,7 +87,13 @@ public:
     QString FailureText() const;
     // What the last backup wrote or the last restore stored.
     Counts LastCounts() const { return m_counts; }
+    // What the last backup found that the user should know: names that only
+    // letter case tells apart, appointments written without their type.
+    QStringList Warnings() const { return m_warnings; }
     static QString DescribeCounts(const Counts& counts);
+    // What a restore with these counts could not bring back as it was
+    // (appointments stored without their contact); empty when nothing.
+    static QString RestoreNote(const Counts& counts);
 
 private:
     void Start(const QString& sourceName);
@@ -77,4 +103,5 @@ private:
     QString m_failure;
     QString m_source;
     Counts m_counts;
+    QStringList m_warnings;
 };

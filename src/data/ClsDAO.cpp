@@ -111,6 +111,7 @@ void ClsDAO::CloseConnection() {
     if (m_db.isValid() && m_db.isOpen())
         m_db.close();
     m_inWrite = false;
+    m_inRead = false;
 }
 
 void ClsDAO::NoteFailure() {
@@ -121,6 +122,7 @@ void ClsDAO::NoteFailure() {
         ModMain::WriteLog(QStringLiteral("Database connection lost"));
         m_lost = true;
         m_inWrite = false;
+        m_inRead = false;
     }
 }
 
@@ -157,7 +159,8 @@ void ClsDAO::LogDbErrors(const QString& message, const QSqlError& error) {
         QString number = error.nativeErrorCode();
         if (number.isEmpty())
             number = QStringLiteral("0");
-        ModMain::WriteLog(number + QStringLiteral(": ") + SqlDialect::ErrorText(error));
+        m_lastFailure = SqlDialect::ErrorText(error);
+        ModMain::WriteLog(number + QStringLiteral(": ") + m_lastFailure);
     }
 }
 
@@ -236,7 +239,9 @@ Recordset ClsDAO::SqlQuery(const QString& sqlStr) {
             // connection when the server connection was lost.
             const QSqlError first = q.lastError();
             NoteFailure();
-            if (!m_lost || m_inWrite || !EnsureConnection())
+            // Not inside a transaction, whose snapshot or writes a new
+            // connection would not have.
+            if (!m_lost || m_inWrite || m_inRead || !EnsureConnection())
                 throw first;
             q = QSqlQuery(m_db);
             q.setForwardOnly(true);
@@ -378,7 +383,7 @@ void ClsDAO::IntegrityCheck() {
 }
 
 bool ClsDAO::BeginWrite() {
-    if (m_inWrite || !EnsureConnection())
+    if (m_inWrite || m_inRead || !EnsureConnection())
         return false;
     QSqlQuery q(m_db);
     // The write lock is taken at the start, so that a competing workstation
@@ -409,6 +414,28 @@ bool ClsDAO::CommitWrite() {
     }
     m_inWrite = false;
     return ok;
+}
+
+bool ClsDAO::BeginRead() {
+    if (m_inWrite || m_inRead || !EnsureConnection())
+        return false;
+    QSqlQuery q(m_db);
+    if (!q.exec(m_dialect->BeginReadSql())) {
+        LogDbErrors(QStringLiteral("BeginRead() failed!"), q.lastError());
+        NoteFailure();
+        return false;
+    }
+    m_inRead = true;
+    return true;
+}
+
+void ClsDAO::EndRead() {
+    if (!m_inRead)
+        return;
+    m_inRead = false;
+    // Commit, not rollback: a statement that events ran on this connection
+    // meanwhile is kept.
+    QSqlQuery(m_db).exec(QStringLiteral("commit"));
 }
 
 void ClsDAO::RollbackWrite() {

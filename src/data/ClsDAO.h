@@ -39,6 +39,9 @@ public:
 
     // Runs the sixteen repair statements of the integrity check.
     void IntegrityCheck();
+    // The engine's reason for the last failure this instance logged (an
+    // open, a statement), on one line.
+    QString LastFailure() const { return m_lastFailure; }
 
     // One write transaction that other workstations wait for (used where a
     // test and the write that depends on it must not be separated).
@@ -46,6 +49,12 @@ public:
     bool CommitWrite();
     void RollbackWrite();
     bool InWrite() const { return m_inWrite; }
+
+    // One read transaction: every query until EndRead sees the database as
+    // the first of them found it (a snapshot), whatever other workstations
+    // commit meanwhile. False when it cannot be started (also inside a write).
+    bool BeginRead();
+    void EndRead();
 
     int OpenCount() const { return m_openCount; }
     QString DbPath() const { return m_dbPath; }
@@ -95,8 +104,10 @@ private:
     QSqlDatabase m_db;
     qint16 m_openCount = 0;
     QString m_dbPath;
+    QString m_lastFailure;
     qint32 m_lastUpdated = 0;
     bool m_inWrite = false;
+    bool m_inRead = false;
     bool m_lost = false;
     int m_reconnectPauseMs = 3000;
     qint64 m_reconnectFailedAt = 0; // steady clock, ms; 0: no failed attempt

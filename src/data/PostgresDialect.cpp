@@ -270,6 +270,11 @@ QStringList PostgresDialect::BeginWriteSql() const {
             QStringLiteral("select pg_advisory_xact_lock(%1)").arg(WriterLockKey)};
 }
 
+QString PostgresDialect::BeginReadSql() const {
+    // One snapshot for every statement of the transaction; writers go on.
+    return QStringLiteral("begin isolation level repeatable read");
+}
+
 void PostgresDialect::Compact(const QString& connStr, QSqlError& failure, QSqlError&) const {
     // The server compacts in place; other workstations keep their connections.
     const QString name = QStringLiteral("tarvelo-compact-") + QUuid::createUuid().toString();

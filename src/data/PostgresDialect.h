@@ -24,6 +24,7 @@ public:
     QString CreateDatabase(const QString& connStr) const override;
     QString PropertySetSql() const override;
     QStringList BeginWriteSql() const override;
+    QString BeginReadSql() const override;
     void Compact(const QString& connStr, QSqlError& failure,
                  QSqlError& inPlaceFailure) const override;
     void AnnounceStamp(QSqlDatabase& db, qint32 stamp) const override;

@@ -13,6 +13,12 @@ std::unique_ptr<SqlDialect> SqlDialect::For(const QString& connStr) {
     return std::make_unique<SqliteDialect>();
 }
 
+QString SqlDialect::BeginReadSql() const {
+    // SQLite: a deferred transaction takes its snapshot at the first read
+    // and holds it until the end; writers wait to commit until then.
+    return QStringLiteral("begin");
+}
+
 QString SqlDialect::StatementProblem(const QString&) const { return QString(); }
 
 void SqlDialect::Opened(QSqlDatabase&) const {}

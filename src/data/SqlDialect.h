@@ -42,6 +42,9 @@ public:
     virtual QString PropertySetSql() const = 0;
     // The statements that open a write transaction holding the write lock.
     virtual QStringList BeginWriteSql() const = 0;
+    // The statement that opens a read transaction whose queries all see one
+    // snapshot of the database.
+    virtual QString BeginReadSql() const;
     // Compacts the database while this program holds no connection to it.
     // `failure` reports what left the database untouched, `inPlaceFailure`
     // a compaction that could not finish.

@@ -22,10 +22,14 @@ bool TransferCommands::Backup() {
         QString path;
         ok = backup.BackupToday(&path);
         if (ok)
-            ModMain::Information(QStringLiteral("Backup Complete!"),
-                                 QStringLiteral("Backup saved to ") + path);
+            ModMain::Information(
+                QStringLiteral("Backup Complete!"),
+                (QStringList(QStringLiteral("Backup saved to ") + path) + backup.Warnings())
+                    .join(kParagraph));
         else
-            ModMain::Warning(QStringLiteral("Backup FAILED!"));
+            // The file and the system's reason (a full disk, a folder that
+            // cannot be made); an older file of the day was kept.
+            ModMain::Warning(QStringLiteral("Backup FAILED!") + kParagraph + backup.FailureText());
     });
     return ok;
 }
@@ -47,8 +51,10 @@ bool TransferCommands::Restore(QWidget* owner, const std::function<void()>& refi
         }
         if (refillGroups)
             refillGroups();
+        const QString note = BackupFile::RestoreNote(backup.LastCounts());
         ModMain::Information(QStringLiteral("Restore Complete!"),
-                             QStringLiteral("Database restored!"));
+                             QStringLiteral("Database restored!") +
+                                 (note.isEmpty() ? QString() : kParagraph + note));
     });
     return ok;
 }
