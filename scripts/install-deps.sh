@@ -10,6 +10,7 @@ PACKAGES=(
   xvfb xauth poppler-utils fonts-liberation2 libbenchmark-dev
   postgresql
   dpkg-dev desktop-file-utils appstream lintian man-db python3
+  libical-dev python3-icalendar
 )
 
 missing=()

@@ -157,9 +157,50 @@ void TstCli::verbs_data() {
         << "Removed 1 resources, 0 contacts and 2 appointments that referred to missing records."
         << ""
         << "select count(*) from tblBookings=3";
+    QTest::newRow("calendar of a resource in its group")
+        << QStringList{"--export-ics", "--resource", "room 1", "--group", "Labs", "--from",
+                       "2026-12-05", "--to", "2026-12-06"}
+        << 0 << "1 appointments from 2026-12-05 to 2026-12-06."
+        << "Export/Room 1.ics"
+        << "";
+    QTest::newRow("calendar of a group to a file")
+        << QStringList{"--export-ics", "--group", "Labs", "--from", "2026-12-05", "--to",
+                       "2026-12-06", "--output", "labs.ics"}
+        << 0 << "Calendar exported to: %HOME%/labs.ics"
+        << "labs.ics"
+        << "";
+    QTest::newRow("calendar of a range without bookings")
+        << QStringList{"--export-ics", "--group", "Labs", "--from", "2026-12-07", "--to",
+                       "2026-12-07"}
+        << 0 << "0 appointments from 2026-12-07 to 2026-12-07."
+        << "Export/Labs.ics"
+        << "";
+    QTest::newRow("calendar of a shared resource name")
+        << QStringList{"--export-ics", "--resource", "Room 1"} << 1
+        << "Export FAILED! 2 resources are named \"Room 1\", in the groups \"Labs\", "
+           "\"Surgery\": name the group with --group."
+        << ""
+        << "";
+    QTest::newRow("calendar of an unknown contact")
+        << QStringList{"--export-ics", "--contact", "Nobody"} << 1
+        << "Export FAILED! There is no contact named \"Nobody\"."
+        << ""
+        << "";
+    QTest::newRow("calendar of an empty range")
+        << QStringList{"--export-ics", "--group", "Labs", "--from", "2026-12-06", "--to",
+                       "2026-12-05"}
+        << 2 << "The range is empty: --from 2026-12-06 comes after --to 2026-12-05."
+        << ""
+        << "";
+    QTest::newRow("calendar into a folder that cannot be written")
+        << QStringList{"--export-ics", "--group", "Labs", "--output", "Tarvelo.db/labs.ics"} << 1
+        << "Export FAILED! %HOME%/Tarvelo.db/labs.ics: Not a directory."
+        << ""
+        << "";
     QTest::newRow("two verbs at once") << QStringList{"--backup", "--integrity-check"} << 2
                                        << "Give one of --backup, --restore, --export-csv, "
-                                          "--integrity-check or --load-sample at a time."
+                                          "--export-ics, --integrity-check or --load-sample at a "
+                                          "time."
                                        << ""
                                        << "select count(*) from tblBookings=5";
 }

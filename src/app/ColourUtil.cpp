@@ -1,5 +1,9 @@
 #include "app/ColourUtil.h"
 
+#include <QList>
+#include <QStringList>
+#include <utility>
+
 namespace ColourUtil {
 
 QColor ToColor(qint32 rgb) {
@@ -11,6 +15,35 @@ qint32 FromColor(const QColor& color) {
     const quint32 v = quint32(color.red()) | (quint32(color.green()) << 8) |
                       (quint32(color.blue()) << 16);
     return static_cast<qint32>(v);
+}
+
+QString NearestCssName(qint32 rgb) {
+    // Qt knows the CSS colour keywords; the grey/gray twins share one value,
+    // and the first of them in alphabetical order is kept.
+    static const QList<std::pair<QString, QColor>> names = [] {
+        QList<std::pair<QString, QColor>> list;
+        for (const QString& name : QColor::colorNames())
+            if (name != QLatin1String("transparent"))
+                list.append({name, QColor::fromString(name)});
+        return list;
+    }();
+    const QColor c = ToColor(rgb);
+    QString best;
+    qint64 bestDistance = -1;
+    for (const auto& [name, colour] : names) {
+        // Red and blue weighted by the mean red, as the eye weighs them.
+        const qint64 meanRed = (c.red() + colour.red()) / 2;
+        const qint64 dr = c.red() - colour.red();
+        const qint64 dg = c.green() - colour.green();
+        const qint64 db = c.blue() - colour.blue();
+        const qint64 distance =
+            (512 + meanRed) * dr * dr + 1024 * dg * dg + (767 - meanRed) * db * db;
+        if (bestDistance < 0 || distance < bestDistance) {
+            bestDistance = distance;
+            best = name;
+        }
+    }
+    return best;
 }
 
 } // namespace ColourUtil

@@ -1,5 +1,6 @@
 #include "app/MaintenanceVerbs.h"
 
+#include "app/CalendarVerb.h"
 #include "app/ErrorTrap.h"
 #include "app/ModMain.h"
 #include "data/BackupFile.h"
@@ -46,8 +47,9 @@ const QCommandLineOption& ExportOption() {
 const QCommandLineOption& GroupOption() {
     static const QCommandLineOption o(
         QStringLiteral("group"),
-        QStringLiteral(
-            "With --export-csv: the group of the resource, where several share its name."),
+        QStringLiteral("With --export-csv or --export-ics: the group of the resource or contact, "
+                       "where several share its name; alone with --export-ics: the group to "
+                       "export."),
         QStringLiteral("GROUP-NAME"));
     return o;
 }
@@ -70,6 +72,7 @@ const char* const kConsoleWords[] = {"--create-database",
                                      "--backup",
                                      "--restore",
                                      "--export-csv",
+                                     "--export-ics",
                                      "--integrity-check",
                                      "--load-sample",
                                      "--help",
@@ -236,20 +239,21 @@ void MaintenanceVerbs::AddOptions(QCommandLineParser& parser) {
     parser.addOption(GroupOption());
     parser.addOption(IntegrityOption());
     parser.addOption(SampleOption());
+    CalendarVerb::AddOptions(parser);
 }
 
 bool MaintenanceVerbs::HasVerb(const QCommandLineParser& parser) {
     return parser.isSet(BackupOption()) || parser.isSet(RestoreOption()) ||
            parser.isSet(ExportOption()) || parser.isSet(IntegrityOption()) ||
-           parser.isSet(SampleOption());
+           parser.isSet(SampleOption()) || parser.isSet(CalendarVerb::Option());
 }
 
 int MaintenanceVerbs::Run(const QCommandLineParser& parser) {
     const int verbs = int(parser.isSet(BackupOption())) + int(parser.isSet(RestoreOption())) +
                       int(parser.isSet(ExportOption())) + int(parser.isSet(IntegrityOption())) +
-                      int(parser.isSet(SampleOption()));
+                      int(parser.isSet(SampleOption())) + int(parser.isSet(CalendarVerb::Option()));
     if (verbs != 1) {
-        Print(stderr, QStringLiteral("Give one of --backup, --restore, --export-csv, "
+        Print(stderr, QStringLiteral("Give one of --backup, --restore, --export-csv, --export-ics, "
                                      "--integrity-check or --load-sample at a time."));
         return 2;
     }
@@ -269,6 +273,8 @@ int MaintenanceVerbs::Run(const QCommandLineParser& parser) {
             code = RunExport(parser);
         else if (parser.isSet(IntegrityOption()))
             code = RunIntegrityCheck();
+        else if (parser.isSet(CalendarVerb::Option()))
+            code = CalendarVerb::Run(parser, GroupOption(), Print);
         else
             code = RunLoadSample();
     });

@@ -4,6 +4,7 @@
 #include "app/EventPump.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
+#include "data/ExportFiles.h"
 #include "model/ClsDate.h"
 
 #include <QDir>
@@ -36,15 +37,11 @@ QString CsvExport::TextField(const QString& text) {
 }
 
 QString CsvExport::ExportFolder() {
-    return ModMain::ProgramPath(QStringLiteral("Export"));
+    return ExportFiles::Folder();
 }
 
 QString CsvExport::ExportPath(const QString& resourceName) {
-    QString name = resourceName;
-    for (QChar& c : name)
-        if (c == QLatin1Char('/') || c.category() == QChar::Other_Control)
-            c = QLatin1Char('_');
-    return QDir(ExportFolder()).filePath(name + QStringLiteral(".csv"));
+    return ExportFiles::PathFor(resourceName, QStringLiteral(".csv"));
 }
 
 bool CsvExport::Export(qint32 resourceId, const QString& resourceName) {

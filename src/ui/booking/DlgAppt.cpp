@@ -7,6 +7,7 @@
 #include "app/EventPump.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
+#include "data/IcsExport.h"
 #include "model/ClsBooking.h"
 #include "model/ClsCustomer.h"
 #include "model/ClsDate.h"
@@ -21,6 +22,7 @@
 #include "ui/controls/SpinButtons.h"
 #include "ui/definitions/DlgApptType.h"
 #include "ui/definitions/DlgContact.h"
+#include "ui/main/DlgExportCalendar.h"
 #include "ui/main/DlgMain.h"
 
 #include <QComboBox>
@@ -40,6 +42,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <limits>
 
 namespace {
 DlgAppt* g_instance = nullptr;
@@ -338,6 +341,8 @@ void DlgAppt::BuildMenus() {
     booking->addSeparator()->setObjectName(QStringLiteral("mnuBookingPad2"));
     AddMenuEntry(booking, QStringLiteral("mnuBookingChangeDate"), QStringLiteral("Change &Date"),
                  [this] { Toolbar1_ButtonClick(QStringLiteral("Calendar")); });
+    AddMenuEntry(booking, QStringLiteral("mnuBookingSendToCalendar"),
+                 QStringLiteral("Send to &Calendar..."), [this] { SendToCalendar(); });
 
     QMenu* task = m_menuBar->addMenu(QStringLiteral("&Task"));
     task->setObjectName(QStringLiteral("mnuTask"));
@@ -1145,4 +1150,33 @@ void DlgAppt::Toolbar1_ButtonMenuClick(const QString& key) {
     });
     if (!done)
         ClsForms::EnableToolbar(m_toolbar, true);
+}
+
+void DlgAppt::SendToCalendar() {
+    Trap("DlgAppt.SendToCalendar", [&] {
+        const int row = m_lbTimeSlot->SelectedRow();
+        const qint32 bookingId = row < 0 ? 0 : m_lbTimeSlot->RowValue(row);
+        const qint32 customerId = ClsForms::GetItemId(m_cbCustomer);
+        IcsExport::Selection selection;
+        QString name;
+        if (bookingId != 0) {
+            selection.scope = IcsExport::Scope::Booking;
+            selection.id = bookingId;
+            name = QStringLiteral("Booking %1").arg(bookingId);
+        } else if (customerId != 0) {
+            selection.scope = IcsExport::Scope::Contact;
+            selection.id = customerId;
+            selection.from = ClsDate::Today();
+            selection.to = std::numeric_limits<qint32>::max();
+            name = m_cbCustomer->currentText();
+        } else {
+            ModMain::Information(QStringLiteral("Information"),
+                                 QStringLiteral("Please select a booking, or a contact whose "
+                                                "bookings to send!"));
+            return;
+        }
+        const QString path = DlgExportCalendar::AskFile(this, IcsExport::ExportPath(name));
+        if (!path.isEmpty())
+            DlgExportCalendar::ExportAndReport(selection, path);
+    });
 }

@@ -85,6 +85,10 @@ public:
 
     // Commands: 0 Submit, 1 Repeat, 2 Delete, 3 Move (cancel while moving).
     void BtnTask_Click(int index);
+    // "Send to Calendar": the selected booking, or on a free slot the chosen
+    // contact's bookings from today on, saved as an iCalendar file the user
+    // names.
+    void SendToCalendar();
     // Toolbar buttons and their drop-down entries, by key.
     void Toolbar1_ButtonClick(const QString& key);
     void Toolbar1_ButtonMenuClick(const QString& key);

@@ -22,6 +22,7 @@
 #include "ui/definitions/DlgTemplate.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/controls/SpinButtons.h"
+#include "ui/main/DlgExportCalendar.h"
 #include "ui/main/LegendLabel.h"
 #include "ui/main/TransferCommands.h"
 
@@ -338,6 +339,9 @@ void DlgMain::BuildCommands() {
     transfer->setObjectName(QStringLiteral("mnuTransfer"));
     AddMenuEntry(transfer, QStringLiteral("mnuTransferExport"),
                  QStringLiteral("E&xport to CSV file"), [this] { mnuTransferExport_Click(); });
+    AddMenuEntry(transfer, QStringLiteral("mnuTransferExportCalendar"),
+                 QStringLiteral("Export &Calendar..."),
+                 [this] { mnuTransferExportCalendar_Click(); });
     AddMenuEntry(transfer, QStringLiteral("mnuTransferBackup"), QStringLiteral("&Backup Database"),
                  [this] { mnuTransferBackup_Click(); });
     AddMenuEntry(transfer, QStringLiteral("mnuTransferRestore"),
@@ -1273,5 +1277,15 @@ void DlgMain::mnuTransferExport_Click() {
         const int row = m_sched->CurrentRow();
         TransferCommands::ExportCsv(row, row > 0 ? m_sched->RowData(row) : 0,
                                     row > 0 ? m_sched->CellText(row, 1) : QString());
+    });
+}
+
+void DlgMain::mnuTransferExportCalendar_Click() {
+    RunTransfer("DlgMain.mnuTransferExportCalendar_Click", [this] {
+        const int row = m_sched->CurrentRow();
+        DlgExportCalendar dialog(this, SelectedGroupId(), row > 0 ? m_sched->RowData(row) : 0,
+                                 row > 0 ? m_sched->CellText(row, 1) : QString());
+        if (ModMain::ShowModal(&dialog) == QDialog::Accepted)
+            dialog.RunExport();
     });
 }

@@ -74,6 +74,7 @@ public:
     void mnuTransferBackup_Click();
     void mnuTransferRestore_Click();
     void mnuTransferExport_Click();
+    void mnuTransferExportCalendar_Click();
     void Timer1_Timer();
     // Another workstation announced a change (server databases only): the
     // same check as the timer's, at once instead of at the next tick.

@@ -1,0 +1,206 @@
+#include "app/CalendarVerb.h"
+
+#include "app/ModMain.h"
+#include "data/ClsDAO.h"
+#include "data/IcsExport.h"
+#include "model/ClsDate.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace {
+
+const QCommandLineOption& ResourceOption() {
+    static const QCommandLineOption o(QStringLiteral("resource"),
+                                      QStringLiteral("With --export-ics: the resource to export."),
+                                      QStringLiteral("NAME"));
+    return o;
+}
+const QCommandLineOption& ContactOption() {
+    static const QCommandLineOption o(QStringLiteral("contact"),
+                                      QStringLiteral("With --export-ics: the contact to export."),
+                                      QStringLiteral("NAME"));
+    return o;
+}
+const QCommandLineOption& FromOption() {
+    static const QCommandLineOption o(
+        QStringLiteral("from"), QStringLiteral("With --export-ics: the first day (default today)."),
+        QStringLiteral("yyyy-mm-dd"));
+    return o;
+}
+const QCommandLineOption& ToOption() {
+    static const QCommandLineOption o(
+        QStringLiteral("to"),
+        QStringLiteral("With --export-ics: the last day (default 90 days after the first)."),
+        QStringLiteral("yyyy-mm-dd"));
+    return o;
+}
+const QCommandLineOption& OutputOption() {
+    static const QCommandLineOption o(
+        QStringLiteral("output"),
+        QStringLiteral("With --export-ics: the file to write (default Export/<name>.ics)."),
+        QStringLiteral("FILE"));
+    return o;
+}
+
+struct Match {
+    qint32 id = 0;
+    QString name;
+};
+
+// The records a name stands for: rows of (id, name, where) from `sql`. One
+// is the answer; none or several end the verb with the reason.
+bool Resolve(const QString& sql, const QString& kind, const QString& name, const QString& within,
+             const CalendarVerb::Printer& print, Match* match) {
+    Recordset rs = ModMain::DAO().SqlQuery(sql);
+    if (!rs.IsOpen()) {
+        print(stderr, QStringLiteral("Export FAILED! The %1s cannot be read.").arg(kind));
+        return false;
+    }
+    QStringList places;
+    for (; !rs.Eof(); rs.MoveNext()) {
+        match->id = rs.Fields(0).Long();
+        match->name = rs.Fields(1).Value.toString();
+        places << rs.Fields(2).Value.toString();
+    }
+    if (places.isEmpty()) {
+        print(stderr, QStringLiteral("Export FAILED! There is no %1 named \"%2\"%3.")
+                          .arg(kind, name, within));
+        return false;
+    }
+    if (places.size() > 1) {
+        print(stderr, kind == QLatin1String("group")
+                          ? QStringLiteral("Export FAILED! %1 groups are named \"%2\".")
+                                .arg(places.size())
+                                .arg(name)
+                          : QStringLiteral("Export FAILED! %1 %2s are named \"%3\", in the groups "
+                                           "\"%4\": name the group with --group.")
+                                .arg(places.size())
+                                .arg(kind, name, places.join(QStringLiteral("\", \""))));
+        return false;
+    }
+    return true;
+}
+
+bool DayOf(const QCommandLineParser& parser, const QCommandLineOption& option, qint32 fallback,
+           const CalendarVerb::Printer& print, qint32* day) {
+    if (!parser.isSet(option)) {
+        *day = fallback;
+        return true;
+    }
+    const QDate date = QDate::fromString(parser.value(option), QStringLiteral("yyyy-MM-dd"));
+    if (!date.isValid()) {
+        print(stderr, QStringLiteral("--%1 %2 is no date of the form yyyy-mm-dd.")
+                          .arg(option.names().first(), parser.value(option)));
+        return false;
+    }
+    *day = ClsDate::DateToLong(date);
+    return true;
+}
+
+} // namespace
+
+const QCommandLineOption& CalendarVerb::Option() {
+    static const QCommandLineOption o(
+        QStringLiteral("export-ics"),
+        QStringLiteral("Export the bookings of --resource, --group or --contact from --from to "
+                       "--to as an iCalendar file (default Export/<name>.ics)."));
+    return o;
+}
+
+void CalendarVerb::AddOptions(QCommandLineParser& parser) {
+    parser.addOption(Option());
+    parser.addOption(ResourceOption());
+    parser.addOption(ContactOption());
+    parser.addOption(FromOption());
+    parser.addOption(ToOption());
+    parser.addOption(OutputOption());
+}
+
+int CalendarVerb::Run(const QCommandLineParser& parser, const QCommandLineOption& group,
+                      const Printer& print) {
+    const bool byResource = parser.isSet(ResourceOption());
+    const bool byContact = parser.isSet(ContactOption());
+    const bool byGroup = parser.isSet(group);
+    if (int(byResource) + int(byContact) > 1 || (!byResource && !byContact && !byGroup)) {
+        print(stderr, QStringLiteral("Give one of --resource, --group or --contact with "
+                                     "--export-ics (--group may narrow --resource or --contact)."));
+        return 2;
+    }
+    IcsExport::Selection selection;
+    if (!DayOf(parser, FromOption(), ClsDate::Today(), print, &selection.from) ||
+        !DayOf(parser, ToOption(), selection.from + IcsExport::DefaultDays, print, &selection.to))
+        return 2;
+    if (selection.from > selection.to) {
+        print(stderr, QStringLiteral("The range is empty: --from %1 comes after --to %2.")
+                          .arg(ClsDate::LongToDate(selection.from).toString(Qt::ISODate),
+                               ClsDate::LongToDate(selection.to).toString(Qt::ISODate)));
+        return 2;
+    }
+
+    const QString groupName = parser.value(group);
+    const QString inGroup =
+        byGroup ? QStringLiteral(" and GroupId in (select GroupId from tblGroups where GroupName "
+                                 "= ") +
+                      ClsDAO::Quoted(groupName) + QLatin1Char(')')
+                : QString();
+    const QString within = byGroup && (byResource || byContact)
+                               ? QStringLiteral(" in the group \"%1\"").arg(groupName)
+                               : QString();
+    Match match;
+    bool found = false;
+    if (byResource) {
+        const QString name = parser.value(ResourceOption());
+        selection.scope = IcsExport::Scope::Resource;
+        found = Resolve(QStringLiteral("select ResourceId, ResourceName, (select GroupName from "
+                                       "tblGroups where GroupId = tblResources.GroupId) as "
+                                       "GroupName from tblResources where ResourceName = ") +
+                            ClsDAO::Quoted(name) + inGroup + QStringLiteral(" order by 3"),
+                        QStringLiteral("resource"), name, within, print, &match);
+    } else if (byContact) {
+        const QString name = parser.value(ContactOption());
+        selection.scope = IcsExport::Scope::Contact;
+        // A contact belongs to several groups or none; --group keeps those of one.
+        found = Resolve(
+            QStringLiteral("select CustomerId, CustomerName, (select min(GroupName) from tblGroups "
+                           "where GroupId in (select GroupId from tblCustomerGroups where "
+                           "CustomerId = tblCustomers.CustomerId)) from tblCustomers where "
+                           "CustomerName = ") +
+                ClsDAO::Quoted(name) +
+                (byGroup ? QStringLiteral(" and CustomerId in (select CustomerId from "
+                                          "tblCustomerGroups where 1 = 1") +
+                               inGroup + QLatin1Char(')')
+                         : QString()) +
+                QStringLiteral(" order by 3"),
+            QStringLiteral("contact"), name, within, print, &match);
+    } else {
+        selection.scope = IcsExport::Scope::Group;
+        found = Resolve(QStringLiteral("select GroupId, GroupName, GroupName from tblGroups where "
+                                       "GroupName = ") +
+                            ClsDAO::Quoted(groupName),
+                        QStringLiteral("group"), groupName, QString(), print, &match);
+    }
+    if (!found)
+        return 1;
+    selection.id = match.id;
+
+    const QString path = parser.isSet(OutputOption())
+                             ? QFileInfo(parser.value(OutputOption())).absoluteFilePath()
+                             : IcsExport::ExportPath(match.name);
+    IcsExport ics;
+    if (!ics.Export(selection, path)) {
+        print(stderr, QStringLiteral("Export FAILED! ") + QDir::toNativeSeparators(path) +
+                          QStringLiteral(": ") + ics.Failure() + QLatin1Char('.'));
+        return 1;
+    }
+    print(stdout, QStringLiteral("Calendar exported to: ") + QDir::toNativeSeparators(path));
+    print(stdout, QStringLiteral("%1 appointments from %2 to %3.")
+                      .arg(ics.Events())
+                      .arg(ClsDate::LongToDate(selection.from).toString(Qt::ISODate),
+                           ClsDate::LongToDate(selection.to).toString(Qt::ISODate)));
+    return 0;
+}

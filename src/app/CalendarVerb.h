@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <cstdio>
+#include <functional>
+
+class QCommandLineOption;
+class QCommandLineParser;
+
+// The command-line verb "--export-ics": the bookings of a resource, a group
+// or a contact over a date range written as an iCalendar file, by default
+// Export/<name>.ics in the program folder. The maintenance verbs add its
+// options and run it once the program frame has started.
+namespace CalendarVerb {
+const QCommandLineOption& Option();
+// --export-ics and the options only it takes (--resource, --contact, --from,
+// --to, --output); --group is shared with --export-csv.
+void AddOptions(QCommandLineParser& parser);
+using Printer = std::function<void(std::FILE* stream, const QString& text)>;
+// Exit code 0 when the file was written; 1 when a name is unknown or names
+// several records, or the file cannot be written; 2 when the arguments do
+// not make sense (no or several of --resource, --group, --contact; a date
+// that is no date; a range whose first day comes after its last).
+int Run(const QCommandLineParser& parser, const QCommandLineOption& group, const Printer& print);
+} // namespace CalendarVerb

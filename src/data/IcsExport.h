@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+// The iCalendar export (RFC 5545) of bookings: one VEVENT per booking, its
+// times in the workstation's time zone (a VTIMEZONE from libical's zone
+// database; UTC when the zone is UTC or unknown to libical), built, escaped
+// and folded by libical.
+//
+// Each event's UID joins the BookingId with an identity of the database,
+// generated once and kept in tblProperties, so that a calendar program that
+// imports the file again updates its events instead of doubling them. The
+// bookings of one repeat series share a RELATED-TO naming the series.
+class IcsExport {
+public:
+    enum class Scope { Resource, Group, Contact, Booking };
+    // Which bookings: those of one resource, of every resource of a group,
+    // of a contact, from `from` to `to` (day numbers, both included); or the
+    // one booking `id` (the range then does not apply).
+    struct Selection {
+        Scope scope = Scope::Resource;
+        qint32 id = 0;
+        qint32 from = 0;
+        qint32 to = 0;
+    };
+    // The range offered when none is given: today and the next 90 days.
+    static constexpr qint32 DefaultDays = 90;
+
+    // Builds the calendar; false (Failure says why) when the bookings cannot
+    // be read. A selection without bookings gives a calendar without events.
+    bool Build(const Selection& selection);
+    // Writes what Build made to `path` whole or not at all, creating its
+    // folder; an earlier file there is replaced only by a complete one.
+    bool Write(const QString& path);
+    // Build, then Write.
+    bool Export(const Selection& selection, const QString& path);
+
+    // Export/<name>.ics in the program folder, the name made safe as for
+    // the CSV export.
+    static QString ExportPath(const QString& name);
+    // The database's identity in the UIDs, created on first use.
+    static QString CalendarId();
+    // The zone the times are written in: the system zone's name, or "UTC".
+    static QString ZoneId();
+
+    QByteArray Text() const { return m_text; }
+    int Events() const { return m_events; }
+    QString Path() const { return m_path; }
+    QString Failure() const { return m_failure; }
+
+private:
+    QByteArray m_text;
+    int m_events = 0;
+    QString m_path;
+    QString m_failure;
+};

@@ -1,0 +1,196 @@
+#include "ui/main/DlgExportCalendar.h"
+
+#include "app/ClsForms.h"
+#include "app/ErrorTrap.h"
+#include "app/ModMain.h"
+#include "data/ClsDAO.h"
+#include "data/ExportFiles.h"
+#include "model/ClsDate.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QVBoxLayout>
+
+DlgExportCalendar::DlgExportCalendar(QWidget* owner, qint32 groupId, qint32 resourceId,
+                                     const QString& resourceName)
+    : QDialog(owner), m_groupId(groupId), m_resourceId(resourceId), m_resourceName(resourceName) {
+    setObjectName(QStringLiteral("DlgExportCalendar"));
+    setWindowTitle(QStringLiteral("Export Calendar"));
+    TrapSilent([&] {
+        const Recordset rs = ModMain::DAO().SqlQuery(
+            QStringLiteral("select GroupName from tblGroups where GroupId = ") +
+            QString::number(groupId));
+        if (rs.IsOpen() && !rs.Eof())
+            m_groupName = rs.Fields(0).Value.toString();
+    });
+
+    m_cbScope = new QComboBox(this);
+    m_cbScope->setObjectName(QStringLiteral("CbScope"));
+    m_cbScope->addItem(QStringLiteral("Resource: ") + resourceName);
+    m_cbScope->addItem(QStringLiteral("Group: ") + m_groupName);
+    m_cbScope->addItem(QStringLiteral("Contact"));
+    if (resourceId == 0) {
+        // No current row: the entry stays visible but cannot be chosen.
+        if (auto* model = qobject_cast<QStandardItemModel*>(m_cbScope->model()))
+            model->item(ResourceEntry)->setEnabled(false);
+        m_cbScope->setCurrentIndex(GroupEntry);
+    }
+    m_cbContact = new QComboBox(this);
+    m_cbContact->setObjectName(QStringLiteral("CbContact"));
+    ClsForms::FillCombo(m_cbContact,
+                        QStringLiteral("select CustomerName, CustomerId from tblCustomers where "
+                                       "CustomerId in (select CustomerId from tblCustomerGroups "
+                                       "where GroupId = ") +
+                            QString::number(groupId) + QStringLiteral(") order by CustomerName"),
+                        true);
+
+    const QDate today = ClsDate::LongToDate(ClsDate::Today());
+    m_dtFrom = new QDateEdit(today, this);
+    m_dtFrom->setObjectName(QStringLiteral("DtFrom"));
+    m_dtTo = new QDateEdit(today.addDays(IcsExport::DefaultDays), this);
+    m_dtTo->setObjectName(QStringLiteral("DtTo"));
+    for (QDateEdit* edit : {m_dtFrom, m_dtTo}) {
+        edit->setCalendarPopup(true);
+        edit->setDisplayFormat(QStringLiteral("d MMM yyyy"));
+    }
+
+    m_txtFile = new QLineEdit(this);
+    m_txtFile->setObjectName(QStringLiteral("TxtFile"));
+    m_txtFile->setReadOnly(true);
+    m_txtFile->setMinimumWidth(320);
+    auto* browse = new QPushButton(QStringLiteral("&Browse..."), this);
+    browse->setObjectName(QStringLiteral("BtnBrowse"));
+    auto* fileRow = new QHBoxLayout;
+    fileRow->addWidget(m_txtFile, 1);
+    fileRow->addWidget(browse);
+
+    auto* form = new QFormLayout;
+    form->addRow(QStringLiteral("&Export:"), m_cbScope);
+    form->addRow(QStringLiteral("&Contact:"), m_cbContact);
+    form->addRow(QStringLiteral("&From:"), m_dtFrom);
+    form->addRow(QStringLiteral("&To:"), m_dtTo);
+    form->addRow(QStringLiteral("File:"), fileRow);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    m_btnOk = buttons->button(QDialogButtonBox::Ok);
+    m_btnOk->setObjectName(QStringLiteral("BtnOk"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(browse, &QPushButton::clicked, this, [this] { BtnBrowse_Click(); });
+    connect(m_cbScope, &QComboBox::currentIndexChanged, this, [this] { SetupEnabled(); });
+    connect(m_cbContact, &QComboBox::currentIndexChanged, this, [this] { SetupEnabled(); });
+    connect(m_dtFrom, &QDateEdit::dateChanged, this, [this] { SetupEnabled(); });
+    connect(m_dtTo, &QDateEdit::dateChanged, this, [this] { SetupEnabled(); });
+    SetupEnabled();
+}
+
+IcsExport::Selection DlgExportCalendar::Selection() const {
+    IcsExport::Selection s;
+    switch (m_cbScope->currentIndex()) {
+    case ResourceEntry:
+        s.scope = IcsExport::Scope::Resource;
+        s.id = m_resourceId;
+        break;
+    case GroupEntry:
+        s.scope = IcsExport::Scope::Group;
+        s.id = m_groupId;
+        break;
+    default:
+        s.scope = IcsExport::Scope::Contact;
+        s.id = ClsForms::GetItemId(m_cbContact);
+        break;
+    }
+    s.from = ClsDate::DateToLong(m_dtFrom->date());
+    s.to = ClsDate::DateToLong(m_dtTo->date());
+    return s;
+}
+
+QString DlgExportCalendar::ExportName() const {
+    switch (m_cbScope->currentIndex()) {
+    case ResourceEntry:
+        return m_resourceName;
+    case GroupEntry:
+        return m_groupName;
+    default:
+        return m_cbContact->currentText();
+    }
+}
+
+QString DlgExportCalendar::OutputPath() const {
+    return m_chosenPath.isEmpty() ? IcsExport::ExportPath(ExportName()) : m_chosenPath;
+}
+
+void DlgExportCalendar::SetupEnabled() {
+    TrapSilent([&] {
+        const bool contact = m_cbScope->currentIndex() == ContactEntry;
+        m_cbContact->setEnabled(contact);
+        const IcsExport::Selection s = Selection();
+        m_btnOk->setEnabled(s.id != 0 && s.from <= s.to);
+        m_txtFile->setText(QDir::toNativeSeparators(OutputPath()));
+    });
+}
+
+void DlgExportCalendar::BtnBrowse_Click() {
+    Trap("DlgExportCalendar.BtnBrowse_Click", [&] {
+        const QString path = AskFile(this, OutputPath());
+        if (!path.isEmpty())
+            m_chosenPath = path;
+        SetupEnabled();
+    });
+}
+
+bool DlgExportCalendar::RunExport() {
+    bool ok = false;
+    Trap("DlgExportCalendar.RunExport", [&] {
+        const IcsExport::Selection s = Selection();
+        if (s.from > s.to) {
+            ModMain::Warning(QStringLiteral("The first day comes after the last day!"));
+            return;
+        }
+        ok = ExportAndReport(s, OutputPath());
+    });
+    return ok;
+}
+
+QString DlgExportCalendar::AskFile(QWidget* owner, const QString& suggested) {
+    QFileDialog files(owner, QStringLiteral("Save Calendar"));
+    files.setObjectName(QStringLiteral("FilDlg"));
+    files.setNameFilter(QStringLiteral("iCalendar Files (*.ics)"));
+    files.setAcceptMode(QFileDialog::AcceptSave);
+    files.setFileMode(QFileDialog::AnyFile);
+    files.setDefaultSuffix(QStringLiteral("ics"));
+    QDir().mkpath(ExportFiles::Folder());
+    files.setDirectory(QFileInfo(suggested).absolutePath());
+    files.selectFile(suggested);
+    if (ModMain::ShowModal(&files) != QDialog::Accepted)
+        return QString();
+    const QStringList chosen = files.selectedFiles();
+    return chosen.isEmpty() ? QString() : chosen.first();
+}
+
+bool DlgExportCalendar::ExportAndReport(const IcsExport::Selection& selection,
+                                        const QString& path) {
+    IcsExport ics;
+    const bool ok = ics.Export(selection, path);
+    const QString shown = QDir::toNativeSeparators(path);
+    if (ok)
+        ModMain::Information(QStringLiteral("Calendar Exported!"),
+                             QStringLiteral("%1 appointments exported to:").arg(ics.Events()) +
+                                 QStringLiteral("\r\n\r\n") + shown);
+    else
+        ModMain::Warning(QStringLiteral("Export FAILED!\r\n\r\n") + shown + QStringLiteral(": ") +
+                         ics.Failure() + QLatin1Char('.'));
+    return ok;
+}
