@@ -895,7 +895,7 @@ QString ReadWhole(const QString& path, QByteArray* data) {
     const bool stream = !S_ISREG(info.st_mode);
     QString error;
     char chunk[1 << 16];
-    int waitedMs = 0;
+    int waitedMs = 0; // without a writer
     bool any = false;
     while (true) {
         bool ready = true;
@@ -912,7 +912,6 @@ QString ReadWhole(const QString& path, QByteArray* data) {
         if (got > 0) {
             data->append(chunk, got);
             any = true;
-            waitedMs = 0;
             // Binary data (a device of zeros) is no backup: enough is read
             // to say so.
             if (stream && std::memchr(chunk, 0, size_t(got)))
@@ -925,15 +924,16 @@ QString ReadWhole(const QString& path, QByteArray* data) {
             error = qt_error_string(errno);
             break;
         }
-        // The end of a file, or of a pipe whose writer has closed it. A pipe
-        // that nobody has opened for writing yet looks the same; it is given
-        // a moment for a writer to come.
+        // The end of a file, or of a pipe whose writer has closed it.
         if (got == 0 && (!stream || ready || any))
             break;
-        if (got < 0 && ready)
+        // A writer is there and has not written yet: it is waited for.
+        if (got < 0)
             continue;
+        // Nobody has opened the pipe for writing (yet): a writer is given a
+        // moment to come, not more.
         waitedMs += 100;
-        if (!any && waitedMs >= kPipeWaitMs) {
+        if (waitedMs >= kPipeWaitMs) {
             error = QStringLiteral("nothing was written into the pipe within %1 seconds")
                         .arg(kPipeWaitMs / 1000);
             break;
