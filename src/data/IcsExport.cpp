@@ -116,6 +116,19 @@ QString IcsExport::ExportPath(const QString& name) {
     return ExportFiles::PathFor(name, QStringLiteral(".ics"));
 }
 
+QString IcsExport::Query(const Selection& selection) {
+    return QStringLiteral(
+               "select b.BookingId, b.BookingDate, b.BookingStart, b.BookingEnd, b.RepeatId, "
+               "b.Ref01, b.Ref02, b.Ref03, b.Comments, r.ResourceName, g.GroupName, t.TaskName, "
+               "t.Colour, c.CustomerName from tblBookings b "
+               "left join tblResources r on r.ResourceId = b.ResourceId "
+               "left join tblGroups g on g.GroupId = r.GroupId "
+               "left join tblTasks t on t.TaskId = b.TaskId "
+               "left join tblCustomers c on c.CustomerId = b.CustomerId where ") +
+           Where(selection) +
+           QStringLiteral(" order by b.BookingDate, b.BookingStart, b.BookingId");
+}
+
 QString IcsExport::ZoneId() {
     icaltimezone* zone = WorkstationZone();
     return zone ? QString::fromUtf8(icaltimezone_get_location(zone)) : QStringLiteral("UTC");
@@ -159,17 +172,7 @@ bool IcsExport::Build(const Selection& selection) {
     m_failure.clear();
     bool ok = false;
     Trap("IcsExport.Build", [&] {
-        Recordset rs = ModMain::DAO().SqlQuery(
-            QStringLiteral(
-                "select b.BookingId, b.BookingDate, b.BookingStart, b.BookingEnd, b.RepeatId, "
-                "b.Ref01, b.Ref02, b.Ref03, b.Comments, r.ResourceName, g.GroupName, t.TaskName, "
-                "t.Colour, c.CustomerName from tblBookings b "
-                "left join tblResources r on r.ResourceId = b.ResourceId "
-                "left join tblGroups g on g.GroupId = r.GroupId "
-                "left join tblTasks t on t.TaskId = b.TaskId "
-                "left join tblCustomers c on c.CustomerId = b.CustomerId where ") +
-            Where(selection) +
-            QStringLiteral(" order by b.BookingDate, b.BookingStart, b.BookingId"));
+        Recordset rs = ModMain::DAO().SqlQuery(Query(selection));
         if (!rs.IsOpen()) {
             m_failure = QStringLiteral("the bookings cannot be read");
             return;

@@ -40,6 +40,8 @@ public:
     // Export/<name>.ics in the program folder, the name made safe as for
     // the CSV export.
     static QString ExportPath(const QString& name);
+    // The statement that reads the selected bookings with their names.
+    static QString Query(const Selection& selection);
     // The database's identity in the UIDs, created on first use.
     static QString CalendarId();
     // The zone the times are written in: the system zone's name, or "UTC".
