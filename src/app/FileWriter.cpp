@@ -63,6 +63,11 @@ bool FileWriter::Commit() {
     return true;
 }
 
+QString FileWriter::Reason() const {
+    const QString prefix = QDir::toNativeSeparators(m_path) + QStringLiteral(": ");
+    return m_error.startsWith(prefix) ? m_error.mid(prefix.size()) : m_error;
+}
+
 bool FileWriter::WriteAll(const QString& path, const QByteArray& bytes, QString* error) {
     FileWriter writer(path);
     const bool ok = writer.Open() && writer.Write(bytes) && writer.Commit();

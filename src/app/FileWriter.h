@@ -23,6 +23,8 @@ public:
     bool Commit();
     bool Failed() const { return m_failed; }
     QString Error() const { return m_error; }
+    // The reason alone, for callers that name the file themselves.
+    QString Reason() const;
 
     // Open, Write and Commit in one call; `error` takes the reason.
     static bool WriteAll(const QString& path, const QByteArray& bytes, QString* error = nullptr);

@@ -290,13 +290,10 @@ bool IcsExport::Write(const QString& path) {
     bool ok = false;
     Trap("IcsExport.Write", [&] {
         QDir().mkpath(QFileInfo(path).absolutePath()); // an existing folder is no error
-        QString error;
-        ok = FileWriter::WriteAll(path, m_text, &error);
-        if (!ok) {
-            // The writer names the file before its reason; the callers name it themselves.
-            const QString prefix = QDir::toNativeSeparators(path) + QStringLiteral(": ");
-            m_failure = error.startsWith(prefix) ? error.mid(prefix.size()) : error;
-        }
+        FileWriter file(path);
+        ok = file.Open() && file.Write(m_text) && file.Commit();
+        if (!ok)
+            m_failure = file.Reason();
     });
     if (!ok && m_failure.isEmpty())
         m_failure = QStringLiteral("the file cannot be written");
