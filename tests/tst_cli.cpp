@@ -120,6 +120,7 @@ private slots:
     void loadSampleOnlyIntoEmptyDatabase();
     void missingDatabase_data();
     void missingDatabase();
+    void integrityCheckOnReadOnlyDatabase();
     void help();
 };
 
@@ -223,6 +224,11 @@ void TstCli::verbs() {
     const auto expand = [&](QString text) {
         return text.replace("%BACKUP%", TodaysBackup()).replace("%HOME%", home->path());
     };
+    // The log of the workstation that shares the folder.
+    QFile earlier(Path("Error.txt"));
+    QVERIFY(earlier.open(QIODevice::WriteOnly) &&
+            earlier.write("05/12/26 16:31:13 Starting up\r\n"));
+    earlier.close();
 
     const Run r = Tarvelo(args);
     QCOMPARE(r.exitCode, exitCode);
@@ -235,6 +241,7 @@ void TstCli::verbs() {
     if (exitCode != 2) {
         // The frame ran as for the main window: started, opened, closed.
         const QString log = Log();
+        QVERIFY(log.startsWith("05/12/26 16:31:13 Starting up\r\n"));
         QVERIFY(log.contains("Starting up\r\n"));
         QVERIFY(log.contains("Open database [1]   " + DbPath()));
         QVERIFY(log.contains("Database close [0]"));
@@ -361,26 +368,68 @@ void TstCli::loadSampleOnlyIntoEmptyDatabase() {
 }
 
 void TstCli::missingDatabase_data() {
-    QTest::addColumn<bool>("directory");
-    QTest::newRow("no database file") << false;
-    QTest::newRow("settings name a directory") << true;
+    QTest::addColumn<QString>("named"); // the database the settings name; empty: none
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no database file") << ""
+                                      << "No such file or directory";
+    QTest::newRow("settings name a directory") << "folder.db"
+                                               << "is a folder";
+    QTest::newRow("settings name a share that is not mounted") << "share/Office.db"
+                                                               << "No such file or directory";
 }
 
 void TstCli::missingDatabase() {
-    QFETCH(bool, directory);
-    if (directory) {
-        QVERIFY(QDir().mkpath(Path("folder.db")));
-        QFile ini(Path("tarvelo.ini"));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[Config]\r\nDbName=" + Path("folder.db").toUtf8() + "\r\n");
-    } else {
+    QFETCH(QString, named);
+    QFETCH(QString, reason);
+    QByteArray ini;
+    if (named.isEmpty()) {
         QVERIFY(QFile::remove(DbPath()));
+    } else {
+        if (named == QLatin1String("folder.db"))
+            QVERIFY(QDir().mkpath(Path(named)));
+        QFile file(Path("tarvelo.ini"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        ini = "[Config]\r\nDbName=" + Path(named).toUtf8() + "\r\n";
+        file.write(ini);
     }
     const Run r = Tarvelo({"--backup"});
     QCOMPARE(r.exitCode, 1);
-    QVERIFY(r.err.contains("Warning! Unable to open database!"));
+    // One line: the path and the reason.
+    QVERIFY2(r.err.split('\n').contains("Warning! Unable to open database! " +
+                                        (named.isEmpty() ? DbPath() : Path(named)) + ": " + reason),
+             qPrintable(r.err));
+    if (!named.isEmpty()) {
+        // The setting stays, and the database beside the program is not used.
+        QFile file(Path("tarvelo.ini"));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), ini);
+        QVERIFY(!Log().contains("Open database"));
+    }
     QVERIFY(!QFileInfo::exists(Path("Backup")));
     QVERIFY(Log().contains("DbOpen() failed!"));
+}
+
+void TstCli::integrityCheckOnReadOnlyDatabase() {
+    Fixture();
+    Sql("insert into tblBookings (BookingId, ResourceId, TaskId, CustomerId, BookingDate, "
+        "BookingStart, BookingEnd, RepeatId, Ref01, Ref02, Ref03, Comments) values "
+        "(9, 77, 1, 0, 46359, 600, 630, 0, '', '', '', '')");
+    SmallDisk disk(4096);
+    REQUIRE_SMALL_DISK(disk);
+    const QString db = disk.Path() + "/Office.db";
+    QVERIFY(QFile::copy(DbPath(), db));
+    QProcess remount;
+    remount.start("mount", {"-o", "remount,ro", disk.Path()});
+    QVERIFY(remount.waitForFinished() && remount.exitCode() == 0);
+    QFile ini(Path("tarvelo.ini"));
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write("[Config]\r\nDbName=" + db.toUtf8() + "\r\n");
+    ini.close();
+    const Run r = Tarvelo({"--integrity-check"});
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(!r.out.contains("Removed") && r.err.contains("Integrity check FAILED! " + db + ": ") &&
+                 r.err.contains("readonly database"),
+             qPrintable(r.out + "|" + r.err));
 }
 
 void TstCli::help() {

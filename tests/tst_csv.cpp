@@ -2,6 +2,7 @@
 // ends, order), texts with quotes and commas read back by a CSV reader,
 // resource names that are no file names, and the menu command's messages.
 
+#include "SmallDisk.h"
 #include "TestEnv.h"
 
 #include "app/ClsIni.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QtTest>
+#include <cerrno>
 #include <memory>
 
 namespace {
@@ -98,7 +100,7 @@ private:
                      .arg(refs));
     }
     QString ExportPath(const QString& name) const {
-        return QDir(env->Folder())
+        return QDir(ModMain::ProgramFolder())
             .filePath(QStringLiteral("Export/") + name + QStringLiteral(".csv"));
     }
 
@@ -120,6 +122,7 @@ private slots:
     void resourceNamesThatAreNoFileNames();
     void noCurrentRow();
     void exportReplacesEarlierFile();
+    void unwritableFileIsReported_data();
     void unwritableFileIsReported();
 };
 
@@ -273,16 +276,41 @@ void TstCsv::exportReplacesEarlierFile() {
     QCOMPARE(QDir(env->Path("Export")).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
+void TstCsv::unwritableFileIsReported_data() {
+    QTest::addColumn<QString>("where");
+    QTest::newRow("a folder where the file would go") << "folder";
+    QTest::newRow("full disk, the earlier file stays") << "full";
+}
+
 void TstCsv::unwritableFileIsReported() {
+    QFETCH(QString, where);
     Fixture();
     Book(42, 46359, 540, 600, 5, 4);
-    QDir().mkpath(ExportPath("Room 1")); // a folder where the file would go
+    SmallDisk disk;
+    const QByteArray earlier = kHeader + " 1 ,\"01 Dec 2026\"\r\n";
+    QString reason = QStringLiteral("is a folder");
+    if (where == QLatin1String("folder")) {
+        QDir().mkpath(ExportPath("Room 1"));
+    } else {
+        REQUIRE_SMALL_DISK(disk);
+        // The database stays where it is; the program folder is on the full disk.
+        ModMain::SetProgramFolder(disk.Path());
+        QVERIFY(QDir().mkpath(disk.Path() + QStringLiteral("/Export")));
+        QFile file(ExportPath("Room 1"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(earlier) == earlier.size());
+        file.close();
+        disk.Fill();
+        reason = qt_error_string(ENOSPC);
+    }
     QVERIFY(!TransferCommands::ExportCsv(1, 3, QStringLiteral("Room 1")));
     QCOMPARE(env->boxes.size(), 1);
     QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
-    QVERIFY(env->boxes[0].text.startsWith(QStringLiteral("Export FAILED!\r\n\r\n") +
-                                          ExportPath("Room 1")));
-    QVERIFY(QFileInfo(ExportPath("Room 1")).isDir());
+    QCOMPARE(env->boxes[0].text,
+             QStringLiteral("Export FAILED!\r\n\r\n") + ExportPath("Room 1") + ": " + reason + ".");
+    if (where == QLatin1String("folder"))
+        QVERIFY(QFileInfo(ExportPath("Room 1")).isDir());
+    else
+        QCOMPARE(ReadFile(ExportPath("Room 1")), earlier);
 }
 
 QTEST_MAIN(TstCsv)

@@ -2,9 +2,12 @@
 // error-log lines, against files as a user or another program leaves them.
 #include "TestEnv.h"
 
+#include "SmallDisk.h"
 #include "app/ClsIni.h"
 
 #include <QtTest>
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
@@ -46,6 +49,7 @@ private slots:
     void getSectionNamesOfMissingFileFails();
     void failureLines_data();
     void failureLines();
+    void fullDiskKeepsTheFile();
 };
 
 void TstIni::getValue_data() {
@@ -248,6 +252,9 @@ void TstIni::writeValue_data() {
     QTest::newRow("byte order mark kept, entry written in its section")
         << true << QByteArray("\xEF\xBB\xBF[Config]\r\nDbName=old\r\n") << "Config"
         << "DbName" << QVariant("new") << QByteArray("\xEF\xBB\xBF[Config]\r\nDbName=new\r\n");
+    QTest::newRow("section name with a line break stays one section")
+        << true << QByteArray("[A]\r\nK=1\r\n") << "B\r\n[A]"
+        << "K" << QVariant(2) << QByteArray("[A]\r\nK=1\r\n[B\u240d\u2424[A]]\r\nK=2\r\n");
     const QByteArray twice("[A]\r\nK=1\r\n[B]\r\n[A]\r\nK=2\r\n");
     QTest::newRow("section twice: first copy written")
         << true << twice << "A" << "K" << QVariant(7)
@@ -289,6 +296,11 @@ void TstIni::writeThenReadKeepsEveryCharacter_data() {
     QTest::newRow("brackets and equals") << "[x]=y" << QByteArray("K=[x]=y");
     QTest::newRow("path with blanks") << "/home/my files/T.db"
                                       << QByteArray("K=/home/my files/T.db");
+    QTest::newRow("line breaks written as symbols")
+        << "one\r\ntwo\nthree\r[A]" << QByteArray("K=one\u240d\u2424two\u2424three\u240d[A]");
+    QTest::newRow("the symbols themselves escaped")
+        << QStringLiteral("\u2424 \u240d \u241b")
+        << QByteArray("K=\u241b\u2424 \u241b\u240d \u241b\u241b");
 }
 
 void TstIni::writeThenReadKeepsEveryCharacter() {
@@ -364,34 +376,79 @@ void TstIni::getSectionNamesOfMissingFileFails() {
 }
 
 void TstIni::failureLines_data() {
-    QTest::addColumn<QString>("target"); // "folder" or "missing folder"
-    QTest::newRow("settings path is a folder") << "folder";
-    QTest::newRow("folder of the settings file is missing") << "missing folder";
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QString>("reason"); // after "path: " in the log; empty: the system's
+    QTest::newRow("settings path is a folder") << "folder"
+                                               << "is a folder";
+    QTest::newRow("folder of the settings file is missing") << "missing folder"
+                                                            << "";
+    QTest::newRow("larger than 1 MiB") << "large"
+                                       << "is larger than 1 MiB";
+    QTest::newRow("pipe") << "pipe"
+                          << "is not a plain file";
+    QTest::newRow("link to an endless device") << "device"
+                                               << "is not a plain file";
 }
 
 void TstIni::failureLines() {
     QFETCH(QString, target);
+    QFETCH(QString, reason);
     TestEnv env;
-    QString path;
-    if (target == QLatin1String("folder")) {
-        path = env.Path(QStringLiteral("settings.ini"));
+    QString path = env.Path(QStringLiteral("settings.ini"));
+    const QByteArray large = "[Config]\r\nDbName=/x/T.db\r\n;" + QByteArray(1 << 20, 'x');
+    if (target == QLatin1String("folder"))
         QVERIFY(QDir(env.Folder()).mkdir(QStringLiteral("settings.ini")));
-    } else {
+    else if (target == QLatin1String("missing folder"))
         path = env.Path(QStringLiteral("nowhere/settings.ini"));
-    }
+    else if (target == QLatin1String("large"))
+        WriteFile(path, large);
+    else if (target == QLatin1String("pipe"))
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
     ClsIni ini;
     ini.SetIniFile(path);
-    const bool folder = target == QLatin1String("folder");
-    // Reading a missing file is no failure; reading a folder is.
+    const bool exists = target != QLatin1String("missing folder");
+    // Reading a missing file is no failure; reading a folder, a pipe, a
+    // device or a file too large for settings is, and it never hangs.
     QCOMPARE(ini.GetValue(QStringLiteral("Config"), QStringLiteral("DbName"), 0),
              QStringLiteral("0"));
     ini.WriteValue(QStringLiteral("Config"), QStringLiteral("DbName"), QStringLiteral("/x/T.db"));
+    const QStringList log = env.LogLines();
     QStringList expected;
-    if (folder)
-        expected << QStringLiteral("ERROR: ClsIni.GetValue(\"Config\", \"DbName\", \"0\")");
+    if (exists)
+        expected << QStringLiteral("ERROR: ClsIni.GetValue(\"Config\", \"DbName\", \"0\")")
+                 << path + ": " + reason;
     expected << QStringLiteral("ERROR: ClsIni.WriteValue(\"Config\", \"DbName\", \"/x/T.db\")");
-    QCOMPARE(env.LogLines(), expected);
-    QVERIFY(!QFileInfo(path).isFile());
+    expected << (reason.isEmpty() ? log.value(expected.size()) : path + ": " + reason);
+    QCOMPARE(log, expected);
+    QVERIFY2(log.last().startsWith(path + ": ") && log.last().size() > path.size() + 2,
+             qPrintable(log.last()));
+    // What was there stays as it was.
+    if (target == QLatin1String("large"))
+        QCOMPARE(ReadFile(path), large);
+    else if (target == QLatin1String("device"))
+        QCOMPARE(QFileInfo(path).symLinkTarget(), QStringLiteral("/dev/zero"));
+    else
+        QVERIFY(!QFileInfo(path).isFile());
+}
+
+void TstIni::fullDiskKeepsTheFile() {
+    SmallDisk disk;
+    REQUIRE_SMALL_DISK(disk);
+    TestEnv env;
+    const QString path = disk.Path() + QStringLiteral("/tarvelo.ini");
+    const QByteArray before = "; workstation 3\r\n[Config]\r\nDbName=/srv/Office.db\r\n";
+    WriteFile(path, before);
+    disk.Fill();
+    ClsIni ini;
+    ini.SetIniFile(path);
+    ini.WriteValue(QStringLiteral("Config"), QStringLiteral("LastDate"),
+                   QString(8000, QLatin1Char('9')));
+    QCOMPARE(ReadFile(path), before);
+    QCOMPARE(env.LogLines().value(1), path + ": " + qt_error_string(ENOSPC));
+    QCOMPARE(ini.GetValue(QStringLiteral("Config"), QStringLiteral("DbName")),
+             QStringLiteral("/srv/Office.db"));
 }
 
 QTEST_MAIN(TstIni)

@@ -13,14 +13,16 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QPointer>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
+#include <cerrno>
 #include <memory>
+#include <sys/stat.h>
 
 namespace {
 
@@ -36,6 +38,21 @@ bool WriteFile(const QString& path, const QByteArray& bytes) {
 
 QString OpenLine(const QString& path) {
     return QStringLiteral("Open database [1]   ") + path;
+}
+
+// The box of a database that cannot be opened: its path and the reason on
+// one line below the heading.
+void CheckOpenFailureBox(const QString& text, const QString& path, const QString& reason) {
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    QCOMPARE(lines.size(), 2);
+    QCOMPARE(lines.at(0), QStringLiteral("Unable to open database!"));
+    QVERIFY2(lines.at(1).startsWith(path + QStringLiteral(": ")), qPrintable(text));
+    const QString why = lines.at(1).mid(path.size() + 2);
+    if (!reason.isEmpty())
+        QCOMPARE(why, reason);
+    QVERIFY2(!why.isEmpty() && !why.contains(QLatin1Char('\r')) &&
+                 !why.contains(QStringLiteral("Unknown error")),
+             qPrintable(text));
 }
 
 // Sets an environment variable for one scope and puts the old value back.
@@ -108,11 +125,13 @@ private slots:
     void databasePathRules();
     void unusableDatabase_data();
     void unusableDatabase();
-    void neitherDatabaseExists();
-    void settingsFileUnreadable();
+    void databaseNotFound_data();
+    void databaseNotFound();
+    void settingsFileUnusable();
     void twoStartsInARow();
     void logLineFormat();
     void logSurvivesWhatItCannotWrite();
+    void logLinesAreCutAndWhole();
     void programFolder_data();
     void programFolder();
     void startsInTheFolderNamedByTheEnvironment();
@@ -157,21 +176,21 @@ void TstStartup::databasePathRules_data() {
     QTest::newRow("no DbName in [Config]")
         << true << QByteArray("[Config]\r\nTimeType=1\r\n") << "default"
         << QByteArray("[Config]\r\nTimeType=1\r\nDbName=%D\r\n");
-    QTest::newRow("no [Config] section") << true << QByteArray("[Options]\r\nAutoscroll=1\r\n")
-                                         << "default"
-                                         << QByteArray("[Options]\r\nAutoscroll=1\r\n[Config]\r\n"
-                                                       "DbName=%D\r\n");
-    QTest::newRow("DbName names a missing file: default written over it")
-        << true << QByteArray("[Config]\r\nDbName=%M\r\nTimeType=2\r\n") << "default"
-        << QByteArray("[Config]\r\nDbName=%D\r\nTimeType=2\r\n");
+    QTest::newRow("no [Config] section")
+        << true << QByteArray("[Options]\r\nAutoscroll=1\r\n") << "default"
+        << QByteArray("[Options]\r\nAutoscroll=1\r\n[Config]\r\n"
+                      "DbName=%D\r\n");
     QTest::newRow("empty DbName") << true << QByteArray("[Config]\r\nDbName=\r\n") << "default"
                                   << QByteArray("[Config]\r\nDbName=%D\r\n");
     QTest::newRow("DbName names another database")
         << true << QByteArray("; workstation 2\r\n[Config]\r\nDbName=%O\r\n") << "other"
         << QByteArray("; workstation 2\r\n[Config]\r\nDbName=%O\r\n");
-    QTest::newRow("section and key in other letter case")
+    QTest::newRow("section and key in other letter case, never rewritten")
         << true << QByteArray("[CONFIG]\r\n  dbname = %O\r\n") << "other"
-        << QByteArray("[CONFIG]\r\ndbname=%O\r\n");
+        << QByteArray("[CONFIG]\r\n  dbname = %O\r\n");
+    QTest::newRow("DbName of more than 254 characters")
+        << true << QByteArray("[Config]\r\nDbName=%L\r\n") << "long"
+        << QByteArray("[Config]\r\nDbName=%L\r\n");
 }
 
 void TstStartup::databasePathRules() {
@@ -184,15 +203,23 @@ void TstStartup::databasePathRules() {
     QVERIFY(QDir(env.Folder()).mkdir(QStringLiteral("shared")));
     const QString other = env.Path(QStringLiteral("shared/Office.db"));
     QVERIFY(DbSchema::CreateDatabase(other).isEmpty());
+    const QString folder = env.Path(QString(200, QLatin1Char('f')));
+    const QString longPath = folder + QLatin1Char('/') + QString(100, QLatin1Char('d')) + ".db";
+    if (opened == QLatin1String("long")) {
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(DbSchema::CreateDatabase(longPath).isEmpty());
+    }
     const auto fill = [&](QByteArray text) {
         return text.replace("%D", env.DbPath().toUtf8())
             .replace("%O", other.toUtf8())
-            .replace("%M", env.Path(QStringLiteral("gone/Old.db")).toUtf8());
+            .replace("%L", longPath.toUtf8());
     };
     if (iniExists)
         QVERIFY(WriteFile(env.IniPath(), fill(iniBefore)));
     QVERIFY(ModMain::Initialise());
-    const QString path = opened == QLatin1String("other") ? other : env.DbPath();
+    const QString path = opened == QLatin1String("other")  ? other
+                         : opened == QLatin1String("long") ? longPath
+                                                           : env.DbPath();
     QCOMPARE(ModMain::DAO().DbPath(), path);
     QCOMPARE(env.LogLines().mid(0, 2), (QStringList{"Starting up", OpenLine(path)}));
     QCOMPARE(ReadFile(env.IniPath()), fill(iniAfter));
@@ -234,7 +261,9 @@ void TstStartup::unusableDatabase() {
         QCOMPARE(env.boxes.size(), 1);
         QCOMPARE(env.boxes.at(0).kind, ModMain::BoxKind::Warning);
         QCOMPARE(env.boxes.at(0).title, QStringLiteral("Warning!"));
-        QCOMPARE(env.boxes.at(0).text, QStringLiteral("Unable to open database!"));
+        CheckOpenFailureBox(env.boxes.at(0).text, bad,
+                            kind == QLatin1String("directory") ? QStringLiteral("is a folder")
+                                                               : QString());
     }
     QVERIFY(!ModMain::IsRunning());
     const QStringList log = env.LogLines();
@@ -257,38 +286,69 @@ void TstStartup::unusableDatabase() {
     QVERIFY(!QFileInfo::exists(bad + QStringLiteral("-journal")));
 }
 
-void TstStartup::neitherDatabaseExists() {
+void TstStartup::databaseNotFound_data() {
+    // %D is the default database beside the program, %M a share that is not
+    // mounted.
+    QTest::addColumn<QByteArray>("iniBefore"); // null: no settings file
+    QTest::addColumn<bool>("defaultExists");
+    QTest::addColumn<QString>("missing"); // "%D" or "%M"
+    QTest::addColumn<QByteArray>("iniAfter");
+    QTest::newRow("DbName names a missing file: kept, the default is not opened")
+        << QByteArray("[Config]\r\nDbName=%M\r\nTimeType=2\r\n") << true << "%M"
+        << QByteArray("[Config]\r\nDbName=%M\r\nTimeType=2\r\n");
+    QTest::newRow("neither the named nor the default file exists")
+        << QByteArray("[Config]\r\nDbName=%M\r\n") << false << "%M"
+        << QByteArray("[Config]\r\nDbName=%M\r\n");
+    QTest::newRow("new installation without a database: the default is named")
+        << QByteArray() << false << "%D" << QByteArray("[Config]\r\nDbName=%D\r\n");
+}
+
+void TstStartup::databaseNotFound() {
+    QFETCH(QByteArray, iniBefore);
+    QFETCH(bool, defaultExists);
+    QFETCH(QString, missing);
+    QFETCH(QByteArray, iniAfter);
     TestEnv env;
-    QVERIFY(WriteFile(env.IniPath(), "[Config]\r\nDbName=" +
-                                         env.Path(QStringLiteral("x/Gone.db")).toUtf8() + "\r\n"));
+    if (defaultExists)
+        QVERIFY(env.CreateDatabase());
+    const QString share = env.Path(QStringLiteral("share/Office.db"));
+    const auto fill = [&](QByteArray text) {
+        return text.replace("%D", env.DbPath().toUtf8()).replace("%M", share.toUtf8());
+    };
+    if (!iniBefore.isNull())
+        QVERIFY(WriteFile(env.IniPath(), fill(iniBefore)));
+    const QString path = missing == QLatin1String("%M") ? share : env.DbPath();
     QVERIFY(!ModMain::Initialise());
     QCOMPARE(env.boxes.size(), 1);
-    QCOMPARE(env.boxes.at(0).text, QStringLiteral("Unable to open database!"));
+    CheckOpenFailureBox(env.boxes.at(0).text, path, qt_error_string(ENOENT));
     const QStringList log = env.LogLines();
     QCOMPARE(log.size(), 3);
     QCOMPARE(log.at(0), QStringLiteral("Starting up"));
     QCOMPARE(log.at(1), QStringLiteral("DbOpen() failed!"));
-    QVERIFY(log.at(2).contains(env.DbPath()));
-    // The default path was written, and no empty database was made there.
-    QCOMPARE(ReadFile(env.IniPath()),
-             QByteArray("[Config]\r\nDbName=") + env.DbPath().toUtf8() + "\r\n");
-    QVERIFY(!QFileInfo::exists(env.DbPath()));
+    QVERIFY(log.at(2).contains(path));
+    // The setting stays, and no empty database was made anywhere.
+    QCOMPARE(ReadFile(env.IniPath()), fill(iniAfter));
+    QVERIFY(!QFileInfo::exists(share));
+    QCOMPARE(QFileInfo::exists(env.DbPath()), defaultExists);
     ModMain::Terminate();
     QCOMPARE(env.LogLines().mid(3), (QStringList{"Database close [0]", "Closing down"}));
 }
 
-void TstStartup::settingsFileUnreadable() {
+void TstStartup::settingsFileUnusable() {
     TestEnv env;
     QVERIFY(env.CreateDatabase());
-    QVERIFY(QDir(env.Folder()).mkdir(QFileInfo(env.IniPath()).fileName()));
-    // Reading and writing the path fail; start-up goes on with the default.
-    QVERIFY(ModMain::Initialise());
-    const QString def = env.DbPath();
-    QCOMPARE(env.LogLines(),
-             (QStringList{"Starting up",
-                          "ERROR: ClsIni.GetValue(\"Config\", \"DbName\", \"" + def + "\")",
-                          "ERROR: ClsIni.WriteValue(\"Config\", \"DbName\", \"" + def + "\")",
-                          OpenLine(def)}));
+    // A pipe that nobody writes would never end; what ClsIni refuses to read
+    // is told apart in its own tests.
+    const QString ini = env.IniPath();
+    QCOMPARE(::mkfifo(QFile::encodeName(ini).constData(), 0600), 0);
+    // The settings may name a shared database: the program does not start
+    // on the default one instead, and leaves the file as it was.
+    QVERIFY(!ModMain::Initialise());
+    QCOMPARE(env.boxes.size(), 1);
+    const QString problem = ini + QStringLiteral(": is not a plain file");
+    QCOMPARE(env.boxes.at(0).text, QStringLiteral("Unable to read the settings file!\n") + problem);
+    QCOMPARE(env.LogLines(), (QStringList{"Starting up", problem}));
+    QVERIFY(!QFileInfo(ini).isFile() && QFileInfo::exists(ini));
 }
 
 void TstStartup::twoStartsInARow() {
@@ -338,6 +398,19 @@ void TstStartup::logSurvivesWhatItCannotWrite() {
     ModMain::SetProgramFolder(env.Path(QStringLiteral("missing/folder")));
     ModMain::WriteLog(QStringLiteral("four"));
     QVERIFY(!QFileInfo::exists(env.Path(QStringLiteral("missing"))));
+}
+
+void TstStartup::logLinesAreCutAndWhole() {
+    TestEnv env;
+    // A name of a megabyte is not copied whole; a line break inside a
+    // message does not start an entry of its own.
+    ModMain::WriteLog(QString(1000000, QLatin1Char('n')));
+    ModMain::WriteLog(QStringLiteral("Rooms\r\n[Config]\nDbName=x"));
+    const QStringList log = env.LogLines();
+    QCOMPARE(log.size(), 2);
+    QVERIFY2(log.at(0).size() <= 2001 && log.at(0).startsWith(QString(2000, QLatin1Char('n'))),
+             qPrintable(QString::number(log.at(0).size())));
+    QCOMPARE(log.at(1), QStringLiteral("Rooms [Config] DbName=x"));
 }
 
 void TstStartup::programFolder_data() {

@@ -6,6 +6,7 @@
 #include "model/ClsGroup.h"
 #include "model/ClsResource.h"
 
+#include <QDir>
 #include <QFile>
 #include <QtTest>
 #include <memory>
@@ -85,6 +86,7 @@ private slots:
     void saveNumbersResourcesWithThreeDigits();
     void saveOverSmallerTemplateKeepsOldKeys();
     void saveOfMissingGroupWritesNothing();
+    void saveThatCannotWriteSaysSo();
     void keyNumbering_data();
     void keyNumbering();
     void load_data();
@@ -170,6 +172,15 @@ void TstTemplates::saveOfMissingGroupWritesNothing() {
     QVERIFY(env->boxes.isEmpty());
 }
 
+void TstTemplates::saveThatCannotWriteSaysSo() {
+    const qint32 id = AddGroup(QStringLiteral("Rooms"), 480, 1080, 15);
+    QVERIFY(QDir().mkpath(TemplatePath())); // a folder where the file would be
+    ModMain::Group().SaveTemplate(id);
+    QCOMPARE(env->boxes.size(), 1);
+    QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
+    QCOMPARE(env->boxes[0].text, "Group NOT saved!\n" + TemplatePath() + ": is a folder");
+}
+
 void TstTemplates::keyNumbering_data() {
     QTest::addColumn<int>("n");
     QTest::addColumn<QString>("key");
@@ -220,20 +231,22 @@ void TstTemplates::load_data() {
         << QStringList{"; saved by hand",    "[Rooms]",    "", "DayStart=480", "; note",
                        "ResName001=Room; 1", "Resources=1"}
         << QStringList{"Rooms [1] 480-1440/5: Room; 1 5/60/5"};
-    // A value that is not a number ends the load silently; what was stored
-    // before it stays.
+    // A value that is not a number, or more resources than a template may
+    // hold, stores nothing at all and says so.
     QTest::newRow("text in DayStart")
         << QStringList{"[Rooms]", "DayStart=eight", "Resources=1"} << QStringList{};
     QTest::newRow("empty DayEnd") << QStringList{"[Rooms]", "DayEnd=", "Resources=1"}
                                   << QStringList{};
-    QTest::newRow("text in Resources") << head + QStringList{"ResName001=Room 1", "Resources=many"}
-                                       << QStringList{"Rooms [1] 480-1080/15"};
+    QTest::newRow("text in Resources")
+        << head + QStringList{"ResName001=Room 1", "Resources=many"} << QStringList{};
     QTest::newRow("text in the second resource's time")
         << head + QStringList{"ResName001=Room 1", "ResName002=Room 2", "ResMax002=long",
                               "ResName003=Room 3", "Resources=3"}
-        << QStringList{"Rooms [1] 480-1080/15: Room 1 5/60/5"};
+        << QStringList{};
     QTest::newRow("DayStart beyond 16 bits")
         << QStringList{"[Rooms]", "DayStart=40000"} << QStringList{};
+    QTest::newRow("more resources than a template may hold")
+        << head + QStringList{"ResName001=Room 1", "Resources=1001"} << QStringList{};
 }
 
 void TstTemplates::load() {
@@ -243,11 +256,18 @@ void TstTemplates::load() {
     const QStringList before = TemplateLines();
     ModMain::Group().LoadTemplate(QStringLiteral("Rooms"));
     QCOMPARE(Groups(), groups);
-    // Loading never writes the template file, logs nothing of its own and
-    // shows nothing.
+    // Loading never writes the template file and logs nothing of its own; it
+    // shows a box only when it stored nothing.
     QCOMPARE(TemplateLines(), before);
     QCOMPARE(env->LogLines().filter(QStringLiteral("Error")), QStringList());
-    QVERIFY(env->boxes.isEmpty());
+    QCOMPARE(env->boxes.size(), groups.isEmpty() ? 1 : 0);
+    if (groups.isEmpty()) {
+        QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
+        QVERIFY2(env->boxes[0].text.startsWith("Group template \"Rooms\" NOT loaded!\n") &&
+                     env->boxes[0].text.endsWith("\nNothing was stored."),
+                 qPrintable(env->boxes[0].text));
+        QCOMPARE(ModMain::Group().GroupId(), 0);
+    }
 }
 
 void TstTemplates::loadTwiceMakesTwoGroups() {
@@ -304,6 +324,11 @@ void TstTemplates::roundTrip_data() {
     QTest::newRow("blanks around") << "Rooms"
                                    << "  Room 1  "
                                    << "Room 1";
+    // A restore may bring names with line breaks: each stays one section
+    // and one entry.
+    QTest::newRow("line breaks") << "Day\r\n[Night]\nResources=0"
+                                 << "Room\n1\r\nResName002=x"
+                                 << "Room\n1\r\nResName002=x";
 }
 
 void TstTemplates::roundTrip() {

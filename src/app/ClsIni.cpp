@@ -1,12 +1,13 @@
 #include "app/ClsIni.h"
 
 #include "app/ErrorTrap.h"
+#include "app/FileWriter.h"
 #include "app/IniDocument.h"
 #include "app/ModMain.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -17,14 +18,38 @@ QString FailureLine(const char* op, const QString& sect, const QString& key, con
         .arg(QString::fromLatin1(op), sect, key, ArgText(v));
 }
 
-QByteArray ReadAll(const QString& path, bool& exists) {
-    QFile file(path);
-    exists = file.exists();
-    if (!exists)
+[[noreturn]] void Refuse(const QString& path, const QString& reason) {
+    throw TarveloError(QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason);
+}
+
+// The whole file, or no bytes for a missing one. Only a plain file of at
+// most MaxFileSize bytes is read: a pipe or a link to a device would never
+// end, and reading one must not hang the program.
+QByteArray ReadAll(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists())
         return {};
-    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
-        throw TarveloError(QStringLiteral("cannot read ") + path);
-    return file.readAll();
+    if (info.isDir())
+        Refuse(path, QStringLiteral("is a folder"));
+    if (!info.isFile())
+        Refuse(path, QStringLiteral("is not a plain file"));
+    const QString tooLarge =
+        QStringLiteral("is larger than %1 MiB").arg(ClsIni::MaxFileSize / (1024 * 1024));
+    if (info.size() > ClsIni::MaxFileSize)
+        Refuse(path, tooLarge);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        Refuse(path, file.errorString());
+    const QByteArray bytes = file.read(ClsIni::MaxFileSize + 1);
+    if (file.error() != QFileDevice::NoError)
+        Refuse(path, file.errorString());
+    if (bytes.size() > ClsIni::MaxFileSize)
+        Refuse(path, tooLarge);
+    return bytes;
+}
+
+QString Reason(const std::exception& e) {
+    return QString::fromStdString(e.what());
 }
 
 } // namespace
@@ -35,63 +60,94 @@ void ClsIni::SetIniFile(const QString& path) {
         m_iniFile += QStringLiteral(".ini");
 }
 
-QString ClsIni::GetValue(const QString& sectName, const QString& keyName,
-                         const QVariant& defVal) const {
+QString ClsIni::Read(const QString& sectName, const QString& keyName, const QVariant& defVal,
+                     int maxLength) const {
     if (m_iniFile.isEmpty())
         return ArgText(defVal);
     try {
-        bool exists = false;
-        const QByteArray bytes = ReadAll(m_iniFile, exists);
-        const auto value = IniDocument::FromBytes(bytes).Value(sectName, keyName);
+        const auto value = IniDocument::FromBytes(ReadAll(m_iniFile)).Value(sectName, keyName);
         if (!value)
             return ArgText(defVal);
-        return value->left(MaxValueLength);
+        return maxLength < 0 ? *value : value->left(maxLength);
+    } catch (const std::exception& e) {
+        m_error = Reason(e);
     } catch (...) {
-        ModMain::WriteLog(FailureLine("GetValue", sectName, keyName, defVal));
-        return ArgText(defVal);
+        m_error.clear();
     }
+    ModMain::WriteLog(FailureLine("GetValue", sectName, keyName, defVal));
+    if (!m_error.isEmpty())
+        ModMain::WriteLog(m_error);
+    return ArgText(defVal);
 }
 
-void ClsIni::WriteValue(const QString& sectName, const QString& keyName, const QVariant& newVal) {
-    if (m_iniFile.isEmpty())
-        return;
+QString ClsIni::GetValue(const QString& sectName, const QString& keyName,
+                         const QVariant& defVal) const {
+    return Read(sectName, keyName, defVal, MaxValueLength);
+}
+
+QString ClsIni::GetWholeValue(const QString& sectName, const QString& keyName,
+                              const QVariant& defVal) const {
+    return Read(sectName, keyName, defVal, -1);
+}
+
+bool ClsIni::WriteValue(const QString& sectName, const QString& keyName, const QVariant& newVal) {
+    return WriteValues(sectName, {{keyName, newVal}});
+}
+
+bool ClsIni::WriteValues(const QString& sectName, const Entries& entries) {
+    if (m_iniFile.isEmpty() || entries.isEmpty())
+        return true;
     try {
-        bool exists = false;
-        IniDocument doc = IniDocument::FromBytes(ReadAll(m_iniFile, exists));
-        doc.SetValue(sectName, keyName, ArgText(newVal));
-        QSaveFile out(m_iniFile);
-        if (!out.open(QIODevice::WriteOnly))
-            throw TarveloError(QStringLiteral("cannot write ") + m_iniFile);
-        out.write(doc.ToBytes());
-        if (!out.commit())
-            throw TarveloError(QStringLiteral("cannot write ") + m_iniFile);
+        IniDocument doc = IniDocument::FromBytes(ReadAll(m_iniFile));
+        for (const auto& entry : entries)
+            doc.SetValue(sectName, entry.first, ArgText(entry.second));
+        QString error;
+        if (FileWriter::WriteAll(m_iniFile, doc.ToBytes(), &error))
+            return true;
+        m_error = error;
+    } catch (const std::exception& e) {
+        m_error = Reason(e);
     } catch (...) {
-        ModMain::WriteLog(FailureLine("WriteValue", sectName, keyName, newVal));
+        m_error.clear();
     }
+    ModMain::WriteLog(
+        FailureLine("WriteValue", sectName, entries.first().first, entries.first().second));
+    if (!m_error.isEmpty())
+        ModMain::WriteLog(m_error);
+    return false;
 }
 
 QStringList ClsIni::GetSectionNames() const {
     QStringList names;
     if (m_iniFile.isEmpty())
         return names;
-    QFile file(m_iniFile);
-    if (!file.open(QIODevice::ReadOnly))
-        throw TarveloError(QStringLiteral("cannot open ") + m_iniFile);
-    bool first = true;
-    while (!file.atEnd()) {
-        QByteArray line = file.readLine();
-        if (first && line.startsWith(IniDocument::Utf8Bom))
-            line.remove(0, 3);
-        first = false;
-        while (line.endsWith('\n') || line.endsWith('\r'))
+    if (!QFileInfo::exists(m_iniFile))
+        Refuse(m_iniFile, QStringLiteral("no such file"));
+    QByteArray bytes = ReadAll(m_iniFile);
+    if (bytes.startsWith(IniDocument::Utf8Bom))
+        bytes.remove(0, 3);
+    for (QByteArray line : bytes.split('\n')) {
+        while (line.endsWith('\r'))
             line.chop(1);
         if (line.size() >= 2 && line.startsWith('[') && line.endsWith(']')) {
-            const QString name = QString::fromUtf8(line.mid(1, line.size() - 2));
+            const QString name =
+                IniDocument::Decode(QString::fromUtf8(line.mid(1, line.size() - 2)));
             names << name;
             ModMain::WriteLog(name);
         }
     }
     return names;
+}
+
+QString ClsIni::ReadProblem() const {
+    if (m_iniFile.isEmpty())
+        return QString();
+    try {
+        ReadAll(m_iniFile);
+        return QString();
+    } catch (const std::exception& e) {
+        return Reason(e);
+    }
 }
 
 QString ClsIni::VersionNumber() const { return ModMain::VersionNumber(); }

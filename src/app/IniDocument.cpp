@@ -2,12 +2,49 @@
 
 namespace {
 const QByteArray kCrLf("\r\n");
+constexpr char16_t kCr = u'\u240d';
+constexpr char16_t kLf = u'\u2424';
+constexpr char16_t kEscape = u'\u241b';
 
 bool IsComment(const QByteArray& line) {
     const QByteArray t = line.trimmed();
     return t.startsWith(';');
 }
 } // namespace
+
+QString IniDocument::Encode(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        if (c == QLatin1Char('\r')) {
+            out += QChar(kCr);
+        } else if (c == QLatin1Char('\n')) {
+            out += QChar(kLf);
+        } else {
+            if (c == kCr || c == kLf || c == kEscape)
+                out += QChar(kEscape);
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString IniDocument::Decode(const QString& text) {
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == kEscape && i + 1 < text.size())
+            out += text.at(++i);
+        else if (c == kCr)
+            out += QLatin1Char('\r');
+        else if (c == kLf)
+            out += QLatin1Char('\n');
+        else
+            out += c;
+    }
+    return out;
+}
 
 IniDocument IniDocument::FromBytes(const QByteArray& bytes) {
     IniDocument doc;
@@ -55,7 +92,7 @@ std::optional<QString> IniDocument::SectionName(const QByteArray& line) {
     const qsizetype close = t.lastIndexOf(']');
     if (close < 1)
         return std::nullopt;
-    return QString::fromUtf8(t.mid(1, close - 1)).trimmed();
+    return Decode(QString::fromUtf8(t.mid(1, close - 1)).trimmed());
 }
 
 bool IniDocument::SplitEntry(const QByteArray& line, QString& key, QString& value) {
@@ -64,8 +101,8 @@ bool IniDocument::SplitEntry(const QByteArray& line, QString& key, QString& valu
     const qsizetype eq = line.indexOf('=');
     if (eq < 0)
         return false;
-    key = QString::fromUtf8(line.left(eq)).trimmed();
-    value = QString::fromUtf8(line.mid(eq + 1)).trimmed();
+    key = Decode(QString::fromUtf8(line.left(eq)).trimmed());
+    value = Decode(QString::fromUtf8(line.mid(eq + 1)).trimmed());
     return !key.isEmpty();
 }
 
@@ -102,7 +139,8 @@ std::optional<QString> IniDocument::Value(const QString& section, const QString&
 }
 
 void IniDocument::SetValue(const QString& section, const QString& key, const QString& value) {
-    const QByteArray entry = key.toUtf8() + '=' + value.toUtf8();
+    const QByteArray encodedValue = Encode(value).toUtf8();
+    const QByteArray entry = Encode(key).toUtf8() + '=' + encodedValue;
     // A last line without its own line end gets one before anything follows it.
     auto terminateLast = [this] {
         if (!m_lines.isEmpty() && m_lines.last().end.isEmpty())
@@ -111,7 +149,7 @@ void IniDocument::SetValue(const QString& section, const QString& key, const QSt
     const int s = FindSection(section);
     if (s < 0) {
         terminateLast();
-        m_lines.push_back({QByteArray("[") + section.toUtf8() + ']', kCrLf});
+        m_lines.push_back({QByteArray("[") + Encode(section).toUtf8() + ']', kCrLf});
         m_lines.push_back({entry, kCrLf});
         return;
     }
@@ -123,7 +161,7 @@ void IniDocument::SetValue(const QString& section, const QString& key, const QSt
         if (SplitEntry(m_lines[i].text, k, v) && k.compare(wanted, Qt::CaseInsensitive) == 0) {
             // The key keeps the spelling the file gives it; only the value changes.
             const QByteArray& text = m_lines[i].text;
-            m_lines[i].text = text.left(text.indexOf('=')).trimmed() + '=' + value.toUtf8();
+            m_lines[i].text = text.left(text.indexOf('=')).trimmed() + '=' + encodedValue;
             return;
         }
         if (!m_lines[i].text.trimmed().isEmpty())

@@ -16,6 +16,15 @@ public:
     std::optional<QString> Value(const QString& section, const QString& key) const;
     void SetValue(const QString& section, const QString& key, const QString& value);
 
+    // A line break inside a name or value would split its line or start a
+    // section of its own, so none is ever written raw. CR is written as
+    // U+240D "␍" and LF as U+2424 "␤" (the symbols for them), and
+    // these two and the escape U+241B "␛" itself, where a text holds
+    // them, are written with "␛" before them. Older versions never wrote
+    // these symbols and nobody types them, so their files read as before.
+    static QString Encode(const QString& text);
+    static QString Decode(const QString& text);
+
 private:
     struct Line {
         QByteArray text;

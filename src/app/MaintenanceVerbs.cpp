@@ -13,6 +13,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <cstdio>
 
 namespace {
@@ -88,8 +89,9 @@ void Print(std::FILE* stream, const QString& text) {
 
 // Message boxes of the program frame, without a screen.
 bool PrintBox(ModMain::BoxKind kind, const QString& title, const QString& text) {
-    QString flat = text;
-    flat.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    // One line on the terminal: the paragraphs of a box join with a blank.
+    const QString flat = QString(text).replace(
+        QRegularExpression(QStringLiteral("\\s*[\r\n]+\\s*")), QStringLiteral(" "));
     Print(stderr, title + QLatin1Char(' ') + flat);
     // Nobody is there to answer: a question is answered No.
     Q_UNUSED(kind);
@@ -197,10 +199,19 @@ int RunIntegrityCheck() {
     bool before = false;
     bool after = false;
     const QList<qint32> was = counts(&before);
-    ModMain::DAO().IntegrityCheck();
+    const bool repaired = ModMain::DAO().IntegrityCheck();
     const QList<qint32> now = counts(&after);
     if (!before || !after) {
         Print(stderr, QStringLiteral("Integrity check FAILED! The database cannot be read."));
+        return 1;
+    }
+    if (!repaired) {
+        // A database that cannot be written repairs nothing: the counts
+        // would say "Removed 0" as for a sound one.
+        Print(stderr, QStringLiteral("Integrity check FAILED! ") +
+                          QDir::toNativeSeparators(ModMain::DAO().DbPath()) + QStringLiteral(": ") +
+                          ModMain::DAO().LastFailure() +
+                          QStringLiteral(". Not every repair could be made."));
         return 1;
     }
     Print(stdout, QStringLiteral("Database integrity check done on ") + ModMain::DAO().DbPath());
@@ -258,7 +269,7 @@ int MaintenanceVerbs::Run(const QCommandLineParser& parser) {
         return 2;
     }
     ModMain::SetBoxHandler(PrintBox);
-    if (!ModMain::Initialise()) {
+    if (!ModMain::Initialise(ModMain::LogStart::Append)) {
         ModMain::Terminate();
         return 1;
     }

@@ -1,9 +1,12 @@
 #include "app/ModMain.h"
 
+#include "app/FirstStart.h"
+
 #include "app/ClsForms.h"
 #include "app/ClsIni.h"
 #include "app/ErrorTrap.h"
 #include "data/ClsDAO.h"
+#include "data/ConnectionInfo.h"
 #include "model/ClsBooking.h"
 #include "model/ClsCustomer.h"
 #include "model/ClsDate.h"
@@ -17,7 +20,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QMessageBox>
+#include <cerrno>
 #include <memory>
 
 namespace {
@@ -88,7 +93,7 @@ void ErrorTrap::LogTrapped(const char* where) {
     ModMain::WriteLog(QStringLiteral("Error in ") + QString::fromUtf8(where));
 }
 
-bool ModMain::Initialise() {
+bool ModMain::Initialise(LogStart logStart) {
     bool result = false;
     const bool created = Trap("ModMain.Initialise", [&] {
         g_shared.dao = std::make_unique<ClsDAO>();
@@ -106,24 +111,59 @@ bool ModMain::Initialise() {
     g_running = true;
 
     // From here a failing step is skipped; only the open decides the result.
-    TrapSilent([] { QFile::remove(LogFilePath()); });
+    if (logStart == LogStart::Restart)
+        TrapSilent([] { QFile::remove(LogFilePath()); });
     WriteLog(QStringLiteral("Starting up"));
     TrapSilent([] { Ini().SetIniFile(ProgramPath(ExecutableBaseName() + QStringLiteral(".ini"))); });
+    // A settings file that is there but cannot be read may name a shared
+    // database: starting on the default one instead would book where no
+    // other workstation sees it.
+    QString settingsProblem;
+    TrapSilent([&] { settingsProblem = Ini().ReadProblem(); });
+    if (!settingsProblem.isEmpty()) {
+        WriteLog(settingsProblem);
+        Warning(QStringLiteral("Unable to read the settings file!\n") + settingsProblem);
+        return false;
+    }
+    // Only a new installation, whose settings name no database yet, gets the
+    // default one and has it written down. A database the settings name is
+    // used as it is, however long its name, and never written over: when it
+    // cannot be found (a share that is not mounted) the start says so
+    // instead of booking into a local database nobody else sees.
     QString dbPath = DefaultDbPath();
     TrapSilent([&] {
-        dbPath = Ini().GetValue(QStringLiteral("Config"), QStringLiteral("DbName"), DefaultDbPath());
-        if (!ClsDAO::DatabaseExists(dbPath))
-            dbPath = DefaultDbPath();
+        const QString configured =
+            Ini().GetWholeValue(QStringLiteral("Config"), QStringLiteral("DbName"));
+        if (!configured.isEmpty())
+            dbPath = configured;
+        else
+            Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("DbName"), dbPath);
     });
-    TrapSilent([&] { Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("DbName"), dbPath); });
     TrapSilent([&] {
         const int status = DAO().DbOpen(dbPath);
         if (status == 0)
             result = true;
         else
-            Warning(QStringLiteral("Unable to open database!"));
+            Warning(QStringLiteral("Unable to open database!\n") + DatabaseProblem(dbPath));
     });
     return result;
+}
+
+QString ModMain::DatabaseProblem(const QString& path) {
+    QString reason;
+    if (!ConnectionInfo::IsServerUri(path)) {
+        const QFileInfo info(path);
+        if (path.isEmpty() || !info.exists())
+            reason = qt_error_string(ENOENT);
+        else if (info.isDir())
+            reason = QStringLiteral("is a folder");
+    }
+    if (reason.isEmpty())
+        TrapSilent([&] { reason = DAO().LastFailure(); });
+    if (reason.isEmpty())
+        reason = QStringLiteral("the database cannot be opened");
+    QString line = QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason;
+    return line.simplified();
 }
 
 void ModMain::Terminate() {
@@ -149,7 +189,14 @@ void ModMain::WriteLog(const QString& message) {
         QFile file(LogFilePath());
         if (!file.open(QIODevice::Append | QIODevice::WriteOnly))
             return;
-        file.write((LogLinePrefix() + QLatin1Char(' ') + message + QStringLiteral("\r\n")).toUtf8());
+        QString text = message.size() > MaxLogMessage
+                           ? message.left(MaxLogMessage) + QStringLiteral("\u2026")
+                           : message;
+        // One line per entry: a line break inside a name would start a new one.
+        text.replace(QStringLiteral("\r\n"), QStringLiteral(" "))
+            .replace(QLatin1Char('\r'), QLatin1Char(' '))
+            .replace(QLatin1Char('\n'), QLatin1Char(' '));
+        file.write((LogLinePrefix() + QLatin1Char(' ') + text + QStringLiteral("\r\n")).toUtf8());
         file.close();
     } catch (...) {
     }
@@ -212,7 +259,13 @@ QString ModMain::ProgramFolder() {
     const QString env = qEnvironmentVariable("TARVELO_HOME");
     if (!env.isEmpty())
         return QDir::cleanPath(QDir(env).absolutePath());
-    return QCoreApplication::applicationDirPath();
+    // An installed program cannot write beside its executable (/usr/bin):
+    // its files go to the user's data folder.
+    static const QString chosen = FirstStart::ChooseProgramFolder(
+        QCoreApplication::applicationDirPath(), ExecutableBaseName() + QStringLiteral(".ini"),
+        QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                        QStringLiteral("/Tarvelo")));
+    return chosen;
 }
 
 void ModMain::SetProgramFolder(const QString& folder) {

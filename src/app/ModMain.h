@@ -27,10 +27,17 @@ public:
     // A test replaces exec() of modal windows; the handler returns the result code.
     using ModalHandler = std::function<int(QDialog* dialog)>;
 
-    static bool Initialise();
+    // The windowed start begins a new error log; the command-line verbs add
+    // to it, so that a nightly backup keeps the log of the workstation that
+    // shares the program folder.
+    enum class LogStart { Restart, Append };
+    static bool Initialise(LogStart logStart = LogStart::Restart);
     static void Terminate();
     static bool IsRunning();
 
+    // A log line carries at most this many characters of its message (a
+    // name of a megabyte is not copied whole), and never a line break.
+    static constexpr int MaxLogMessage = 2000;
     static void WriteLog(const QString& message);
     static bool Confirm(const QString& prompt);
     static void Warning(const QString& prompt);
@@ -62,6 +69,8 @@ public:
     static QString ExecutableBaseName();
     static QString LogFilePath();
     static QString DefaultDbPath();
+    // "path: reason" on one line, for a database that could not be opened.
+    static QString DatabaseProblem(const QString& path);
 
     static ClsDAO& DAO();
     static ClsForms& Forms();

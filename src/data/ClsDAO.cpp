@@ -376,10 +376,12 @@ bool ClsDAO::Updated() {
     return result;
 }
 
-void ClsDAO::IntegrityCheck() {
+bool ClsDAO::IntegrityCheck() {
     ModMain::WriteLog(QStringLiteral("Database integrity check"));
+    bool ok = true;
     for (const QString& sql : DbSchema::RepairStatements())
-        SqlAction(sql);
+        ok = SqlAction(sql) && ok;
+    return ok;
 }
 
 bool ClsDAO::BeginWrite() {

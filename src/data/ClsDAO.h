@@ -37,8 +37,9 @@ public:
     void PropertyDelete(const QString& propName);
     bool Updated();
 
-    // Runs the sixteen repair statements of the integrity check.
-    void IntegrityCheck();
+    // Runs the sixteen repair statements of the integrity check; false when
+    // any of them failed (a database that cannot be written).
+    bool IntegrityCheck();
     // The engine's reason for the last failure this instance logged (an
     // open, a statement), on one line.
     QString LastFailure() const { return m_lastFailure; }

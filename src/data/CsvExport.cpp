@@ -2,14 +2,13 @@
 
 #include "app/ErrorTrap.h"
 #include "app/EventPump.h"
+#include "app/FileWriter.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
 #include "data/ExportFiles.h"
 #include "model/ClsDate.h"
 
 #include <QDir>
-#include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 QString TextOf(const FieldValue& f) {
@@ -17,6 +16,12 @@ QString TextOf(const FieldValue& f) {
 }
 qint64 NumberOf(const FieldValue& f) {
     return f.IsNull() ? 0 : f.Value.toLongLong();
+}
+// The writer names the file before its reason; the callers name it themselves.
+QString ReasonOf(const FileWriter& file, const QString& path) {
+    const QString prefix = QDir::toNativeSeparators(path) + QStringLiteral(": ");
+    const QString error = file.Error();
+    return error.startsWith(prefix) ? error.mid(prefix.size()) : error;
 }
 } // namespace
 
@@ -51,9 +56,9 @@ bool CsvExport::Export(qint32 resourceId, const QString& resourceName) {
     bool ok = false;
     Trap("CsvExport.Export", [&] {
         QDir().mkpath(ExportFolder()); // an existing folder is no error
-        QSaveFile file(m_path);
-        if (QFileInfo(m_path).isDir() || !file.open(QIODevice::WriteOnly)) {
-            m_failure = QStringLiteral("the file cannot be written (%1)").arg(file.errorString());
+        FileWriter file(m_path);
+        if (!file.Open()) {
+            m_failure = ReasonOf(file, m_path);
             return;
         }
         QByteArray out = (Header() + QStringLiteral("\r\n")).toUtf8();
@@ -89,8 +94,9 @@ bool CsvExport::Export(qint32 resourceId, const QString& resourceName) {
             out += (fields.join(QLatin1Char(',')) + QStringLiteral("\r\n")).toUtf8();
             ++m_lines;
         }
-        if (file.write(out) != out.size() || !file.commit()) {
-            m_failure = QStringLiteral("the file cannot be written (%1)").arg(file.errorString());
+        // A full disk keeps the earlier file, and the failure says why.
+        if (!file.Write(out) || !file.Commit()) {
+            m_failure = ReasonOf(file, m_path);
             return;
         }
         ok = true;

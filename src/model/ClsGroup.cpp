@@ -4,6 +4,7 @@
 #include "app/ErrorTrap.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
+#include "data/DbTransaction.h"
 #include "model/ClsCustomer.h"
 #include "model/ClsResource.h"
 #include "model/RecordValue.h"
@@ -11,6 +12,7 @@
 #include "model/RowInsert.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 namespace {
 ClsDAO& Dao() {
@@ -136,9 +138,9 @@ void ClsGroup::SaveTemplate(qint32 groupId) {
         if (!Load(groupId))
             return;
         const QString section = m_groupName;
-        ini.WriteValue(section, QStringLiteral("DayStart"), m_dayStart);
-        ini.WriteValue(section, QStringLiteral("DayEnd"), m_dayEnd);
-        ini.WriteValue(section, QStringLiteral("Interval"), m_interval);
+        ClsIni::Entries entries{{QStringLiteral("DayStart"), m_dayStart},
+                                {QStringLiteral("DayEnd"), m_dayEnd},
+                                {QStringLiteral("Interval"), m_interval}};
         Recordset rs = Dao().SqlQuery(
             QStringLiteral("select ResourceId from tblResources where GroupId = ") + Num(groupId));
         int n = 0;
@@ -147,35 +149,66 @@ void ClsGroup::SaveTemplate(qint32 groupId) {
             QCoreApplication::processEvents();
             if (res.Load(rs.Fields(QStringLiteral("ResourceId")).Long())) {
                 ++n;
-                ini.WriteValue(section, TemplateKey("ResName", n), res.ResourceName());
-                ini.WriteValue(section, TemplateKey("ResMin", n), res.MinTime());
-                ini.WriteValue(section, TemplateKey("ResMax", n), res.MaxTime());
-                ini.WriteValue(section, TemplateKey("ResInit", n), res.InitTime());
+                entries << qMakePair(TemplateKey("ResName", n), QVariant(res.ResourceName()))
+                        << qMakePair(TemplateKey("ResMin", n), QVariant(res.MinTime()))
+                        << qMakePair(TemplateKey("ResMax", n), QVariant(res.MaxTime()))
+                        << qMakePair(TemplateKey("ResInit", n), QVariant(res.InitTime()));
             }
             rs.MoveNext();
         }
-        ini.WriteValue(section, QStringLiteral("Resources"), n);
-        ModMain::Information(QStringLiteral("Saved!"), QStringLiteral("Group saved!"));
+        entries << qMakePair(QStringLiteral("Resources"), QVariant(n));
+        // One rewrite of the file: the whole template is saved, or none of it.
+        if (ini.WriteValues(section, entries))
+            ModMain::Information(QStringLiteral("Saved!"), QStringLiteral("Group saved!"));
+        else
+            ModMain::Warning(QStringLiteral("Group NOT saved!\n") + ini.Error());
     });
 }
 
-void ClsGroup::LoadTemplate(const QString& sectionName) {
-    TrapSilent([&] {
+bool ClsGroup::LoadTemplate(const QString& sectionName) {
+    bool loaded = false;
+    ClsResource& res = ModMain::Resource();
+    // Shown once the transaction is over: a box must not hold the write lock.
+    QString failure;
+    const bool ran = TrapSilent([&] {
         ClsIni ini;
         ini.SetIniFile(TemplateFile());
         InitBfr();
-        m_groupName = sectionName;
-        m_dayStart = RecordValue::ToInt16(ini.GetValue(sectionName, QStringLiteral("DayStart"), 0));
-        m_dayEnd = RecordValue::ToInt16(ini.GetValue(sectionName, QStringLiteral("DayEnd"), 1440));
-        m_interval = RecordValue::ToInt16(ini.GetValue(sectionName, QStringLiteral("Interval"), 5));
-        Save();
-        if (m_groupId == 0)
+        const QString problem = ini.ReadProblem();
+        if (!problem.isEmpty()) {
+            failure = problem;
             return;
-        m_groupName = m_groupName + QStringLiteral(" [") + Num(m_groupId) + QLatin1Char(']');
-        Save();
+        }
+        // Every value is read before anything is stored.
+        const qint16 dayStart =
+            RecordValue::ToInt16(ini.GetValue(sectionName, QStringLiteral("DayStart"), 0));
+        const qint16 dayEnd =
+            RecordValue::ToInt16(ini.GetValue(sectionName, QStringLiteral("DayEnd"), 1440));
+        const qint16 interval =
+            RecordValue::ToInt16(ini.GetValue(sectionName, QStringLiteral("Interval"), 5));
         const int count =
             RecordValue::ToInt16(ini.GetValue(sectionName, QStringLiteral("Resources"), 0));
-        ClsResource& res = ModMain::Resource();
+        if (count > MaxTemplateResources) {
+            failure = QStringLiteral("It asks for %1 resources; a template holds at most %2.")
+                          .arg(count)
+                          .arg(MaxTemplateResources);
+            return;
+        }
+        failure = QStringLiteral("The database refused it: ");
+        // The group and its resources are stored in one write transaction:
+        // all of them, or (a failure, a program that ends half-way) none.
+        DbTransaction txn(Dao());
+        if (!Dao().InWrite())
+            return;
+        m_groupName = sectionName;
+        m_dayStart = dayStart;
+        m_dayEnd = dayEnd;
+        m_interval = interval;
+        if (Save() == 0)
+            return;
+        m_groupName = m_groupName + QStringLiteral(" [") + Num(m_groupId) + QLatin1Char(']');
+        if (Save() == 0)
+            return;
         for (int i = 1; i <= count; ++i) {
             res.InitBfr();
             res.SetGroupId(m_groupId);
@@ -187,7 +220,23 @@ void ClsGroup::LoadTemplate(const QString& sectionName) {
                 RecordValue::ToInt16(ini.GetValue(sectionName, TemplateKey("ResMax", i), 60)));
             res.SetInitTime(
                 RecordValue::ToInt16(ini.GetValue(sectionName, TemplateKey("ResInit", i), 5)));
-            res.Save();
+            if (res.Save() == 0)
+                return;
         }
+        loaded = txn.Commit();
     });
+    if (loaded)
+        return true;
+    // Nothing was stored: the shared records hold no identifier of it.
+    InitBfr();
+    res.InitBfr();
+    if (!ran)
+        failure = QDir::toNativeSeparators(TemplateFile()) +
+                  QStringLiteral(": a value is not a number in range.");
+    else if (failure.endsWith(QStringLiteral(": ")))
+        failure += Dao().LastFailure();
+    ModMain::Warning(
+        QStringLiteral("Group template \"%1\" NOT loaded!\n").arg(sectionName.simplified()) +
+        failure + QStringLiteral("\nNothing was stored."));
+    return false;
 }

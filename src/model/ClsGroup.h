@@ -22,7 +22,12 @@ public:
     void InitBfr();
     bool Load(qint32 groupId);
     qint32 Save();
-    void LoadTemplate(const QString& sectionName);
+    // At most this many resources are made from one template: a damaged
+    // file asking for 32,767 would otherwise stall the program.
+    static constexpr int MaxTemplateResources = 1000;
+    // True when the group and all its resources were stored; on a failure
+    // nothing is stored and a message says why.
+    bool LoadTemplate(const QString& sectionName);
     void SaveTemplate(qint32 groupId);
 
     static QString TemplateFile();

@@ -55,8 +55,10 @@ void DlgTemplate::BtnTemplate_Click(int index) {
             // Nothing to load: the window stays open for Cancel.
             if (CbGroup->currentIndex() < 0)
                 return;
-            ModMain::Group().LoadTemplate(CbGroup->currentText());
-            accept();
+            // A template that could not be loaded has been reported; the
+            // window stays open for another choice or Cancel.
+            if (ModMain::Group().LoadTemplate(CbGroup->currentText()))
+                accept();
             break;
         case 1:
             reject();
