@@ -499,10 +499,10 @@ void TstStartup::warningAndErrorBoxes() {
     QCOMPARE(warning.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     BoxAnswer error;
     error.Arm(Qt::Key_Return, QMessageBox::NoButton);
-    ModMain::CriticalError(QStringLiteral("Restore failed"));
+    ModMain::CriticalError(QStringLiteral("Restore failed\r\n\r\nLine 2"));
     QVERIFY(error.seen);
     QCOMPARE(error.title, QStringLiteral("Error!"));
-    QCOMPARE(error.text, QStringLiteral("Restore failed"));
+    QCOMPARE(error.text, QStringLiteral("Restore failed\n\nLine 2")); // no raw carriage return
     QCOMPARE(error.icon, QMessageBox::Critical);
     QCOMPARE(error.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
     QVERIFY(env.LogLines().isEmpty());

@@ -63,7 +63,9 @@ bool ShowBox(ModMain::BoxKind kind, const QString& title, const QString& text) {
         return false;
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title);
-    box.setText(text);
+    // Messages break their lines as the settings and logs do (CR LF); a box
+    // on this platform would show the carriage return as a character.
+    box.setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     switch (kind) {
     case ModMain::BoxKind::Confirm:
         box.setIcon(QMessageBox::Question);
