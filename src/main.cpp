@@ -1,3 +1,4 @@
+#include "app/FirstStart.h"
 #include "app/MaintenanceVerbs.h"
 #include "app/ModMain.h"
 #include "data/DbSchema.h"
@@ -6,6 +7,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDir>
 #include <QIcon>
 #include <QTimer>
 #include <cstdio>
@@ -51,10 +53,14 @@ int main(int argc, char* argv[]) {
     parser.addOption(home);
     parser.addOption(create);
     MaintenanceVerbs::AddOptions(parser);
-    parser.process(app);
-
+    // The folder in use goes into the help text: --home is read first.
+    parser.parse(QCoreApplication::arguments());
     if (parser.isSet(home))
         ModMain::SetProgramFolder(parser.value(home));
+    parser.setApplicationDescription(parser.applicationDescription() +
+                                     QStringLiteral("\n\nProgram folder: ") +
+                                     QDir::toNativeSeparators(ModMain::ProgramFolder()));
+    parser.process(app);
 
     if (parser.isSet(create)) {
         const QString error = DbSchema::CreateDatabase(parser.value(create));
@@ -68,12 +74,25 @@ int main(int argc, char* argv[]) {
         return MaintenanceVerbs::Run(parser);
 
     HelpSystem::Install();
+    // A new installation gets its database at the default path before the
+    // main window opens it; a missing database that the settings name is
+    // never replaced.
+    const bool firstStart = FirstStart::IsNewInstallation();
+    if (firstStart) {
+        const QString problem = FirstStart::Prepare();
+        if (!problem.isEmpty()) {
+            ModMain::CriticalError(QStringLiteral("Unable to create the database!\n") + problem);
+            return 1;
+        }
+    }
     auto* window = new DlgMain;
     window->setAttribute(Qt::WA_DeleteOnClose);
     if (!window->Started()) {
         delete window;
         return 1;
     }
+    if (firstStart)
+        window->OfferSample();
     window->show();
     return app.exec();
 }

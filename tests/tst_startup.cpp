@@ -1,9 +1,11 @@
 // Start-up and shutdown as the error log, the settings file and the message
 // boxes show them; the program folder; the message boxes themselves; the
 // version text; and the command line that creates a database.
+#include "SmallDisk.h"
 #include "TestEnv.h"
 
 #include "app/ClsIni.h"
+#include "app/FirstStart.h"
 #include "app/ContextIDs.h"
 #include "app/ErrorTrap.h"
 #include "data/ClsDAO.h"
@@ -12,6 +14,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPointer>
 #include <QProcess>
@@ -134,6 +138,10 @@ private slots:
     void logLinesAreCutAndWhole();
     void programFolder_data();
     void programFolder();
+    void programFolderWithoutHome_data();
+    void programFolderWithoutHome();
+    void firstStartOffersSampleOnce_data();
+    void firstStartOffersSampleOnce();
     void startsInTheFolderNamedByTheEnvironment();
     void confirmBox_data();
     void confirmBox();
@@ -441,6 +449,69 @@ void TstStartup::programFolder() {
     QCOMPARE(ModMain::ProgramFolder(), expected);
     QCOMPARE(ModMain::LogFilePath(), expected + QStringLiteral("/Error.txt"));
     QCOMPARE(ModMain::DefaultDbPath(), expected + QStringLiteral("/Tarvelo.db"));
+}
+
+void TstStartup::programFolderWithoutHome_data() {
+    QTest::addColumn<bool>("settingsFile");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<bool>("missing");
+    QTest::addColumn<bool>("dataFolder");
+    QTest::newRow("writable: a portable copy") << false << false << false << false;
+    QTest::newRow("read-only with its settings file") << true << true << false << false;
+    QTest::newRow("read-only: an installed program") << false << true << false << true;
+    QTest::newRow("no such folder") << false << false << true << true;
+}
+
+void TstStartup::programFolderWithoutHome() {
+    QFETCH(bool, settingsFile);
+    QFETCH(bool, readOnly);
+    QFETCH(bool, missing);
+    QFETCH(bool, dataFolder);
+    SmallDisk disk;
+    REQUIRE_SMALL_DISK(disk);
+    if (settingsFile) {
+        QFile ini(disk.Path() + QStringLiteral("/tarvelo.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+    }
+    if (readOnly)
+        QVERIFY(disk.MakeReadOnly());
+    const QString folder = missing ? disk.Path() + QStringLiteral("/gone") : disk.Path();
+    QCOMPARE(FirstStart::ChooseProgramFolder(folder, QStringLiteral("tarvelo.ini"),
+                                             QStringLiteral("/home/anna/.local/share/Tarvelo")),
+             dataFolder ? QStringLiteral("/home/anna/.local/share/Tarvelo") : folder);
+}
+
+void TstStartup::firstStartOffersSampleOnce_data() {
+    QTest::addColumn<bool>("answer");
+    QTest::newRow("Yes: the sample clinic") << true;
+    QTest::newRow("No: an empty database") << false;
+}
+
+void TstStartup::firstStartOffersSampleOnce() {
+    QFETCH(bool, answer);
+    TestEnv env;
+    SQLITE_FILE_ONLY();
+    const QString folder = env.Path(QStringLiteral("new"));
+    ModMain::SetProgramFolder(folder);
+    QVERIFY(FirstStart::IsNewInstallation());
+    QCOMPARE(FirstStart::Prepare(), QString());
+    env.confirmAnswers = {answer};
+    {
+        DlgMain window;
+        QVERIFY(window.Started());
+        window.OfferSample();
+        QCOMPARE(env.boxes.size(), 1);
+        QCOMPARE(env.boxes[0].text, QStringLiteral("Start with a sample clinic?"));
+        QCOMPARE(window.CbGroup()->count() > 0, answer);
+        QCOMPARE(window.EmptyHint()->isVisibleTo(&window), !answer);
+        window.close();
+    }
+    // The next start is no new installation: nothing is asked again.
+    QVERIFY(!FirstStart::IsNewInstallation());
+    QVERIFY(QFileInfo::exists(folder + QStringLiteral("/Tarvelo.db")));
+    // A folder that cannot be made is said, with the reason.
+    ModMain::SetProgramFolder(QStringLiteral("/proc/tarvelo"));
+    QVERIFY(FirstStart::Prepare().startsWith(QStringLiteral("/proc/tarvelo: ")));
 }
 
 void TstStartup::startsInTheFolderNamedByTheEnvironment() {

@@ -53,3 +53,9 @@ void SmallDisk::Fill() {
     while (file.write(byte) > 0 && file.flush()) {
     }
 }
+
+bool SmallDisk::MakeReadOnly() {
+    QString output;
+    return m_mounted && Run(QStringLiteral("mount"),
+                            {QStringLiteral("-o"), QStringLiteral("remount,ro"), m_path}, &output);
+}

@@ -3,7 +3,8 @@
 #include <QString>
 
 // A small file system of its own (tmpfs) for the tests of full disks: a
-// folder that holds `kib` kilobytes and no more. Mounting needs the
+// folder that holds `kib` kilobytes and no more, and that can be made
+// read-only even for the administrator. Mounting needs the
 // administrator's rights; without them Available() is false and Why() says
 // why, and the test skips with that reason.
 class SmallDisk {
@@ -18,6 +19,8 @@ public:
     QString Path() const { return m_path; }
     // Fills the disk up to its last byte.
     void Fill();
+    // Mounts it again read-only: nobody may write there any more.
+    bool MakeReadOnly();
 
 private:
     QString m_path;

@@ -8,6 +8,7 @@
 #include "app/EventPump.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
+#include "data/SampleDatabase.h"
 #include "model/ClsBooking.h"
 #include "model/ClsDate.h"
 #include "model/ClsGroup.h"
@@ -28,6 +29,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QDrag>
 #include <QMenu>
 #include <QMenuBar>
@@ -1138,9 +1140,28 @@ void DlgMain::mnuHelpAbout_Click() {
             QStringLiteral("Books rooms, people and machines in time slots.\n"
                            "Several workstations share one database and see each other's "
                            "changes within seconds.\n\nDatabase: ") +
-            ModMain::DAO().DbPath());
+            ModMain::DAO().DbPath() + QStringLiteral("\nProgram folder: ") +
+            QDir::toNativeSeparators(ModMain::ProgramFolder()));
         box.setStandardButtons(QMessageBox::Ok);
         ModMain::ShowModal(&box);
+    });
+}
+
+void DlgMain::OfferSample() {
+    Trap("DlgMain.OfferSample", [&] {
+        if (!ModMain::Confirm(QStringLiteral("Start with a sample clinic?")))
+            return;
+        QString message;
+        if (!SampleDatabase::Load(&message)) {
+            ModMain::Warning(message);
+            return;
+        }
+        ShowGroups(0);
+        if (m_cbGroup->count() > 0) {
+            m_cbGroup->setCurrentIndex(0);
+            CbGroup_Click();
+        }
+        SetCurrentDate(ClsDate::Today());
     });
 }
 

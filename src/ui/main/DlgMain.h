@@ -41,6 +41,9 @@ public:
     void ScrollToTime(int minutes);
     void SelectResource(qint32 resourceId);
     void ShowGroups(qint32 groupId);
+    // The first start of a new installation: asks once whether to fill the
+    // new, empty database with the sample clinic, and shows it.
+    void OfferSample();
     void ShowResources(qint32 resourceId);
     void ShowLegends();
     void SetupDefaults();

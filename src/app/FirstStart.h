@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// The first start of a new installation: the program folder holds neither a
+// settings file nor a database at the default path. The program then makes
+// the folder and an empty database there, and the main window offers the
+// sample clinic once. A workstation whose settings name a database is never
+// given a new one in its place.
+namespace FirstStart {
+bool IsNewInstallation();
+// Makes the program folder and an empty database at the default path.
+// Returns an empty text, or why it could not (the folder and the reason).
+QString Prepare();
+
+// Where the program keeps its files when neither --home nor TARVELO_HOME
+// names a folder: the executable's folder when it already holds the settings
+// file or the user may write there (a portable copy), otherwise the user's
+// data folder (an installed program).
+QString ChooseProgramFolder(const QString& executableFolder, const QString& settingsName,
+                            const QString& dataFolder);
+} // namespace FirstStart
