@@ -65,7 +65,9 @@ QString ClsIni::Read(const QString& sectName, const QString& keyName, const QVar
     if (m_iniFile.isEmpty())
         return ArgText(defVal);
     try {
-        const auto value = IniDocument::FromBytes(ReadAll(m_iniFile)).Value(sectName, keyName);
+        const auto value =
+            m_held ? m_held->Value(sectName, keyName)
+                   : IniDocument::FromBytes(ReadAll(m_iniFile)).Value(sectName, keyName);
         if (!value)
             return ArgText(defVal);
         return maxLength < 0 ? *value : value->left(maxLength);
@@ -97,6 +99,7 @@ bool ClsIni::WriteValue(const QString& sectName, const QString& keyName, const Q
 bool ClsIni::WriteValues(const QString& sectName, const Entries& entries) {
     if (m_iniFile.isEmpty() || entries.isEmpty())
         return true;
+    m_held.reset();
     try {
         IniDocument doc = IniDocument::FromBytes(ReadAll(m_iniFile));
         for (const auto& entry : entries)
@@ -144,6 +147,20 @@ QString ClsIni::ReadProblem() const {
         return QString();
     try {
         ReadAll(m_iniFile);
+        return QString();
+    } catch (const std::exception& e) {
+        return Reason(e);
+    }
+}
+
+QString ClsIni::Hold() {
+    m_held.reset();
+    if (m_iniFile.isEmpty())
+        return QString();
+    try {
+        auto doc = std::make_shared<IniDocument>(IniDocument::FromBytes(ReadAll(m_iniFile)));
+        doc->Index();
+        m_held = std::move(doc);
         return QString();
     } catch (const std::exception& e) {
         return Reason(e);

@@ -5,6 +5,9 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <memory>
+
+class IniDocument;
 
 // Reads and writes one INI file: "[Section]" lines, "key=value" entries, ";"
 // comments, CR LF line ends, names matched without regard to case. A write
@@ -37,6 +40,10 @@ public:
 
     // Empty when the file can be read (or is missing); else "path: reason".
     QString ReadProblem() const;
+    // Reads the file once and answers GetValue from that copy until the
+    // next write, for a reader of many keys (a template of a thousand
+    // resources). Returns what ReadProblem() would.
+    QString Hold();
     // "path: reason" of the last failed read or write.
     QString Error() const { return m_error; }
 
@@ -46,4 +53,5 @@ private:
 
     QString m_iniFile;
     mutable QString m_error;
+    std::shared_ptr<IniDocument> m_held;
 };

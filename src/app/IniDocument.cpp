@@ -1,5 +1,7 @@
 #include "app/IniDocument.h"
 
+#include <QSet>
+
 namespace {
 const QByteArray kCrLf("\r\n");
 constexpr char16_t kCr = u'\u240d';
@@ -124,7 +126,38 @@ int IniDocument::SectionEnd(int sectionLine) const {
     return i;
 }
 
+QString IniDocument::IndexKey(const QString& section, const QString& key) {
+    return section.trimmed().toCaseFolded() + QLatin1Char('\n') + key.trimmed().toCaseFolded();
+}
+
+void IniDocument::Index() {
+    m_index.clear();
+    // As Value() reads: the first copy of a section, the first of equal keys.
+    QSet<QString> sections;
+    QString current;
+    bool first = false;
+    for (const Line& line : m_lines) {
+        if (const auto name = SectionName(line.text)) {
+            current = name->toCaseFolded();
+            first = !sections.contains(current);
+            sections.insert(current);
+            continue;
+        }
+        QString k, v;
+        if (first && SplitEntry(line.text, k, v)) {
+            const QString at = IndexKey(current, k);
+            if (!m_index.contains(at))
+                m_index.insert(at, v);
+        }
+    }
+    m_indexed = true;
+}
+
 std::optional<QString> IniDocument::Value(const QString& section, const QString& key) const {
+    if (m_indexed) {
+        const auto it = m_index.constFind(IndexKey(section, key));
+        return it == m_index.constEnd() ? std::nullopt : std::optional<QString>(*it);
+    }
     const int s = FindSection(section);
     if (s < 0)
         return std::nullopt;
@@ -139,6 +172,8 @@ std::optional<QString> IniDocument::Value(const QString& section, const QString&
 }
 
 void IniDocument::SetValue(const QString& section, const QString& key, const QString& value) {
+    m_index.clear();
+    m_indexed = false;
     const QByteArray encodedValue = Encode(value).toUtf8();
     const QByteArray entry = Encode(key).toUtf8() + '=' + encodedValue;
     // A last line without its own line end gets one before anything follows it.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QVector>
 #include <optional>
@@ -14,6 +15,9 @@ public:
     QByteArray ToBytes() const;
 
     std::optional<QString> Value(const QString& section, const QString& key) const;
+    // Makes Value() a look-up instead of a walk through the lines, for a
+    // reader of many keys; SetValue() drops the index.
+    void Index();
     void SetValue(const QString& section, const QString& key, const QString& value);
 
     // A line break inside a name or value would split its line or start a
@@ -35,6 +39,11 @@ private:
     int FindSection(const QString& section) const;
     int SectionEnd(int sectionLine) const;
 
+    static QString IndexKey(const QString& section, const QString& key);
+
     QByteArray m_bom; // a UTF-8 byte order mark before the first line, kept as it was
+    // Section and key, case-folded, of each entry that Value() would find.
+    QHash<QString, QString> m_index;
+    bool m_indexed = false;
     QVector<Line> m_lines;
 };

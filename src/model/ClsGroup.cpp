@@ -174,7 +174,7 @@ bool ClsGroup::LoadTemplate(const QString& sectionName) {
         ClsIni ini;
         ini.SetIniFile(TemplateFile());
         InitBfr();
-        const QString problem = ini.ReadProblem();
+        const QString problem = ini.Hold();
         if (!problem.isEmpty()) {
             failure = problem;
             return;
