@@ -439,6 +439,8 @@ void TstCli::help() {
          {"--backup", "--restore <FILE>", "--no-appointments", "--export-csv <RESOURCE-NAME>",
           "--integrity-check", "--load-sample", "--help", "--home <DIR>"})
         QVERIFY2(r.out.contains(QLatin1String(option)), option);
+    // The folder in use: the one --home names.
+    QVERIFY2(r.out.contains(QStringLiteral("Program folder: ") + home->path()), qPrintable(r.out));
 }
 
 QTEST_GUILESS_MAIN(TstCli)
