@@ -253,7 +253,12 @@ void TstServer::badServerNamesAtStartUp() {
     WriteDbName(env, name);
     QVERIFY(!ModMain::Initialise());
     QCOMPARE(env.boxes.size(), 1);
-    QCOMPARE(env.boxes[0].text, QStringLiteral("Unable to open database!"));
+    // The name (without a password) and the engine's reason on one line.
+    const QStringList box = env.boxes[0].text.split(QLatin1Char('\n'));
+    QCOMPARE(box.value(0), QStringLiteral("Unable to open database!"));
+    QVERIFY2(box.size() == 2 && box[1].startsWith(QString(name).remove(":pw") + ": ") &&
+                 box[1].contains(logged),
+             qPrintable(env.boxes[0].text));
     QVERIFY(env.LogContains(QStringLiteral("DbOpen() failed!")));
     QVERIFY2(env.LogContains(logged), qPrintable(env.LogLines().join('\n')));
     // The setting keeps the server's name, not the default file's.

@@ -20,8 +20,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QMessageBox>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <cerrno>
 #include <memory>
 
@@ -164,8 +165,12 @@ QString ModMain::DatabaseProblem(const QString& path) {
         TrapSilent([&] { reason = DAO().LastFailure(); });
     if (reason.isEmpty())
         reason = QStringLiteral("the database cannot be opened");
-    QString line = QDir::toNativeSeparators(path) + QStringLiteral(": ") + reason;
-    return line.simplified();
+    QString shown = QDir::toNativeSeparators(path);
+    // A password written into a server's name is not shown on the screen.
+    static const QRegularExpression password(QStringLiteral("^([a-zA-Z]+://[^/@:]*):[^/@]*@"));
+    if (ConnectionInfo::IsServerUri(path))
+        shown.replace(password, QStringLiteral("\\1@"));
+    return (shown + QStringLiteral(": ") + reason).simplified();
 }
 
 void ModMain::Terminate() {
