@@ -179,6 +179,18 @@ void TstTemplates::saveThatCannotWriteSaysSo() {
     QCOMPARE(env->boxes.size(), 1);
     QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
     QCOMPARE(env->boxes[0].text, "Group NOT saved!\n" + TemplatePath() + ": is a folder");
+    // More resources than a template may hold: nothing is written.
+    QVERIFY(QDir(TemplatePath()).removeRecursively());
+    env->Sql("insert into tblResources (GroupId, ResourceName, MinTime, MaxTime, InitTime) "
+             "with recursive n(i) as (select 1 union all select i + 1 from n where i < 1001) "
+             "select " +
+             QString::number(id) + ", 'Desk ' || i, 15, 60, 15 from n");
+    ModMain::Group().SaveTemplate(id);
+    QCOMPARE(env->boxes.size(), 2);
+    QCOMPARE(env->boxes[1].text,
+             QStringLiteral("Group NOT saved!\nIt holds 1001 resources; a template holds at most "
+                            "1000."));
+    QVERIFY(!QFile::exists(TemplatePath()));
 }
 
 void TstTemplates::keyNumbering_data() {

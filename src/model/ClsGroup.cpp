@@ -138,6 +138,20 @@ void ClsGroup::SaveTemplate(qint32 groupId) {
         if (!Load(groupId))
             return;
         const QString section = m_groupName;
+        // A template that could not be loaded again is not written.
+        const qint64 resources =
+            Dao()
+                .SqlQuery(QStringLiteral("select count(*) from tblResources where GroupId = ") +
+                          Num(groupId))
+                .Fields(0)
+                .Long();
+        if (resources > MaxTemplateResources) {
+            ModMain::Warning(QStringLiteral("Group NOT saved!\nIt holds %1 resources; a template "
+                                            "holds at most %2.")
+                                 .arg(resources)
+                                 .arg(MaxTemplateResources));
+            return;
+        }
         ClsIni::Entries entries{{QStringLiteral("DayStart"), m_dayStart},
                                 {QStringLiteral("DayEnd"), m_dayEnd},
                                 {QStringLiteral("Interval"), m_interval}};
