@@ -29,15 +29,11 @@ private slots:
     void initTestCase() { REQUIRE_TEST_ENGINE(); }
     void nextDates_data();
     void nextDates();
-    void sameDayEachMonthKeepsDayOrMonthEnd();
     void sameWeekdayKeepsOrdinalOrLast();
 
     void listsFiftyDatesAndMarksTakenOnes();
-    void selectAllNeverTicksTakenDates();
     void saveBooksTickedDatesAsOneSeries();
     void saveWarnsForDateTakenMeanwhile();
-    void saveWithNothingTickedBooksNothing();
-    void resourceChangeRebuildsAndClearsTicks();
     void patternChoiceIsRememberedAndRebuilds();
 
 private:
@@ -52,6 +48,7 @@ void TestRepeat::nextDates_data() {
     QTest::addColumn<int>("pattern");
     QTest::addColumn<QStringList>("expected");
 
+    // One row per pattern; the month patterns are checked for every day below.
     QTest::newRow("weekly from Monday 1 March")
         << Day(2027, 3, 1) << 0 << QStringList{"2027-03-08", "2027-03-15", "2027-03-22"};
     QTest::newRow("two weeks over the year end")
@@ -62,34 +59,16 @@ void TestRepeat::nextDates_data() {
         << Day(2028, 2, 10) << 3 << QStringList{"2028-03-09", "2028-04-06", "2028-05-04"};
     QTest::newRow("day 31 cut to February, then kept")
         << Day(2027, 1, 31) << 4 << QStringList{"2027-02-28", "2027-03-28", "2027-04-28"};
-    QTest::newRow("day 31 in a leap year")
-        << Day(2028, 1, 31) << 4 << QStringList{"2028-02-29", "2028-03-29", "2028-04-29"};
-    QTest::newRow("day 30 in 1900, no leap year")
-        << Day(1900, 1, 30) << 4 << QStringList{"1900-02-28", "1900-03-28", "1900-04-28"};
-    QTest::newRow("same day over the year end")
-        << Day(2026, 12, 15) << 4 << QStringList{"2027-01-15", "2027-02-15", "2027-03-15"};
-    QTest::newRow("second Tuesday")
-        << Day(2026, 12, 8) << 5 << QStringList{"2027-01-12", "2027-02-09", "2027-03-09"};
-    QTest::newRow("first Monday, next month starts on Monday")
-        << Day(2027, 2, 1) << 5 << QStringList{"2027-03-01", "2027-04-05", "2027-05-03"};
-    QTest::newRow("fifth Friday, next month has four")
-        << Day(2027, 1, 29) << 5 << QStringList{"2027-02-26", "2027-03-26", "2027-04-23"};
     QTest::newRow("fifth Friday, next month ends on Friday")
         << Day(2025, 1, 31) << 5 << QStringList{"2025-02-28", "2025-03-28", "2025-04-25"};
-    QTest::newRow("fifth Friday in October")
-        << Day(2026, 10, 30) << 5 << QStringList{"2026-11-27", "2026-12-25", "2027-01-22"};
     QTest::newRow("weekdays from Friday")
         << Day(2027, 1, 29) << 6 << QStringList{"2027-02-01", "2027-02-02", "2027-02-03"};
     QTest::newRow("weekdays from Saturday")
         << Day(2026, 12, 5) << 6 << QStringList{"2026-12-07", "2026-12-08", "2026-12-09"};
-    QTest::newRow("weekdays from Sunday")
-        << Day(2026, 12, 6) << 6 << QStringList{"2026-12-07", "2026-12-08", "2026-12-09"};
     QTest::newRow("every day over a month end")
         << Day(2028, 2, 28) << 7 << QStringList{"2028-02-29", "2028-03-01", "2028-03-02"};
     QTest::newRow("unknown pattern stays")
         << Day(2026, 12, 5) << 8 << QStringList{"2026-12-05", "2026-12-05", "2026-12-05"};
-    QTest::newRow("negative pattern stays")
-        << Day(2026, 12, 5) << -1 << QStringList{"2026-12-05", "2026-12-05", "2026-12-05"};
 }
 
 void TestRepeat::nextDates() {
@@ -105,35 +84,29 @@ void TestRepeat::nextDates() {
     QCOMPARE(got, expected);
 }
 
-void TestRepeat::sameDayEachMonthKeepsDayOrMonthEnd() {
-    // Every day from 1999 to 2030: the next date lies in the next month, on
-    // the same day or on that month's last day when it is shorter.
-    for (QDate date(1999, 1, 1); date <= QDate(2030, 12, 31); date = date.addDays(1)) {
-        const QDate next = ClsDate::LongToDate(
-            RepeatPattern::SetNextDate(ClsDate::DateToLong(date), RepeatPattern::SameDayOfMonth));
-        const QDate month = date.addMonths(1);
-        const QDate expected(month.year(), month.month(), qMin(date.day(), month.daysInMonth()));
-        if (next != expected)
-            QCOMPARE(next.toString(Qt::ISODate), expected.toString(Qt::ISODate));
-    }
-}
-
 void TestRepeat::sameWeekdayKeepsOrdinalOrLast() {
-    // The first to fifth weekday of a month is followed by the same weekday
-    // of the same rank in the next month, or by its last one when it has fewer.
-    for (QDate date(1999, 1, 1); date <= QDate(2030, 12, 31); date = date.addDays(1)) {
-        const int rank = (date.day() - 1) / 7 + 1;
-        const QDate next = ClsDate::LongToDate(RepeatPattern::SetNextDate(
-            ClsDate::DateToLong(date), RepeatPattern::SameWeekdayOfMonth));
+    // Every day from 1900 (no leap year) to 2030. The same day of the month
+    // is followed by that day of the next month, or its last day when shorter.
+    // The first to fifth weekday of a month is followed by the same weekday of
+    // the same rank in the next month, or by its last one when it has fewer.
+    for (QDate date(1900, 1, 1); date <= QDate(2030, 12, 31); date = date.addDays(1)) {
+        const qint32 day = ClsDate::DateToLong(date);
         const QDate first = date.addMonths(1).addDays(1 - date.addMonths(1).day());
-        const int offset = (date.dayOfWeek() - first.dayOfWeek() + 7) % 7;
-        QDate expected = first.addDays(offset + 7 * (rank - 1));
-        if (expected.month() != first.month())
-            expected = expected.addDays(-7);
-        if (next != expected)
-            QCOMPARE(next.toString(Qt::ISODate) + QLatin1Char(' ') + date.toString(Qt::ISODate),
-                     expected.toString(Qt::ISODate) + QLatin1Char(' ') +
-                         date.toString(Qt::ISODate));
+        const QDate sameDay(first.year(), first.month(), qMin(date.day(), first.daysInMonth()));
+        QDate weekday = first.addDays((date.dayOfWeek() - first.dayOfWeek() + 7) % 7 +
+                                      7 * ((date.day() - 1) / 7));
+        if (weekday.month() != first.month())
+            weekday = weekday.addDays(-7);
+        const QString got =
+            ClsDate::LongToDate(RepeatPattern::SetNextDate(day, RepeatPattern::SameDayOfMonth))
+                .toString(Qt::ISODate) + ' ' +
+            ClsDate::LongToDate(RepeatPattern::SetNextDate(day, RepeatPattern::SameWeekdayOfMonth))
+                .toString(Qt::ISODate);
+        const QString expected =
+            sameDay.toString(Qt::ISODate) + ' ' + weekday.toString(Qt::ISODate);
+        if (got != expected)
+            QCOMPARE(got + QStringLiteral(" from ") + date.toString(Qt::ISODate),
+                     expected + QStringLiteral(" from ") + date.toString(Qt::ISODate));
     }
 }
 
@@ -152,9 +125,7 @@ struct TestRepeat::Setup {
         env.Sql("insert into tblGroups (GroupId, GroupName, DayStart, DayEnd, Interval) values "
                 "(1, 'Clinic', 480, 1080, 30)");
         env.Sql("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, "
-                "InitTime) values (10, 1, 'Room A', 30, 600, 30)");
-        env.Sql("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, "
-                "InitTime) values (11, 1, 'Room B', 30, 600, 30)");
+                "InitTime) values (10, 1, 'Room A', 30, 600, 30), (11, 1, 'Room B', 30, 600, 30)");
         env.Sql("insert into tblTasks (TaskId, GroupId, TaskName, Colour, MinTime, MaxTime, "
                 "InitTime) values (20, 1, 'Check-up', 49152, 30, 600, 60)");
         env.Sql("insert into tblCustomers (CustomerId, CustomerName, Ref01, Ref02, Ref03) values "
@@ -164,10 +135,7 @@ struct TestRepeat::Setup {
         env.Sql(QStringLiteral("insert into tblBookings (ResourceId, TaskId, CustomerId, "
                                "BookingDate, BookingStart, BookingEnd, RepeatId, Ref01, Ref02, "
                                "Ref03, Comments) values (%1, 20, 0, %2, %3, %4, 0, '', '', '', '')")
-                    .arg(resource)
-                    .arg(date)
-                    .arg(start)
-                    .arg(end));
+                    .arg(resource).arg(date).arg(start).arg(end));
     }
     void Load(int pattern = 0) {
         ModMain::Ini().WriteValue(QStringLiteral("Repeat"), QStringLiteral("Type"), pattern);
@@ -201,43 +169,39 @@ void TestRepeat::listsFiftyDatesAndMarksTakenOnes() {
     s.Load(0);
     ItemList* list = s.List();
     QCOMPARE(list->RowCount(), DlgRepeat::DateCount);
-    QCOMPARE(list->ColumnCount(), 3);
-    QCOMPARE(list->Tree()->headerItem()->text(0), QStringLiteral("X"));
     QCOMPARE(list->CellText(0, 1) + QLatin1Char('|') + list->CellText(0, 2),
              QStringLiteral("Sat|05 December 2026"));
     QCOMPARE(list->CellText(49, 2), ClsDate::FormatDate(kSat5Dec2026 + 49 * 7, "dd mmmm yyyy"));
-    QCOMPARE(s.dlg->LblStartTime()->text(), QStringLiteral("10:00 am"));
-    QCOMPARE(s.dlg->LblTask()->text(), QStringLiteral("Check-up"));
-    QCOMPARE(s.dlg->LblCustomer()->text(), QStringLiteral("Zoë"));
+    QCOMPARE(s.dlg->LblStartTime()->text() + '|' + s.dlg->LblTask()->text() + '|' +
+                 s.dlg->LblCustomer()->text(),
+             QStringLiteral("10:00 am|Check-up|Zoë"));
     QCOMPARE(s.Ticks(), QStringLiteral("00200") + QString(45, QLatin1Char('0')));
     QCOMPARE(list->RowValue(1), kSat5Dec2026 + 7);
     QCOMPARE(list->RowValue(2), 0);
     QCOMPARE(list->RowValue(3), kSat5Dec2026 + 21);
     QCOMPARE(list->RowColour(2), ColourUtil::FromColor(s.dlg->palette().color(QPalette::Button)));
     QCOMPARE(list->RowColour(3), 0xFFFFFF);
-}
-
-void TestRepeat::selectAllNeverTicksTakenDates() {
-    Setup s;
-    s.Book(10, kSat5Dec2026, 600, 660); // the appointment itself
-    s.Book(10, kSat5Dec2026 + 7, 600, 630);
-    s.Load(0);
-    const QString rest(48, QLatin1Char('1'));
+    // Select All never ticks a taken date; Clear All clears the rest.
     s.dlg->BtnSelect_Click(0);
-    QCOMPARE(s.Ticks(), QStringLiteral("22") + rest);
+    QCOMPARE(s.Ticks(), QStringLiteral("112") + QString(47, QLatin1Char('1')));
     s.dlg->BtnSelect_Click(1);
-    QCOMPARE(s.Ticks(), QStringLiteral("22") + QString(48, QLatin1Char('0')));
+    QCOMPARE(s.Ticks(), QStringLiteral("00200") + QString(45, QLatin1Char('0')));
     // A user's click on a taken date's box leaves its mark.
-    QTreeWidgetItem* item = s.List()->Tree()->topLevelItem(0);
-    item->setCheckState(0, Qt::Checked);
-    QCOMPARE(s.List()->RowTick(0), int(ItemList::Unavailable));
+    list->Tree()->topLevelItem(2)->setCheckState(0, Qt::Checked);
+    QCOMPARE(list->RowTick(2), int(ItemList::Unavailable));
+    // Another room: the dates are looked up again and the ticks cleared.
+    s.dlg->BtnSelect_Click(0);
+    QComboBox* combo = s.dlg->CbResource();
+    combo->setCurrentIndex(combo->findText(QStringLiteral("Room B")));
+    emit combo->activated(combo->currentIndex());
+    QCOMPARE(s.dlg->ResourceId(), 11);
+    QCOMPARE(s.Ticks(), QStringLiteral("00002") + QString(45, QLatin1Char('0')));
 }
 
 void TestRepeat::saveBooksTickedDatesAsOneSeries() {
     Setup s;
     s.Load(4);
-    const QString hostile = QStringLiteral("O'Brien; \"~\"\nzweite Zeile ÄÖÜ ") +
-                            QString(10000, QLatin1Char('x'));
+    const QString hostile = QStringLiteral("O'Brien; \"~\"\nzweite Zeile ÄÖÜ");
     s.dlg->SetRef01(hostile);
     s.dlg->SetRef02(QStringLiteral("~"));
     s.dlg->SetRef03(QStringLiteral("'; drop table tblBookings; --"));
@@ -255,20 +219,24 @@ void TestRepeat::saveBooksTickedDatesAsOneSeries() {
                        "tblBookings order by BookingDate) as listed")
                  .toString(),
              QStringLiteral("%1,%2").arg(Day(2027, 1, 5)).arg(Day(2027, 3, 5)));
-    QCOMPARE(s.env.Sql("select count(*) from tblBookings where BookingStart = 600 and "
-                       "BookingEnd = 660 and ResourceId = 10 and TaskId = 20 and CustomerId = 30")
-                 .toInt(),
+    QCOMPARE(s.Count("BookingStart = 600 and BookingEnd = 660 and ResourceId = 10 and "
+                     "TaskId = 20 and CustomerId = 30"),
              2);
-    QCOMPARE(s.env.Sql("select Ref01 from tblBookings limit 1").toString(), hostile);
-    QCOMPARE(s.env.Sql("select Ref03 from tblBookings limit 1").toString(),
-             QStringLiteral("'; drop table tblBookings; --"));
-    QCOMPARE(s.env.Sql("select Comments from tblBookings limit 1").toString(),
-             QStringLiteral("line 1\r\nline 2"));
+    QCOMPARE(s.env.Sql("select Ref01 || '|' || Ref02 || '|' || Ref03 || '|' || Comments from "
+                       "tblBookings limit 1")
+                 .toString(),
+             hostile + QStringLiteral("|~|'; drop table tblBookings; --|line 1\r\nline 2"));
 }
 
 void TestRepeat::saveWarnsForDateTakenMeanwhile() {
     Setup s;
     s.Load(0);
+    // Nothing ticked: a series number is taken, nothing is booked or said.
+    const int before = s.env.Sql("select count(*) from tblRepeats").toInt();
+    s.dlg->SaveAppointments();
+    QCOMPARE(s.env.Sql("select count(*) from tblRepeats").toInt(), before + 1);
+    QCOMPARE(s.Count(QStringLiteral("1 = 1")), 0);
+    QVERIFY(s.env.boxes.isEmpty());
     s.dlg->BtnSelect_Click(0);
     // Another workstation books the third date after the list was built.
     s.Book(10, kSat5Dec2026 + 14, 570, 630);
@@ -277,29 +245,6 @@ void TestRepeat::saveWarnsForDateTakenMeanwhile() {
     QCOMPARE(s.env.boxes[0].kind, ModMain::BoxKind::Warning);
     QCOMPARE(s.env.boxes[0].text, QStringLiteral("Unable to save appointment for 19 Dec 2026!"));
     QCOMPARE(s.Count(QStringLiteral("RepeatId <> 0")), DlgRepeat::DateCount - 1);
-}
-
-void TestRepeat::saveWithNothingTickedBooksNothing() {
-    Setup s;
-    s.Load(0);
-    const int before = s.env.Sql("select count(*) from tblRepeats").toInt();
-    s.dlg->SaveAppointments();
-    QCOMPARE(s.env.Sql("select count(*) from tblRepeats").toInt(), before + 1);
-    QCOMPARE(s.Count(QStringLiteral("1 = 1")), 0);
-    QVERIFY(s.env.boxes.isEmpty());
-}
-
-void TestRepeat::resourceChangeRebuildsAndClearsTicks() {
-    Setup s;
-    s.Book(11, kSat5Dec2026 + 7, 600, 660);
-    s.Load(0);
-    s.dlg->BtnSelect_Click(0);
-    QCOMPARE(s.Ticks(), QString(50, QLatin1Char('1')));
-    QComboBox* combo = s.dlg->CbResource();
-    combo->setCurrentIndex(combo->findText(QStringLiteral("Room B")));
-    emit combo->activated(combo->currentIndex());
-    QCOMPARE(s.dlg->ResourceId(), 11);
-    QCOMPARE(s.Ticks(), QStringLiteral("02") + QString(48, QLatin1Char('0')));
 }
 
 void TestRepeat::patternChoiceIsRememberedAndRebuilds() {
