@@ -13,10 +13,10 @@
 #include "ui/main/DlgMain.h"
 #include "ui/main/LegendLabel.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QImage>
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
@@ -47,46 +47,29 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() { REQUIRE_TEST_ENGINE(); }
-    void startsWithCaptionAndSavedDate();
     void rebuildFollowsDatabase();
     void resolutionsShowInclusiveDateRanges_data();
     void resolutionsShowInclusiveDateRanges();
     void contactNamesOnBars();
     void legendLabelsAreReused();
-    void daySpinnerMovesOneDay_data();
     void daySpinnerMovesOneDay();
     void emptyDatabaseExplainsHowToBegin();
-    void groupWithoutResourcesShowsLegendOnly();
-    void legendCheckBoxHidesFrameAndIsSaved();
-    void sliderSetsScaleAndIsSaved();
-    void coloursComeFromSettings();
-    void barIsPaintedInItsColour();
+    void viewSettingsAreReadAndSaved();
     void calendarMarksTickedResourcesOnly();
     void calendarCancelKeepsDate();
 };
-
-void TestMainWindow::startsWithCaptionAndSavedDate() {
-    Fixture f;
-    f.Clinic();
-    f.Open();
-    QCOMPARE(f.main->windowTitle(), QStringLiteral("Tarvelo! (1.00.00)"));
-    QCOMPARE(f.main->CurrentDate(), kToday);
-    QCOMPARE(f.Sched()->FirstDate(), kToday);
-    QCOMPARE(f.main->CbGroup()->currentText(), QStringLiteral("Clinic"));
-    QCOMPARE(f.Sched()->Title(), QStringLiteral("Clinic"));
-    QCOMPARE(f.Sched()->DayStart(), 480);
-    QCOMPARE(f.Sched()->DayEnd(), 1080);
-    QCOMPARE(f.main->CbGroup()->toolTip(), QStringLiteral("Select Group"));
-    QCOMPARE(f.main->Scroll()->toolTip(), QStringLiteral("Adjust Schedule Width"));
-    QCOMPARE(f.main->SpinDate()->toolTip(), QStringLiteral("Date Forward/Back"));
-    QCOMPARE(f.main->ChkLegend()->toolTip(), QStringLiteral("Show legend"));
-}
 
 void TestMainWindow::rebuildFollowsDatabase() {
     Fixture f;
     f.Clinic();
     f.Open();
     ScheduleView* sched = f.Sched();
+    QCOMPARE(f.main->windowTitle(), QStringLiteral("Tarvelo! (1.00.00)"));
+    QCOMPARE(f.main->CurrentDate(), kToday);
+    QCOMPARE(sched->FirstDate(), kToday);
+    QCOMPARE(sched->Title(), QStringLiteral("Clinic"));
+    QCOMPARE(sched->DayStart(), 480);
+    QCOMPARE(sched->DayEnd(), 1080);
     QCOMPARE(RowNames(sched), (QStringList{QStringLiteral("Room A"), QStringLiteral("Room B")}));
     QCOMPARE(sched->RowData(1), 10);
     QCOMPARE(sched->RowData(2), 11);
@@ -100,7 +83,6 @@ void TestMainWindow::rebuildFollowsDatabase() {
     QCOMPARE(sched->BarColour(1, 2), 0x00C000);
     QVERIFY(sched->CurrentRow() < 1);
     QCOMPARE(f.main->BookingSignature(), 570 + 660);
-    QCOMPARE(f.main->AutoscrollHoldOff(), 20);
 
     // Selecting a resource by identifier makes its row current.
     f.main->SelectResource(11);
@@ -110,33 +92,45 @@ void TestMainWindow::rebuildFollowsDatabase() {
 }
 
 void TestMainWindow::resolutionsShowInclusiveDateRanges_data() {
+    QTest::addColumn<QString>("menu");
     QTest::addColumn<int>("timeType");
     QTest::addColumn<int>("lastOffset");
     QTest::addColumn<QString>("format");
     QTest::addColumn<QStringList>("bars");
-    QTest::newRow("hours: the current date only") << 0 << 0 << QStringLiteral("D, n M Y")
-                                                  << QStringList{QStringLiteral("B101"), QStringLiteral("B100")};
-    QTest::newRow("days: 32 days on") << 1 << 32 << QStringLiteral("M Y")
-                                      << QStringList{QStringLiteral("B101"), QStringLiteral("B100"),
-                                                     QStringLiteral("B102")};
-    QTest::newRow("weeks: 60 days on") << 2 << 60 << QStringLiteral("M Y")
-                                       << QStringList{QStringLiteral("B101"), QStringLiteral("B100"),
-                                                      QStringLiteral("B102"), QStringLiteral("B103")};
+    QTest::newRow("hours: the current date only")
+        << "mnuViewHours" << 0 << 0 << "D, n M Y" << QStringList{"B101", "B100"};
+    QTest::newRow("days: 32 days on")
+        << "mnuViewDays" << 1 << 32 << "M Y" << QStringList{"B101", "B100", "B102"};
+    QTest::newRow("weeks: 60 days on")
+        << "mnuViewWeeks" << 2 << 60 << "M Y" << QStringList{"B101", "B100", "B102", "B103"};
 }
 
 void TestMainWindow::resolutionsShowInclusiveDateRanges() {
+    QFETCH(QString, menu);
     QFETCH(int, timeType);
     QFETCH(int, lastOffset);
     QFETCH(QString, format);
     QFETCH(QStringList, bars);
+    // Opened with the resolution from the settings, then switched by the menu
+    // to another one and back: the menu writes the setting.
     Fixture f;
     f.Clinic();
     f.Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), timeType);
     f.Open();
-    QCOMPARE(f.Sched()->TimeType(), timeType);
-    QCOMPARE(f.Sched()->LastDate(), kToday + lastOffset);
-    QCOMPARE(f.Sched()->RulerDateFormat(), format);
-    QCOMPARE(BarKeys(f.Sched()), bars);
+    for (int pass = 0; pass < 2; ++pass) {
+        QCOMPARE(f.Sched()->TimeType(), timeType);
+        QCOMPARE(f.Sched()->LastDate(), kToday + lastOffset);
+        QCOMPARE(f.Sched()->RulerDateFormat(), format);
+        QCOMPARE(BarKeys(f.Sched()), bars);
+        f.main->MenuEntry(timeType == 0 ? QStringLiteral("mnuViewWeeks")
+                                        : QStringLiteral("mnuViewHours"))
+            ->trigger();
+        QCOMPARE(f.IniValue(QStringLiteral("Config"), QStringLiteral("TimeType")).toInt(),
+                 timeType == 0 ? 2 : 0);
+        f.main->MenuEntry(menu)->trigger();
+        QCOMPARE(f.IniValue(QStringLiteral("Config"), QStringLiteral("TimeType")).toInt(),
+                 timeType);
+    }
 }
 
 void TestMainWindow::contactNamesOnBars() {
@@ -155,6 +149,7 @@ void TestMainWindow::contactNamesOnBars() {
 }
 
 void TestMainWindow::legendLabelsAreReused() {
+    // Two groups without resources: the legend is shown on its own.
     Fixture f;
     f.Group(1, QStringLiteral("A Ten types"));
     f.Group(2, QStringLiteral("B Three types"));
@@ -163,6 +158,7 @@ void TestMainWindow::legendLabelsAreReused() {
     for (int i = 0; i < 3; ++i)
         f.Task(200 + i, 2, QStringLiteral("Kind %1").arg(i), 0x0000FF);
     f.Open();
+    QCOMPARE(RowNames(f.Sched()), QStringList());
     QCOMPARE(f.main->LblColor().size(), 10);
     QCOMPARE(f.main->LblLegend()[9]->text(), QStringLiteral("Type 9"));
     QCOMPARE(f.main->LblColor()[9]->Tag(), 109);
@@ -189,18 +185,11 @@ void TestMainWindow::legendLabelsAreReused() {
     QCOMPARE(shown, (QStringList{"Kind 0", "Kind 1", "Kind 2"}));
 }
 
-void TestMainWindow::daySpinnerMovesOneDay_data() {
-    QTest::addColumn<int>("timeType");
-    QTest::newRow("hours") << 0;
-    QTest::newRow("days") << 1;
-    QTest::newRow("weeks") << 2;
-}
-
 void TestMainWindow::daySpinnerMovesOneDay() {
-    QFETCH(int, timeType);
+    // One day at a time even when the view shows weeks.
     Fixture f;
     f.Clinic();
-    f.Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), timeType);
+    f.Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), 2);
     f.Open();
     f.main->SpinDate()->DecreaseButton()->click();
     QCOMPARE(f.main->CurrentDate(), kToday - 1);
@@ -227,73 +216,31 @@ void TestMainWindow::emptyDatabaseExplainsHowToBegin() {
     QVERIFY(!f.main->EmptyHint()->isVisible());
 }
 
-void TestMainWindow::groupWithoutResourcesShowsLegendOnly() {
-    Fixture f;
-    f.Group(1, QStringLiteral("Empty"));
-    f.Task(5, 1, QStringLiteral("Visit"), 0x00FF00);
-    f.Open();
-    QCOMPARE(RowNames(f.Sched()), QStringList());
-    QCOMPARE(f.main->LblLegend().size(), 1);
-    QCOMPARE(f.main->LblLegend()[0]->text(), QStringLiteral("Visit"));
-}
-
-void TestMainWindow::legendCheckBoxHidesFrameAndIsSaved() {
+void TestMainWindow::viewSettingsAreReadAndSaved() {
     Fixture f;
     f.Clinic();
     f.Setting(QStringLiteral("Config"), QStringLiteral("ChkLegend"), 0);
-    f.Open();
-    QVERIFY(!f.main->ChkLegend()->isChecked());
-    QVERIFY(!f.main->Frame1()->isVisibleTo(f.main.get()));
-    f.main->ChkLegend()->click();
-    QVERIFY(f.main->Frame1()->isVisibleTo(f.main.get()));
-    QCOMPARE(f.IniValue(QStringLiteral("Config"), QStringLiteral("ChkLegend")), QStringLiteral("1"));
-}
-
-void TestMainWindow::sliderSetsScaleAndIsSaved() {
-    Fixture f;
-    f.Clinic();
     f.Setting(QStringLiteral("Sched"), QStringLiteral("TimeDistance"), 96);
     f.Setting(QStringLiteral("Sched"), QStringLiteral("ListWidth"), 140);
-    f.Open();
-    QCOMPARE(f.Sched()->TimeDistance(), 96);
-    QCOMPARE(f.Sched()->ListWidth(), 140);
-    f.main->Scroll()->setValue(150);
-    QCOMPARE(f.Sched()->TimeDistance(), 150);
-    QCOMPARE(f.Sched()->SecondSpacing(), 12);
-    QCOMPARE(f.IniValue(QStringLiteral("Sched"), QStringLiteral("TimeDistance")), QStringLiteral("150"));
-}
-
-void TestMainWindow::coloursComeFromSettings() {
-    Fixture f;
-    f.Clinic();
     f.Setting(QStringLiteral("Colours"), QStringLiteral("WeekendColor"), 0x123456);
     f.Setting(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), 1);
     f.Open();
     QCOMPARE(f.Sched()->WeekendColour(), 0x123456);
     // Keys that are absent leave the view's own colours.
     QCOMPARE(f.Sched()->BackColour(), ScheduleView::kDefaultBackColour);
-    QCOMPARE(f.Sched()->SelectBackColour(), ScheduleView::kDefaultSelectBackColour);
     QVERIFY(f.Sched()->Use24Hour());
     QVERIFY(!f.Sched()->Use12Hour());
-}
-
-void TestMainWindow::barIsPaintedInItsColour() {
-    Fixture f;
-    f.Clinic();
-    f.Open();
-    f.main->resize(1100, 700);
-    f.main->show();
-    QVERIFY(QTest::qWaitForWindowExposed(f.main.get()));
-    f.Sched()->ShowTime(kToday, 600);
-    QApplication::processEvents();
-    // Middle of booking 100 (10:00 to 11:00, green) on Room A.
-    const QPoint point = f.Sched()->PointForTime(1, kToday, 630);
-    const QImage image = f.Sched()->grab().toImage();
-    QVERIFY(image.rect().contains(point));
-    QCOMPARE(ColourUtil::FromColor(image.pixelColor(point)), 0x00C000);
-    const ScheduleView::Hit hit = f.Sched()->HitTest(point);
-    QCOMPARE(hit.row, 1);
-    QCOMPARE(f.Sched()->BarKey(hit.row, hit.bar), QStringLiteral("B100"));
+    QCOMPARE(f.Sched()->TimeDistance(), 96);
+    QCOMPARE(f.Sched()->ListWidth(), 140);
+    f.main->Scroll()->setValue(150);
+    QCOMPARE(f.Sched()->TimeDistance(), 150);
+    QCOMPARE(f.Sched()->SecondSpacing(), 12);
+    QCOMPARE(f.IniValue(QStringLiteral("Sched"), QStringLiteral("TimeDistance")), QStringLiteral("150"));
+    QVERIFY(!f.main->ChkLegend()->isChecked());
+    QVERIFY(!f.main->Frame1()->isVisibleTo(f.main.get()));
+    f.main->ChkLegend()->click();
+    QVERIFY(f.main->Frame1()->isVisibleTo(f.main.get()));
+    QCOMPARE(f.IniValue(QStringLiteral("Config"), QStringLiteral("ChkLegend")), QStringLiteral("1"));
 }
 
 void TestMainWindow::calendarMarksTickedResourcesOnly() {
@@ -328,23 +275,18 @@ void TestMainWindow::calendarCancelKeepsDate() {
     Fixture f;
     f.Clinic();
     f.Open();
-    f.env.onModal = [](QDialog* dialog) {
-        auto* cal = qobject_cast<DlgCalendar*>(dialog);
-        cal->Cal()->showNextMonth();
-        cal->Cal()->setSelectedDate(ClsDate::LongToDate(kToday + 40));
-        cal->BtnCalendar_Click(2);
-        return int(cal->result());
-    };
-    QVERIFY(!DlgCalendar::Choose(0));
-    QCOMPARE(DlgCalendar::Instance().SelDate(), kToday);
-    f.env.onModal = [](QDialog* dialog) {
-        auto* cal = qobject_cast<DlgCalendar*>(dialog);
-        cal->Cal()->setSelectedDate(ClsDate::LongToDate(kToday + 3));
-        cal->BtnCalendar_Click(0);
-        return int(cal->result());
-    };
-    QVERIFY(DlgCalendar::Choose(0));
-    QCOMPARE(DlgCalendar::Instance().SelDate(), kToday + 3);
+    // A date chosen on another page, then Cancel; then a date and Select.
+    for (const int button : {2, 0}) {
+        f.env.onModal = [button](QDialog* dialog) {
+            auto* cal = qobject_cast<DlgCalendar*>(dialog);
+            cal->Cal()->showNextMonth();
+            cal->Cal()->setSelectedDate(ClsDate::LongToDate(kToday + 40));
+            cal->BtnCalendar_Click(button);
+            return int(cal->result());
+        };
+        QCOMPARE(DlgCalendar::Choose(0), button == 0);
+        QCOMPARE(DlgCalendar::Instance().SelDate(), button == 0 ? kToday + 40 : kToday);
+    }
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -1,14 +1,12 @@
 // The appointment search: its queries against a real database, the result
 // list, the settings it keeps, Goto on the main window's schedule and the
 // printed list read back from a PDF file.
-#include "TestEnv.h"
+#include "MainFixture.h"
 
-#include "app/ClsForms.h"
 #include "app/ClsIni.h"
 #include "app/ContextIDs.h"
 #include "data/ClsDAO.h"
 #include "model/ClsDate.h"
-#include "ui/booking/DlgCalendar.h"
 #include "ui/booking/DlgSearch.h"
 #include "ui/controls/ItemList.h"
 #include "ui/controls/ScheduleView.h"
@@ -17,7 +15,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
-#include <QFile>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -26,7 +23,6 @@
 #include <QRegularExpression>
 #include <QTreeWidget>
 #include <QtTest>
-#include <memory>
 
 namespace {
 const qint32 kDay = 45631; // Saturday 7 December 2024
@@ -45,15 +41,13 @@ QStringList PdfPages(const QString& path) {
     return pages;
 }
 
-struct Fixture {
-    TestEnv env;
-    std::unique_ptr<DlgMain> main;
-    QString pdf;
+// The main window's fixture on 7 December 2024 (every booking lies in the
+// past), with the print dialog answered by a PDF file.
+struct Fixture : MainFixture {
+    QString pdf = env.Path(QStringLiteral("list.pdf"));
     int printDialogs = 0;
 
     Fixture() {
-        QVERIFY(env.CreateDatabase());
-        pdf = env.Path(QStringLiteral("list.pdf"));
         env.onModal = [this](QDialog* dialog) {
             auto* print = qobject_cast<QPrintDialog*>(dialog);
             if (!print)
@@ -64,72 +58,18 @@ struct Fixture {
             return int(QDialog::Accepted);
         };
     }
-    ~Fixture() {
-        main.reset();
-        DlgCalendar::Release();
-    }
-
-    void Exec(const QString& sql) { env.Sql(sql); }
-    void Setting(const QString& section, const QString& key, const QVariant& value) {
-        ClsIni ini;
-        ini.SetIniFile(env.IniPath());
-        ini.WriteValue(section, key, value);
-    }
     QString Read(const QString& section, const QString& key) {
         ClsIni ini;
         ini.SetIniFile(env.IniPath());
         return ini.GetValue(section, key, QStringLiteral("none"));
     }
-    void Group(int id, const QString& name) {
-        Exec(QStringLiteral("insert into tblGroups (GroupId, GroupName, DayStart, DayEnd, "
-                            "Interval) values (%1, '%2', 0, 1440, 15)")
-                 .arg(id)
-                 .arg(name));
-    }
-    void Resource(int id, int group, const QString& name) {
-        Exec(QStringLiteral("insert into tblResources (ResourceId, GroupId, ResourceName, "
-                            "MinTime, MaxTime, InitTime) values (%1, %2, '%3', 15, 600, 15)")
-                 .arg(id)
-                 .arg(group)
-                 .arg(name));
-    }
-    void Task(int id, int group, const QString& name) {
-        Exec(QStringLiteral("insert into tblTasks (TaskId, GroupId, TaskName, Colour, MinTime, "
-                            "MaxTime, InitTime) values (%1, %2, '%3', 65280, 15, 600, 30)")
-                 .arg(id)
-                 .arg(group)
-                 .arg(name));
-    }
-    void Customer(int id, const QString& name, int group) {
-        Exec(QStringLiteral("insert into tblCustomers (CustomerId, CustomerName, Ref01, Ref02, "
-                            "Ref03) values (%1, '%2', '', '', '')")
-                 .arg(id)
-                 .arg(name));
-        Exec(QStringLiteral("insert into tblCustomerGroups (CustomerId, GroupId) values (%1, %2)")
-                 .arg(id)
-                 .arg(group));
-    }
-    void Booking(int id, int resource, int task, int customer, qint32 date, int start, int end) {
-        Exec(QStringLiteral("insert into tblBookings (BookingId, ResourceId, TaskId, CustomerId, "
-                            "BookingDate, BookingStart, BookingEnd, RepeatId, Ref01, Ref02, "
-                            "Ref03, Comments) values (%1, %2, %3, %4, %5, %6, %7, 0, '', '', '', "
-                            "'')")
-                 .arg(id)
-                 .arg(resource)
-                 .arg(task)
-                 .arg(customer)
-                 .arg(date)
-                 .arg(start)
-                 .arg(end));
-    }
-
     // Two rooms of a clinic and a second group whose records are never listed.
     void Clinic() {
-        Group(1, QStringLiteral("Clinic"));
+        Group(1, QStringLiteral("Clinic"), 0, 1440);
         Resource(10, 1, QStringLiteral("Room A"));
         Resource(11, 1, QStringLiteral("Room B"));
-        Task(20, 1, QStringLiteral("Surgery"));
-        Task(21, 1, QStringLiteral("Check-up"));
+        Task(20, 1, QStringLiteral("Surgery"), 0x00FF00);
+        Task(21, 1, QStringLiteral("Check-up"), 0x00FF00);
         Customer(30, QStringLiteral("Zoë O''Neil"), 1);
         Customer(31, QStringLiteral("Smith; John"), 1);
         Customer(32, QStringLiteral("Adam Nobody"), 1);
@@ -140,16 +80,13 @@ struct Fixture {
         Booking(104, 11, 21, 31, kDay + 7, 1425, 1440);
         Group(2, QStringLiteral("Elsewhere"));
         Resource(50, 2, QStringLiteral("Van"));
-        Task(51, 2, QStringLiteral("Delivery"));
+        Task(51, 2, QStringLiteral("Delivery"), 0x00FF00);
         Customer(52, QStringLiteral("Aaron Elsewhere"), 2);
         Booking(105, 50, 51, 30, kDay, 600, 660);
     }
-
     void OpenMain() {
-        Setting(QStringLiteral("Config"), QStringLiteral("LastDate"), kDay);
         Setting(QStringLiteral("Group"), QStringLiteral("CbGroup"), 1);
-        main = std::make_unique<DlgMain>();
-        QVERIFY(main->Started());
+        Open();
     }
 };
 
@@ -191,8 +128,6 @@ private slots:
     void settingsReopenTheLastSearch_data();
     void settingsReopenTheLastSearch();
     void switchingTheKindSearchesAtOnce();
-    void timeColumns_data();
-    void timeColumns();
     void gotoShowsTheAppointment_data();
     void gotoShowsTheAppointment();
     void printedListReadsAsLaidOut();
@@ -202,46 +137,51 @@ private slots:
 void TestSearch::searchKinds_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("entry");
+    QTest::addColumn<int>("military");
     QTest::addColumn<QStringList>("rows");
     QTest::newRow("contact, in date and time order, in every group")
-        << 0 << QStringLiteral("Zoë O'Neil")
-        << QStringList{
-               QStringLiteral("07 Dec 24|Sat|08:00 am|08:30 am|Check-up|Zoë O'Neil|Room A#102"),
-               QStringLiteral("07 Dec 24|Sat|10:00 am|11:00 am|Delivery|Zoë O'Neil|Van#105"),
-               QStringLiteral("07 Dec 24|Sat|01:30 pm|02:00 pm|Check-up|Zoë O'Neil|Room B#101"),
-               QStringLiteral("09 Dec 24|Mon|09:00 am|10:00 am|Surgery|Zoë O'Neil|Room A#100")};
+        << 0 << "Zoë O'Neil" << 0
+        << QStringList{"07 Dec 24|Sat|08:00 am|08:30 am|Check-up|Zoë O'Neil|Room A#102",
+                       "07 Dec 24|Sat|10:00 am|11:00 am|Delivery|Zoë O'Neil|Van#105",
+                       "07 Dec 24|Sat|01:30 pm|02:00 pm|Check-up|Zoë O'Neil|Room B#101",
+                       "09 Dec 24|Mon|09:00 am|10:00 am|Surgery|Zoë O'Neil|Room A#100"};
     QTest::newRow("a semicolon stays inside its cell")
-        << 0 << QStringLiteral("Smith; John")
-        << QStringList{
-               QStringLiteral("14 Dec 24|Sat|11:45 pm|12:00 am|Check-up|Smith; John|Room B#104")};
-    QTest::newRow("contact without appointments")
-        << 0 << QStringLiteral("Adam Nobody") << QStringList{};
+        << 0 << "Smith; John" << 0
+        << QStringList{"14 Dec 24|Sat|11:45 pm|12:00 am|Check-up|Smith; John|Room B#104"};
+    QTest::newRow("contact without appointments") << 0 << "Adam Nobody" << 0 << QStringList{};
     QTest::newRow("appointment type")
-        << 1 << QStringLiteral("Surgery")
-        << QStringList{
-               QStringLiteral("08 Dec 24|Sun|00:00 am|00:15 am|Surgery||Room B#103"),
-               QStringLiteral("09 Dec 24|Mon|09:00 am|10:00 am|Surgery|Zoë O'Neil|Room A#100")};
-    QTest::newRow("all appointments of a resource, one without contact")
-        << 2 << QStringLiteral("Room B")
-        << QStringList{
-               QStringLiteral("07 Dec 24|Sat|01:30 pm|02:00 pm|Check-up|Zoë O'Neil|Room B#101"),
-               QStringLiteral("08 Dec 24|Sun|00:00 am|00:15 am|Surgery||Room B#103"),
-               QStringLiteral("14 Dec 24|Sat|11:45 pm|12:00 am|Check-up|Smith; John|Room B#104")};
+        << 1 << "Surgery" << 0
+        << QStringList{"08 Dec 24|Sun|00:00 am|00:15 am|Surgery||Room B#103",
+                       "09 Dec 24|Mon|09:00 am|10:00 am|Surgery|Zoë O'Neil|Room A#100"};
+    QTest::newRow("a resource, one without contact, 24-hour times")
+        << 2 << "Room B" << 1
+        << QStringList{"07 Dec 24|Sat|13:30|14:00|Check-up|Zoë O'Neil|Room B#101",
+                       "08 Dec 24|Sun|00:00|00:15|Surgery||Room B#103",
+                       "14 Dec 24|Sat|23:45|24:00|Check-up|Smith; John|Room B#104"};
 }
 
 void TestSearch::searchKinds() {
     QFETCH(int, kind);
     QFETCH(QString, entry);
+    QFETCH(int, military);
     QFETCH(QStringList, rows);
     Fixture f;
     f.Clinic();
+    f.Setting(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), military);
     f.OpenMain();
     DlgSearch search(f.main.get());
     Choose(search, kind, entry);
     QCOMPARE(Results(search), rows);
-    // The columns are there even for an empty list.
+    // The columns are there even for an empty list, and wide enough for
+    // every date and time in full.
     QCOMPARE(search.LbResults()->ColumnCount(), 7);
     QCOMPARE(f.Read(QStringLiteral("Search"), QStringLiteral("SearchBy")), QString::number(kind));
+    QTreeWidget* tree = search.LbResults()->Tree();
+    const QFontMetrics metrics(tree->font());
+    for (int column = 0; column < 4; ++column)
+        for (int row = 0; row < search.LbResults()->RowCount(); ++row)
+            QVERIFY(tree->columnWidth(column) >
+                    metrics.horizontalAdvance(search.LbResults()->CellText(row, column)));
 }
 
 void TestSearch::futureOnlyBoundary_data() {
@@ -251,8 +191,6 @@ void TestSearch::futureOnlyBoundary_data() {
     // Searched on kDay at 10:00 (600).
     QTest::newRow("started one minute ago") << kDay << 599 << false;
     QTest::newRow("starting now") << kDay << 600 << true;
-    QTest::newRow("earlier today") << kDay << 0 << false;
-    QTest::newRow("later today") << kDay << 1439 << true;
     QTest::newRow("yesterday, late") << kDay - 1 << 1439 << false;
     QTest::newRow("tomorrow, early") << kDay + 1 << 0 << true;
 }
@@ -264,15 +202,12 @@ void TestSearch::futureOnlyBoundary() {
     Fixture f;
     QVERIFY(f.env.Start());
     f.Booking(7, 10, 20, 30, date, start, start + 15);
-    for (int kind : {DlgSearch::ByContact, DlgSearch::ByAppointmentType, DlgSearch::ByResource}) {
-        const qint32 id = kind == DlgSearch::ByContact    ? 30
-                          : kind == DlgSearch::ByResource ? 10
-                                                          : 20;
-        Recordset rs = ModMain::DAO().SqlQuery(DlgSearch::SearchSql(kind, id, true, kDay, 600));
+    // The same condition is added whatever the search is by.
+    for (const bool futureOnly : {true, false}) {
+        Recordset rs = ModMain::DAO().SqlQuery(
+            DlgSearch::SearchSql(DlgSearch::ByResource, 10, futureOnly, kDay, 600));
         QVERIFY(rs.IsOpen());
-        QCOMPARE(!rs.Eof(), listed);
-        Recordset all = ModMain::DAO().SqlQuery(DlgSearch::SearchSql(kind, id, false, kDay, 600));
-        QCOMPARE(all.RecordCount(), 1);
+        QCOMPARE(!rs.Eof(), listed || !futureOnly);
     }
 }
 
@@ -280,7 +215,7 @@ void TestSearch::futureOnlyThroughTheWindow() {
     Fixture f;
     f.Group(1, QStringLiteral("Clinic"));
     f.Resource(10, 1, QStringLiteral("Room A"));
-    f.Task(20, 1, QStringLiteral("Surgery"));
+    f.Task(20, 1, QStringLiteral("Surgery"), 0x00FF00);
     const QDateTime now = QDateTime::currentDateTime();
     const qint32 today = ClsDate::DateToLong(now.date());
     const int minute = now.time().hour() * 60 + now.time().minute();
@@ -316,15 +251,13 @@ void TestSearch::settingsReopenTheLastSearch_data() {
     QTest::addColumn<int>("button");
     QTest::addColumn<QStringList>("entries");
     QTest::addColumn<int>("results");
-    const QStringList contacts = {QStringLiteral("Adam Nobody"), QStringLiteral("Smith; John"),
-                                  QStringLiteral("Zoë O'Neil")};
-    const QStringList types = {QStringLiteral("Check-up"), QStringLiteral("Surgery")};
-    const QStringList rooms = {QStringLiteral("Room A"), QStringLiteral("Room B")};
+    const QStringList contacts = {"Adam Nobody", "Smith; John", "Zoë O'Neil"};
+    const QStringList types = {"Check-up", "Surgery"};
+    const QStringList rooms = {"Room A", "Room B"};
     // The first entry is preselected and searched for at once.
     QTest::newRow("first time") << QVariant() << QVariant() << 0 << contacts << 0;
     QTest::newRow("appointment types") << QVariant(1) << QVariant(0) << 1 << types << 3;
     QTest::newRow("resources, future only") << QVariant(2) << QVariant(1) << 2 << rooms << 0;
-    QTest::newRow("resources, all") << QVariant(2) << QVariant(0) << 2 << rooms << 2;
     QTest::newRow("unknown kind falls back to contacts")
         << QVariant(7) << QVariant(0) << 0 << contacts << 0;
 }
@@ -375,46 +308,6 @@ void TestSearch::switchingTheKindSearchesAtOnce() {
     QCOMPARE(search.LbResults()->ColumnCount(), 7);
 }
 
-void TestSearch::timeColumns_data() {
-    QTest::addColumn<int>("military");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<QString>("from");
-    QTest::addColumn<QString>("to");
-    QTest::newRow("12-hour") << 0 << 60 << "01:30 pm"
-                             << "02:00 pm";
-    QTest::newRow("24-hour") << 1 << 40 << "13:30"
-                             << "14:00";
-}
-
-void TestSearch::timeColumns() {
-    QFETCH(int, military);
-    QFETCH(int, width);
-    QFETCH(QString, from);
-    QFETCH(QString, to);
-    Fixture f;
-    f.Clinic();
-    f.Setting(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), military);
-    f.OpenMain();
-    DlgSearch search(f.main.get());
-    // Created at their widths (an empty list keeps them)...
-    Choose(search, 0, QStringLiteral("Adam Nobody"));
-    QTreeWidget* tree = search.LbResults()->Tree();
-    QCOMPARE(tree->columnWidth(0), 60);
-    QCOMPARE(tree->columnWidth(2), width);
-    QCOMPARE(tree->columnWidth(3), width);
-    // ...and widened to show every date and time in full.
-    Choose(search, 2, QStringLiteral("Room B"));
-    QCOMPARE(search.ResultRows().first().value(2), from);
-    QCOMPARE(search.ResultRows().first().value(3), to);
-    const QFontMetrics metrics(tree->font());
-    for (int column = 0; column < 4; ++column) {
-        QVERIFY(tree->columnWidth(column) >= (column == 1 ? 40 : column == 0 ? 60 : width));
-        for (int row = 0; row < search.LbResults()->RowCount(); ++row)
-            QVERIFY(tree->columnWidth(column) >
-                    metrics.horizontalAdvance(search.LbResults()->CellText(row, column)));
-    }
-}
-
 void TestSearch::gotoShowsTheAppointment_data() {
     QTest::addColumn<bool>("doubleClick");
     QTest::newRow("Goto button") << false;
@@ -454,38 +347,22 @@ void TestSearch::gotoShowsTheAppointment() {
 void TestSearch::printedListReadsAsLaidOut() {
     Fixture f;
     f.Clinic();
-    // Enough bookings for three pages, with names too long for their cells.
-    f.Resource(12, 1, QString(300, QLatin1Char('R')));
-    for (int i = 0; i < 140; ++i)
-        f.Booking(1000 + i, 12, 20, 30, kDay + 10 + i / 20, (i % 20) * 60, (i % 20) * 60 + 30);
     f.OpenMain();
     DlgSearch search(f.main.get());
     Choose(search, 0, QStringLiteral("Zoë O'Neil"));
-    const int rows = search.LbResults()->RowCount();
-    QCOMPARE(rows, 144);
     search.BtnSearch(1)->click();
     QCOMPARE(f.printDialogs, 1);
     // The window is usable again after printing.
     QVERIFY(search.BtnSearch(1)->isEnabled() && search.ChkSelection()->isEnabled());
     const QStringList pages = PdfPages(f.pdf);
-    QVERIFY(pages.size() >= 3);
-    int dates = 0;
-    for (int i = 0; i < pages.size(); ++i) {
-        const QString& page = pages[i];
-        QVERIFY2(page.contains(QStringLiteral("Date Day From To Type Contact Resource")),
-                 qPrintable(page));
-        QVERIFY(page.contains(QStringLiteral("Page: %1").arg(i + 1)));
-        QVERIFY(page.contains(QStringLiteral("Page %1 of %2").arg(i + 1).arg(pages.size())));
-        QVERIFY(page.contains(QStringLiteral("Appointment Search")));
-        dates +=
-            int(page.count(QRegularExpression(QStringLiteral("\\d\\d \\w\\w\\w 2\\d \\w\\w\\w "))));
-    }
-    QCOMPARE(dates, rows);
-    QVERIFY(pages.first().contains(
-        QStringLiteral("07 Dec 24 Sat 08:00 am 08:30 am Check-up Zoë O'Neil Room A")));
-    // The long resource name is cut short inside its cell.
-    QVERIFY(pages[1].contains(QStringLiteral("RRRR…")));
-    QVERIFY(!pages[1].contains(QString(300, QLatin1Char('R'))));
+    QCOMPARE(pages.size(), 1);
+    for (const QString& text :
+         {QStringLiteral("Appointment Search"), QStringLiteral("Date Day From To Type Contact Resource"),
+          QStringLiteral("07 Dec 24 Sat 08:00 am 08:30 am Check-up Zoë O'Neil Room A"),
+          QStringLiteral("09 Dec 24 Mon 09:00 am 10:00 am Surgery Zoë O'Neil Room A"),
+          QStringLiteral("Page 1 of 1")})
+        QVERIFY2(pages[0].contains(text), qPrintable(pages[0]));
+    QCOMPARE(int(pages[0].count(QRegularExpression(QStringLiteral("\\d\\d Dec 24 \\w\\w\\w ")))), 4);
 }
 
 void TestSearch::helpAndCancel() {
@@ -496,8 +373,12 @@ void TestSearch::helpAndCancel() {
     QList<int> shown;
     ContextIDs::SetHelpViewer([&](int context) { shown << context; }, {});
     search.BtnSearch(2)->click();
+    // F1 in the window opens the same topic.
+    search.show();
+    QVERIFY(QTest::qWaitForWindowActive(&search));
+    QTest::keyClick(&search, Qt::Key_F1);
     ContextIDs::SetHelpViewer({}, {});
-    QCOMPARE(shown, QList<int>{ContextIDs::HelpSearch});
+    QCOMPARE(shown, (QList<int>{ContextIDs::HelpSearch, ContextIDs::HelpSearch}));
     search.setResult(-1);
     search.BtnSearch(3)->click();
     QCOMPARE(search.result(), int(QDialog::Rejected));
