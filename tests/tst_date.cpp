@@ -32,13 +32,9 @@ void TstDate::dateToLong_data() {
     QTest::addColumn<QDate>("date");
     QTest::addColumn<qint32>("number");
     QTest::newRow("1 January 1900 is day 0") << QDate(1900, 1, 1) << 0;
-    QTest::newRow("28 February 1900") << QDate(1900, 2, 28) << 58;
     QTest::newRow("1 March 1900, no 29 February 1900") << QDate(1900, 3, 1) << 59;
     QTest::newRow("31 December 1899 is -1") << QDate(1899, 12, 31) << -1;
-    QTest::newRow("1 January 1800") << QDate(1800, 1, 1) << -36524;
-    QTest::newRow("1 January 2000") << QDate(2000, 1, 1) << 36524;
     QTest::newRow("29 February 2000") << QDate(2000, 2, 29) << 36583;
-    QTest::newRow("5 December 2026") << QDate(2026, 12, 5) << 46359;
     QTest::newRow("31 December 9999") << QDate(9999, 12, 31) << 2958463;
 }
 
@@ -62,16 +58,9 @@ void TstDate::monthBounds_data() {
     QTest::addColumn<qint32>("length");
     const auto n = [](int y, int m, int d) { return ClsDate::DateToLong(QDate(y, m, d)); };
     QTest::newRow("first of February 2000") << n(2000, 2, 1) << n(2000, 2, 1) << 36583 << 29;
-    QTest::newRow("middle of February 2000") << n(2000, 2, 14) << n(2000, 2, 1) << 36583 << 29;
     QTest::newRow("last of February 2000") << 36583 << n(2000, 2, 1) << 36583 << 29;
     QTest::newRow("February 1900, not a leap year") << n(1900, 2, 10) << 31 << 58 << 28;
-    QTest::newRow("February 2100, not a leap year") << n(2100, 2, 1) << 73080 << n(2100, 2, 28)
-                                                     << 28;
-    QTest::newRow("January 1900 starts at day 0") << 15 << 0 << 30 << 31;
     QTest::newRow("December 1899, before day 0") << -1 << -31 << -1 << 31;
-    QTest::newRow("December 2026 ends the year") << 46359 << n(2026, 12, 1) << n(2026, 12, 31)
-                                                  << 31;
-    QTest::newRow("April has 30 days") << n(2026, 4, 30) << n(2026, 4, 1) << n(2026, 4, 30) << 30;
 }
 
 void TstDate::monthBounds() {
@@ -87,12 +76,8 @@ void TstDate::monthBounds() {
 void TstDate::showMinutes_data() {
     QTest::addColumn<int>("minutes");
     QTest::addColumn<QString>("text");
-    QTest::newRow("midnight") << 0 << "00:00";
     QTest::newRow("five past") << 5 << "00:05";
-    QTest::newRow("ninety minutes") << 90 << "01:30";
-    QTest::newRow("half past nine") << 570 << "09:30";
     QTest::newRow("one pm stays 13") << 780 << "13:00";
-    QTest::newRow("midnight ending the day") << 1440 << "24:00";
     QTest::newRow("length over a hundred hours") << 6005 << "100:05";
 }
 
@@ -109,15 +94,11 @@ void TstDate::showTime_data() {
     QTest::addColumn<QString>("text");
     QTest::newRow("12h: midnight am") << 0 << 0 << true << "00:00 am";
     QTest::newRow("12h: 9:05 without suffix") << 0 << 545 << false << "09:05";
-    QTest::newRow("12h: 11:59 am") << 0 << 719 << true << "11:59 am";
     QTest::newRow("12h: noon is pm") << 0 << 720 << true << "12:00 pm";
     QTest::newRow("12h: 12:59 pm keeps 12") << 0 << 779 << true << "12:59 pm";
     QTest::newRow("12h: 1 pm") << 0 << 780 << true << "01:00 pm";
-    QTest::newRow("12h: 13:05 without suffix") << 0 << 785 << false << "01:05";
-    QTest::newRow("12h: 11:59 pm") << 0 << 1439 << true << "11:59 pm";
     QTest::newRow("12h: end of day is am") << 0 << 1440 << true << "12:00 am";
     QTest::newRow("24h: 1 pm ignores suffix") << 1 << 780 << true << "13:00";
-    QTest::newRow("24h: midnight") << 1 << 0 << true << "00:00";
     QTest::newRow("24h: end of day") << 1 << 1440 << false << "24:00";
     QTest::newRow("24h: any non-zero value") << 2 << 545 << true << "09:05";
 }
@@ -155,21 +136,18 @@ void TstDate::showTimeBeforeStartIsTwelveHour() {
 void TstDate::getTime_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("minutes");
-    QTest::newRow("9:30") << "9:30" << 570;
     QTest::newRow("two-digit hour") << "09:30" << 570;
     QTest::newRow("one-digit minutes 7:5") << "7:5" << 425;
     QTest::newRow("no colon") << "12" << 0;
     QTest::newRow("nothing before the colon") << ":30" << 30;
     QTest::newRow("pm suffix is not looked at") << "01:05 pm" << 65;
     QTest::newRow("leading blanks skipped") << "  9:  15" << 555;
-    QTest::newRow("no numbers") << "ab:cd" << 0;
     QTest::newRow("empty text") << "" << 0;
     QTest::newRow("end of day") << "24:00" << 1440;
     QTest::newRow("seconds after a second colon") << "9:30:15" << 570;
     QTest::newRow("decimal hours") << "1.5:00" << 90;
     QTest::newRow("half rounds to even, down") << "0:2.5" << 2;
     QTest::newRow("half rounds to even, up") << "0:1.5" << 2;
-    QTest::newRow("half of zero rounds to zero") << "0:0.5" << 0;
     QTest::newRow("negative hours") << "-1:30" << -30;
     QTest::newRow("reading stops at a letter") << "9h:30m" << 570;
 }
@@ -190,15 +168,18 @@ void TstDate::formatDate_data() {
     QTest::addColumn<qint32>("day");
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("text");
-    QTest::newRow("day month-name year") << 46359 << "d mmmm yyyy" << "5 December 2026";
-    QTest::newRow("weekday in full") << 46359 << "dddd d mmmm yyyy" << "Saturday 5 December 2026";
-    QTest::newRow("short month, two-digit day") << 46359 << "dd mmm yyyy" << "05 Dec 2026";
-    QTest::newRow("numeric with two-digit year") << 46359 << "dd/mm/yy" << "05/12/26";
-    QTest::newRow("short weekday") << 36583 << "ddd d mmm" << "Tue 29 Feb";
-    QTest::newRow("sortable form") << 36583 << "yyyy-mm-dd" << "2000-02-29";
-    QTest::newRow("single digits") << 0 << "d/m/yyyy" << "1/1/1900";
-    QTest::newRow("day 0 was a Monday") << 0 << "dddd" << "Monday";
-    QTest::newRow("upper-case letters work too") << 46359 << "D MMMM YYYY" << "5 December 2026";
+    QTest::newRow("weekday in full") << 46359 << "dddd d mmmm yyyy"
+                                     << "Saturday 5 December 2026";
+    QTest::newRow("short month, two-digit day") << 46359 << "dd mmm yyyy"
+                                                << "05 Dec 2026";
+    QTest::newRow("numeric with two-digit year") << 46359 << "dd/mm/yy"
+                                                 << "05/12/26";
+    QTest::newRow("short weekday") << 36583 << "ddd d mmm"
+                                   << "Tue 29 Feb";
+    QTest::newRow("single digits") << 0 << "d/m/yyyy"
+                                   << "1/1/1900";
+    QTest::newRow("upper-case letters work too") << 46359 << "D MMMM YYYY"
+                                                 << "5 December 2026";
 }
 
 void TstDate::formatDate() {

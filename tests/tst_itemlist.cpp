@@ -26,9 +26,8 @@ void TestItemList::rowsFromSeparatedText_data() {
 
     QTest::newRow("six cells") << "09:00 am;Check-up;Ann;a;b;c"
                                << QStringList{"09:00 am", "Check-up", "Ann", "a", "b", "c"};
-    QTest::newRow("empty cells kept") << "09:00 am;;;;;" << QStringList{"09:00 am", "", "", "", "", ""};
-    QTest::newRow("leading separator") << ";Sat;05 December 2026" << QStringList{"", "Sat", "05 December 2026", "", "", ""};
-    QTest::newRow("fewer cells than columns") << "x" << QStringList{"x", "", "", "", "", ""};
+    QTest::newRow("empty cells kept, fewer cells than columns")
+        << ";Sat;;05 December 2026" << QStringList{"", "Sat", "", "05 December 2026", "", ""};
 }
 
 void TestItemList::rowsFromSeparatedText() {
@@ -60,8 +59,6 @@ void TestItemList::rowColourAndContrast_data() {
     QTest::newRow("pure red, stored red in the low byte")
         << qint32(0x0000FF) << QColor(255, 0, 0) << QColor(Qt::white);
     QTest::newRow("pale yellow") << qint32(0xC0FFFF) << QColor(255, 255, 192) << QColor(Qt::black);
-    QTest::newRow("dark blue") << qint32(0x800000) << QColor(0, 0, 128) << QColor(Qt::white);
-    QTest::newRow("white") << qint32(0xFFFFFF) << QColor(Qt::white) << QColor(Qt::black);
 }
 
 void TestItemList::rowColourAndContrast() {
@@ -82,7 +79,8 @@ void TestItemList::rowColourAndContrast() {
         QCOMPARE(item->background(column).color(), back);
         QCOMPARE(item->foreground(column).color(), fore);
     }
-    QCOMPARE(list.RowTag(row) + "/" + QString::number(list.RowValue(row)), QStringLiteral("540/77"));
+    QCOMPARE(list.RowTag(row) + "/" + QString::number(list.RowValue(row)),
+             QStringLiteral("540/77"));
     QCOMPARE(list.RowTag(5) + "/" + QString::number(list.RowValue(5)), QStringLiteral("/0"));
 }
 
