@@ -1,4 +1,5 @@
-// Day numbers, minutes and their display forms.
+// Day numbers, minutes and their display forms. Durations (ShowMinutes) are
+// checked through the labels of the definition windows in tst_definitions.
 #include "TestEnv.h"
 
 #include "app/ClsIni.h"
@@ -15,8 +16,6 @@ private slots:
     void invalidDateLogsAndGivesZero();
     void monthBounds_data();
     void monthBounds();
-    void showMinutes_data();
-    void showMinutes();
     void showTime_data();
     void showTime();
     void showTimeReadsSettingOnEveryCall();
@@ -71,20 +70,6 @@ void TstDate::monthBounds() {
     QCOMPARE(ClsDate::MonthStart(day), start);
     QCOMPARE(ClsDate::MonthEnd(day), end);
     QCOMPARE(ClsDate::MonthLength(day), length);
-}
-
-void TstDate::showMinutes_data() {
-    QTest::addColumn<int>("minutes");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("five past") << 5 << "00:05";
-    QTest::newRow("one pm stays 13") << 780 << "13:00";
-    QTest::newRow("length over a hundred hours") << 6005 << "100:05";
-}
-
-void TstDate::showMinutes() {
-    QFETCH(int, minutes);
-    QFETCH(QString, text);
-    QCOMPARE(ClsDate::ShowMinutes(minutes), text);
 }
 
 void TstDate::showTime_data() {
