@@ -399,14 +399,10 @@ void TstConfig::purgeArrows_data() {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("clicks");
     QTest::addColumn<int>("period");
-    QTest::newRow("not a number counts as the default") << "soon"
-                                                        << "-" << 89;
-    QTest::newRow("not below zero") << "1"
-                                    << "--" << 0;
-    QTest::newRow("negative setting rises to zero") << "-5"
-                                                    << "+" << 0;
-    QTest::newRow("not above a century") << "36500"
-                                         << "+" << 36500;
+    QTest::newRow("not a number counts as the default") << QString("soon") << "-" << 89;
+    QTest::newRow("not below zero") << QString("1") << "--" << 0;
+    QTest::newRow("negative setting rises to zero") << QString("-5") << "+" << 0;
+    QTest::newRow("not above a century") << QString("36500") << "+" << 36500;
 }
 
 // Each click writes the period at once and moves the cut-off date, whether
@@ -415,8 +411,7 @@ void TstConfig::purgeArrows() {
     QFETCH(QString, stored);
     QFETCH(QString, clicks);
     QFETCH(int, period);
-    if (!stored.isNull())
-        IniWrite("Config", "PurgePeriod", stored);
+    IniWrite("Config", "PurgePeriod", stored);
     Load();
     Spin(*dlg, clicks);
     QCOMPARE(IniValue("Config", "PurgePeriod"), QString::number(period));

@@ -153,18 +153,14 @@ void TstDate::formatDate_data() {
     QTest::addColumn<qint32>("day");
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("text");
-    QTest::newRow("weekday in full") << 46359 << "dddd d mmmm yyyy"
-                                     << "Saturday 5 December 2026";
-    QTest::newRow("short month, two-digit day") << 46359 << "dd mmm yyyy"
-                                                << "05 Dec 2026";
-    QTest::newRow("numeric with two-digit year") << 46359 << "dd/mm/yy"
-                                                 << "05/12/26";
-    QTest::newRow("short weekday") << 36583 << "ddd d mmm"
-                                   << "Tue 29 Feb";
-    QTest::newRow("single digits") << 0 << "d/m/yyyy"
-                                   << "1/1/1900";
-    QTest::newRow("upper-case letters work too") << 46359 << "D MMMM YYYY"
-                                                 << "5 December 2026";
+    QTest::newRow("weekday in full")
+        << 46359 << QString("dddd d mmmm yyyy") << "Saturday 5 December 2026";
+    QTest::newRow("short month, two-digit day") << 46359 << QString("dd mmm yyyy") << "05 Dec 2026";
+    QTest::newRow("numeric with two-digit year") << 46359 << QString("dd/mm/yy") << "05/12/26";
+    QTest::newRow("short weekday") << 36583 << QString("ddd d mmm") << "Tue 29 Feb";
+    QTest::newRow("single digits") << 0 << QString("d/m/yyyy") << "1/1/1900";
+    QTest::newRow("upper-case letters work too")
+        << 46359 << QString("D MMMM YYYY") << "5 December 2026";
 }
 
 void TstDate::formatDate() {

@@ -446,7 +446,8 @@ void TstDefinitions::spinsStepAndStop_data() {
     SpinRow("group: interval is a duration whatever the clock", "DlgGroup", 0, {0, 1440, 775},
             "Interval+", {0, 1440, 780}, "00:00 am|12:00 am|13:00");
 
-    // Resource: minimum, maximum, initial length.
+    // Resource: minimum, maximum, initial length (the step is the group's
+    // interval: resourceOpens).
     SpinRow("resource: min pushes max and init", "DlgResource", 15, {15, 60, 30}, "Min++++",
             {75, 75, 75}, "01:15|01:15|01:15");
     SpinRow("resource: min stops at the interval", "DlgResource", 15, {30, 60, 30}, "Min---",
@@ -463,8 +464,6 @@ void TstDefinitions::spinsStepAndStop_data() {
             "00:30|01:00|01:00");
     SpinRow("resource: init held at min", "DlgResource", 15, {30, 60, 45}, "Init----", {30, 60, 30},
             "00:30|01:00|00:30");
-    SpinRow("resource: step is the group's interval", "DlgResource", 60, {60, 480, 60}, "Init++",
-            {60, 480, 180}, "01:00|08:00|03:00");
 
     // Appointment type: minimum, maximum, initial length.
     SpinRow("type: min stops at max and pulls init up", "DlgApptType", 15, {15, 45, 30}, "Min+++",
