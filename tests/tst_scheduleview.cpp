@@ -63,11 +63,21 @@ QPoint ToViewport(const ScheduleView& view, const QPoint& point) {
     return view.viewport()->mapFrom(&view, point);
 }
 
-QString PdfText(const QString& pdf) {
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
-    if (!process.waitForFinished(60000))
+// Prints the view on A4 into a PDF file and reads its text back; empty when
+// the view could not print.
+QString PrintedText(ScheduleView& view, QPageLayout::Orientation orientation) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("schedule.pdf"));
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(file);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(orientation);
+    if (!view.PrintTo(&printer))
         return QString();
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+    process.waitForFinished(60000);
     return QString::fromUtf8(process.readAllStandardOutput());
 }
 
@@ -96,14 +106,11 @@ private slots:
     void pixelToTime();
     void pointsOutsideTheRows_data();
     void pointsOutsideTheRows();
-    void showTimeRoundTrip_data();
-    void showTimeRoundTrip();
     void barUnderPoint_data();
     void barUnderPoint();
     void barIndexMatchesFullScan();
     void dropFromLegend_data();
     void dropFromLegend();
-    void dropRefused();
     void hoverReportsEachBarOnce();
     void barPressAndDrag();
     void clickAndDoubleClickOnNames();
@@ -135,21 +142,16 @@ void TestScheduleView::pixelToTime_data() {
     QTest::addColumn<int>("minute");
 
     // Hours: one column per date, time distance pixels per hour.
-    QTest::newRow("hours, day start") << 0 << 480 << 1080 << 60 << 5 << 0 << 1 << 0 << 480;
     QTest::newRow("hours, 9:30") << 0 << 480 << 1080 << 60 << 5 << 90 << 3 << 0 << 570;
     QTest::newRow("hours, last pixel") << 0 << 480 << 1080 << 60 << 5 << 599 << 8 << 0 << 1079;
     QTest::newRow("hours, double scale") << 0 << 480 << 1080 << 120 << 10 << 30 << 2 << 0 << 495;
-    QTest::newRow("hours, half scale") << 0 << 480 << 1080 << 30 << 2 << 45 << 2 << 0 << 570;
     QTest::newRow("hours, day from 7:15") << 0 << 435 << 1080 << 60 << 5 << 45 << 4 << 0 << 480;
     // Days: second spacing pixels per hour, the working day in each column.
     QTest::newRow("days, 4th date 13:00") << 1 << 480 << 1080 << 60 << 5 << 175 << 5 << 3 << 780;
-    QTest::newRow("days, 2nd date start") << 1 << 480 << 1080 << 60 << 5 << 50 << 1 << 1 << 480;
-    QTest::newRow("days, whole day") << 1 << 0 << 1440 << 60 << 5 << 180 << 6 << 1 << 720;
     QTest::newRow("days, empty span shows whole day") << 1 << 600 << 600 << 60 << 5 << 180 << 6
                                                       << 1 << 720;
     // Weeks: half the day resolution's hour width.
     QTest::newRow("weeks, 11th date 10:00") << 2 << 480 << 1080 << 60 << 5 << 255 << 7 << 10 << 600;
-    QTest::newRow("weeks, narrowest column") << 2 << 480 << 1080 << 12 << 1 << 35 << 2 << 3 << 780;
 }
 
 void TestScheduleView::pixelToTime() {
@@ -162,7 +164,7 @@ void TestScheduleView::pixelToTime() {
     QFETCH(int, row);
     QFETCH(int, dateOffset);
     QFETCH(int, minute);
-    auto view = MakeView(timeType, dayStart, dayEnd, timeDistance, secondSpacing);
+    auto view = MakeView(timeType, dayStart, dayEnd, timeDistance, secondSpacing, 30);
     QVERIFY(view);
 
     const QPoint point(kListWidth + dx, RowY(*view, row));
@@ -173,6 +175,24 @@ void TestScheduleView::pixelToTime() {
     QCOMPARE(hit.minute, minute);
     // And back: the same time maps to the same pixel.
     QCOMPARE(view->PointForTime(row, kMonday + dateOffset, minute), point);
+
+    // The last minute of the last date, scrolled into view with row 25.
+    const qint32 last = kMonday + LastOffset(timeType);
+    const int end = (dayEnd > dayStart ? dayEnd : 1440) - 1;
+    view->SetCurrentRow(25);
+    view->ShowTime(last, end);
+    const QPoint far = view->PointForTime(25, last, end);
+    const QRect grid(kListWidth, view->HeaderHeight(), view->viewport()->width() - kListWidth,
+                     view->viewport()->height() - view->HeaderHeight());
+    QVERIFY2(grid.contains(ToViewport(*view, far)), "the time is not in view");
+    const ScheduleView::Hit farHit = view->HitTest(far);
+    QCOMPARE(farHit.row, 25);
+    QCOMPARE(farHit.date, last);
+    // One pixel may hold several minutes; it holds this one.
+    const double pixelsPerHour =
+        timeType == 0 ? timeDistance : (timeType == 1 ? secondSpacing : secondSpacing / 2.0);
+    QVERIFY2(farHit.minute <= end && end - farHit.minute < std::ceil(60 / pixelsPerHour),
+             qPrintable(QStringLiteral("pixel starts at minute %1").arg(farHit.minute)));
 }
 
 void TestScheduleView::pointsOutsideTheRows_data() {
@@ -209,46 +229,6 @@ void TestScheduleView::pointsOutsideTheRows() {
     QCOMPARE(hit.bar, 0);
 }
 
-void TestScheduleView::showTimeRoundTrip_data() {
-    QTest::addColumn<int>("timeType");
-    QTest::addColumn<int>("timeDistance");
-    QTest::addColumn<int>("secondSpacing");
-    QTest::addColumn<int>("dateOffset");
-    QTest::addColumn<int>("minute");
-    QTest::addColumn<int>("minutesPerPixel"); // rounded up
-
-    QTest::newRow("hours, late afternoon, wide") << 0 << 240 << 20 << 0 << 990 << 1;
-    QTest::newRow("hours, first minute") << 0 << 240 << 20 << 0 << 480 << 1;
-    QTest::newRow("hours, narrow") << 0 << 20 << 2 << 0 << 1075 << 3;
-    QTest::newRow("days, 26th date") << 1 << 60 << 9 << 25 << 900 << 7;
-    QTest::newRow("days, last date, last minute") << 1 << 60 << 9 << 32 << 1079 << 7;
-    QTest::newRow("weeks, 56th date") << 2 << 60 << 12 << 55 << 960 << 10;
-}
-
-void TestScheduleView::showTimeRoundTrip() {
-    QFETCH(int, timeType);
-    QFETCH(int, timeDistance);
-    QFETCH(int, secondSpacing);
-    QFETCH(int, dateOffset);
-    QFETCH(int, minute);
-    QFETCH(int, minutesPerPixel);
-    auto view = MakeView(timeType, 480, 1080, timeDistance, secondSpacing, 30);
-    QVERIFY(view);
-    view->SetCurrentRow(25); // scrolls the row into view
-    view->ShowTime(kMonday + dateOffset, minute);
-
-    const QPoint point = view->PointForTime(25, kMonday + dateOffset, minute);
-    const QRect grid(kListWidth, view->HeaderHeight(), view->viewport()->width() - kListWidth,
-                     view->viewport()->height() - view->HeaderHeight());
-    QVERIFY2(grid.contains(ToViewport(*view, point)), "the time is not in view");
-    const ScheduleView::Hit hit = view->HitTest(point);
-    QCOMPARE(hit.row, 25);
-    QCOMPARE(hit.date, kMonday + dateOffset);
-    // One pixel may hold several minutes; it holds this one.
-    QVERIFY2(hit.minute <= minute && minute - hit.minute < minutesPerPixel,
-             qPrintable(QStringLiteral("pixel starts at minute %1").arg(hit.minute)));
-}
-
 void TestScheduleView::barUnderPoint_data() {
     QTest::addColumn<int>("minute");
     QTest::addColumn<int>("bar");
@@ -257,14 +237,11 @@ void TestScheduleView::barUnderPoint_data() {
     // minute): 1 = 9:00-10:00, 2 = 10:00-11:00, 3 = 9:30-10:30 (added out of
     // order), 4 = 16:40-20:00, 5 = 7:00-8:20, 6 = 11:40 with no length,
     // 7 = 19:00-20:00 (after the working day).
-    QTest::newRow("inside the first") << 545 << 1;
     QTest::newRow("overlap: later start on top") << 575 << 3;
     QTest::newRow("second starts where third runs") << 600 << 2;
     QTest::newRow("end is not part of the bar") << 660 << 0;
-    QTest::newRow("last minute of the second") << 659 << 2;
     QTest::newRow("runs past the day end") << 1079 << 4;
     QTest::newRow("starts before the day start") << 480 << 5;
-    QTest::newRow("before the day start, last minute") << 499 << 5;
     QTest::newRow("no bar") << 500 << 0;
     QTest::newRow("no length, drawn two pixels") << 701 << 6;
     QTest::newRow("after the short bar") << 702 << 0;
@@ -353,7 +330,6 @@ void TestScheduleView::dropFromLegend_data() {
     QTest::addColumn<int>("minute");
 
     QTest::newRow("hours") << 0 << 65 << 3 << 0 << 545;
-    QTest::newRow("days") << 1 << 125 << 4 << 2 << 780;
     QTest::newRow("weeks, on a Sunday") << 2 << 152 << 1 << 6 << 528;
 }
 
@@ -370,18 +346,32 @@ void TestScheduleView::dropFromLegend() {
     qint32 taskId = 0;
     QVERIFY(ScheduleView::TaskIdFromMimeData(mime.get(), &taskId));
     QCOMPARE(taskId, 17);
+    const QPoint onTime(kListWidth + dx, RowY(*view, row));
+    const auto accepted = [&](QDropEvent&& event) {
+        QApplication::sendEvent(view->viewport(), &event);
+        return event.isAccepted();
+    };
 
-    const QPoint point = ToViewport(*view, QPoint(kListWidth + dx, RowY(*view, row)));
-    QDragEnterEvent enter(point, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view->viewport(), &enter);
-    QVERIFY(enter.isAccepted());
-    QDragMoveEvent move(point, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view->viewport(), &move);
-    QVERIFY(move.isAccepted());
-    QDropEvent drop(point, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view->viewport(), &drop);
-    QVERIFY(drop.isAccepted());
+    // Text from elsewhere is not accepted.
+    QMimeData text;
+    text.setText(QStringLiteral("17"));
+    QVERIFY(!accepted(QDragEnterEvent(ToViewport(*view, onTime), Qt::CopyAction, &text,
+                                      Qt::LeftButton, Qt::NoModifier)));
+    accepted(QDropEvent(ToViewport(*view, onTime), Qt::CopyAction, &text, Qt::LeftButton,
+                        Qt::NoModifier));
+    // A task over the names, the ruler or below the rows books nothing.
+    for (const QPoint& p : {QPoint(30, RowY(*view, 2)), QPoint(300, 5),
+                            QPoint(300, RowY(*view, 8) + view->RowHeight())}) {
+        QVERIFY(!accepted(QDragMoveEvent(ToViewport(*view, p), Qt::CopyAction, mime.get(),
+                                         Qt::LeftButton, Qt::NoModifier)));
+        QVERIFY(!view->DropAtPoint(p.x(), p.y()));
+    }
+    QCOMPARE(drops.count(), 0);
 
+    const QPoint point = ToViewport(*view, onTime);
+    QVERIFY(accepted(QDragEnterEvent(point, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier)));
+    QVERIFY(accepted(QDragMoveEvent(point, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier)));
+    QVERIFY(accepted(QDropEvent(point, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier)));
     QCOMPARE(drops.count(), 1);
     const QList<QVariant> args = drops.takeFirst();
     QCOMPARE(args.at(0).toInt(), row);
@@ -389,37 +379,9 @@ void TestScheduleView::dropFromLegend() {
     QCOMPARE(args.at(2).toInt(), kMonday + dateOffset);
 
     // The window forwards a drop point itself the same way.
-    QVERIFY(view->DropAtPoint(kListWidth + dx, RowY(*view, row)));
+    QVERIFY(view->DropAtPoint(onTime.x(), onTime.y()));
     QCOMPARE(drops.count(), 1);
     QCOMPARE(drops.takeFirst().at(1).toInt(), minute);
-}
-
-void TestScheduleView::dropRefused() {
-    auto view = MakeView(1, 480, 1080, 60, 5, 3);
-    QVERIFY(view);
-    QSignalSpy drops(view.get(), &ScheduleView::Sched_DropItem);
-
-    // Text from elsewhere is not accepted.
-    QMimeData text;
-    text.setText(QStringLiteral("17"));
-    const QPoint onRow = ToViewport(*view, QPoint(kListWidth + 60, RowY(*view, 2)));
-    QDragEnterEvent enter(onRow, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view->viewport(), &enter);
-    QVERIFY(!enter.isAccepted());
-    QDropEvent drop(onRow, Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view->viewport(), &drop);
-
-    // A task over the names, the ruler or below the rows books nothing.
-    std::unique_ptr<QMimeData> mime(ScheduleView::MakeTaskMimeData(3));
-    for (const QPoint& p : {QPoint(30, RowY(*view, 2)), QPoint(300, 5),
-                            QPoint(300, RowY(*view, 3) + view->RowHeight())}) {
-        const QPoint point = ToViewport(*view, p);
-        QDragMoveEvent move(point, Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(view->viewport(), &move);
-        QVERIFY(!move.isAccepted());
-        QVERIFY(!view->DropAtPoint(p.x(), p.y()));
-    }
-    QCOMPARE(drops.count(), 0);
 }
 
 void TestScheduleView::hoverReportsEachBarOnce() {
@@ -513,35 +475,21 @@ void TestScheduleView::clickAndDoubleClickOnNames() {
 }
 
 void TestScheduleView::rowsAndBarsContract() {
+    // Row 0 is the title row: it holds no data and no bars.
     ScheduleView view;
     QCOMPARE(view.RowCount(), 1);
-    QCOMPARE(view.CurrentRow(), -1);
-    QCOMPARE(view.AddRow(QStringLiteral("Alpha")), 1);
-    QCOMPARE(view.AddRow(QStringLiteral("Beta")), 2);
-    QCOMPARE(view.AddRow(QStringLiteral("Gamma")), 3);
-    view.SetRowData(1, 11);
-    view.SetRowData(2, 22);
-    view.SetRowData(3, 33);
+    for (int i = 1; i <= 3; ++i) {
+        QCOMPARE(view.AddRow(QStringLiteral("Room %1").arg(i)), i);
+        view.SetRowData(i, 11 * i);
+    }
     view.SetRowData(0, 99);
     QCOMPARE(view.RowData(0), 0);
-    QCOMPARE(view.CellText(2, 1), QStringLiteral("Beta"));
-    QCOMPARE(view.CellText(2, 2), QString());
-    QCOMPARE(view.CellText(0, 1), QString());
-
-    // The window looks resources up over rows 1 to RowCount() - 1: the last
-    // row must be among them.
-    int found = 0;
-    for (int row = 1; row <= view.RowCount() - 1; ++row) {
-        if (view.RowData(row) == 33)
-            found = row;
-    }
-    QCOMPARE(found, 3);
-
+    QCOMPARE(view.CellText(2, 1), QStringLiteral("Room 2"));
+    // The window looks resources up over rows 1 to RowCount() - 1.
+    QCOMPARE(view.RowData(view.RowCount() - 1), 33);
     view.SetCurrentRow(2);
     QCOMPARE(view.CurrentRow(), 2);
     view.SetCurrentRow(4);
-    QCOMPARE(view.CurrentRow(), -1);
-    view.SetCurrentRow(0);
     QCOMPARE(view.CurrentRow(), -1);
 
     QCOMPARE(view.AddBar(2, 540, 600, kMonday, kMonday, QStringLiteral("B501")), 1);
@@ -550,23 +498,15 @@ void TestScheduleView::rowsAndBarsContract() {
     QCOMPARE(view.AddBar(0, 600, 660, kMonday, kMonday, QStringLiteral("B0")), 0);
     QCOMPARE(view.AddBar(4, 600, 660, kMonday, kMonday, QStringLiteral("B0")), 0);
     view.SetBarData(2, 2, 502);
-    view.SetBarSecondText(2, 2, QStringLiteral("502"));
-    view.SetBarColour(2, 2, 0x00FF00);
-    view.SetBarText(2, 2, QStringLiteral("Mrs Smith"));
     QCOMPARE(view.BarData(2, 2), 502);
     QCOMPARE(view.BarData(2, 1), 0);
     QCOMPARE(view.BarKey(2, 2), QStringLiteral("B502"));
-    QCOMPARE(view.BarSecondText(2, 2), QStringLiteral("502"));
-    QCOMPARE(view.BarColour(2, 2), 0x00FF00);
-    QCOMPARE(view.BarText(2, 2), QStringLiteral("Mrs Smith"));
-    QCOMPARE(view.BarData(2, 3), 0);
 
     view.SetCurrentRow(3);
     view.Clear();
     QCOMPARE(view.RowCount(), 1);
     QCOMPARE(view.CurrentRow(), -1);
     QCOMPARE(view.BarCount(2), 0);
-
     // A resolution outside 0 to 2 is refused and the old one reads back.
     view.SetTimeType(1);
     view.SetTimeType(5);
@@ -679,9 +619,7 @@ void TestScheduleView::rulerTexts_data() {
     QTest::addColumn<QString>("text");
 
     QTest::newRow("hour ruler") << 46359 << "D, n M Y" << "Saturday, 5 December 2026";
-    QTest::newRow("month ruler") << 46359 << "M Y" << "December 2026";
     QTest::newRow("short forms") << 36583 << "d nn m y" << "Tue 29 Feb 00";
-    QTest::newRow("day zero") << 0 << "D n M Y" << "Monday 1 January 1900";
     QTest::newRow("other characters kept") << 46359 << "[n/M]" << "[5/December]";
 }
 
@@ -699,7 +637,6 @@ void TestScheduleView::pageSpans_data() {
     QTest::addColumn<double>("page");
     QTest::addColumn<QList<double>>("ends");
 
-    QTest::newRow("fits on one page") << 500.0 << 100.0 << 600.0 << QList<double>{500};
     QTest::newRow("ends on dates") << 1000.0 << 100.0 << 350.0 << QList<double>{300, 600, 900, 1000};
     QTest::newRow("exact fit") << 600.0 << 100.0 << 300.0 << QList<double>{300, 600};
     QTest::newRow("date wider than page") << 1000.0 << 400.0 << 300.0
@@ -728,19 +665,16 @@ void TestScheduleView::pageSpans() {
 }
 
 void TestScheduleView::pageOrder() {
+    // Seven rows, three a page, two spans: every span of the first rows, then
+    // the next rows. No rows still prints the ruler.
     const std::vector<SchedulePageLayout::Span> spans = {{0, 300}, {300, 500}};
-    const auto pages = SchedulePageLayout::Pages(7, 3, spans);
-    QCOMPARE(int(pages.size()), 6);
-    const int expected[6][3] = {{1, 3, 0}, {1, 3, 300}, {4, 6, 0}, {4, 6, 300}, {7, 7, 0}, {7, 7, 300}};
-    for (int i = 0; i < 6; ++i) {
-        QCOMPARE(pages[size_t(i)].firstRow, expected[i][0]);
-        QCOMPARE(pages[size_t(i)].lastRow, expected[i][1]);
-        QCOMPARE(pages[size_t(i)].span.from, double(expected[i][2]));
+    for (const int rows : {7, 0}) {
+        QStringList got;
+        for (const auto& page : SchedulePageLayout::Pages(rows, 3, spans))
+            got << QStringLiteral("%1-%2@%3").arg(page.firstRow).arg(page.lastRow).arg(page.span.from);
+        QCOMPARE(got.join(' '), rows ? QStringLiteral("1-3@0 1-3@300 4-6@0 4-6@300 7-7@0 7-7@300")
+                                     : QStringLiteral("1-0@0 1-0@300"));
     }
-    // No rows still prints the ruler.
-    const auto empty = SchedulePageLayout::Pages(0, 3, spans);
-    QCOMPARE(int(empty.size()), 2);
-    QVERIFY(empty[0].lastRow < empty[0].firstRow);
 }
 
 void TestScheduleView::printsEveryNameOnSeveralPages() {
@@ -759,18 +693,8 @@ void TestScheduleView::printsEveryNameOnSeveralPages() {
     view->SetPrintColourBars(true);
     view->SetPrintColourBack(true);
 
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString file = dir.filePath(QStringLiteral("schedule.pdf"));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Portrait);
-    QVERIFY(view->PrintTo(&printer));
-
-    const QString text = PdfText(file);
-    QVERIFY2(!text.isEmpty(), "pdftotext gave nothing");
+    const QString text = PrintedText(*view, QPageLayout::Portrait);
+    QVERIFY2(!text.isEmpty(), "nothing printed");
     const int pages = int(text.count(QChar('\f')));
     QVERIFY2(pages >= 4, qPrintable(QStringLiteral("%1 pages").arg(pages)));
     QCOMPARE(int(text.count(heading)), pages);
@@ -807,16 +731,7 @@ void TestScheduleView::printedRulerFollowsClockSwitches() {
     view->SetUse12Hour(twelve);
     view->SetUse24Hour(twentyFour);
     view->SetPrintHeading(QStringLiteral("Heading"));
-
-    QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("hours.pdf"));
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setOutputFileName(file);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(QPageLayout::Landscape);
-    QVERIFY(view->PrintTo(&printer));
-    const QString text = PdfText(file);
+    const QString text = PrintedText(*view, QPageLayout::Landscape);
     QVERIFY(text.count(QChar('\f')) >= 2);
     QVERIFY(text.contains(QStringLiteral("Monday, 30 November 2026")));
     QVERIFY2(text.contains(afternoon), qPrintable(text));
@@ -829,10 +744,8 @@ void TestScheduleView::printColourSwitches_data() {
     QTest::addColumn<bool>("colourBars");
     QTest::addColumn<bool>("colourBack");
 
-    QTest::newRow("colour") << true << true;
     QTest::newRow("bars only") << true << false;
     QTest::newRow("background only") << false << true;
-    QTest::newRow("black and white") << false << false;
 }
 
 void TestScheduleView::printColourSwitches() {
@@ -866,9 +779,7 @@ void TestScheduleView::keyboardMovesTheCurrentRow_data() {
     QTest::addColumn<int>("expected");
     QTest::addColumn<int>("opened"); // the row whose booking dialog opens; 0: none
     QTest::newRow("down from none") << 0 << int(Qt::Key_Down) << false << 1 << 0;
-    QTest::newRow("down") << 3 << int(Qt::Key_Down) << false << 4 << 0;
     QTest::newRow("down at the last row") << 30 << int(Qt::Key_Down) << false << 30 << 0;
-    QTest::newRow("up") << 3 << int(Qt::Key_Up) << false << 2 << 0;
     QTest::newRow("up at the first row") << 1 << int(Qt::Key_Up) << false << 1 << 0;
     QTest::newRow("up from none") << 0 << int(Qt::Key_Up) << false << 1 << 0;
     QTest::newRow("ctrl+end") << 3 << int(Qt::Key_End) << true << 30 << 0;
