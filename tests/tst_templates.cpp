@@ -81,300 +81,242 @@ private slots:
     }
     void cleanup() { env.reset(); }
 
-    void saveWritesKeysInOrder();
-    void saveWithoutResources();
-    void saveNumbersResourcesWithThreeDigits();
-    void saveOverSmallerTemplateKeepsOldKeys();
-    void saveOfMissingGroupWritesNothing();
-    void saveThatCannotWriteSaysSo();
-    void keyNumbering_data();
-    void keyNumbering();
-    void load_data();
-    void load();
-    void loadTwiceMakesTwoGroups();
-    void loadPresetsSharedRecords();
-    void roundTrip_data();
-    void roundTrip();
-    void templateOfGroupMadeFromTemplate();
-};
-
-void TstTemplates::saveWritesKeysInOrder() {
-    const qint32 id = AddGroup(QStringLiteral("Rooms"), 480, 1080, 15);
-    AddResource(id, QStringLiteral("Room 1"), 15, 600, 15);
-    ModMain::Group().SaveTemplate(id);
-    QCOMPARE(TemplateLines(), (QStringList{"[Rooms]", "DayStart=480", "DayEnd=1080", "Interval=15",
-                                           "ResName001=Room 1", "ResMin001=15", "ResMax001=600",
-                                           "ResInit001=15", "Resources=1"}));
-    QCOMPARE(env->boxes.size(), 1);
-    QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Information);
-    QCOMPARE(env->boxes[0].title, QStringLiteral("Saved!"));
-    QCOMPARE(env->boxes[0].text, QStringLiteral("Group saved!"));
-    // The shared group holds the saved group afterwards.
-    QCOMPARE(ModMain::Group().GroupId(), id);
-}
-
-void TstTemplates::saveWithoutResources() {
-    const qint32 id = AddGroup(QStringLiteral("Empty"), 0, 1440, 5);
-    AddGroup(QStringLiteral("Other"), 0, 1440, 5);
-    ModMain::Group().SaveTemplate(id);
-    QCOMPARE(TemplateLines(),
-             (QStringList{"[Empty]", "DayStart=0", "DayEnd=1440", "Interval=5", "Resources=0"}));
-}
-
-void TstTemplates::saveNumbersResourcesWithThreeDigits() {
-    const qint32 id = AddGroup(QStringLiteral("Many"), 0, 1440, 5);
-    for (int i = 1; i <= 12; ++i)
-        AddResource(id, QStringLiteral("R%1").arg(i), i, 100 + i, 2 * i);
-    ModMain::Group().SaveTemplate(id);
-    const QStringList lines = TemplateLines();
-    QCOMPARE(lines.size(), 1 + 3 + 12 * 4 + 1);
-    QCOMPARE(lines.last(), QStringLiteral("Resources=12"));
-    // The database's order decides which resource gets which number; every
-    // number 001 to 012 is used once, with the four keys of one resource.
-    QStringList names;
-    for (int n = 1; n <= 12; ++n) {
-        const QString nnn = QStringLiteral("%1").arg(n, 3, 10, QLatin1Char('0'));
-        const int at = int(lines.indexOf(QRegularExpression("^ResName" + nnn + "=.*")));
-        QVERIFY2(at > 0, qPrintable("no ResName" + nnn));
-        const QString name = lines[at].section(QLatin1Char('='), 1);
-        const int i = name.mid(1).toInt();
-        QCOMPARE(lines.mid(at + 1, 3),
-                 (QStringList{QStringLiteral("ResMin%1=%2").arg(nnn).arg(i),
-                              QStringLiteral("ResMax%1=%2").arg(nnn).arg(100 + i),
-                              QStringLiteral("ResInit%1=%2").arg(nnn).arg(2 * i)}));
-        names << name;
+    // Other workstations and older versions read Groups.ini by these keys, in
+    // this order.
+    void saveWritesKeysInOrder() {
+        const qint32 id = AddGroup(QStringLiteral("Rooms"), 480, 1080, 15);
+        AddResource(id, QStringLiteral("Room 1"), 15, 600, 15);
+        ModMain::Group().SaveTemplate(id);
+        QCOMPARE(TemplateLines(), (QStringList{"[Rooms]", "DayStart=480", "DayEnd=1080",
+                                               "Interval=15", "ResName001=Room 1", "ResMin001=15",
+                                               "ResMax001=600", "ResInit001=15", "Resources=1"}));
+        QCOMPARE(env->boxes.size(), 1);
+        QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Information);
+        QCOMPARE(env->boxes[0].title, QStringLiteral("Saved!"));
+        QCOMPARE(env->boxes[0].text, QStringLiteral("Group saved!"));
+        // The shared group holds the saved group afterwards.
+        QCOMPARE(ModMain::Group().GroupId(), id);
     }
-    names.sort();
-    QCOMPARE(names, (QStringList{"R1", "R10", "R11", "R12", "R2", "R3", "R4", "R5", "R6", "R7",
-                                 "R8", "R9"}));
-}
 
-void TstTemplates::saveOverSmallerTemplateKeepsOldKeys() {
-    const qint32 id = AddGroup(QStringLiteral("Rooms"), 480, 1080, 15);
-    const qint32 r1 = AddResource(id, QStringLiteral("Room 1"), 15, 600, 15);
-    AddResource(id, QStringLiteral("Room 2"), 30, 300, 30);
-    ModMain::Group().SaveTemplate(id);
-    ModMain::Resource().Delete(r1);
-    ModMain::Group().SaveTemplate(id);
-    // The second save rewrites the keys in place; the keys of the former
-    // second resource stay and are ignored because Resources is 1.
-    QCOMPARE(TemplateLines(), (QStringList{"[Rooms]", "DayStart=480", "DayEnd=1080", "Interval=15",
-                                           "ResName001=Room 2", "ResMin001=30", "ResMax001=300",
-                                           "ResInit001=30", "ResName002=Room 2", "ResMin002=30",
-                                           "ResMax002=300", "ResInit002=30", "Resources=1"}));
-    ModMain::Group().LoadTemplate(QStringLiteral("Rooms"));
-    QCOMPARE(Groups().last(), QStringLiteral("Rooms [2] 480-1080/15: Room 2 30/300/30"));
-}
+    // Twelve resources take the numbers 001 to 012 and come back as saved.
+    void saveNumbersResourcesWithThreeDigits() {
+        const qint32 id = AddGroup(QStringLiteral("Many"), 0, 1440, 5);
+        for (int i = 1; i <= 12; ++i)
+            AddResource(id, QStringLiteral("R%1").arg(i), i, 100 + i, 2 * i);
+        ModMain::Group().SaveTemplate(id);
+        const QStringList lines = TemplateLines();
+        QCOMPARE(lines.size(), 1 + 3 + 12 * 4 + 1);
+        QCOMPARE(lines.filter(QRegularExpression("^ResName0(0[1-9]|1[0-2])=R")).size(), 12);
+        QCOMPARE(lines.last(), QStringLiteral("Resources=12"));
+        ModMain::Group().LoadTemplate(QStringLiteral("Many"));
+        QStringList saved = Groups().value(0).section(": ", 1).split("; ");
+        QStringList loaded = Groups().value(1).section(": ", 1).split("; ");
+        saved.sort();
+        loaded.sort();
+        QCOMPARE(loaded, saved);
+    }
 
-void TstTemplates::saveOfMissingGroupWritesNothing() {
-    ModMain::Group().SaveTemplate(42);
-    QVERIFY(!QFile::exists(TemplatePath()));
-    QVERIFY(env->boxes.isEmpty());
-}
+    void saveOverSmallerTemplateKeepsOldKeys() {
+        const qint32 id = AddGroup(QStringLiteral("Rooms"), 480, 1080, 15);
+        const qint32 r1 = AddResource(id, QStringLiteral("Room 1"), 15, 600, 15);
+        AddResource(id, QStringLiteral("Room 2"), 30, 300, 30);
+        ModMain::Group().SaveTemplate(id);
+        ModMain::Resource().Delete(r1);
+        ModMain::Group().SaveTemplate(id);
+        // The second save rewrites the keys in place; the keys of the former
+        // second resource stay and are ignored because Resources is 1.
+        QCOMPARE(TemplateLines(),
+                 (QStringList{"[Rooms]", "DayStart=480", "DayEnd=1080", "Interval=15",
+                              "ResName001=Room 2", "ResMin001=30", "ResMax001=300", "ResInit001=30",
+                              "ResName002=Room 2", "ResMin002=30", "ResMax002=300", "ResInit002=30",
+                              "Resources=1"}));
+        ModMain::Group().LoadTemplate(QStringLiteral("Rooms"));
+        QCOMPARE(Groups().last(), QStringLiteral("Rooms [2] 480-1080/15: Room 2 30/300/30"));
+    }
 
-void TstTemplates::saveThatCannotWriteSaysSo() {
-    const qint32 id = AddGroup(QStringLiteral("Rooms"), 480, 1080, 15);
-    QVERIFY(QDir().mkpath(TemplatePath())); // a folder where the file would be
-    ModMain::Group().SaveTemplate(id);
-    QCOMPARE(env->boxes.size(), 1);
-    QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
-    QCOMPARE(env->boxes[0].text, "Group NOT saved!\n" + TemplatePath() + ": is a folder");
-    // More resources than a template may hold: nothing is written.
-    QVERIFY(QDir(TemplatePath()).removeRecursively());
-    env->Sql("insert into tblResources (GroupId, ResourceName, MinTime, MaxTime, InitTime) "
-             "with recursive n(i) as (select 1 union all select i + 1 from n where i < 1001) "
-             "select " +
-             QString::number(id) + ", 'Desk ' || i, 15, 60, 15 from n");
-    ModMain::Group().SaveTemplate(id);
-    QCOMPARE(env->boxes.size(), 2);
-    QCOMPARE(env->boxes[1].text,
-             QStringLiteral("Group NOT saved!\nIt holds 1001 resources; a template holds at most "
-                            "1000."));
-    QVERIFY(!QFile::exists(TemplatePath()));
-}
+    void saveOfMissingGroupWritesNothing() {
+        ModMain::Group().SaveTemplate(42);
+        QVERIFY(!QFile::exists(TemplatePath()));
+        QVERIFY(env->boxes.isEmpty());
+    }
 
-void TstTemplates::keyNumbering_data() {
-    QTest::addColumn<int>("n");
-    QTest::addColumn<QString>("key");
-    QTest::newRow("1") << 1 << "ResName001";
-    QTest::newRow("42") << 42 << "ResName042";
-    QTest::newRow("999") << 999 << "ResName999";
-    QTest::newRow("1000") << 1000 << "ResName1000";
-}
-
-void TstTemplates::keyNumbering() {
-    QFETCH(int, n);
-    QFETCH(QString, key);
-    QCOMPARE(ClsGroup::TemplateKey("ResName", n), key);
-}
-
-void TstTemplates::load_data() {
-    QTest::addColumn<QStringList>("file");
-    QTest::addColumn<QStringList>("groups");
-
-    const QStringList head{"[Rooms]", "DayStart=480", "DayEnd=1080", "Interval=15"};
-    QTest::newRow("complete")
-        << head + QStringList{"ResName001=Room 1", "ResMin001=15",      "ResMax001=600",
-                              "ResInit001=15",     "ResName002=Room 2", "ResMin002=30",
-                              "ResMax002=300",     "ResInit002=45",     "Resources=2"}
-        << QStringList{"Rooms [1] 480-1080/15: Room 1 15/600/15; Room 2 30/300/45"};
-    QTest::newRow("keys in another order and case")
-        << QStringList{"[rooms]",       "resources=1",   "RESNAME001=Room 1",
-                       "interval=15",   "ResInit001=15", "DAYEND=1080",
-                       "ResMax001=600", "ResMin001=15",  "DayStart=480"}
-        << QStringList{"Rooms [1] 480-1080/15: Room 1 15/600/15"};
-    QTest::newRow("missing keys take the defaults")
-        << QStringList{"[Rooms]", "ResName001=Room 1", "Resources=1"}
-        << QStringList{"Rooms [1] 0-1440/5: Room 1 5/60/5"};
-    QTest::newRow("more resources than keys")
-        << head + QStringList{"ResName001=Room 1", "ResMin001=15", "ResMax001=600",
-                              "ResInit001=15",     "ResMin002=30", "Resources=3"}
-        << QStringList{"Rooms [1] 480-1080/15: Room 1 15/600/15; ??? 30/60/5; ??? 5/60/5"};
-    QTest::newRow("keys above Resources are ignored")
-        << head + QStringList{"ResName001=Room 1", "ResName002=Room 2", "Resources=1"}
-        << QStringList{"Rooms [1] 480-1080/15: Room 1 5/60/5"};
-    QTest::newRow("no Resources key")
-        << head + QStringList{"ResName001=Room 1"} << QStringList{"Rooms [1] 480-1080/15"};
-    QTest::newRow("negative Resources")
-        << head + QStringList{"Resources=-2"} << QStringList{"Rooms [1] 480-1080/15"};
-    QTest::newRow("missing section")
-        << QStringList{"[Other]", "DayStart=480"} << QStringList{"Rooms [1] 0-1440/5"};
-    QTest::newRow("comments and blank lines")
-        << QStringList{"; saved by hand",    "[Rooms]",    "", "DayStart=480", "; note",
-                       "ResName001=Room; 1", "Resources=1"}
-        << QStringList{"Rooms [1] 480-1440/5: Room; 1 5/60/5"};
-    // A value that is not a number, or more resources than a template may
-    // hold, stores nothing at all and says so.
-    QTest::newRow("text in DayStart")
-        << QStringList{"[Rooms]", "DayStart=eight", "Resources=1"} << QStringList{};
-    QTest::newRow("empty DayEnd") << QStringList{"[Rooms]", "DayEnd=", "Resources=1"}
-                                  << QStringList{};
-    QTest::newRow("text in Resources")
-        << head + QStringList{"ResName001=Room 1", "Resources=many"} << QStringList{};
-    QTest::newRow("text in the second resource's time")
-        << head + QStringList{"ResName001=Room 1", "ResName002=Room 2", "ResMax002=long",
-                              "ResName003=Room 3", "Resources=3"}
-        << QStringList{};
-    QTest::newRow("DayStart beyond 16 bits")
-        << QStringList{"[Rooms]", "DayStart=40000"} << QStringList{};
-    QTest::newRow("more resources than a template may hold")
-        << head + QStringList{"ResName001=Room 1", "Resources=1001"} << QStringList{};
-}
-
-void TstTemplates::load() {
-    QFETCH(QStringList, file);
-    QFETCH(QStringList, groups);
-    WriteTemplate(file);
-    const QStringList before = TemplateLines();
-    ModMain::Group().LoadTemplate(QStringLiteral("Rooms"));
-    QCOMPARE(Groups(), groups);
-    // Loading never writes the template file and logs nothing of its own; it
-    // shows a box only when it stored nothing.
-    QCOMPARE(TemplateLines(), before);
-    QCOMPARE(env->LogLines().filter(QStringLiteral("Error")), QStringList());
-    QCOMPARE(env->boxes.size(), groups.isEmpty() ? 1 : 0);
-    if (groups.isEmpty()) {
+    void saveThatCannotWriteSaysSo() {
+        const qint32 id = AddGroup(QStringLiteral("Rooms"), 480, 1080, 15);
+        QVERIFY(QDir().mkpath(TemplatePath())); // a folder where the file would be
+        ModMain::Group().SaveTemplate(id);
+        QCOMPARE(env->boxes.size(), 1);
         QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
-        QVERIFY2(env->boxes[0].text.startsWith("Group template \"Rooms\" NOT loaded!\n") &&
-                     env->boxes[0].text.endsWith("\nNothing was stored."),
-                 qPrintable(env->boxes[0].text));
-        QCOMPARE(ModMain::Group().GroupId(), 0);
+        QCOMPARE(env->boxes[0].text, "Group NOT saved!\n" + TemplatePath() + ": is a folder");
+        // More resources than a template may hold: nothing is written.
+        QVERIFY(QDir(TemplatePath()).removeRecursively());
+        env->Sql("insert into tblResources (GroupId, ResourceName, MinTime, MaxTime, InitTime) "
+                 "with recursive n(i) as (select 1 union all select i + 1 from n where i < 1001) "
+                 "select " +
+                 QString::number(id) + ", 'Desk ' || i, 15, 60, 15 from n");
+        ModMain::Group().SaveTemplate(id);
+        QCOMPARE(env->boxes.size(), 2);
+        QCOMPARE(
+            env->boxes[1].text,
+            QStringLiteral("Group NOT saved!\nIt holds 1001 resources; a template holds at most "
+                           "1000."));
+        QVERIFY(!QFile::exists(TemplatePath()));
     }
-}
 
-void TstTemplates::loadTwiceMakesTwoGroups() {
-    WriteTemplate({"[Rooms]", "Interval=15", "ResName001=Room 1", "Resources=1"});
-    ModMain::Group().LoadTemplate(QStringLiteral("Rooms"));
-    ModMain::Group().LoadTemplate(QStringLiteral("Rooms"));
-    QCOMPARE(Groups(), (QStringList{"Rooms [1] 0-1440/15: Room 1 5/60/5",
-                                    "Rooms [2] 0-1440/15: Room 1 5/60/5"}));
-}
+    void keyNumbering() {
+        QCOMPARE(ClsGroup::TemplateKey("ResName", 42), QStringLiteral("ResName042"));
+        QCOMPARE(ClsGroup::TemplateKey("ResName", 1000), QStringLiteral("ResName1000"));
+    }
 
-void TstTemplates::loadPresetsSharedRecords() {
-    WriteTemplate({"[Rooms]", "DayStart=480", "DayEnd=1080", "Interval=15", "ResName001=Room 1",
-                   "Resources=1"});
-    ModMain::Group().LoadTemplate(QStringLiteral("Rooms"));
-    // The shared group holds the new group; the shared resource holds the
-    // last resource made, with the new group as its owning group.
-    QCOMPARE(ModMain::Group().GroupId(), 1);
-    QCOMPARE(ModMain::Group().GroupName(), QStringLiteral("Rooms [1]"));
-    QCOMPARE(ModMain::Resource().ResourceId(), 1);
-    QCOMPARE(ModMain::Resource().GroupId(), 1);
-    QCOMPARE(ModMain::Resource().Interval(), qint16(15));
-    ModMain::Resource().InitBfr();
-    QCOMPARE(ModMain::Resource().MaxTime(), qint16(600));
-}
+    void load_data() {
+        QTest::addColumn<QStringList>("file");
+        QTest::addColumn<QStringList>("groups");
+        const QStringList head{"[Rooms]", "DayStart=480", "DayEnd=1080", "Interval=15"};
+        QTest::newRow("complete")
+            << head + QStringList{"ResName001=Room 1", "ResMin001=15",      "ResMax001=600",
+                                  "ResInit001=15",     "ResName002=Room 2", "ResMin002=30",
+                                  "ResMax002=300",     "ResInit002=45",     "Resources=2"}
+            << QStringList{"Rooms [1] 480-1080/15: Room 1 15/600/15; Room 2 30/300/45"};
+        QTest::newRow("keys in another order and case")
+            << QStringList{"[rooms]",       "resources=1",   "RESNAME001=Room 1",
+                           "interval=15",   "ResInit001=15", "DAYEND=1080",
+                           "ResMax001=600", "ResMin001=15",  "DayStart=480"}
+            << QStringList{"Rooms [1] 480-1080/15: Room 1 15/600/15"};
+        QTest::newRow("missing keys take the defaults")
+            << QStringList{"[Rooms]", "ResName001=Room 1", "Resources=1"}
+            << QStringList{"Rooms [1] 0-1440/5: Room 1 5/60/5"};
+        QTest::newRow("more resources than keys")
+            << head + QStringList{"ResName001=Room 1", "ResMin001=15", "ResMax001=600",
+                                  "ResInit001=15",     "ResMin002=30", "Resources=3"}
+            << QStringList{"Rooms [1] 480-1080/15: Room 1 15/600/15; ??? 30/60/5; ??? 5/60/5"};
+        QTest::newRow("negative Resources")
+            << head + QStringList{"ResName001=Room 1", "Resources=-2"}
+            << QStringList{"Rooms [1] 480-1080/15"};
+        QTest::newRow("missing section")
+            << QStringList{"[Other]", "DayStart=480"} << QStringList{"Rooms [1] 0-1440/5"};
+        QTest::newRow("comments and blank lines")
+            << QStringList{"; saved by hand",    "[Rooms]",    "", "DayStart=480", "; note",
+                           "ResName001=Room; 1", "Resources=1"}
+            << QStringList{"Rooms [1] 480-1440/5: Room; 1 5/60/5"};
+        QTest::newRow("section written twice: only its first copy counts")
+            << QStringList{"[Rooms]", "DayStart=480", "ResName001=Room 1", "Resources=1",
+                           "[Other]", "[Rooms]",      "Interval=30"}
+            << QStringList{"Rooms [1] 480-1440/5: Room 1 5/60/5"};
+        // A value that is not a number, or more resources than a template may
+        // hold, stores nothing at all and says so.
+        QTest::newRow("text in DayStart")
+            << QStringList{"[Rooms]", "DayStart=eight", "Resources=1"} << QStringList{};
+        QTest::newRow("text in the second resource's time")
+            << head + QStringList{"ResName001=Room 1", "ResName002=Room 2", "ResMax002=long",
+                                  "ResName003=Room 3", "Resources=3"}
+            << QStringList{};
+        QTest::newRow("DayStart beyond 16 bits")
+            << QStringList{"[Rooms]", "DayStart=40000"} << QStringList{};
+        QTest::newRow("more resources than a template may hold")
+            << head + QStringList{"ResName001=Room 1", "Resources=1001"} << QStringList{};
+    }
+    void load() {
+        QFETCH(QStringList, file);
+        QFETCH(QStringList, groups);
+        WriteTemplate(file);
+        const QStringList before = TemplateLines();
+        ModMain::Group().LoadTemplate(QStringLiteral("Rooms"));
+        QCOMPARE(Groups(), groups);
+        // Loading never writes the template file and logs nothing of its own; it
+        // shows a box only when it stored nothing.
+        QCOMPARE(TemplateLines(), before);
+        QCOMPARE(env->LogLines().filter(QStringLiteral("Error")), QStringList());
+        QCOMPARE(env->boxes.size(), groups.isEmpty() ? 1 : 0);
+        if (groups.isEmpty()) {
+            QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
+            QVERIFY2(env->boxes[0].text.startsWith("Group template \"Rooms\" NOT loaded!\n") &&
+                         env->boxes[0].text.endsWith("\nNothing was stored."),
+                     qPrintable(env->boxes[0].text));
+            QCOMPARE(ModMain::Group().GroupId(), 0);
+        }
+    }
 
-// A group saved as a template and loaded again comes back with its names,
-// whatever characters they hold.
-void TstTemplates::roundTrip_data() {
-    QTest::addColumn<QString>("groupName");
-    QTest::addColumn<QString>("resourceName");
-    QTest::addColumn<QString>("loadedName");
-    QTest::newRow("plain") << "Rooms"
-                           << "Room 1"
-                           << "Room 1";
-    QTest::newRow("quotes") << "O'Neil's \"rooms\""
-                            << "Room 'A'"
-                            << "Room 'A'";
-    QTest::newRow("semicolons and SQL") << "x; drop table tblGroups; --"
-                                        << "'); delete from tblResources; --"
-                                        << "'); delete from tblResources; --";
-    QTest::newRow("non-ASCII") << QStringLiteral("Zoë Łódź") << QStringLiteral("東京 🗓")
-                               << QStringLiteral("東京 🗓");
-    QTest::newRow("equals signs") << "a=b"
-                                  << "c=d=e"
-                                  << "c=d=e";
-    QTest::newRow("brackets in a resource name") << "Rooms"
-                                                 << "Room [1]"
-                                                 << "Room [1]";
-    // A value of the file is read back with at most 254 characters, and
-    // without blanks around it.
-    QTest::newRow("long name is cut")
-        << QString(300, QLatin1Char('g')) << QString(300, QLatin1Char('r'))
-        << QString(254, QLatin1Char('r'));
-    QTest::newRow("blanks around") << "Rooms"
-                                   << "  Room 1  "
-                                   << "Room 1";
-    // A restore may bring names with line breaks: each stays one section
-    // and one entry.
-    QTest::newRow("line breaks") << "Day\r\n[Night]\nResources=0"
-                                 << "Room\n1\r\nResName002=x"
-                                 << "Room\n1\r\nResName002=x";
-}
+    // Each load makes a new group numbered after it; the shared group holds
+    // the new group, and the shared resource the last resource made, with
+    // the new group as its owning group.
+    void loadTwiceMakesTwoGroupsAndPresetsSharedRecords() {
+        WriteTemplate({"[Rooms]", "DayStart=480", "DayEnd=1080", "Interval=15", "ResName001=Room 1",
+                       "Resources=1"});
+        ModMain::Group().LoadTemplate(QStringLiteral("Rooms"));
+        ModMain::Group().LoadTemplate(QStringLiteral("Rooms"));
+        QCOMPARE(Groups(), (QStringList{"Rooms [1] 480-1080/15: Room 1 5/60/5",
+                                        "Rooms [2] 480-1080/15: Room 1 5/60/5"}));
+        QCOMPARE(ModMain::Group().GroupId(), 2);
+        QCOMPARE(ModMain::Group().GroupName(), QStringLiteral("Rooms [2]"));
+        QCOMPARE(ModMain::Resource().ResourceId(), 2);
+        QCOMPARE(ModMain::Resource().GroupId(), 2);
+        QCOMPARE(ModMain::Resource().Interval(), qint16(15));
+        ModMain::Resource().InitBfr();
+        QCOMPARE(ModMain::Resource().MaxTime(), qint16(600));
+    }
 
-void TstTemplates::roundTrip() {
-    QFETCH(QString, groupName);
-    QFETCH(QString, resourceName);
-    QFETCH(QString, loadedName);
-    const qint32 id = AddGroup(groupName, 420, 1200, 10);
-    AddResource(id, resourceName, 20, 300, 40);
-    AddResource(id, QStringLiteral("second"), 10, 100, 10);
-    ModMain::Group().SaveTemplate(id);
-    ModMain::Group().LoadTemplate(groupName);
-    QCOMPARE(env->Sql("select GroupName || ' ' || DayStart || '-' || DayEnd || '/' || Interval "
-                      "from tblGroups where GroupId = 2")
-                 .toString(),
-             groupName + " [2] 420-1200/10");
-    QCOMPARE(env->Sql("select group_concat(x, '; ') from (select ResourceName || ' ' || MinTime "
-                      "|| '/' || MaxTime || '/' || InitTime as x from tblResources where "
-                      "GroupId = 2 order by MinTime desc) as listed")
-                 .toString(),
-             loadedName + " 20/300/40; second 10/100/10");
-}
+    // A group saved as a template and loaded again comes back with its
+    // names, whatever characters they hold.
+    void roundTrip_data() {
+        QTest::addColumn<QString>("groupName");
+        QTest::addColumn<QString>("resourceName");
+        QTest::addColumn<QString>("loadedName");
+        QTest::newRow("quotes, semicolons and SQL")
+            << "O'Neil's \"rooms\"; drop table tblGroups; --"
+            << "'); delete from tblResources; --"
+            << "'); delete from tblResources; --";
+        QTest::newRow("non-ASCII") << QStringLiteral("Zoë Łódź") << QStringLiteral("東京 🗓")
+                                   << QStringLiteral("東京 🗓");
+        QTest::newRow("equals signs and brackets") << "a=b"
+                                                   << "Room [1]=d=e"
+                                                   << "Room [1]=d=e";
+        // A value of the file is read back with at most 254 characters, and
+        // without blanks around it.
+        QTest::newRow("long name is cut")
+            << QString(300, QLatin1Char('g')) << QString(300, QLatin1Char('r'))
+            << QString(254, QLatin1Char('r'));
+        QTest::newRow("blanks around") << "Rooms"
+                                       << "  Room 1  "
+                                       << "Room 1";
+        // A restore may bring names with line breaks: each stays one section
+        // and one entry.
+        QTest::newRow("line breaks") << "Day\r\n[Night]\nResources=0"
+                                     << "Room\n1\r\nResName002=x"
+                                     << "Room\n1\r\nResName002=x";
+    }
+    void roundTrip() {
+        QFETCH(QString, groupName);
+        QFETCH(QString, resourceName);
+        QFETCH(QString, loadedName);
+        const qint32 id = AddGroup(groupName, 420, 1200, 10);
+        AddResource(id, resourceName, 20, 300, 40);
+        AddResource(id, QStringLiteral("second"), 10, 100, 10);
+        ModMain::Group().SaveTemplate(id);
+        ModMain::Group().LoadTemplate(groupName);
+        QCOMPARE(env->Sql("select GroupName || ' ' || DayStart || '-' || DayEnd || '/' || Interval "
+                          "from tblGroups where GroupId = 2")
+                     .toString(),
+                 groupName + " [2] 420-1200/10");
+        QCOMPARE(
+            env->Sql("select group_concat(x, '; ') from (select ResourceName || ' ' || MinTime "
+                     "|| '/' || MaxTime || '/' || InitTime as x from tblResources where "
+                     "GroupId = 2 order by MinTime desc) as listed")
+                .toString(),
+            loadedName + " 20/300/40; second 10/100/10");
+    }
 
-// Every group made from a template carries " [n]" in its name, so saving it
-// as a template again must keep working.
-void TstTemplates::templateOfGroupMadeFromTemplate() {
-    WriteTemplate({"[Rooms]", "DayStart=480", "DayEnd=1080", "Interval=15", "ResName001=Room 1",
-                   "Resources=1"});
-    ModMain::Group().LoadTemplate(QStringLiteral("Rooms"));
-    QCOMPARE(ModMain::Group().GroupName(), QStringLiteral("Rooms [1]"));
-    ModMain::Group().SaveTemplate(1);
-    ModMain::Group().LoadTemplate(QStringLiteral("Rooms [1]"));
-    QCOMPARE(Groups().value(1), QStringLiteral("Rooms [1] [2] 480-1080/15: Room 1 5/60/5"));
-    QCOMPARE(TemplateLines().count(QStringLiteral("[Rooms [1]]")), 1);
-}
+    // Every group made from a template carries " [n]" in its name, so saving it
+    // as a template again must keep working.
+    void templateOfGroupMadeFromTemplate() {
+        WriteTemplate({"[Rooms]", "DayStart=480", "DayEnd=1080", "Interval=15", "ResName001=Room 1",
+                       "Resources=1"});
+        ModMain::Group().LoadTemplate(QStringLiteral("Rooms"));
+        QCOMPARE(ModMain::Group().GroupName(), QStringLiteral("Rooms [1]"));
+        ModMain::Group().SaveTemplate(1);
+        ModMain::Group().LoadTemplate(QStringLiteral("Rooms [1]"));
+        QCOMPARE(Groups().value(1), QStringLiteral("Rooms [1] [2] 480-1080/15: Room 1 5/60/5"));
+        QCOMPARE(TemplateLines().count(QStringLiteral("[Rooms [1]]")), 1);
+    }
+};
 
 QTEST_GUILESS_MAIN(TstTemplates)
 #include "tst_templates.moc"
