@@ -1,16 +1,11 @@
-// Two workstations racing for the same slots: two processes of this program
-// on one database, each with its own program folder, settings file and error
-// log, saving through the shared ClsBooking. The test executable starts
-// itself twice with "--race-child" and keeps the children in step: at every
-// round, at the same moment, each
-//   - books resource 1 from 10:00 to 11:00 (only one of them may store it),
-//   - books its own resource at the same times (both are stored, and each
-//     gets back its own row's identifier, although the read-back query
-//     matches the other workstation's row too),
-//   - asks for a new repeat identifier (both machines give the same tag),
-//   - changes a stored booking of resource 4 onto 10:00 to 11:00: one moves
-//     its booking there, the other stretches its own over it (only one of
-//     them may store the change).
+// Two workstations racing for the same slots: the test executable starts
+// itself twice with "--race-child" (each child a program folder, settings and
+// error log of its own on one database) and keeps them in step. At every
+// round both at once book resource 1 from 10:00 to 11:00 (one may store it),
+// book their own resource at the same times (each gets its own row's
+// identifier back), take a repeat identifier (both give the same machine
+// tag), and change a booking of resource 4 onto 10:00 to 11:00, one by moving
+// it and one by stretching it (one may store it).
 
 #include "TestEnv.h"
 
