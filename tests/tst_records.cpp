@@ -79,13 +79,9 @@ private:
     }
     // The values of one column over the rows of a table, in order.
     QStringList List(const QString& column, const QString& from) {
-        const QString all =
-            env->Sql(QStringLiteral("select coalesce(") +
-                     (TestEnv::OnServer() ? QStringLiteral("string_agg(x::text, ',')")
-                                          : QStringLiteral("group_concat(x, ',')")) +
-                     QStringLiteral(", '') from (select ") + column + QStringLiteral(" as x from ") +
-                     from + QStringLiteral(" order by 1) as listed"))
-                .toString();
+        const QString all = env->Sql("select coalesce(group_concat(x, ','), '') from (select " +
+                                     column + " as x from " + from + " order by 1) as listed")
+                                .toString();
         return all.isEmpty() ? QStringList() : all.split(QLatin1Char(','));
     }
     QStringList ErrorLines() const {
