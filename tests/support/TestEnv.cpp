@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFile>
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -17,6 +18,96 @@
 namespace {
 
 int g_serverSerial = 0;
+
+// The server connections the tests' own statements go through, kept open per
+// database: opening one costs the server a new process each time.
+QHash<QString, QString>& ServerConnections() {
+    static QHash<QString, QString> connections;
+    return connections;
+}
+
+void CloseServerConnection(const QString& connStr) {
+    const QString name = ServerConnections().take(connStr);
+    if (name.isEmpty())
+        return;
+    QSqlDatabase::database(name, false).close();
+    QSqlDatabase::removeDatabase(name);
+}
+
+// The functions of the embedded engine the tests use to read whole tables in
+// one value: group_concat(), typeof() and quote().
+const char* const kServerTestFunctions[] = {
+    "create function tarvelo_concat(acc text, val anyelement, sep text) returns text "
+    "language sql immutable as $$ select case when val is null then acc when acc is "
+    "null then val::text else acc || sep || val::text end $$",
+    "create function tarvelo_concat(acc text, val anyelement) returns text language "
+    "sql immutable as $$ select tarvelo_concat(acc, val, ',') $$",
+    "create aggregate group_concat(anyelement, text) (sfunc = tarvelo_concat, stype "
+    "= text)",
+    "create aggregate group_concat(anyelement) (sfunc = tarvelo_concat, stype = text)",
+    "create function typeof(val anyelement) returns text language sql immutable as "
+    "$$ select case when val is null then 'null' when pg_typeof(val)::text in "
+    "('text', 'citext') then 'text' else pg_typeof(val)::text end $$",
+    "create function quote(val anyelement) returns text language sql immutable as $$ "
+    "select coalesce(quote_nullable(val), 'NULL') $$",
+};
+
+QString g_templateDatabase; // made once per test process, dropped at its end
+QString g_templateShape;    // its schema, as ShapeOf() gives it
+QString g_templateReset;    // empties a copy of it and puts back its own rows
+QStringList g_spareDatabases; // copies emptied by a finished test, ready for the next
+
+// Everything a test could change in a database other than the rows of its
+// tables: relations, columns, defaults, constraints, triggers, functions,
+// schemas, privileges and the database's own settings.
+const char* const kShapeQuery =
+    "select md5(coalesce(string_agg(x, '|' order by x), '')) from ("
+    " select 'c:' || n.nspname || '.' || c.relname || ':' || c.relkind || ':' ||"
+    "  coalesce(c.relacl::text, '') as x from pg_class c join pg_namespace n on n.oid = "
+    "  c.relnamespace where n.nspname not in ('pg_catalog', 'information_schema', 'pg_toast')"
+    " union all select 'a:' || a.attrelid::regclass::text || ':' || a.attname || ':' ||"
+    "  a.atttypid::text || ':' || a.attnotnull::text || ':' ||"
+    "  coalesce(pg_get_expr(d.adbin, d.adrelid), '') || ':' || a.attidentity from pg_attribute a"
+    "  join pg_class c on c.oid = a.attrelid join pg_namespace n on n.oid = c.relnamespace"
+    "  left join pg_attrdef d on d.adrelid = a.attrelid and d.adnum = a.attnum"
+    "  where n.nspname = 'public' and a.attnum > 0 and not a.attisdropped"
+    " union all select 'k:' || conrelid::regclass::text || ':' || conname || ':' ||"
+    "  pg_get_constraintdef(oid) from pg_constraint where connamespace = 'public'::regnamespace"
+    " union all select 't:' || tgname || ':' || tgenabled from pg_trigger where not tgisinternal"
+    " union all select 'p:' || p.oid::regprocedure::text || ':' || md5(coalesce(p.prosrc, ''))"
+    "  from pg_proc p join pg_namespace n on n.oid = p.pronamespace"
+    "  where n.nspname not in ('pg_catalog', 'information_schema')"
+    " union all select 'n:' || nspname from pg_namespace"
+    " union all select 'e:' || extname from pg_extension"
+    " union all select 'd:' || coalesce(datconfig::text, '') || datallowconn::text ||"
+    "  coalesce(datacl::text, '') from pg_database where datname = current_database()"
+    " union all select 'r:' || coalesce(setconfig::text, '') from pg_db_role_setting s join"
+    "  pg_database d on d.oid = s.setdatabase where d.datname = current_database()"
+    ") shape";
+
+QString ServerDatabaseUri(const QString& name) {
+    return ConnectionInfo::Parse(TestEnv::ServerUri()).WithDatabase(name);
+}
+
+QString ShapeOf(const QString& name) {
+    return TestEnv::ServerValue(ServerDatabaseUri(name), QString::fromLatin1(kShapeQuery))
+        .toString();
+}
+
+void CloseServerConnections() {
+    for (const QString& connStr : ServerConnections().keys())
+        CloseServerConnection(connStr);
+}
+
+void DropTemplateDatabase() {
+    CloseServerConnections();
+    for (const QString& name : g_spareDatabases + QStringList{g_templateDatabase})
+        if (!name.isEmpty())
+            TestEnv::ServerAdmin(QStringLiteral("drop database if exists %1 with (force)").arg(name));
+    g_spareDatabases.clear();
+    g_templateDatabase.clear();
+    CloseServerConnections();
+}
 
 } // namespace
 
@@ -76,8 +167,7 @@ TestEnv::TestEnv() : m_dir(std::make_unique<QTemporaryDir>()) {
 
 TestEnv::~TestEnv() {
     Stop();
-    if (m_serverCreated)
-        ServerAdmin(QStringLiteral("drop database if exists %1 with (force)").arg(m_serverDatabase));
+    ReleaseServerDatabase();
     ModMain::SetBoxHandler({});
     ModMain::SetModalHandler({});
     ModMain::SetProgramFolder(QString());
@@ -89,42 +179,89 @@ QString TestEnv::IniPath() const {
     return Path(ModMain::ExecutableBaseName() + QStringLiteral(".ini"));
 }
 
+QString TestEnv::TemplateDatabase() {
+    if (!g_templateDatabase.isEmpty())
+        return g_templateDatabase;
+    // The schema and the test functions are made once in a template; every
+    // test's database is a copy of it, which the server makes in a blink.
+    const QString name =
+        QStringLiteral("tarvelo_test_%1_template").arg(QCoreApplication::applicationPid());
+    const QString uri = ConnectionInfo::Parse(ServerUri()).WithDatabase(name);
+    ServerAdmin(QStringLiteral("drop database if exists %1 with (force)").arg(name));
+    const QString error = DbSchema::CreateDatabase(uri);
+    if (!error.isEmpty()) {
+        qWarning("CreateDatabase: %s", qPrintable(error));
+        return QString();
+    }
+    for (const char* sql : kServerTestFunctions) {
+        QString failure;
+        if (!RunStatement(uri, QString::fromLatin1(sql), nullptr, &failure))
+            qWarning("TestEnv template: %s", qPrintable(failure));
+    }
+    g_templateShape = ShapeOf(name);
+    const QString tables =
+        ServerValue(uri, QStringLiteral("select string_agg(quote_ident(relname), ', ') from "
+                                        "pg_class where relkind = 'r' and relnamespace = "
+                                        "'public'::regnamespace"))
+            .toString();
+    const QString rows =
+        ServerValue(uri, QStringLiteral("select string_agg(format('(%L, %L)', PropName, "
+                                        "PropValue), ', ') from tblProperties"))
+            .toString();
+    g_templateReset = QStringLiteral("truncate %1 restart identity").arg(tables);
+    if (!rows.isEmpty())
+        g_templateReset += QStringLiteral("; insert into tblProperties (PropName, PropValue) "
+                                          "values %1").arg(rows);
+    CloseServerConnection(uri); // a template cannot be copied while in use
+    g_templateDatabase = name;
+    qAddPostRoutine(DropTemplateDatabase);
+    return g_templateDatabase;
+}
+
+void TestEnv::ReleaseServerDatabase() {
+    if (!m_serverCreated)
+        return;
+    m_serverCreated = false;
+    // A database whose schema the test left as it was is emptied and kept for
+    // the next test: that is much quicker than making a new one.
+    const QString uri = DbPath();
+    CloseServerConnection(uri);
+    if (!g_templateShape.isEmpty() && ShapeOf(m_serverDatabase) == g_templateShape &&
+        RunStatement(uri, g_templateReset, nullptr, nullptr)) {
+        CloseServerConnection(uri);
+        g_spareDatabases.append(m_serverDatabase);
+        return;
+    }
+    CloseServerConnection(uri);
+    ServerAdmin(QStringLiteral("drop database if exists %1 with (force)").arg(m_serverDatabase));
+}
+
 bool TestEnv::CreateDatabase() {
+    QString error;
     if (OnServer()) {
         // A fresh database each time, as a new file would be.
-        if (m_serverCreated)
-            ServerAdmin(QStringLiteral("drop database if exists %1 with (force)").arg(m_serverDatabase));
+        ReleaseServerDatabase();
+        const QString source = TemplateDatabase();
+        if (source.isEmpty())
+            return false;
         m_serverCreated = true;
-    }
-    const QString error = DbSchema::CreateDatabase(DbPath());
-    if (!error.isEmpty())
-        qWarning("CreateDatabase: %s", qPrintable(error));
-    if (error.isEmpty() && OnServer()) {
-        // The embedded engine's group_concat(), typeof() and quote(), which the tests
-        // use to read whole tables in one value.
-        for (const char* sql : {
-                 "create function tarvelo_concat(acc text, val anyelement, sep text) returns text "
-                 "language sql immutable as $$ select case when val is null then acc when acc is "
-                 "null then val::text else acc || sep || val::text end $$",
-                 "create function tarvelo_concat(acc text, val anyelement) returns text language "
-                 "sql immutable as $$ select tarvelo_concat(acc, val, ',') $$",
-                 "create aggregate group_concat(anyelement, text) (sfunc = tarvelo_concat, stype "
-                 "= text)",
-                 "create aggregate group_concat(anyelement) (sfunc = tarvelo_concat, stype = text)",
-                 "create function typeof(val anyelement) returns text language sql immutable as "
-                 "$$ select case when val is null then 'null' when pg_typeof(val)::text in "
-                 "('text', 'citext') then 'text' else pg_typeof(val)::text end $$",
-                 "create function quote(val anyelement) returns text language sql immutable as $$ "
-                 "select coalesce(quote_nullable(val), 'NULL') $$",
-             })
-            Sql(QString::fromLatin1(sql));
-    }
-    if (OnServer()) {
+        bool made = false;
+        while (!made && !g_spareDatabases.isEmpty())
+            made = ServerAdmin(QStringLiteral("alter database %1 rename to %2")
+                                   .arg(g_spareDatabases.takeLast(), m_serverDatabase));
+        const QString create =
+            QStringLiteral("create database %1 template %2").arg(m_serverDatabase, source);
+        if (!made && !ServerAdmin(create, &error))
+            qWarning("CreateDatabase: %s", qPrintable(error));
         // The program finds a server database only through its settings.
         ClsIni ini;
         ini.SetIniFile(IniPath());
         ini.WriteValue(QStringLiteral("Config"), QStringLiteral("DbName"), DbPath());
+        return error.isEmpty();
     }
+    error = DbSchema::CreateDatabase(DbPath());
+    if (!error.isEmpty())
+        qWarning("CreateDatabase: %s", qPrintable(error));
     return error.isEmpty();
 }
 
@@ -181,6 +318,12 @@ void TestEnv::RefuseWrites(const QString& statement, const QString& table, const
     }
 }
 
+QVariant TestEnv::ServerValue(const QString& connStr, const QString& sql) {
+    QVariant result;
+    RunStatement(connStr, sql, &result, nullptr);
+    return result;
+}
+
 QVariant TestEnv::Sql(const QString& sql) const {
     QVariant result;
     QString error;
@@ -191,14 +334,18 @@ QVariant TestEnv::Sql(const QString& sql) const {
 
 bool TestEnv::RunStatement(const QString& connStr, const QString& sql, QVariant* first,
                            QString* error) {
-    const QString name = QStringLiteral("testenv-") + QUuid::createUuid().toString();
+    const bool server = ConnectionInfo::IsServerUri(connStr);
+    QString name = server ? ServerConnections().take(connStr) : QString();
+    const bool cached = !name.isEmpty();
+    if (!cached)
+        name = QStringLiteral("testenv-") + QUuid::createUuid().toString();
     bool ok = false;
     {
-        QSqlDatabase db;
+        QSqlDatabase db = cached ? QSqlDatabase::database(name, false) : QSqlDatabase();
         try {
-            if (ConnectionInfo::IsServerUri(connStr)) {
+            if (!cached && server) {
                 db = SqlDialect::For(connStr)->AddConnection(name, connStr);
-            } else {
+            } else if (!cached) {
                 // Opening makes the file when it is not there yet.
                 db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
                 db.setDatabaseName(connStr);
@@ -208,12 +355,12 @@ bool TestEnv::RunStatement(const QString& connStr, const QString& sql, QVariant*
             if (error)
                 *error = QString::fromStdString(e.what());
         }
-        if (db.isValid() && !db.open()) {
+        if (db.isValid() && !db.isOpen() && !db.open()) {
             if (error)
                 *error = db.lastError().text();
         } else if (db.isValid()) {
             QSqlQuery q(db);
-            if (ConnectionInfo::IsServerUri(connStr))
+            if (server && !cached)
                 q.exec(QStringLiteral("set client_min_messages = warning"));
             ok = q.exec(sql);
             if (ok && first && q.next())
@@ -221,6 +368,11 @@ bool TestEnv::RunStatement(const QString& connStr, const QString& sql, QVariant*
             if (!ok && error)
                 *error = q.lastError().text();
             q.finish();
+            // A server connection is kept for the next statement while it works.
+            if (server && ok) {
+                ServerConnections().insert(connStr, name);
+                return ok;
+            }
             db.close();
         }
     }
