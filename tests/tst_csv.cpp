@@ -133,10 +133,12 @@ void TstCsv::orderAndMissingValues() {
     QCOMPARE(csv.Lines(), 3);
     QCOMPARE(ReadFile(csv.Path()),
              kHeader +
-                 " 3 ,\"05 Dec 2026\",\"08:00 am\",\"08:20 am\", 20 ,\"Jane Doe\",\"\",\"\",\"\",\"\"\r\n"
-                 " 2 ,\"05 Dec 2026\",\"11:40 am\",\"12:10 pm\", 30 ,\"\",\"Check-up\",\"r1\",\"\",\"r3\"\r\n"
-                 " 1 ,\"06 Dec 2026\",\"10:00 am\",\"10:30 am\", 30 ,\"Jane Doe\",\"Check-up\",\"\",\"\","
-                 "\"\"\r\n");
+                 " 3 ,\"05 Dec 2026\",\"08:00 am\",\"08:20 am\", 20 ,"
+                 "\"Jane Doe\",\"\",\"\",\"\",\"\"\r\n"
+                 " 2 ,\"05 Dec 2026\",\"11:40 am\",\"12:10 pm\", 30 ,"
+                 "\"\",\"Check-up\",\"r1\",\"\",\"r3\"\r\n"
+                 " 1 ,\"06 Dec 2026\",\"10:00 am\",\"10:30 am\", 30 ,"
+                 "\"Jane Doe\",\"Check-up\",\"\",\"\",\"\"\r\n");
 
     // A resource without bookings gives the header only.
     env->Sql("delete from tblBookings where ResourceId = 3");

@@ -181,7 +181,13 @@ void TstRecords::recordState_data() {
         [] { ClsResource r; r.SetGroupId(7); return Describe(r); },
         "ResourceId=0 GroupId=7 " + times15 + " ResourceName=");
     row("resource InitBfr keeps the owning group's times",
-        [] { ClsResource r; r.SetGroupId(7); r.SetResourceName("x"); r.InitBfr(); return Describe(r); },
+        [] {
+            ClsResource r;
+            r.SetGroupId(7);
+            r.SetResourceName("x");
+            r.InitBfr();
+            return Describe(r);
+        },
         "ResourceId=0 GroupId=0 " + times15 + " ResourceName=");
     row("resource Let GroupId of a missing group keeps the old group",
         [] { ClsResource r; r.SetGroupId(7); r.SetGroupId(99); return Describe(r); },
@@ -200,7 +206,12 @@ void TstRecords::recordState_data() {
     row("resource LoadByName", [] { ClsResource r; return Loaded(r, r.LoadByName("room 1", 9)); },
         "found " + room1);
     row("resource LoadByName in another group leaves the record",
-        [] { ClsResource r; r.Load(3); r.SetMinTime(1); return Loaded(r, r.LoadByName("Room 1", 7)); },
+        [] {
+            ClsResource r;
+            r.Load(3);
+            r.SetMinTime(1);
+            return Loaded(r, r.LoadByName("Room 1", 7));
+        },
         "missing " + QString(room1).replace("MinTime=30", "MinTime=1"));
     row("resource Delete keeps the fields",
         [] { ClsResource r; r.Load(3); r.Delete(3); return Describe(r); }, room1);
@@ -211,7 +222,8 @@ void TstRecords::recordState_data() {
     row("task InitBfr after Let GroupId",
         [] { ClsTask t; t.SetGroupId(7); t.SetColour(1); t.InitBfr(); return Describe(t); },
         "TaskId=0 GroupId=0 Colour=255 " + times15 + " TaskName=");
-    row("task Load of a missing row resets", [] { ClsTask t; t.Load(2); return Loaded(t, t.Load(99)); },
+    row("task Load of a missing row resets",
+        [] { ClsTask t; t.Load(2); return Loaded(t, t.Load(99)); },
         "missing TaskId=0 GroupId=0 Colour=255 MinTime=5 MaxTime=1440 InitTime=5 Interval=5 "
         "TaskName=");
     row("task null name", [] { ClsTask t; t.Load(2); return Loaded(t, t.Load(3)); },
@@ -221,12 +233,14 @@ void TstRecords::recordState_data() {
     row("task LoadByName ignores case",
         [] { ClsTask t; return Loaded(t, t.LoadByName("VISIT", 9)); }, "found " + visit);
     row("task LoadByName in another group leaves the record",
-        [] { ClsTask t; t.Load(2); return Loaded(t, t.LoadByName("Visit", 7)); }, "missing " + visit);
+        [] { ClsTask t; t.Load(2); return Loaded(t, t.LoadByName("Visit", 7)); },
+        "missing " + visit);
 
     row("customer Load of a missing row resets",
         [] { ClsCustomer c; c.Load(4); return Loaded(c, c.Load(99)); }, "missing " + noCustomer);
     row("customer null reference", [] { ClsCustomer c; c.Load(4); return Loaded(c, c.Load(5)); },
-        "missing CustomerId=5 CustomerName=Nils Ref01=n1 Ref02= Ref03=", "Error in ClsCustomer.Load");
+        "missing CustomerId=5 CustomerName=Nils Ref01=n1 Ref02= Ref03=",
+        "Error in ClsCustomer.Load");
     row("customer LoadByName of a linked contact",
         [] { ClsCustomer c; return Loaded(c, c.LoadByName("ZOë", 9)); }, "found " + zoe);
     row("customer LoadByName in another group empties the record",
