@@ -70,9 +70,7 @@ private slots:
     void closeIsDeferredAndSavesPlacement_data();
     void closeIsDeferredAndSavesPlacement();
     void exitSavesListWidth();
-    void printGoesThroughPrintDialog();
-    void configCommandAppliesSettings();
-    void transferMenuBacksUpAndExports();
+    void commandsOpenTheirWindows();
     void closeDuringCommandWaitsForIt();
     void closeDuringRebuildWaitsForIt_data();
     void closeDuringRebuildWaitsForIt();
@@ -364,73 +362,53 @@ void TestMainCommands::exitSavesListWidth() {
     QCOMPARE(f.IniValue(QStringLiteral("Sched"), QStringLiteral("ListWidth")), QStringLiteral("173"));
 }
 
-void TestMainCommands::printGoesThroughPrintDialog() {
+void TestMainCommands::commandsOpenTheirWindows() {
     MainFixture f;
     f.Clinic();
     f.Open();
     const QString pdf = f.env.Path(QStringLiteral("schedule.pdf"));
-    bool asked = false;
+    QStringList shown;
     f.env.onModal = [&](QDialog* dialog) {
-        auto* print = qobject_cast<QPrintDialog*>(dialog);
-        if (!print)
+        if (auto* print = qobject_cast<QPrintDialog*>(dialog)) {
+            shown << QStringLiteral("print");
+            print->printer()->setOutputFormat(QPrinter::PdfFormat);
+            print->printer()->setOutputFileName(pdf);
+        } else if (qobject_cast<DlgConfig*>(dialog)) {
+            shown << QStringLiteral("config");
+            f.Setting(QStringLiteral("Colours"), QStringLiteral("WeekendColor"), 0x224466);
+            f.Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), 1);
+        } else {
+            shown << QString::fromLatin1(dialog->metaObject()->className());
             return int(QDialog::Rejected);
-        asked = true;
-        print->printer()->setOutputFormat(QPrinter::PdfFormat);
-        print->printer()->setOutputFileName(pdf);
+        }
         return int(QDialog::Accepted);
     };
+    // Print, with the heading and the footer of the printed schedule.
     f.main->Toolbar1_ButtonClick(QStringLiteral("Print"));
-    QVERIFY(asked);
     const QString text = PdfText(pdf);
     QVERIFY2(text.contains(QStringLiteral("Tarvelo - Saturday 5 December 2026")), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("Room A")));
     QVERIFY(text.contains(QStringLiteral("Room B")));
     QVERIFY(text.contains(QStringLiteral("Printed by Tarvelo")));
-}
-
-void TestMainCommands::configCommandAppliesSettings() {
-    MainFixture f;
-    f.Clinic();
-    f.Open();
-    bool shown = false;
-    f.env.onModal = [&](QDialog* dialog) {
-        if (qobject_cast<DlgConfig*>(dialog)) {
-            shown = true;
-            f.Setting(QStringLiteral("Colours"), QStringLiteral("WeekendColor"), 0x224466);
-            f.Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), 1);
-        }
-        return int(QDialog::Accepted);
-    };
+    // The configuration's new settings are applied when it closes.
     f.main->Toolbar1_ButtonClick(QStringLiteral("Config"));
-    QVERIFY(shown);
-    bool searched = false;
-    f.env.onModal = [&](QDialog* dialog) {
-        searched = qobject_cast<DlgSearch*>(dialog) != nullptr;
-        return int(QDialog::Rejected);
-    };
     f.main->Toolbar1_ButtonClick(QStringLiteral("Binocular"));
-    QVERIFY(searched);
+    QCOMPARE(shown, (QStringList{"print", "config", "DlgSearch"}));
     QCOMPARE(f.Sched()->WeekendColour(), 0x224466);
     QCOMPARE(f.Sched()->TimeType(), 1);
     QCOMPARE(f.Sched()->LastDate(), kToday + 32);
     QVERIFY(f.main->Timer1()->isActive() || !f.main->isVisible());
-}
 
-void TestMainCommands::transferMenuBacksUpAndExports() {
-    MainFixture f;
-    f.Clinic();
-    f.Open();
+    // Backup and export from the Transfer menu; the window is usable after.
     f.main->MenuEntry(QStringLiteral("mnuTransferBackup"))->trigger();
-    const QString backup = f.env.Path(QStringLiteral("Backup/") +
-                                      QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
-                                      QStringLiteral(".txt"));
-    QFile file(backup);
+    QFile file(f.env.Path(QStringLiteral("Backup/") +
+                          QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) +
+                          QStringLiteral(".txt")));
     QVERIFY(file.open(QIODevice::ReadOnly));
     QVERIFY(file.readLine().startsWith("G~Clinic~480~1080~15"));
     QCOMPARE(f.env.boxes.last().title, QStringLiteral("Backup Complete!"));
     QVERIFY(f.main->Toolbar1()->actions().first()->isEnabled());
     QVERIFY(f.Sched()->isEnabled());
-
     f.main->SelectResource(10);
     f.main->MenuEntry(QStringLiteral("mnuTransferExport"))->trigger();
     QVERIFY(QFile::exists(f.env.Path(QStringLiteral("Export/Room A.csv"))));

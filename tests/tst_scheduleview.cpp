@@ -111,11 +111,9 @@ private slots:
     void barIndexMatchesFullScan();
     void dropFromLegend_data();
     void dropFromLegend();
-    void hoverReportsEachBarOnce();
     void barPressAndDrag();
     void clickAndDoubleClickOnNames();
     void rowsAndBarsContract();
-    void dividerResizesNameColumn();
     void scrollingAndRefills();
     void paintsColours();
     void rulerTexts_data();
@@ -384,46 +382,33 @@ void TestScheduleView::dropFromLegend() {
     QCOMPARE(drops.takeFirst().at(1).toInt(), minute);
 }
 
-void TestScheduleView::hoverReportsEachBarOnce() {
+void TestScheduleView::barPressAndDrag() {
     auto view = MakeView(0, 480, 1080, 60, 5, 4);
     QVERIFY(view);
-    view->AddBar(3, 540, 600, kMonday, kMonday, QStringLiteral("B1"));
-    view->AddBar(3, 660, 720, kMonday, kMonday, QStringLiteral("B2"));
-    view->AddBar(4, 540, 600, kMonday, kMonday, QStringLiteral("B3"));
-    QSignalSpy moves(view.get(), &ScheduleView::Sched_ItemMove);
-
-    auto moveTo = [&](int row, int minute) {
-        QTest::mouseMove(view->viewport(),
-                         ToViewport(*view, view->PointForTime(row, kMonday, minute)));
-    };
-    moveTo(3, 550); // onto bar 1
-    moveTo(3, 590); // still bar 1
-    moveTo(3, 630); // between bars
-    moveTo(3, 700); // onto bar 2
-    moveTo(4, 560); // row 4, bar 1
-    moveTo(3, 545); // back to row 3, bar 1
-
-    QCOMPARE(moves.count(), 4);
-    const QList<QPair<int, int>> expected = {{3, 1}, {3, 2}, {4, 1}, {3, 1}};
-    for (int i = 0; i < expected.size(); ++i) {
-        QCOMPARE(moves.at(i).at(0).toInt(), expected[i].first);
-        QCOMPARE(moves.at(i).at(1).toInt(), expected[i].second);
+    for (int row = 2; row <= 4; ++row) {
+        view->AddBar(row, 540, 600, kMonday, kMonday, QStringLiteral("B1"));
+        if (row < 4)
+            view->AddBar(row, 660, 720, kMonday, kMonday, QStringLiteral("B2"));
     }
-}
-
-void TestScheduleView::barPressAndDrag() {
-    auto view = MakeView(0, 480, 1080, 60, 5, 3);
-    QVERIFY(view);
-    view->AddBar(2, 540, 600, kMonday, kMonday, QStringLiteral("B1"));
-    view->AddBar(2, 660, 720, kMonday, kMonday, QStringLiteral("B2"));
+    QSignalSpy moves(view.get(), &ScheduleView::Sched_ItemMove);
     QSignalSpy preSelects(view.get(), &ScheduleView::Sched_BarPreSelect);
     QSignalSpy preDrops(view.get(), &ScheduleView::Sched_BarPreDrop);
     QWidget* port = view->viewport();
-    const QPoint onFirst = ToViewport(*view, view->PointForTime(2, kMonday, 560));
-    const QPoint onSecond = ToViewport(*view, view->PointForTime(2, kMonday, 680));
+    const auto at = [&](int row, int minute) {
+        return ToViewport(*view, view->PointForTime(row, kMonday, minute));
+    };
+
+    // Hovering reports each bar once as the mouse comes onto it.
+    const QList<QPair<int, int>> path = {{3, 550}, {3, 590}, {3, 630}, {3, 700}, {4, 560}, {3, 545}};
+    for (const auto& [row, minute] : path)
+        QTest::mouseMove(port, at(row, minute));
+    QStringList hovered;
+    for (const QList<QVariant>& move : moves)
+        hovered << QStringLiteral("%1/%2").arg(move.at(0).toInt()).arg(move.at(1).toInt());
+    QCOMPARE(hovered.join(' '), QStringLiteral("3/1 3/2 4/1 3/1"));
 
     // A click selects the bar and its row, after telling the window.
-    QTest::mouseClick(port, Qt::LeftButton, {}, onFirst);
+    QTest::mouseClick(port, Qt::LeftButton, {}, at(2, 560));
     QCOMPARE(preSelects.count(), 1);
     QCOMPARE(preDrops.count(), 0);
     QCOMPARE(view->SelectedRow(), 2);
@@ -433,22 +418,21 @@ void TestScheduleView::barPressAndDrag() {
     // A window that refuses the selection keeps the bar from being selected.
     auto refuse = connect(view.get(), &ScheduleView::Sched_BarPreSelect, view.get(),
                           [&view] { view->CancelBarAction(); });
-    QTest::mouseClick(port, Qt::LeftButton, {}, onSecond);
+    QTest::mouseClick(port, Qt::LeftButton, {}, at(2, 680));
     QCOMPARE(preSelects.count(), 2);
     QCOMPARE(view->SelectedBar(), 0);
     disconnect(refuse);
 
     // Dragging a bar and letting it go reports the drop; the bar stays put.
-    QTest::mousePress(port, Qt::LeftButton, {}, onFirst);
-    QTest::mouseMove(port, onFirst + QPoint(60, 0));
-    QTest::mouseRelease(port, Qt::LeftButton, {}, onFirst + QPoint(60, 0));
+    QTest::mousePress(port, Qt::LeftButton, {}, at(2, 560));
+    QTest::mouseMove(port, at(2, 620));
+    QTest::mouseRelease(port, Qt::LeftButton, {}, at(2, 620));
     QCOMPARE(preDrops.count(), 1);
     QCOMPARE(view->HitTest(view->PointForTime(2, kMonday, 560)).bar, 1);
     QCOMPARE(view->BarCount(2), 2);
 
     // A click on empty time drops the selection.
-    QTest::mouseClick(port, Qt::LeftButton, {},
-                      ToViewport(*view, view->PointForTime(2, kMonday, 900)));
+    QTest::mouseClick(port, Qt::LeftButton, {}, at(2, 900));
     QCOMPARE(view->SelectedBar(), 0);
     QCOMPARE(preDrops.count(), 1);
 }
@@ -457,86 +441,69 @@ void TestScheduleView::clickAndDoubleClickOnNames() {
     auto view = MakeView(1, 480, 1080, 60, 5, 5);
     QVERIFY(view);
     QSignalSpy doubleClicks(view.get(), &ScheduleView::Sched_ListDblClick);
-    QCOMPARE(view->CurrentRow(), -1);
+    QSignalSpy widths(view.get(), &ScheduleView::ListWidthChanged);
+    QWidget* port = view->viewport();
+    const auto drag = [&](int from, int to, int y) {
+        QTest::mousePress(port, Qt::LeftButton, {}, QPoint(from, y));
+        QTest::mouseMove(port, QPoint(to, y));
+        QTest::mouseRelease(port, Qt::LeftButton, {}, QPoint(to, y));
+    };
 
-    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, ToViewport(*view, QPoint(30, RowY(*view, 3))));
+    // The divider moves the name column, and the rows follow it.
+    const int y = RowY(*view, 2);
+    drag(kListWidth + 1, 180, y);
+    QCOMPARE(view->ListWidth(), 180);
+    QVERIFY(widths.count() >= 1);
+    QCOMPARE(widths.last().at(0).toInt(), 180);
+    QVERIFY(view->HitTest(QPoint(150, y)).onNames);
+    QCOMPARE(view->HitTest(QPoint(180, y)).date, kMonday);
+    QCOMPARE(view->HitTest(QPoint(180, y)).minute, 480);
+    // Dragged far left it keeps a usable width; the press did not pick a row.
+    drag(179, 2, y);
+    QCOMPARE(view->ListWidth(), 24);
+    QCOMPARE(view->CurrentRow(), -1);
+    drag(25, kListWidth, y);
+    QCOMPARE(view->ListWidth(), kListWidth);
+
+    QTest::mouseClick(port, Qt::LeftButton, {}, ToViewport(*view, QPoint(30, RowY(*view, 3))));
     QCOMPARE(view->CurrentRow(), 3);
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, ToViewport(*view, QPoint(30, RowY(*view, 4))));
+    QTest::mouseDClick(port, Qt::LeftButton, {}, ToViewport(*view, QPoint(30, RowY(*view, 4))));
     QCOMPARE(doubleClicks.count(), 1);
     QCOMPARE(doubleClicks.takeFirst().at(0).toInt(), 4);
     QCOMPARE(view->CurrentRow(), 4);
-
     // Double-clicks on the time area or below the names do not count.
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
+    QTest::mouseDClick(port, Qt::LeftButton, {},
                        ToViewport(*view, QPoint(kListWidth + 80, RowY(*view, 2))));
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
+    QTest::mouseDClick(port, Qt::LeftButton, {},
                        ToViewport(*view, QPoint(30, RowY(*view, 5) + 2 * view->RowHeight())));
     QCOMPARE(doubleClicks.count(), 0);
 }
 
 void TestScheduleView::rowsAndBarsContract() {
-    // Row 0 is the title row: it holds no data and no bars.
+    // Row 0 is the title row: it holds no data and no bars; rows past the
+    // last are refused the same way. The window reads rows 1 to RowCount() - 1.
     ScheduleView view;
-    QCOMPARE(view.RowCount(), 1);
     for (int i = 1; i <= 3; ++i) {
         QCOMPARE(view.AddRow(QStringLiteral("Room %1").arg(i)), i);
         view.SetRowData(i, 11 * i);
     }
     view.SetRowData(0, 99);
     QCOMPARE(view.RowData(0), 0);
-    QCOMPARE(view.CellText(2, 1), QStringLiteral("Room 2"));
-    // The window looks resources up over rows 1 to RowCount() - 1.
     QCOMPARE(view.RowData(view.RowCount() - 1), 33);
     view.SetCurrentRow(2);
-    QCOMPARE(view.CurrentRow(), 2);
     view.SetCurrentRow(4);
     QCOMPARE(view.CurrentRow(), -1);
-
     QCOMPARE(view.AddBar(2, 540, 600, kMonday, kMonday, QStringLiteral("B501")), 1);
     QCOMPARE(view.AddBar(2, 600, 660, kMonday, kMonday, QStringLiteral("B502")), 2);
-    QCOMPARE(view.AddBar(3, 600, 660, kMonday, kMonday, QStringLiteral("B503")), 1);
     QCOMPARE(view.AddBar(0, 600, 660, kMonday, kMonday, QStringLiteral("B0")), 0);
     QCOMPARE(view.AddBar(4, 600, 660, kMonday, kMonday, QStringLiteral("B0")), 0);
     view.SetBarData(2, 2, 502);
-    QCOMPARE(view.BarData(2, 2), 502);
     QCOMPARE(view.BarData(2, 1), 0);
     QCOMPARE(view.BarKey(2, 2), QStringLiteral("B502"));
-
-    view.SetCurrentRow(3);
-    view.Clear();
-    QCOMPARE(view.RowCount(), 1);
-    QCOMPARE(view.CurrentRow(), -1);
-    QCOMPARE(view.BarCount(2), 0);
     // A resolution outside 0 to 2 is refused and the old one reads back.
     view.SetTimeType(1);
     view.SetTimeType(5);
     QCOMPARE(view.TimeType(), 1);
-}
-
-void TestScheduleView::dividerResizesNameColumn() {
-    auto view = MakeView(1, 480, 1080, 60, 5, 4);
-    QVERIFY(view);
-    QSignalSpy widths(view.get(), &ScheduleView::ListWidthChanged);
-    QWidget* port = view->viewport();
-    const int y = RowY(*view, 2);
-
-    QTest::mousePress(port, Qt::LeftButton, {}, QPoint(kListWidth + 1, y));
-    QTest::mouseMove(port, QPoint(180, y));
-    QTest::mouseRelease(port, Qt::LeftButton, {}, QPoint(180, y));
-    QCOMPARE(view->ListWidth(), 180);
-    QVERIFY(widths.count() >= 1);
-    QCOMPARE(widths.last().at(0).toInt(), 180);
-    // The rows follow the divider.
-    QVERIFY(view->HitTest(QPoint(150, y)).onNames);
-    QCOMPARE(view->HitTest(QPoint(180, y)).date, kMonday);
-    QCOMPARE(view->HitTest(QPoint(180, y)).minute, 480);
-
-    // Dragged far left it keeps a usable width; the press did not pick a row.
-    QTest::mousePress(port, Qt::LeftButton, {}, QPoint(179, y));
-    QTest::mouseMove(port, QPoint(2, y));
-    QTest::mouseRelease(port, Qt::LeftButton, {}, QPoint(2, y));
-    QCOMPARE(view->ListWidth(), 24);
-    QCOMPARE(view->CurrentRow(), -1);
 }
 
 void TestScheduleView::scrollingAndRefills() {
@@ -620,7 +587,6 @@ void TestScheduleView::rulerTexts_data() {
 
     QTest::newRow("hour ruler") << 46359 << "D, n M Y" << "Saturday, 5 December 2026";
     QTest::newRow("short forms") << 36583 << "d nn m y" << "Tue 29 Feb 00";
-    QTest::newRow("other characters kept") << 46359 << "[n/M]" << "[5/December]";
 }
 
 void TestScheduleView::rulerTexts() {
