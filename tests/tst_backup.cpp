@@ -505,20 +505,16 @@ private slots:
              "(2, 2, 1, 1, 46359, 540, 570, 0, '', '', '', 'two'), "
              "(3, 2, 2, 0, 46359, 600, 630, 0, '', '', '', 'three')"});
         const auto bookings = [&] {
-            const Recordset rs = ModMain::DAO().SqlQuery(
-                "select Comments, ResourceName, TaskName, (select Ref01 from tblCustomers c where "
-                "c.CustomerId = b.CustomerId) as Contact from tblBookings b join tblResources r on "
-                "r.ResourceId = b.ResourceId join tblTasks t on t.TaskId = b.TaskId order by "
-                "Comments");
-            QStringList out;
-            for (Recordset it = rs; !it.Eof(); it.MoveNext())
-                out << QStringList{it.Fields(0).Value.toString(), it.Fields(1).Value.toString(),
-                                   it.Fields(2).Value.toString(), it.Fields(3).Value.toString()}
-                           .join('|');
-            return out;
+            return env
+                ->Sql("select group_concat(x, ';') from (select Comments || '|' || "
+                      "ResourceName || '|' || TaskName || '|' || coalesce((select Ref01 from "
+                      "tblCustomers c where c.CustomerId = b.CustomerId), '') as x from "
+                      "tblBookings b join tblResources r on r.ResourceId = b.ResourceId join "
+                      "tblTasks t on t.TaskId = b.TaskId order by Comments) as listed")
+                .toString();
         };
-        const QStringList expected = {"one|Room 1|visit|File 2", "three|ROOM 1|visit|",
-                                      "two|ROOM 1|Visit|File 1"};
+        const QString expected =
+            "one|Room 1|visit|File 2;three|ROOM 1|visit|;two|ROOM 1|Visit|File 1";
         QCOMPARE(bookings(), expected);
         BackupFile backup;
         const QString path = env->Path(QStringLiteral("same.txt"));

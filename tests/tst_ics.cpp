@@ -178,269 +178,251 @@ private slots:
         qputenv("TZ", kZone);
     }
 
-    void selections_data();
-    void selections();
-    void zones_data();
-    void zones();
-    void hostileTexts_data();
-    void hostileTexts();
-    void uidsStableAndSeriesRelated();
-    void exportCalendarMenu_data();
-    void exportCalendarMenu();
-    void sendToCalendar_data();
-    void sendToCalendar();
-};
-
-void TstIcs::selections_data() {
-    QTest::addColumn<int>("scope");
-    QTest::addColumn<int>("id");
-    QTest::addColumn<int>("from");
-    QTest::addColumn<int>("to");
-    QTest::addColumn<QString>("ids");
-    using S = IcsExport::Scope;
-    QTest::newRow("resource") << int(S::Resource) << 10 << kSat << kSat + 3 << "100,101";
-    QTest::newRow("group") << int(S::Group) << 1 << kSat << kSat + 3 << "100,101,102,103";
-    QTest::newRow("contact") << int(S::Contact) << 30 << kSat << kSat + 3 << "100,102,103";
-    QTest::newRow("one booking") << int(S::Booking) << 103 << 0 << 0 << "103";
-    QTest::newRow("range of one day") << int(S::Group) << 1 << kSat + 2 << kSat + 2 << "102";
-    QTest::newRow("range without bookings") << int(S::Group) << 1 << kSat + 4 << kSat + 30 << "";
-}
-
-void TstIcs::selections() {
-    QFETCH(int, scope);
-    QFETCH(int, id);
-    QFETCH(int, from);
-    QFETCH(int, to);
-    QFETCH(QString, ids);
-    const QString path = Export(IcsExport::Scope(scope), id, from, to);
-    QCOMPARE(Ids(PythonEvents(path)), ids);
-    QStringList libicalIds;
-    for (const QString& e : LibicalEvents(ReadFile(path)))
-        libicalIds << e.section('@', 0, 0).remove("booking-");
-    QCOMPARE(libicalIds.join(','), ids);
-}
-
-void TstIcs::zones_data() {
-    QTest::addColumn<QByteArray>("tz");
-    QTest::addColumn<int>("booking");
-    QTest::addColumn<QString>("startEnd"); // in UTC
-    QTest::addColumn<QString>("tzid");     // the TZID's end, empty for UTC times
-    QTest::newRow("winter time") << QByteArray(kZone) << 100 << "20260328T0900Z 20260328T1000Z"
-                                 << "Europe/Berlin";
-    QTest::newRow("across the change")
-        << QByteArray(kZone) << 101 << "20260329T0000Z 20260329T0200Z"
-        << "Europe/Berlin";
-    QTest::newRow("summer time to midnight")
-        << QByteArray(kZone) << 102 << "20260330T0800Z 20260330T2200Z"
-        << "Europe/Berlin";
-    QTest::newRow("UTC") << QByteArray("UTC") << 101 << "20260329T0100Z 20260329T0400Z"
-                         << "";
-    QTest::newRow("zone libical does not know")
-        << QByteArray("<+0330>-03:30") << 101 << "20260328T2130Z 20260329T0030Z"
-        << "";
-}
-
-void TstIcs::zones() {
-    QFETCH(QByteArray, tz);
-    QFETCH(int, booking);
-    QFETCH(QString, startEnd);
-    QFETCH(QString, tzid);
-    qputenv("TZ", tz);
-    tzset();
-    const QString path = Export(IcsExport::Scope::Booking, booking, 0, 0);
-    const QJsonArray events = PythonEvents(path);
-    QCOMPARE(events.size(), 1);
-    const QJsonObject e = events.first().toObject();
-    QCOMPARE(e["start"].toString() + ' ' + e["end"].toString(), startEnd);
-    QVERIFY2(tzid.isEmpty() ? e["tzid"].toString().isEmpty()
-                            : e["tzid"].toString().endsWith('/' + tzid),
-             qPrintable(e["tzid"].toString()));
-    const QByteArray text = ReadFile(path);
-    // Local times carry their zone, UTC times their Z: never floating.
-    QCOMPARE(text.contains("BEGIN:VTIMEZONE"), !tzid.isEmpty());
-    QCOMPARE(LibicalEvents(text).value(0).section(" | ", 0, 0).section(' ', 1, 2), startEnd);
-}
-
-void TstIcs::hostileTexts_data() {
-    QTest::addColumn<QString>("text");
-    QTest::newRow("quotes") << "Zoë \"JD\" O'Neil";
-    QTest::newRow("commas and semicolons") << "Doe, Jane; Room 1, 2; x";
-    QTest::newRow("backslashes") << "C:\\temp\\n \\, \\;";
-    QTest::newRow("line breaks") << "first line\r\nsecond line\nthird";
-    QTest::newRow("accents and emoji") << "Ærø Ünïcødé 😀🎉 日本語";
-    QTest::newRow("long, folded inside characters")
-        << QString("é😀,;\\").repeated(30) + QStringLiteral("\nend");
-}
-
-void TstIcs::hostileTexts() {
-    QFETCH(QString, text);
-    f->Exec("update tblCustomers set CustomerName = " + ClsDAO::Quoted(text));
-    f->Exec("update tblResources set ResourceName = " + ClsDAO::Quoted(text) +
-            " where ResourceId = 10");
-    f->Exec("update tblTasks set TaskName = " + ClsDAO::Quoted(text) + " where TaskId = 20");
-    f->Exec("update tblBookings set Comments = " + ClsDAO::Quoted(text) + " where BookingId = 100");
-    const QString path = Export(IcsExport::Scope::Booking, 100, 0, 0);
-    const QString expected = QString(text).replace("\r\n", "\n");
-
-    // A type is one category: its commas, which would part it, are blanks.
-    const QStringList read = {expected + " - " + expected, expected + " (Clinic)", expected,
-                              QString(expected).replace(',', ' ').simplified()};
-    QCOMPARE(LibicalEvents(ReadFile(path)).value(0).split(" | ").mid(1), read);
-    // python3-icalendar 4.0 undoes "\\" after "\," and "\n" and so misreads
-    // backslashes; every other text it must read as written.
-    if (!text.contains('\\')) {
-        const QJsonObject e = PythonEvents(path).first().toObject();
-        QCOMPARE((QStringList{e["summary"].toString(), e["location"].toString(),
-                              e["description"].toString()}),
-                 read.mid(0, 3));
+    void selections_data() {
+        QTest::addColumn<int>("scope");
+        QTest::addColumn<int>("id");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("to");
+        QTest::addColumn<QString>("ids");
+        using S = IcsExport::Scope;
+        QTest::newRow("resource") << int(S::Resource) << 10 << kSat << kSat + 3 << "100,101";
+        QTest::newRow("group") << int(S::Group) << 1 << kSat << kSat + 3 << "100,101,102,103";
+        QTest::newRow("contact") << int(S::Contact) << 30 << kSat << kSat + 3 << "100,102,103";
+        QTest::newRow("one booking") << int(S::Booking) << 103 << 0 << 0 << "103";
+        QTest::newRow("range of one day") << int(S::Group) << 1 << kSat + 2 << kSat + 2 << "102";
+        QTest::newRow("range without bookings")
+            << int(S::Group) << 1 << kSat + 4 << kSat + 30 << "";
     }
 
-    // Lines of at most 75 octets, each whole UTF-8, each ended by CR LF.
-    const QByteArray bytes = ReadFile(path);
-    QVERIFY(bytes.endsWith("\r\n"));
-    for (const QByteArray& line : bytes.split('\n')) {
-        if (line.isEmpty())
-            continue;
-        QVERIFY2(line.endsWith('\r'), line.constData());
-        QVERIFY2(line.size() - 1 <= 75, line.constData());
-        QStringDecoder utf8(QStringDecoder::Utf8);
-        const QString decoded = utf8(line);
-        QVERIFY2(!utf8.hasError(), line.constData());
+    void selections() {
+        QFETCH(int, scope);
+        QFETCH(int, id);
+        QFETCH(int, from);
+        QFETCH(int, to);
+        QFETCH(QString, ids);
+        const QString path = Export(IcsExport::Scope(scope), id, from, to);
+        QCOMPARE(Ids(PythonEvents(path)), ids);
+        QStringList libicalIds;
+        for (const QString& e : LibicalEvents(ReadFile(path)))
+            libicalIds << e.section('@', 0, 0).remove("booking-");
+        QCOMPARE(libicalIds.join(','), ids);
     }
-}
 
-void TstIcs::uidsStableAndSeriesRelated() {
-    const QString path = Export(IcsExport::Scope::Group, 1, kSat, kSat + 3);
-    const QJsonArray first = PythonEvents(path);
-    QVERIFY(QFile::remove(path));
-    const QJsonArray second = PythonEvents(Export(IcsExport::Scope::Group, 1, kSat, kSat + 3));
-    const QString id = CalendarId();
-    QVERIFY(!QUuid::fromString(id).isNull());
-    QCOMPARE(first.size(), 4);
-    for (int i = 0; i < first.size(); ++i)
-        QCOMPARE(second[i]["uid"].toString(), first[i]["uid"].toString());
-    QCOMPARE(first[0]["uid"].toString(), "booking-100@" + id);
-    // 102 and 103 are one series; 100 and 101 stand alone.
-    QCOMPARE(first[0]["related"].toString(), QString());
-    QCOMPARE(first[1]["related"].toString(), QString());
-    QCOMPARE(first[2]["related"].toString(), "series-7@" + id);
-    QCOMPARE(first[3]["related"].toString(), first[2]["related"].toString());
-    // The type's colour (red, stored with red in the low byte), its name and
-    // the resource with its group.
-    QCOMPARE(first[0]["color"].toString(), QStringLiteral("red"));
-    QCOMPARE(first[0]["summary"].toString(), QStringLiteral("Check-up - Zoë"));
-    QCOMPARE(first[0]["location"].toString(), QStringLiteral("Room A (Clinic)"));
-}
+    void zones_data() {
+        QTest::addColumn<QByteArray>("tz");
+        QTest::addColumn<int>("booking");
+        QTest::addColumn<QString>("startEnd"); // in UTC
+        QTest::addColumn<QString>("tzid");     // the TZID's end, empty for UTC times
+        const auto row = [](const char* tag, const char* tz, int booking, const char* startEnd) {
+            QTest::newRow(tag) << QByteArray(tz) << booking << QString(startEnd)
+                               << QString(qstrcmp(tz, kZone) == 0 ? "Europe/Berlin" : "");
+        };
+        row("winter time", kZone, 100, "20260328T0900Z 20260328T1000Z");
+        row("across the change", kZone, 101, "20260329T0000Z 20260329T0200Z");
+        row("summer time to midnight", kZone, 102, "20260330T0800Z 20260330T2200Z");
+        row("UTC", "UTC", 101, "20260329T0100Z 20260329T0400Z");
+        row("zone libical does not know", "<+0330>-03:30", 101, "20260328T2130Z 20260329T0030Z");
+    }
 
-void TstIcs::exportCalendarMenu_data() {
-    QTest::addColumn<int>("scope");
-    QTest::addColumn<QString>("picked"); // a file chosen with Browse
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("current resource") << 0 << ""
-                                      << "Export/Room A.ics"
-                                      << "2 appointments exported to:";
-    QTest::newRow("whole group") << 1 << ""
-                                 << "Export/Clinic.ics"
-                                 << "4 appointments exported to:";
-    QTest::newRow("contact") << 2 << ""
-                             << "Export/Zoë.ics"
-                             << "3 appointments exported to:";
-    QTest::newRow("file picked") << 1 << "mine.ics"
-                                 << "mine.ics"
-                                 << "4 appointments exported to:";
-    QTest::newRow("file cannot be written") << 1 << ""
-                                            << "Export/Clinic.ics/"
-                                            << "Export FAILED!";
-}
+    void zones() {
+        QFETCH(QByteArray, tz);
+        QFETCH(int, booking);
+        QFETCH(QString, startEnd);
+        QFETCH(QString, tzid);
+        qputenv("TZ", tz);
+        tzset();
+        const QString path = Export(IcsExport::Scope::Booking, booking, 0, 0);
+        const QJsonArray events = PythonEvents(path);
+        QCOMPARE(events.size(), 1);
+        const QJsonObject e = events.first().toObject();
+        QCOMPARE(e["start"].toString() + ' ' + e["end"].toString(), startEnd);
+        QVERIFY2(tzid.isEmpty() ? e["tzid"].toString().isEmpty()
+                                : e["tzid"].toString().endsWith('/' + tzid),
+                 qPrintable(e["tzid"].toString()));
+        const QByteArray text = ReadFile(path);
+        // Local times carry their zone, UTC times their Z: never floating.
+        QCOMPARE(text.contains("BEGIN:VTIMEZONE"), !tzid.isEmpty());
+        QCOMPARE(LibicalEvents(text).value(0).section(" | ", 0, 0).section(' ', 1, 2), startEnd);
+    }
 
-void TstIcs::exportCalendarMenu() {
-    QFETCH(int, scope);
-    QFETCH(QString, picked);
-    QFETCH(QString, file);
-    QFETCH(QString, message);
-    const bool failing = file.endsWith('/');
-    if (failing) // a folder where the file would go
-        QVERIFY(QDir().mkpath(f->env.Path(file)));
-    for (int row = 1; row < f->Sched()->RowCount(); ++row)
-        if (f->Sched()->RowData(row) == 10)
-            f->Sched()->SetCurrentRow(row);
-    f->env.onModal = [&](QDialog* d) -> int {
-        if (auto* files = qobject_cast<QFileDialog*>(d)) {
-            files->selectFile(f->env.Path(picked));
-            return QDialog::Accepted;
+    void hostileTexts_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("quotes") << "Zoë \"JD\" O'Neil";
+        QTest::newRow("commas and semicolons") << "Doe, Jane; Room 1, 2; x";
+        QTest::newRow("backslashes") << "C:\\temp\\n \\, \\;";
+        QTest::newRow("line breaks") << "first line\r\nsecond line\nthird";
+        QTest::newRow("accents and emoji") << "Ærø Ünïcødé 😀🎉 日本語";
+        QTest::newRow("long, folded inside characters")
+            << QString("é😀,;\\").repeated(30) + QStringLiteral("\nend");
+    }
+
+    void hostileTexts() {
+        QFETCH(QString, text);
+        f->Exec("update tblCustomers set CustomerName = " + ClsDAO::Quoted(text));
+        f->Exec("update tblResources set ResourceName = " + ClsDAO::Quoted(text) +
+                " where ResourceId = 10");
+        f->Exec("update tblTasks set TaskName = " + ClsDAO::Quoted(text) + " where TaskId = 20");
+        f->Exec("update tblBookings set Comments = " + ClsDAO::Quoted(text) +
+                " where BookingId = 100");
+        const QString path = Export(IcsExport::Scope::Booking, 100, 0, 0);
+        const QString expected = QString(text).replace("\r\n", "\n");
+
+        // A type is one category: its commas, which would part it, are blanks.
+        const QStringList read = {expected + " - " + expected, expected + " (Clinic)", expected,
+                                  QString(expected).replace(',', ' ').simplified()};
+        QCOMPARE(LibicalEvents(ReadFile(path)).value(0).split(" | ").mid(1), read);
+        // python3-icalendar 4.0 undoes "\\" after "\," and "\n" and so misreads
+        // backslashes; every other text it must read as written.
+        if (!text.contains('\\')) {
+            const QJsonObject e = PythonEvents(path).first().toObject();
+            QCOMPARE((QStringList{e["summary"].toString(), e["location"].toString(),
+                                  e["description"].toString()}),
+                     read.mid(0, 3));
         }
-        auto* dlg = qobject_cast<DlgExportCalendar*>(d);
-        if (!dlg)
-            return QDialog::Rejected;
-        dlg->CbScope()->setCurrentIndex(scope);
-        dlg->DtFrom()->setDate(ClsDate::LongToDate(kSat));
-        dlg->DtTo()->setDate(ClsDate::LongToDate(kSat + 3));
-        if (!picked.isEmpty())
-            dlg->BtnBrowse_Click();
-        return dlg->BtnOk()->isEnabled() ? QDialog::Accepted : QDialog::Rejected;
-    };
-    f->main->MenuEntry(QStringLiteral("mnuTransferExportCalendar"))->trigger();
-    QCOMPARE(f->env.boxes.size(), 1);
-    QVERIFY2(f->env.boxes.first().text.startsWith(message), qPrintable(f->env.boxes.first().text));
-    if (!failing) {
-        QVERIFY2(f->env.boxes.first().text.endsWith(QDir::toNativeSeparators(f->env.Path(file))),
-                 qPrintable(f->env.boxes.first().text));
-        QCOMPARE(PythonEvents(f->env.Path(file)).size(), message.section(' ', 0, 0).toInt());
+
+        // Lines of at most 75 octets, each whole UTF-8, each ended by CR LF.
+        const QByteArray bytes = ReadFile(path);
+        QVERIFY(bytes.endsWith("\r\n"));
+        for (const QByteArray& line : bytes.split('\n')) {
+            if (line.isEmpty())
+                continue;
+            QVERIFY2(line.endsWith('\r'), line.constData());
+            QVERIFY2(line.size() - 1 <= 75, line.constData());
+            QStringDecoder utf8(QStringDecoder::Utf8);
+            const QString decoded = utf8(line);
+            QVERIFY2(!utf8.hasError(), line.constData());
+        }
     }
-}
 
-void TstIcs::sendToCalendar_data() {
-    QTest::addColumn<int>("slot");    // the slot clicked (minutes)
-    QTest::addColumn<int>("contact"); // chosen in the contact box
-    QTest::addColumn<QString>("ids"); // the bookings written, "-" for no file
-    QTest::newRow("booked slot") << 600 << 0 << "100";
-    QTest::newRow("free slot, contact's future bookings") << 480 << 30 << "105,106";
-    QTest::newRow("free slot, no contact") << 480 << 0 << "-";
-}
+    void uidsStableAndSeriesRelated() {
+        const QString path = Export(IcsExport::Scope::Group, 1, kSat, kSat + 3);
+        const QJsonArray first = PythonEvents(path);
+        QVERIFY(QFile::remove(path));
+        const QJsonArray second = PythonEvents(Export(IcsExport::Scope::Group, 1, kSat, kSat + 3));
+        const QString id = CalendarId();
+        QVERIFY(!QUuid::fromString(id).isNull());
+        QCOMPARE(first.size(), 4);
+        for (int i = 0; i < first.size(); ++i)
+            QCOMPARE(second[i]["uid"].toString(), first[i]["uid"].toString());
+        QCOMPARE(first[0]["uid"].toString(), "booking-100@" + id);
+        // 102 and 103 are one series; 100 and 101 stand alone.
+        QCOMPARE(first[0]["related"].toString(), QString());
+        QCOMPARE(first[1]["related"].toString(), QString());
+        QCOMPARE(first[2]["related"].toString(), "series-7@" + id);
+        QCOMPARE(first[3]["related"].toString(), first[2]["related"].toString());
+        // The type's colour (red, stored with red in the low byte), its name and
+        // the resource with its group.
+        QCOMPARE(first[0]["color"].toString(), QStringLiteral("red"));
+        QCOMPARE(first[0]["summary"].toString(), QStringLiteral("Check-up - Zoë"));
+        QCOMPARE(first[0]["location"].toString(), QStringLiteral("Room A (Clinic)"));
+    }
 
-void TstIcs::sendToCalendar() {
-    QFETCH(int, slot);
-    QFETCH(int, contact);
-    QFETCH(QString, ids);
-    // Bookings of the contact from today on, and one of yesterday.
-    f->Booking(105, 10, 20, 30, ClsDate::Today(), 600, 660);
-    f->Booking(106, 11, 20, 30, ClsDate::Today() + 200, 600, 660);
-    f->Booking(107, 11, 20, 30, ClsDate::Today() - 1, 600, 660);
-    QStringList dialogs;
-    const QString path = f->env.Path(QStringLiteral("sent.ics"));
-    f->env.onModal = [&](QDialog* d) -> int {
-        auto* files = qobject_cast<QFileDialog*>(d);
-        if (!files)
-            return QDialog::Rejected;
-        dialogs << files->windowTitle() + " | " +
-                       QFileInfo(files->selectedFiles().value(0)).fileName();
-        files->selectFile(path);
-        return QDialog::Accepted;
-    };
-    DlgAppt& dlg = DlgAppt::Instance();
-    dlg.SetGroupId(1);
-    dlg.SetStartTime(qint16(slot));
-    dlg.SetResourceId(10);
-    dlg.SetTaskId(0);
-    dlg.SetApptDate(kSat);
-    dlg.Form_Activate();
-    if (contact != 0)
-        ClsForms::SelectItemId(dlg.CbCustomer(), contact);
-    for (int row = 0; row < dlg.LbTimeSlot()->RowCount(); ++row)
-        if (dlg.LbTimeSlot()->RowTag(row).toInt() == slot)
-            dlg.LbTimeslot_ItemClick(row, 1);
-    dlg.MenuAction(QStringLiteral("mnuBookingSendToCalendar"))->trigger();
-    if (ids == "-") {
-        QVERIFY(dialogs.isEmpty());
-        QVERIFY(!QFileInfo::exists(path));
+    void exportCalendarMenu_data() {
+        QTest::addColumn<int>("scope");
+        QTest::addColumn<QString>("picked"); // a file chosen with Browse
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("message");
+        const auto row = [](const char* tag, int scope, const char* picked, const char* file,
+                            const char* message) {
+            QTest::newRow(tag) << scope << QString(picked) << QString(file) << QString(message);
+        };
+        row("current resource", 0, "", "Export/Room A.ics", "2 appointments exported to:");
+        row("whole group", 1, "", "Export/Clinic.ics", "4 appointments exported to:");
+        row("contact", 2, "", "Export/Zoë.ics", "3 appointments exported to:");
+        row("file picked", 1, "mine.ics", "mine.ics", "4 appointments exported to:");
+        row("file cannot be written", 1, "", "Export/Clinic.ics/", "Export FAILED!");
+    }
+
+    void exportCalendarMenu() {
+        QFETCH(int, scope);
+        QFETCH(QString, picked);
+        QFETCH(QString, file);
+        QFETCH(QString, message);
+        const bool failing = file.endsWith('/');
+        if (failing) // a folder where the file would go
+            QVERIFY(QDir().mkpath(f->env.Path(file)));
+        for (int row = 1; row < f->Sched()->RowCount(); ++row)
+            if (f->Sched()->RowData(row) == 10)
+                f->Sched()->SetCurrentRow(row);
+        f->env.onModal = [&](QDialog* d) -> int {
+            if (auto* files = qobject_cast<QFileDialog*>(d)) {
+                files->selectFile(f->env.Path(picked));
+                return QDialog::Accepted;
+            }
+            auto* dlg = qobject_cast<DlgExportCalendar*>(d);
+            if (!dlg)
+                return QDialog::Rejected;
+            dlg->CbScope()->setCurrentIndex(scope);
+            dlg->DtFrom()->setDate(ClsDate::LongToDate(kSat));
+            dlg->DtTo()->setDate(ClsDate::LongToDate(kSat + 3));
+            if (!picked.isEmpty())
+                dlg->BtnBrowse_Click();
+            return dlg->BtnOk()->isEnabled() ? QDialog::Accepted : QDialog::Rejected;
+        };
+        f->main->MenuEntry(QStringLiteral("mnuTransferExportCalendar"))->trigger();
         QCOMPARE(f->env.boxes.size(), 1);
-        return;
+        QVERIFY2(f->env.boxes.first().text.startsWith(message),
+                 qPrintable(f->env.boxes.first().text));
+        if (!failing) {
+            QVERIFY2(
+                f->env.boxes.first().text.endsWith(QDir::toNativeSeparators(f->env.Path(file))),
+                qPrintable(f->env.boxes.first().text));
+            QCOMPARE(PythonEvents(f->env.Path(file)).size(), message.section(' ', 0, 0).toInt());
+        }
     }
-    QCOMPARE(dialogs.size(), 1);
-    QVERIFY2(dialogs.first().startsWith("Save Calendar | "), qPrintable(dialogs.first()));
-    QCOMPARE(Ids(PythonEvents(path)), ids);
-}
+
+    void sendToCalendar_data() {
+        QTest::addColumn<int>("slot");    // the slot clicked (minutes)
+        QTest::addColumn<int>("contact"); // chosen in the contact box
+        QTest::addColumn<QString>("ids"); // the bookings written, "-" for no file
+        QTest::newRow("booked slot") << 600 << 0 << "100";
+        QTest::newRow("free slot, contact's future bookings") << 480 << 30 << "105,106";
+        QTest::newRow("free slot, no contact") << 480 << 0 << "-";
+    }
+
+    void sendToCalendar() {
+        QFETCH(int, slot);
+        QFETCH(int, contact);
+        QFETCH(QString, ids);
+        // Bookings of the contact from today on, and one of yesterday.
+        f->Booking(105, 10, 20, 30, ClsDate::Today(), 600, 660);
+        f->Booking(106, 11, 20, 30, ClsDate::Today() + 200, 600, 660);
+        f->Booking(107, 11, 20, 30, ClsDate::Today() - 1, 600, 660);
+        QStringList dialogs;
+        const QString path = f->env.Path(QStringLiteral("sent.ics"));
+        f->env.onModal = [&](QDialog* d) -> int {
+            auto* files = qobject_cast<QFileDialog*>(d);
+            if (!files)
+                return QDialog::Rejected;
+            dialogs << files->windowTitle() + " | " +
+                           QFileInfo(files->selectedFiles().value(0)).fileName();
+            files->selectFile(path);
+            return QDialog::Accepted;
+        };
+        DlgAppt& dlg = DlgAppt::Instance();
+        dlg.SetGroupId(1);
+        dlg.SetStartTime(qint16(slot));
+        dlg.SetResourceId(10);
+        dlg.SetTaskId(0);
+        dlg.SetApptDate(kSat);
+        dlg.Form_Activate();
+        if (contact != 0)
+            ClsForms::SelectItemId(dlg.CbCustomer(), contact);
+        for (int row = 0; row < dlg.LbTimeSlot()->RowCount(); ++row)
+            if (dlg.LbTimeSlot()->RowTag(row).toInt() == slot)
+                dlg.LbTimeslot_ItemClick(row, 1);
+        dlg.MenuAction(QStringLiteral("mnuBookingSendToCalendar"))->trigger();
+        if (ids == "-") {
+            QVERIFY(dialogs.isEmpty());
+            QVERIFY(!QFileInfo::exists(path));
+            QCOMPARE(f->env.boxes.size(), 1);
+            return;
+        }
+        QCOMPARE(dialogs.size(), 1);
+        QVERIFY2(dialogs.first().startsWith("Save Calendar | "), qPrintable(dialogs.first()));
+        QCOMPARE(Ids(PythonEvents(path)), ids);
+    }
+};
 
 int main(int argc, char* argv[]) {
     // The workstation's zone, before anything reads it.
