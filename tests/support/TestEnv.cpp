@@ -53,46 +53,6 @@ const char* const kServerTestFunctions[] = {
 };
 
 QString g_templateDatabase; // made once per test process, dropped at its end
-QString g_templateShape;    // its schema, as ShapeOf() gives it
-QString g_templateReset;    // empties a copy of it and puts back its own rows
-QStringList g_spareDatabases; // copies emptied by a finished test, ready for the next
-
-// Everything a test could change in a database other than the rows of its
-// tables: relations, columns, defaults, constraints, triggers, functions,
-// schemas, privileges and the database's own settings.
-const char* const kShapeQuery =
-    "select md5(coalesce(string_agg(x, '|' order by x), '')) from ("
-    " select 'c:' || n.nspname || '.' || c.relname || ':' || c.relkind || ':' ||"
-    "  coalesce(c.relacl::text, '') as x from pg_class c join pg_namespace n on n.oid = "
-    "  c.relnamespace where n.nspname not in ('pg_catalog', 'information_schema', 'pg_toast')"
-    " union all select 'a:' || a.attrelid::regclass::text || ':' || a.attname || ':' ||"
-    "  a.atttypid::text || ':' || a.attnotnull::text || ':' ||"
-    "  coalesce(pg_get_expr(d.adbin, d.adrelid), '') || ':' || a.attidentity from pg_attribute a"
-    "  join pg_class c on c.oid = a.attrelid join pg_namespace n on n.oid = c.relnamespace"
-    "  left join pg_attrdef d on d.adrelid = a.attrelid and d.adnum = a.attnum"
-    "  where n.nspname = 'public' and a.attnum > 0 and not a.attisdropped"
-    " union all select 'k:' || conrelid::regclass::text || ':' || conname || ':' ||"
-    "  pg_get_constraintdef(oid) from pg_constraint where connamespace = 'public'::regnamespace"
-    " union all select 't:' || tgname || ':' || tgenabled from pg_trigger where not tgisinternal"
-    " union all select 'p:' || p.oid::regprocedure::text || ':' || md5(coalesce(p.prosrc, ''))"
-    "  from pg_proc p join pg_namespace n on n.oid = p.pronamespace"
-    "  where n.nspname not in ('pg_catalog', 'information_schema')"
-    " union all select 'n:' || nspname from pg_namespace"
-    " union all select 'e:' || extname from pg_extension"
-    " union all select 'd:' || coalesce(datconfig::text, '') || datallowconn::text ||"
-    "  coalesce(datacl::text, '') from pg_database where datname = current_database()"
-    " union all select 'r:' || coalesce(setconfig::text, '') from pg_db_role_setting s join"
-    "  pg_database d on d.oid = s.setdatabase where d.datname = current_database()"
-    ") shape";
-
-QString ServerDatabaseUri(const QString& name) {
-    return ConnectionInfo::Parse(TestEnv::ServerUri()).WithDatabase(name);
-}
-
-QString ShapeOf(const QString& name) {
-    return TestEnv::ServerValue(ServerDatabaseUri(name), QString::fromLatin1(kShapeQuery))
-        .toString();
-}
 
 void CloseServerConnections() {
     for (const QString& connStr : ServerConnections().keys())
@@ -101,10 +61,9 @@ void CloseServerConnections() {
 
 void DropTemplateDatabase() {
     CloseServerConnections();
-    for (const QString& name : g_spareDatabases + QStringList{g_templateDatabase})
-        if (!name.isEmpty())
-            TestEnv::ServerAdmin(QStringLiteral("drop database if exists %1 with (force)").arg(name));
-    g_spareDatabases.clear();
+    if (!g_templateDatabase.isEmpty())
+        TestEnv::ServerAdmin(
+            QStringLiteral("drop database if exists %1 with (force)").arg(g_templateDatabase));
     g_templateDatabase.clear();
     CloseServerConnections();
 }
@@ -167,7 +126,7 @@ TestEnv::TestEnv() : m_dir(std::make_unique<QTemporaryDir>()) {
 
 TestEnv::~TestEnv() {
     Stop();
-    ReleaseServerDatabase();
+    DropServerDatabase();
     ModMain::SetBoxHandler({});
     ModMain::SetModalHandler({});
     ModMain::SetProgramFolder(QString());
@@ -198,60 +157,30 @@ QString TestEnv::TemplateDatabase() {
         if (!RunStatement(uri, QString::fromLatin1(sql), nullptr, &failure))
             qWarning("TestEnv template: %s", qPrintable(failure));
     }
-    g_templateShape = ShapeOf(name);
-    const QString tables =
-        ServerValue(uri, QStringLiteral("select string_agg(quote_ident(relname), ', ') from "
-                                        "pg_class where relkind = 'r' and relnamespace = "
-                                        "'public'::regnamespace"))
-            .toString();
-    const QString rows =
-        ServerValue(uri, QStringLiteral("select string_agg(format('(%L, %L)', PropName, "
-                                        "PropValue), ', ') from tblProperties"))
-            .toString();
-    g_templateReset = QStringLiteral("truncate %1 restart identity").arg(tables);
-    if (!rows.isEmpty())
-        g_templateReset += QStringLiteral("; insert into tblProperties (PropName, PropValue) "
-                                          "values %1").arg(rows);
     CloseServerConnection(uri); // a template cannot be copied while in use
     g_templateDatabase = name;
     qAddPostRoutine(DropTemplateDatabase);
     return g_templateDatabase;
 }
 
-void TestEnv::ReleaseServerDatabase() {
-    if (!m_serverCreated)
-        return;
+void TestEnv::DropServerDatabase() {
+    CloseServerConnection(DbPath());
+    if (m_serverCreated)
+        ServerAdmin(QStringLiteral("drop database if exists %1 with (force)").arg(m_serverDatabase));
     m_serverCreated = false;
-    // A database whose schema the test left as it was is emptied and kept for
-    // the next test: that is much quicker than making a new one.
-    const QString uri = DbPath();
-    CloseServerConnection(uri);
-    if (!g_templateShape.isEmpty() && ShapeOf(m_serverDatabase) == g_templateShape &&
-        RunStatement(uri, g_templateReset, nullptr, nullptr)) {
-        CloseServerConnection(uri);
-        g_spareDatabases.append(m_serverDatabase);
-        return;
-    }
-    CloseServerConnection(uri);
-    ServerAdmin(QStringLiteral("drop database if exists %1 with (force)").arg(m_serverDatabase));
 }
 
 bool TestEnv::CreateDatabase() {
     QString error;
     if (OnServer()) {
         // A fresh database each time, as a new file would be.
-        ReleaseServerDatabase();
+        DropServerDatabase();
         const QString source = TemplateDatabase();
         if (source.isEmpty())
             return false;
         m_serverCreated = true;
-        bool made = false;
-        while (!made && !g_spareDatabases.isEmpty())
-            made = ServerAdmin(QStringLiteral("alter database %1 rename to %2")
-                                   .arg(g_spareDatabases.takeLast(), m_serverDatabase));
-        const QString create =
-            QStringLiteral("create database %1 template %2").arg(m_serverDatabase, source);
-        if (!made && !ServerAdmin(create, &error))
+        if (!ServerAdmin(QStringLiteral("create database %1 template %2").arg(m_serverDatabase, source),
+                         &error))
             qWarning("CreateDatabase: %s", qPrintable(error));
         // The program finds a server database only through its settings.
         ClsIni ini;
@@ -316,12 +245,6 @@ void TestEnv::RefuseWrites(const QString& statement, const QString& table, const
                            "'%4'); end")
                 .arg(statement, table, condition, quoted));
     }
-}
-
-QVariant TestEnv::ServerValue(const QString& connStr, const QString& sql) {
-    QVariant result;
-    RunStatement(connStr, sql, &result, nullptr);
-    return result;
 }
 
 QVariant TestEnv::Sql(const QString& sql) const {

@@ -87,15 +87,11 @@ public:
     static QString EngineUnavailable();
     // Runs a statement on the test server's maintenance database.
     static bool ServerAdmin(const QString& sql, QString* error = nullptr);
-    // The first value a query gives on the database `connStr`.
-    static QVariant ServerValue(const QString& connStr, const QString& sql);
 
 private:
     // The server database every test's database is copied from.
     static QString TemplateDatabase();
-    // Ends the use of this test's server database: emptied for the next test
-    // when its schema is unchanged, else dropped.
-    void ReleaseServerDatabase();
+    void DropServerDatabase();
     // Runs one statement on a connection of its own; `first` takes the first
     // column of the first row.
     static bool RunStatement(const QString& connStr, const QString& sql, QVariant* first,
