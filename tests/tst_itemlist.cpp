@@ -3,7 +3,6 @@
 #include "app/ColourUtil.h"
 #include "ui/controls/ItemList.h"
 
-#include <QLabel>
 #include <QSignalSpy>
 #include <QTreeWidget>
 #include <QtTest>
@@ -11,77 +10,48 @@
 class TestItemList : public QObject {
     Q_OBJECT
 private slots:
-    void rowsFromSeparatedText_data();
-    void rowsFromSeparatedText();
-    void rowColourAndContrast_data();
-    void rowColourAndContrast();
+    void rowsHoldCellsTagValueAndColour();
     void userTicksOnlyAvailableRows();
     void selectionFromCodeIsQuietClickIsReported();
-    void headingShowsOnlyWithText();
 };
 
-void TestItemList::rowsFromSeparatedText_data() {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QStringList>("cells");
-
-    QTest::newRow("six cells") << "09:00 am;Check-up;Ann;a;b;c"
-                               << QStringList{"09:00 am", "Check-up", "Ann", "a", "b", "c"};
-    QTest::newRow("empty cells kept, fewer cells than columns")
-        << ";Sat;;05 December 2026" << QStringList{"", "Sat", "", "05 December 2026", "", ""};
-}
-
-void TestItemList::rowsFromSeparatedText() {
-    QFETCH(QString, text);
-    QFETCH(QStringList, cells);
+void TestItemList::rowsHoldCellsTagValueAndColour() {
     ItemList list;
     for (int i = 0; i < 6; ++i)
         QCOMPARE(list.AddColumn(QStringLiteral("C%1").arg(i), 50), i);
-    QCOMPARE(list.AddRow(QStringLiteral("first")), 0);
-    QCOMPARE(list.AddRow(text), 1);
-    QStringList got;
-    for (int column = 0; column < 6; ++column)
-        got << list.CellText(1, column);
-    QCOMPARE(got, cells);
+    QCOMPARE(list.AddRow(QStringLiteral("09:00 am;Check-up;Ann;a;b;c")), 0);
+    QCOMPARE(list.AddRow(QStringLiteral(";Sat;;05 December 2026")), 1); // empty cells kept
     // The list form keeps a separator and a line break inside a cell.
-    const int row = list.AddRow(QStringList{"a;b", "x\ny"});
-    QCOMPARE(list.CellText(row, 0) + "|" + list.CellText(row, 1), QStringLiteral("a;b|x\ny"));
-    QCOMPARE(list.RowCount(), 3);
+    QCOMPARE(list.AddRow(QStringList{"a;b", "x\ny"}), 2);
+    QStringList cells;
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 6; ++column)
+            cells << list.CellText(row, column);
+    QCOMPARE(cells.join('|'),
+             QStringLiteral("09:00 am|Check-up|Ann|a|b|c||Sat||05 December 2026|||a;b|x\ny||||"));
+
+    // Colours are stored with red in the low byte; dark rows get white text,
+    // light rows black text, in every column.
+    QCOMPARE(list.RowColour(0), qint32(0xFFFFFF));
+    list.SetRowColour(0, 0x0000FF);
+    list.SetRowColour(1, 0xC0FFFF);
+    QCOMPARE(list.RowColour(0), qint32(0x0000FF));
+    const QTreeWidgetItem* red = list.Tree()->topLevelItem(0);
+    const QTreeWidgetItem* pale = list.Tree()->topLevelItem(1);
+    for (int column = 0; column < 6; ++column) {
+        QCOMPARE(red->background(column).color(), QColor(255, 0, 0));
+        QCOMPARE(red->foreground(column).color(), QColor(Qt::white));
+        QCOMPARE(pale->background(column).color(), QColor(255, 255, 192));
+        QCOMPARE(pale->foreground(column).color(), QColor(Qt::black));
+    }
+    list.SetRowTag(0, QStringLiteral("540"));
+    list.SetRowValue(0, 77);
+    QCOMPARE(list.RowTag(0) + "/" + QString::number(list.RowValue(0)), QStringLiteral("540/77"));
+    QCOMPARE(list.RowTag(5) + "/" + QString::number(list.RowValue(5)), QStringLiteral("/0"));
+
     list.Clear();
     QCOMPARE(list.RowCount(), 0);
     QCOMPARE(list.ColumnCount(), 6);
-}
-
-void TestItemList::rowColourAndContrast_data() {
-    QTest::addColumn<qint32>("rgb");
-    QTest::addColumn<QColor>("back");
-    QTest::addColumn<QColor>("fore");
-
-    QTest::newRow("pure red, stored red in the low byte")
-        << qint32(0x0000FF) << QColor(255, 0, 0) << QColor(Qt::white);
-    QTest::newRow("pale yellow") << qint32(0xC0FFFF) << QColor(255, 255, 192) << QColor(Qt::black);
-}
-
-void TestItemList::rowColourAndContrast() {
-    QFETCH(qint32, rgb);
-    QFETCH(QColor, back);
-    QFETCH(QColor, fore);
-    ItemList list;
-    list.AddColumn(QStringLiteral("A"), 40);
-    list.AddColumn(QStringLiteral("B"), 40);
-    const int row = list.AddRow(QStringLiteral("a;b"));
-    QCOMPARE(list.RowColour(row), qint32(0xFFFFFF));
-    list.SetRowColour(row, rgb);
-    list.SetRowTag(row, QStringLiteral("540"));
-    list.SetRowValue(row, 77);
-    QCOMPARE(list.RowColour(row), rgb);
-    QTreeWidgetItem* item = list.Tree()->topLevelItem(row);
-    for (int column = 0; column < 2; ++column) {
-        QCOMPARE(item->background(column).color(), back);
-        QCOMPARE(item->foreground(column).color(), fore);
-    }
-    QCOMPARE(list.RowTag(row) + "/" + QString::number(list.RowValue(row)),
-             QStringLiteral("540/77"));
-    QCOMPARE(list.RowTag(5) + "/" + QString::number(list.RowValue(5)), QStringLiteral("/0"));
 }
 
 void TestItemList::userTicksOnlyAvailableRows() {
@@ -140,20 +110,6 @@ void TestItemList::selectionFromCodeIsQuietClickIsReported() {
     QCOMPARE(list.SelectedRow(), 31);
     list.SetSelectedRow(-1);
     QCOMPARE(list.SelectedRow(), -1);
-}
-
-void TestItemList::headingShowsOnlyWithText() {
-    ItemList list;
-    list.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&list));
-    QLabel* heading = list.findChild<QLabel*>(QStringLiteral("Heading"));
-    QVERIFY(heading);
-    QVERIFY(!heading->isVisible());
-    list.SetHeading(QStringLiteral("Saturday 5 December 2026"));
-    QVERIFY(heading->isVisible());
-    QCOMPARE(list.Heading(), QStringLiteral("Saturday 5 December 2026"));
-    list.SetHeading(QString());
-    QVERIFY(!heading->isVisible());
 }
 
 QTEST_MAIN(TestItemList)
