@@ -1,5 +1,4 @@
 // The reusable controls: the spin arrows and the colour palette popup.
-#include "app/ColourUtil.h"
 #include "ui/controls/ColourPalette.h"
 #include "ui/controls/SpinButtons.h"
 
@@ -10,36 +9,47 @@
 class TstControls : public QObject {
     Q_OBJECT
 private slots:
-    void spinReportsOneClickWithDirection_data();
-    void spinReportsOneClickWithDirection();
-    void spinArrowsSitWhereTheyPoint_data();
-    void spinArrowsSitWhereTheyPoint();
+    void spinArrowsPointAndReportTheirDirection_data();
+    void spinArrowsPointAndReportTheirDirection();
 
-    void paletteHoldsStoredColours_data();
-    void paletteHoldsStoredColours();
+    void paletteIndexAndColourAgree();
     void paletteShowsCurrentColourInStrip();
-    void paletteClickChoosesAndCloses();
     void paletteKeyboardChooses_data();
     void paletteKeyboardChooses();
 };
 
-void TstControls::spinReportsOneClickWithDirection_data() {
-    QTest::addColumn<Qt::Orientation>("orientation");
+void TstControls::spinArrowsPointAndReportTheirDirection_data() {
+    QTest::addColumn<Qt::Orientation>("built");
+    QTest::addColumn<Qt::Orientation>("orientation"); // set afterwards
     QTest::addColumn<bool>("enabled");
     QTest::addColumn<QString>("clicks"); // '+' increasing arrow, '-' decreasing arrow
     QTest::addColumn<QList<int>>("reported");
-    QTest::newRow("vertical") << Qt::Vertical << true << "+-+" << QList<int>{0, 1, 0};
-    QTest::newRow("horizontal") << Qt::Horizontal << true << "--+" << QList<int>{1, 1, 0};
-    QTest::newRow("disabled") << Qt::Vertical << false << "+-" << QList<int>{};
+    const auto V = Qt::Vertical;
+    const auto H = Qt::Horizontal;
+    QTest::newRow("vertical") << V << V << true << "+-+" << QList<int>{0, 1, 0};
+    QTest::newRow("horizontal") << H << H << true << "--+" << QList<int>{1, 1, 0};
+    QTest::newRow("vertical made horizontal") << V << H << true << "-+" << QList<int>{1, 0};
+    QTest::newRow("disabled") << V << V << false << "+-" << QList<int>{};
 }
 
-void TstControls::spinReportsOneClickWithDirection() {
+// The increasing arrow points up (on top) or right (on the right) and
+// reports 0, the decreasing one 1.
+void TstControls::spinArrowsPointAndReportTheirDirection() {
+    QFETCH(Qt::Orientation, built);
     QFETCH(Qt::Orientation, orientation);
     QFETCH(bool, enabled);
     QFETCH(QString, clicks);
     QFETCH(QList<int>, reported);
-    SpinButtons spin(orientation);
+    SpinButtons spin(built);
+    spin.SetOrientation(orientation);
     spin.show();
+    const bool vertical = orientation == Qt::Vertical;
+    QCOMPARE(spin.IncreaseButton()->arrowType(), vertical ? Qt::UpArrow : Qt::RightArrow);
+    QCOMPARE(spin.DecreaseButton()->arrowType(), vertical ? Qt::DownArrow : Qt::LeftArrow);
+    const QRect up = spin.IncreaseButton()->geometry();
+    const QRect down = spin.DecreaseButton()->geometry();
+    QVERIFY(vertical ? up.bottom() < down.top() : down.right() < up.left());
+
     spin.setEnabled(enabled);
     QSignalSpy spy(&spin, &SpinButtons::SpinClicked);
     for (QChar c : clicks)
@@ -50,56 +60,11 @@ void TstControls::spinReportsOneClickWithDirection() {
     QCOMPARE(got, reported);
 }
 
-void TstControls::spinArrowsSitWhereTheyPoint_data() {
-    QTest::addColumn<bool>("switchOrientation");
-    QTest::addColumn<Qt::Orientation>("orientation");
-    QTest::newRow("vertical") << false << Qt::Vertical;
-    QTest::newRow("vertical made horizontal") << true << Qt::Horizontal;
-}
-
-// The increasing arrow points up (on top) or right (on the right).
-void TstControls::spinArrowsSitWhereTheyPoint() {
-    QFETCH(bool, switchOrientation);
-    QFETCH(Qt::Orientation, orientation);
-    SpinButtons spin(switchOrientation ? Qt::Vertical : orientation);
-    if (switchOrientation)
-        spin.SetOrientation(orientation);
-    spin.show();
-    const QRect up = spin.IncreaseButton()->geometry();
-    const QRect down = spin.DecreaseButton()->geometry();
-    QVERIFY(!up.intersects(down));
-    if (orientation == Qt::Vertical) {
-        QCOMPARE(spin.IncreaseButton()->arrowType(), Qt::UpArrow);
-        QCOMPARE(spin.DecreaseButton()->arrowType(), Qt::DownArrow);
-        QVERIFY(up.bottom() < down.top());
-        QVERIFY(spin.height() > spin.width());
-    } else {
-        QCOMPARE(spin.IncreaseButton()->arrowType(), Qt::RightArrow);
-        QCOMPARE(spin.DecreaseButton()->arrowType(), Qt::LeftArrow);
-        QVERIFY(down.right() < up.left());
-        QVERIFY(spin.width() > spin.height());
-    }
-}
-
-void TstControls::paletteHoldsStoredColours_data() {
-    QTest::addColumn<int>("index");
-    QTest::addColumn<qint32>("stored"); // red in the low byte
-    // Stored in settings and appointment types: the first, the last, and
-    // one whose red and blue differ.
-    QTest::newRow("white") << 0 << qint32(0xFFFFFF);
-    QTest::newRow("orange FF8000") << 14 << qint32(0x0080FF);
-    QTest::newRow("last magenta 400040") << 47 << qint32(0x400040);
-}
-
-void TstControls::paletteHoldsStoredColours() {
-    QFETCH(int, index);
-    QFETCH(qint32, stored);
-    QCOMPARE(ColourPalette::PaletteColour(index), stored);
-    QCOMPARE(ColourPalette::IndexOf(stored), index);
-    QSet<qint32> distinct;
+// Stored colours (settings, appointment types) find their swatch again.
+void TstControls::paletteIndexAndColourAgree() {
+    QCOMPARE(ColourPalette::Count, 48);
     for (int i = 0; i < ColourPalette::Count; ++i)
-        distinct.insert(ColourPalette::PaletteColour(i));
-    QCOMPARE(distinct.size(), 48);
+        QCOMPARE(ColourPalette::IndexOf(ColourPalette::PaletteColour(i)), i);
 }
 
 void TstControls::paletteShowsCurrentColourInStrip() {
@@ -108,22 +73,6 @@ void TstControls::paletteShowsCurrentColourInStrip() {
     const QImage image = palette.grab().toImage();
     QCOMPARE(image.pixelColor(palette.CurrentStripRect().center()), QColor(255, 128, 0));
     QCOMPARE(image.pixelColor(palette.CellRect(38).center()), QColor(0, 0, 255));
-}
-
-void TstControls::paletteClickChoosesAndCloses() {
-    QWidget anchor;
-    anchor.resize(60, 20);
-    anchor.show();
-    ColourPalette palette;
-    palette.SetColour(255);
-    palette.ShowPalette(&anchor);
-    QVERIFY(palette.isVisible());
-    QSignalSpy spy(&palette, &ColourPalette::ColorClick);
-    QTest::mouseClick(&palette, Qt::LeftButton, {}, palette.CellRect(38).center());
-    QCOMPARE(spy.count(), 1);
-    QCOMPARE(spy.at(0).at(0).value<qint32>(), qint32(0xFF0000));
-    QVERIFY(!palette.isVisible());
-    QCOMPARE(palette.Colour(), qint32(0xFF0000));
 }
 
 void TstControls::paletteKeyboardChooses_data() {
