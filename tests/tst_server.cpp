@@ -103,6 +103,7 @@ void TstServer::connectionUris_data() {
           "tarvelo");
     valid("short scheme, upper case", "POSTGRES://db/tarvelo", "", "db", 0, "tarvelo");
     valid("local socket", "postgresql:///tarvelo", "", "", 0, "tarvelo");
+    valid("local socket on a port", "postgresql://:5433/tarvelo", "", "", 5433, "tarvelo");
     valid("encoded names and socket folder",
           "postgresql://o%27brien@%2Fvar%2Frun%2Fpostgresql/my%20db", "o'brien",
           "/var/run/postgresql", 0, "my db");
