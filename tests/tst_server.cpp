@@ -361,6 +361,12 @@ void TstServer::lostConnectionReconnectsAtTheNextCommand() {
     QVERIFY(!dao.BeginWrite() || !dao.CommitWrite());
     QVERIFY(dao.BeginWrite());
     QVERIFY(dao.CommitWrite());
+    // And a read transaction, the snapshot a backup reads in.
+    QVERIFY(DropConnections(env.DbPath()));
+    if (dao.BeginRead())
+        dao.EndRead();
+    QVERIFY(dao.BeginRead());
+    dao.EndRead();
 
     // Announcements reach the new connection.
     ClsDAO other;
