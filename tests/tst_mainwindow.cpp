@@ -3,7 +3,6 @@
 #include "MainFixture.h"
 
 #include "app/ClsForms.h"
-#include "app/ClsIni.h"
 #include "app/ColourUtil.h"
 #include "model/ClsDate.h"
 #include "ui/booking/DlgCalendar.h"
@@ -15,25 +14,16 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QComboBox>
 #include <QGroupBox>
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
 #include <QtTest>
-#include <memory>
 
 namespace {
 constexpr qint32 kToday = MainFixture::kToday;
-using Fixture = MainFixture;
 
-QStringList RowNames(ScheduleView* sched) {
-    QStringList names;
-    for (int row = 1; row <= sched->RowCount() - 1; ++row)
-        names << sched->CellText(row, 1);
-    return names;
-}
-
+// Every bar's key, row by row.
 QStringList BarKeys(ScheduleView* sched) {
     QStringList keys;
     for (int row = 1; row <= sched->RowCount() - 1; ++row)
@@ -48,108 +38,73 @@ class TestMainWindow : public QObject {
 private slots:
     void initTestCase() { REQUIRE_TEST_ENGINE(); }
     void rebuildFollowsDatabase();
-    void resolutionsShowInclusiveDateRanges_data();
-    void resolutionsShowInclusiveDateRanges();
-    void contactNamesOnBars();
+    void resolutionsAndDaySpinner();
     void legendLabelsAreReused();
-    void daySpinnerMovesOneDay();
     void emptyDatabaseExplainsHowToBegin();
     void viewSettingsAreReadAndSaved();
-    void calendarMarksTickedResourcesOnly();
-    void calendarCancelKeepsDate();
+    void calendarMarksAndCancel();
 };
 
 void TestMainWindow::rebuildFollowsDatabase() {
-    Fixture f;
+    MainFixture f;
     f.Clinic();
+    f.Setting(QStringLiteral("Options"), QStringLiteral("DispCustomer"), 1);
     f.Open();
     ScheduleView* sched = f.Sched();
     QCOMPARE(f.main->CurrentDate(), kToday);
     QCOMPARE(sched->FirstDate(), kToday);
-    QCOMPARE(sched->Title(), QStringLiteral("Clinic"));
-    QCOMPARE(sched->DayStart(), 480);
-    QCOMPARE(sched->DayEnd(), 1080);
-    QCOMPARE(RowNames(sched), (QStringList{QStringLiteral("Room A"), QStringLiteral("Room B")}));
-    QCOMPARE(sched->RowData(1), 10);
-    QCOMPARE(sched->RowData(2), 11);
-    // Bars of a row come in order of their start.
-    QCOMPARE(sched->BarCount(1), 2);
-    QCOMPARE(sched->BarKey(1, 1), QStringLiteral("B101"));
-    QCOMPARE(sched->BarKey(1, 2), QStringLiteral("B100"));
-    QCOMPARE(sched->BarData(1, 2), 100);
-    QCOMPARE(sched->BarSecondText(1, 2), QStringLiteral("100"));
+    QCOMPARE(QStringLiteral("%1 %2-%3").arg(sched->Title()).arg(sched->DayStart())
+                 .arg(sched->DayEnd()),
+             QStringLiteral("Clinic 480-1080"));
+    // Rows in name order with their resources; bars of a row in order of
+    // their start, in their type's colour, with the contact's name when
+    // there is one (the rest of the schedule is still built when not).
+    QCOMPARE(sched->CellText(1, 1) + ' ' + sched->CellText(2, 1), QStringLiteral("Room A Room B"));
+    QCOMPARE(sched->RowData(1) + sched->RowData(2) * 100, 10 + 1100);
+    QCOMPARE(BarKeys(sched), (QStringList{"B101", "B100"}));
     QCOMPARE(sched->BarColour(1, 1), 0x0000FF);
     QCOMPARE(sched->BarColour(1, 2), 0x00C000);
-    QVERIFY(sched->CurrentRow() < 1);
-    QCOMPARE(f.main->BookingSignature(), 570 + 660);
-
+    QCOMPARE(sched->BarText(1, 1) + '|' + sched->BarText(1, 2), QStringLiteral("|Zoë O'Neil"));
+    QVERIFY(!f.env.LogContains(QStringLiteral("Error in")));
     // Selecting a resource by identifier makes its row current.
+    QVERIFY(sched->CurrentRow() < 1);
     f.main->SelectResource(11);
     QCOMPARE(sched->CurrentRow(), 2);
     f.main->ShowResources(10);
     QCOMPARE(sched->CurrentRow(), 1);
 }
 
-void TestMainWindow::resolutionsShowInclusiveDateRanges_data() {
-    QTest::addColumn<QString>("menu");
-    QTest::addColumn<int>("timeType");
-    QTest::addColumn<int>("lastOffset");
-    QTest::addColumn<QString>("format");
-    QTest::addColumn<QStringList>("bars");
-    QTest::newRow("hours: the current date only")
-        << "mnuViewHours" << 0 << 0 << "D, n M Y" << QStringList{"B101", "B100"};
-    QTest::newRow("days: 32 days on")
-        << "mnuViewDays" << 1 << 32 << "M Y" << QStringList{"B101", "B100", "B102"};
-    QTest::newRow("weeks: 60 days on")
-        << "mnuViewWeeks" << 2 << 60 << "M Y" << QStringList{"B101", "B100", "B102", "B103"};
-}
-
-void TestMainWindow::resolutionsShowInclusiveDateRanges() {
-    QFETCH(QString, menu);
-    QFETCH(int, timeType);
-    QFETCH(int, lastOffset);
-    QFETCH(QString, format);
-    QFETCH(QStringList, bars);
-    // Opened with the resolution from the settings, then switched by the menu
-    // to another one and back: the menu writes the setting.
-    Fixture f;
+void TestMainWindow::resolutionsAndDaySpinner() {
+    MainFixture f;
     f.Clinic();
-    f.Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), timeType);
+    f.Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), 2);
     f.Open();
-    for (int pass = 0; pass < 2; ++pass) {
-        QCOMPARE(f.Sched()->TimeType(), timeType);
-        QCOMPARE(f.Sched()->LastDate(), kToday + lastOffset);
-        QCOMPARE(f.Sched()->RulerDateFormat(), format);
-        QCOMPARE(BarKeys(f.Sched()), bars);
-        f.main->MenuEntry(timeType == 0 ? QStringLiteral("mnuViewWeeks")
-                                        : QStringLiteral("mnuViewHours"))
-            ->trigger();
-        QCOMPARE(f.IniValue(QStringLiteral("Config"), QStringLiteral("TimeType")).toInt(),
-                 timeType == 0 ? 2 : 0);
-        f.main->MenuEntry(menu)->trigger();
-        QCOMPARE(f.IniValue(QStringLiteral("Config"), QStringLiteral("TimeType")).toInt(),
-                 timeType);
+    QCOMPARE(f.Sched()->TimeType(), 2); // as the settings say
+    // Each menu entry shows its dates, the last one included, and is kept.
+    const struct { const char* menu; int type, lastOffset; const char* format; QStringList bars; }
+        views[] = {{"mnuViewHours", 0, 0, "D, n M Y", {"B101", "B100"}},
+                   {"mnuViewDays", 1, 32, "M Y", {"B101", "B100", "B102"}},
+                   {"mnuViewWeeks", 2, 60, "M Y", {"B101", "B100", "B102", "B103"}}};
+    for (const auto& v : views) {
+        f.main->MenuEntry(QLatin1String(v.menu))->trigger();
+        QCOMPARE(f.Sched()->TimeType(), v.type);
+        QCOMPARE(f.IniValue("Config", "TimeType").toInt(), v.type);
+        QCOMPARE(f.Sched()->LastDate(), kToday + v.lastOffset);
+        QCOMPARE(f.Sched()->RulerDateFormat(), QLatin1String(v.format));
+        QCOMPARE(BarKeys(f.Sched()), v.bars);
     }
-}
-
-void TestMainWindow::contactNamesOnBars() {
-    Fixture f;
-    f.Clinic();
-    f.Setting(QStringLiteral("Options"), QStringLiteral("DispCustomer"), 1);
-    f.Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), 1);
-    f.Open();
-    ScheduleView* sched = f.Sched();
-    // A booking without a contact shows no name, and the rest of the schedule
-    // is still built.
-    QCOMPARE(sched->BarText(1, 1), QString());
-    QCOMPARE(sched->BarText(1, 2), QStringLiteral("Zoë O'Neil"));
-    QCOMPARE(sched->BarText(2, 1), QStringLiteral("Zoë O'Neil"));
-    QVERIFY(!f.env.LogContains(QStringLiteral("Error in DlgMain.ShowResources")));
+    // The day spinner moves one day at a time even when the view shows weeks.
+    f.main->SpinDate()->DecreaseButton()->click();
+    QCOMPARE(f.Sched()->FirstDate(), kToday - 1);
+    f.main->SpinDate()->IncreaseButton()->click();
+    f.main->SpinDate()->IncreaseButton()->click();
+    QCOMPARE(f.main->CurrentDate(), kToday + 1);
+    QCOMPARE(f.IniValue("Config", "LastDate").toInt(), kToday + 1);
 }
 
 void TestMainWindow::legendLabelsAreReused() {
     // Two groups without resources: the legend is shown on its own.
-    Fixture f;
+    MainFixture f;
     f.Group(1, QStringLiteral("A Ten types"));
     f.Group(2, QStringLiteral("B Three types"));
     for (int i = 0; i < 10; ++i)
@@ -157,18 +112,20 @@ void TestMainWindow::legendLabelsAreReused() {
     for (int i = 0; i < 3; ++i)
         f.Task(200 + i, 2, QStringLiteral("Kind %1").arg(i), 0x0000FF);
     f.Open();
-    QCOMPARE(RowNames(f.Sched()), QStringList());
+    QCOMPARE(f.Sched()->RowCount(), 1);
     QCOMPARE(f.main->LblColor().size(), 10);
     QCOMPARE(f.main->LblLegend()[9]->text(), QStringLiteral("Type 9"));
-    QCOMPARE(f.main->LblColor()[9]->Tag(), 109);
+    const auto shown = [&] {
+        QStringList texts;
+        for (int i = 0; i < f.main->LblLegend().size(); ++i)
+            if (f.main->LblLegend()[i]->isVisibleTo(f.main.get()) &&
+                f.main->LblColor()[i]->isVisibleTo(f.main.get()))
+                texts << f.main->LblLegend()[i]->text();
+        return texts;
+    };
     ClsForms::SelectItemId(f.main->CbGroup(), 2);
     QCOMPARE(f.main->LblColor().size(), 10);
-    for (int i = 0; i < 10; ++i) {
-        QCOMPARE(f.main->LblColor()[i]->isVisibleTo(f.main.get()), i < 3);
-        QCOMPARE(f.main->LblLegend()[i]->isVisibleTo(f.main.get()), i < 3);
-    }
-    QCOMPARE(f.main->LblLegend()[2]->text(), QStringLiteral("Kind 2"));
-    QCOMPARE(f.main->LblLegend()[2]->Tag(), 202);
+    QCOMPARE(shown(), (QStringList{"Kind 0", "Kind 1", "Kind 2"}));
     QCOMPARE(ColourUtil::FromColor(f.main->LblColor()[2]->palette().color(QPalette::Window)),
              0x0000FF);
 
@@ -177,31 +134,11 @@ void TestMainWindow::legendLabelsAreReused() {
     QTimer::singleShot(0, f.main.get(), [&] { ClsForms::SelectItemId(f.main->CbGroup(), 2); });
     QTest::qSleep(20); // the rebuild lets events run at its first label
     f.main->ShowLegends();
-    QStringList shown;
-    for (const LegendLabel* label : f.main->LblLegend())
-        if (label->isVisibleTo(f.main.get()))
-            shown << label->text();
-    QCOMPARE(shown, (QStringList{"Kind 0", "Kind 1", "Kind 2"}));
-}
-
-void TestMainWindow::daySpinnerMovesOneDay() {
-    // One day at a time even when the view shows weeks.
-    Fixture f;
-    f.Clinic();
-    f.Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), 2);
-    f.Open();
-    f.main->SpinDate()->DecreaseButton()->click();
-    QCOMPARE(f.main->CurrentDate(), kToday - 1);
-    QCOMPARE(f.Sched()->FirstDate(), kToday - 1);
-    f.main->SpinDate()->IncreaseButton()->click();
-    f.main->SpinDate()->IncreaseButton()->click();
-    QCOMPARE(f.main->CurrentDate(), kToday + 1);
-    QCOMPARE(f.IniValue(QStringLiteral("Config"), QStringLiteral("LastDate")).toInt(), kToday + 1);
-    QCOMPARE(DlgCalendar::Instance().SelDate(), kToday + 1);
+    QCOMPARE(shown(), (QStringList{"Kind 0", "Kind 1", "Kind 2"}));
 }
 
 void TestMainWindow::emptyDatabaseExplainsHowToBegin() {
-    Fixture f;
+    MainFixture f;
     f.Open();
     f.main->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.main.get()));
@@ -216,34 +153,31 @@ void TestMainWindow::emptyDatabaseExplainsHowToBegin() {
 }
 
 void TestMainWindow::viewSettingsAreReadAndSaved() {
-    Fixture f;
+    MainFixture f;
     f.Clinic();
-    f.Setting(QStringLiteral("Config"), QStringLiteral("ChkLegend"), 0);
-    f.Setting(QStringLiteral("Sched"), QStringLiteral("TimeDistance"), 96);
-    f.Setting(QStringLiteral("Sched"), QStringLiteral("ListWidth"), 140);
-    f.Setting(QStringLiteral("Colours"), QStringLiteral("WeekendColor"), 0x123456);
-    f.Setting(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), 1);
+    for (const auto& [section, key, value] :
+         {std::tuple{"Config", "ChkLegend", 0}, {"Sched", "TimeDistance", 96},
+          {"Sched", "ListWidth", 140}, {"Colours", "WeekendColor", 0x123456},
+          {"Options", "UseMilitaryTime", 1}})
+        f.Setting(QLatin1String(section), QLatin1String(key), value);
     f.Open();
     QCOMPARE(f.Sched()->WeekendColour(), 0x123456);
     // Keys that are absent leave the view's own colours.
     QCOMPARE(f.Sched()->BackColour(), ScheduleView::kDefaultBackColour);
-    QVERIFY(f.Sched()->Use24Hour());
-    QVERIFY(!f.Sched()->Use12Hour());
+    QVERIFY(f.Sched()->Use24Hour() && !f.Sched()->Use12Hour());
     QCOMPARE(f.Sched()->TimeDistance(), 96);
     QCOMPARE(f.Sched()->ListWidth(), 140);
     f.main->Scroll()->setValue(150);
-    QCOMPARE(f.Sched()->TimeDistance(), 150);
-    QCOMPARE(f.Sched()->SecondSpacing(), 12);
-    QCOMPARE(f.IniValue(QStringLiteral("Sched"), QStringLiteral("TimeDistance")), QStringLiteral("150"));
-    QVERIFY(!f.main->ChkLegend()->isChecked());
+    QCOMPARE(f.Sched()->TimeDistance() + f.Sched()->SecondSpacing() * 1000, 150 + 12000);
+    QCOMPARE(f.IniValue("Sched", "TimeDistance"), QStringLiteral("150"));
     QVERIFY(!f.main->Frame1()->isVisibleTo(f.main.get()));
     f.main->ChkLegend()->click();
     QVERIFY(f.main->Frame1()->isVisibleTo(f.main.get()));
-    QCOMPARE(f.IniValue(QStringLiteral("Config"), QStringLiteral("ChkLegend")), QStringLiteral("1"));
+    QCOMPARE(f.IniValue("Config", "ChkLegend"), QStringLiteral("1"));
 }
 
-void TestMainWindow::calendarMarksTickedResourcesOnly() {
-    Fixture f;
+void TestMainWindow::calendarMarksAndCancel() {
+    MainFixture f;
     f.Clinic();
     f.Open();
     DlgCalendar& cal = DlgCalendar::Instance();
@@ -251,40 +185,29 @@ void TestMainWindow::calendarMarksTickedResourcesOnly() {
     cal.Form_Load();
     cal.Form_Activate();
     QCOMPARE(cal.ChkResource().size(), 2);
-    int ticked = 0;
-    for (QCheckBox* box : cal.ChkResource())
-        ticked += box->isChecked() ? 1 : 0;
-    QCOMPARE(ticked, 1);
-    // Room A has bookings only on the shown date; Room B's days stay unmarked.
+    // Only Room A is ticked, which has bookings only on the shown date;
+    // Room B's days are marked once it is ticked as well.
     QVERIFY(cal.Cal()->IsMarked(kToday));
     QVERIFY(!cal.Cal()->IsMarked(kToday - 1));
     for (QCheckBox* box : cal.ChkResource())
-        if (box->isChecked())
-            box->click();
-    QVERIFY(!cal.Cal()->IsMarked(kToday));
-    for (QCheckBox* box : cal.ChkResource())
         box->click();
+    QVERIFY(!cal.Cal()->IsMarked(kToday));
     QVERIFY(cal.Cal()->IsMarked(kToday - 1));
     // The next page is marked after the page change.
     cal.Cal()->showNextMonth();
     QVERIFY(cal.Cal()->IsMarked(kToday + 32));
-}
 
-void TestMainWindow::calendarCancelKeepsDate() {
-    Fixture f;
-    f.Clinic();
-    f.Open();
-    // A date chosen on another page, then Cancel; then a date and Select.
+    // A date chosen on another page, then Cancel, keeps the date; Select takes it.
     for (const int button : {2, 0}) {
         f.env.onModal = [button](QDialog* dialog) {
-            auto* cal = qobject_cast<DlgCalendar*>(dialog);
-            cal->Cal()->showNextMonth();
-            cal->Cal()->setSelectedDate(ClsDate::LongToDate(kToday + 40));
-            cal->BtnCalendar_Click(button);
-            return int(cal->result());
+            auto* shown = qobject_cast<DlgCalendar*>(dialog);
+            shown->Cal()->showNextMonth();
+            shown->Cal()->setSelectedDate(ClsDate::LongToDate(kToday + 40));
+            shown->BtnCalendar_Click(button);
+            return int(shown->result());
         };
         QCOMPARE(DlgCalendar::Choose(0), button == 0);
-        QCOMPARE(DlgCalendar::Instance().SelDate(), button == 0 ? kToday + 40 : kToday);
+        QCOMPARE(cal.SelDate(), button == 0 ? kToday + 40 : kToday);
     }
 }
 
