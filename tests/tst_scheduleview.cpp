@@ -420,14 +420,12 @@ void TestScheduleView::scrollingAndRefills() {
 
     // A rebuild (clear and refill, with events running in between) keeps the
     // place the user scrolled to.
-    const int x = across->value();
-    const int y = down->value();
+    const QPoint place(across->value(), down->value());
     view->Clear();
     QCoreApplication::processEvents();
     for (int i = 1; i <= 40; ++i)
         view->AddRow(QStringLiteral("Room %1").arg(i));
-    QCOMPARE(across->value(), x);
-    QCOMPARE(down->value(), y);
+    QCOMPARE(QPoint(across->value(), down->value()), place);
     QCOMPARE(tracks.count(), 1);
 }
 

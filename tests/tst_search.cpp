@@ -100,7 +100,6 @@ void TestSearch::searchKinds_data() {
     QTest::newRow("a semicolon stays inside its cell")
         << 0 << "Smith; John" << 0
         << QStringList{"14 Dec 24|Sat|11:45 pm|12:00 am|Check-up|Smith; John|Room B#104"};
-    QTest::newRow("contact without appointments") << 0 << "Adam Nobody" << 0 << QStringList{};
     QTest::newRow("appointment type")
         << 1 << "Surgery" << 0
         << QStringList{"08 Dec 24|Sun|00:00 am|00:15 am|Surgery||Room B#103",
