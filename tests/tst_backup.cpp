@@ -300,6 +300,7 @@ private slots:
         row("a bad number on the last appointment", late.replace("46361", "4x361"), 16,
             "BookingDate (field 5)");
         row("missing numbers", g + "G~Lonely\r\n", 2, "DayStart (field 3)");
+        row("colour not a number", g + "T~Visit~15~60~30~red\r\n", 2, "Colour (field 6)");
         QByteArray junk(4096, '\0');
         for (int i = 0; i < junk.size(); ++i)
             junk[i] = char((i * 7919 + 13) % 256);

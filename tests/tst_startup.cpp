@@ -122,7 +122,6 @@ class TstStartup : public QObject {
     Q_OBJECT
 
 private slots:
-
     void databasePathRules_data() {
         // %D is the default database beside the program, %O another database,
         // %M a path where nothing exists.
@@ -236,6 +235,8 @@ private slots:
         QCOMPARE(log.mid(0, 2), (QStringList{"Starting up", "DbOpen() failed!"}));
         QVERIFY2(QRegularExpression(QStringLiteral("^-?\\d+: \\S")).match(log.at(2)).hasMatch(),
                  qPrintable(log.at(2)));
+        if (named == QLatin1String("missing") || named.isEmpty())
+            QVERIFY2(log.at(2).contains(bad), qPrintable(log.at(2)));
         // The box gives the engine's reason the log has, or says what the path is.
         if (reason.isEmpty())
             QVERIFY2(env.boxes.at(0).text.endsWith(

@@ -205,6 +205,10 @@ private slots:
         // hold, stores nothing at all and says so.
         QTest::newRow("text in DayStart")
             << QStringList{"[Rooms]", "DayStart=eight", "Resources=1"} << QStringList{};
+        QTest::newRow("empty DayEnd")
+            << QStringList{"[Rooms]", "DayEnd=", "Resources=1"} << QStringList{};
+        QTest::newRow("text in Resources")
+            << head + QStringList{"ResName001=Room 1", "Resources=many"} << QStringList{};
         QTest::newRow("text in the second resource's time")
             << head + QStringList{"ResName001=Room 1", "ResName002=Room 2", "ResMax002=long",
                                   "ResName003=Room 3", "Resources=3"}
