@@ -1,10 +1,6 @@
-// The iCalendar export: the files are read back by two parsers that share no
-// code with the writer's side of libical (python3-icalendar in a process of
-// its own, and libical's parser): which bookings, their times in the
-// workstation's zone across a daylight-saving change, hostile texts, UIDs that
-// stay the same from one export to the next, the shared RELATED-TO of a
-// series; then the main window's "Export Calendar" and the booking dialog's
-// "Send to Calendar" as a user drives them.
+// The iCalendar export, read back by python3-icalendar and by libical's parser:
+// which bookings, times across a daylight-saving change, hostile texts, stable
+// UIDs, a series' RELATED-TO; "Export Calendar" and "Send to Calendar".
 
 #include "MainFixture.h"
 
@@ -44,10 +40,8 @@ const char* const kZone = "Europe/Berlin";
 // Saturday 28 March 2026, the day before Europe's clocks go forward.
 const qint32 kSat = ClsDate::DateToLong(QDate(2026, 3, 28));
 
-// Every event as python3-icalendar reads it: UID, start and end in UTC (or
-// "floating"), the start's TZID, SUMMARY, LOCATION, DESCRIPTION, COLOR,
-// RELATED-TO. Its VTIMEZONE reader (4.0) rejects the UTC UNTIL that RFC 5545
-// asks for, so a zone it cannot read falls back to the zone it names.
+// Every event as python3-icalendar reads it, times in UTC. Its VTIMEZONE reader
+// (4.0) rejects a UTC UNTIL, so a zone it cannot read falls back to its name.
 const char* const kPythonReader = R"(
 import sys, json, datetime, pytz, icalendar, icalendar.cal as cal
 to_tz = cal.Timezone.to_tz
@@ -188,7 +182,6 @@ private slots:
         QTest::newRow("resource") << int(S::Resource) << 10 << kSat << kSat + 3 << "100,101";
         QTest::newRow("group") << int(S::Group) << 1 << kSat << kSat + 3 << "100,101,102,103";
         QTest::newRow("contact") << int(S::Contact) << 30 << kSat << kSat + 3 << "100,102,103";
-        QTest::newRow("one booking") << int(S::Booking) << 103 << 0 << 0 << "103";
         QTest::newRow("range of one day") << int(S::Group) << 1 << kSat + 2 << kSat + 2 << "102";
         QTest::newRow("range without bookings")
             << int(S::Group) << 1 << kSat + 4 << kSat + 30 << "";
@@ -202,10 +195,6 @@ private slots:
         QFETCH(QString, ids);
         const QString path = Export(IcsExport::Scope(scope), id, from, to);
         QCOMPARE(Ids(PythonEvents(path)), ids);
-        QStringList libicalIds;
-        for (const QString& e : LibicalEvents(ReadFile(path)))
-            libicalIds << e.section('@', 0, 0).remove("booking-");
-        QCOMPARE(libicalIds.join(','), ids);
     }
 
     void zones_data() {
@@ -284,13 +273,10 @@ private slots:
         const QByteArray bytes = ReadFile(path);
         QVERIFY(bytes.endsWith("\r\n"));
         for (const QByteArray& line : bytes.split('\n')) {
-            if (line.isEmpty())
-                continue;
-            QVERIFY2(line.endsWith('\r'), line.constData());
-            QVERIFY2(line.size() - 1 <= 75, line.constData());
             QStringDecoder utf8(QStringDecoder::Utf8);
             const QString decoded = utf8(line);
-            QVERIFY2(!utf8.hasError(), line.constData());
+            QVERIFY2(line.isEmpty() || (line.endsWith('\r') && line.size() - 1 <= 75 && !utf8.hasError()),
+                     line.constData());
         }
     }
 
@@ -306,10 +292,10 @@ private slots:
             QCOMPARE(second[i]["uid"].toString(), first[i]["uid"].toString());
         QCOMPARE(first[0]["uid"].toString(), "booking-100@" + id);
         // 102 and 103 are one series; 100 and 101 stand alone.
-        QCOMPARE(first[0]["related"].toString(), QString());
-        QCOMPARE(first[1]["related"].toString(), QString());
-        QCOMPARE(first[2]["related"].toString(), "series-7@" + id);
-        QCOMPARE(first[3]["related"].toString(), first[2]["related"].toString());
+        QStringList related;
+        for (const QJsonValue& e : first)
+            related << e["related"].toString();
+        QCOMPARE(related, (QStringList{"", "", "series-7@" + id, "series-7@" + id}));
         // The type's colour (red, stored with red in the low byte), its name and
         // the resource with its group.
         QCOMPARE(first[0]["color"].toString(), QStringLiteral("red"));
