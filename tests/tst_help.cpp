@@ -246,7 +246,6 @@ private slots:
     void emptySearchListsEveryTopic() {
         ResetHelp();
         QTest::keyClicks(Help()->TxtSearch(), QStringLiteral("purge"));
-        QVERIFY(Help()->LbResults()->count() < HelpLibrary::Topics().size());
         Help()->TxtSearch()->clear();
         QCOMPARE(Help()->LbResults()->count(), HelpLibrary::Topics().size());
         // Clicking an entry opens it.
@@ -291,7 +290,6 @@ private slots:
 
         ContextIDs::ShowHelp(ContextIDs::HelpAppt);
         QCOMPARE(Help()->CurrentTitle(), QStringLiteral("Booking window at Riverside"));
-        QVERIFY(Help()->Browser()->toPlainText().contains(QStringLiteral("duty manager")));
         // Its link to a page only the site has leads there.
         Help()->Browser()->setSource(QUrl(QStringLiteral("riverside-rules.html")));
         QCOMPARE(Help()->CurrentTitle(), QStringLiteral("Riverside house rules"));
@@ -303,21 +301,17 @@ private slots:
         // Other topics stay the built-in ones.
         ContextIDs::ShowHelp(ContextIDs::HelpGroup);
         QVERIFY(Help()->CurrentTitle().contains(QStringLiteral("Group Definition")));
+        // No name reaches outside the folder.
+        WriteFile(env->Path(QStringLiteral("secret.html")),
+                  Page(QStringLiteral("Not help"), QStringLiteral("<p>x</p>")));
+        for (const QString& name : {QStringLiteral("../secret.html"), env->Path("secret.html")})
+            QVERIFY(!HelpLibrary::Exists(name) && HelpLibrary::Load(name).isEmpty());
+        HelpSystem::ShowTopic(QStringLiteral("../secret.html"));
+        QVERIFY(Help()->CurrentTitle() != QStringLiteral("Not help"));
 
         RemoveOverrides();
         ContextIDs::ShowHelp(ContextIDs::HelpAppt);
         QCOMPARE(Help()->CurrentTitle(), builtInTitle);
-    }
-
-    void helpFolderCannotReachOutside() {
-        WriteFile(env->Path(QStringLiteral("secret.html")),
-                  Page(QStringLiteral("Not help"), QStringLiteral("<p>x</p>")));
-        QDir().mkpath(HelpLibrary::OverrideFolder());
-        QVERIFY(!HelpLibrary::Exists(QStringLiteral("../secret.html")));
-        QVERIFY(HelpLibrary::Load(QStringLiteral("../secret.html")).isEmpty());
-        QVERIFY(HelpLibrary::Load(env->Path(QStringLiteral("secret.html"))).isEmpty());
-        HelpSystem::ShowTopic(QStringLiteral("../secret.html"));
-        QVERIFY(Help()->CurrentTitle() != QStringLiteral("Not help"));
     }
 
     // The caption is what the help topic's title must name.
@@ -382,9 +376,16 @@ private slots:
             target->hide();
     }
 
-    void f1ElsewhereIsLeftAlone() {
-        HelpSystem::Quit();
+    // QuitHelp closes and deletes the window; F1 in a window the help does not
+    // know is left alone; help asked for afterwards opens a fresh window.
+    void quitHelpAndF1Elsewhere() {
+        ContextIDs::ShowHelp(ContextIDs::HelpCalendar);
+        QPointer<HelpWindow> window = Help();
+        QVERIFY(window && window->isVisible());
+        ContextIDs::QuitHelp();
+        QVERIFY(!Help() && (!window || !window->isVisible()));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(!window);
         QDialog other;
         other.setObjectName(QStringLiteral("DlgSomethingElse"));
         auto* field = new QLineEdit(&other);
@@ -392,9 +393,9 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&other));
         QTest::keyClick(field, Qt::Key_F1);
         QVERIFY(!HelpShown());
-
         // F1 in the help window itself keeps its page.
-        HelpSystem::Show(ContextIDs::HelpSearch);
+        ContextIDs::ShowHelp(ContextIDs::HelpSearch);
+        QVERIFY(HelpShown());
         QTest::keyClick(Help()->TxtSearch(), Qt::Key_F1);
         QCOMPARE(Help()->CurrentTopic(), HelpLibrary::TopicForContext(ContextIDs::HelpSearch));
     }
@@ -435,23 +436,6 @@ private slots:
         // With no modal window left, the help window is usable as before.
         SystemClick(Help()->BtnContents());
         QCOMPARE(Help()->CurrentTopic(), HelpLibrary::ContentsTopic());
-    }
-
-    void quitHelpClosesWindow() {
-        ContextIDs::ShowHelp(ContextIDs::HelpCalendar);
-        QPointer<HelpWindow> window = Help();
-        QVERIFY(window && window->isVisible());
-
-        ContextIDs::QuitHelp();
-
-        QVERIFY(!Help());
-        QVERIFY(!window || !window->isVisible());
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(!window);
-        // Help asked for afterwards opens a fresh window at its topic.
-        ContextIDs::ShowHelp(ContextIDs::HelpConfig);
-        QVERIFY(HelpShown());
-        QCOMPARE(Help()->CurrentTopic(), HelpLibrary::TopicForContext(ContextIDs::HelpConfig));
     }
 
     void helpGoesWithTheMainWindow() {
