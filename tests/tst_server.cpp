@@ -1,10 +1,5 @@
-// The server engine: database URIs, bad server names at start-up, two
-// workstations on one server database (change marker, instant announcement,
-// compaction), a lost connection, and the main window redrawing on another
-// workstation's booking without waiting for its timer.
-//
-// The URI cases run on both engines; the rest only on the server engine
-// (TARVELO_TEST_ENGINE=postgresql, see TestEnv).
+// The server engine: database URIs and statements (on both engines), then on the server only:
+// bad names at start-up, two workstations, a lost connection and the main window's redraw.
 
 #include "MainFixture.h"
 #include "TestEnv.h"
@@ -24,11 +19,7 @@
 
 namespace {
 
-#define SERVER_ONLY()                                                                            \
-    do {                                                                                         \
-        if (!TestEnv::OnServer())                                                                \
-            QSKIP("server engine only");                                                         \
-    } while (false)
+#define SERVER_ONLY() if (!TestEnv::OnServer()) QSKIP("server engine only")
 
 void WriteDbName(const TestEnv& env, const QString& name) {
     QFile ini(env.IniPath());
@@ -38,23 +29,15 @@ void WriteDbName(const TestEnv& env, const QString& name) {
 
 QString DatabaseOf(const QString& uri) { return ConnectionInfo::Parse(uri).Database(); }
 
-// Ends every server connection to the database but the caller's: the
-// server going away under the program.
+// Ends every server connection to the database but the caller's, and waits until they are gone.
 bool DropConnections(const QString& uri) {
-    if (!TestEnv::ServerAdmin(QStringLiteral("select pg_terminate_backend(pid) from "
-                                             "pg_stat_activity where datname = '%1' and pid <> "
-                                             "pg_backend_pid()")
-                                  .arg(DatabaseOf(uri))))
+    const QString others = "from pg_stat_activity where datname = '" + DatabaseOf(uri) + "'";
+    if (!TestEnv::ServerAdmin("select pg_terminate_backend(pid) " + others + " and pid <> pg_backend_pid()"))
         return false;
-    // The server ends them a moment later: wait until they are gone.
-    for (int wait = 0; wait < 200; ++wait) {
-        if (TestEnv::ServerAdmin(QStringLiteral("do $$ begin if (select count(*) from "
-                                                "pg_stat_activity where datname = '%1') > 0 then "
-                                                "raise exception 'still there'; end if; end $$")
-                                     .arg(DatabaseOf(uri))))
+    for (int wait = 0; wait < 200; ++wait, QTest::qWait(25))
+        if (TestEnv::ServerAdmin("do $$ begin if (select count(*) " + others +
+                                 ") > 0 then raise exception 'still there'; end if; end $$"))
             return true;
-        QTest::qWait(25);
-    }
     return false;
 }
 
@@ -91,25 +74,22 @@ void TstServer::connectionUris_data() {
     QTest::addColumn<QString>("database");
     QTest::addColumn<QStringList>("options");
     QTest::addColumn<bool>("password");
-    const auto valid = [](const char* name, const char* uri, const char* user, const char* host,
-                          int port, const char* database, const QStringList& options = {},
-                          bool password = false) {
+    const auto valid = [](const char* name, const char* uri, const char* user, const char* host, int port,
+                          const char* database, const QStringList& options = {}, bool password = false) {
         QTest::newRow(name) << uri << "" << user << host << port << database << options << password;
     };
     const auto refused = [](const char* name, const char* uri, const char* error) {
         QTest::newRow(name) << uri << error << "" << "" << 0 << "" << QStringList() << false;
     };
-    valid("full", "postgresql://clinic@db.example:5433/tarvelo", "clinic", "db.example", 5433,
-          "tarvelo");
+    valid("full", "postgresql://clinic@db.example:5433/tarvelo", "clinic", "db.example", 5433, "tarvelo");
     valid("short scheme, upper case", "POSTGRES://db/tarvelo", "", "db", 0, "tarvelo");
     valid("local socket", "postgresql:///tarvelo", "", "", 0, "tarvelo");
     valid("local socket on a port", "postgresql://:5433/tarvelo", "", "", 5433, "tarvelo");
-    valid("encoded names and socket folder",
-          "postgresql://o%27brien@%2Fvar%2Frun%2Fpostgresql/my%20db", "o'brien",
-          "/var/run/postgresql", 0, "my db");
+    valid("encoded names and socket folder", "postgresql://o%27brien@%2Fvar%2Frun%2Fpostgresql/my%20db",
+          "o'brien", "/var/run/postgresql", 0, "my db");
     valid("ipv6 with port", "postgresql://u@[::1]:6000/d", "u", "::1", 6000, "d");
-    valid("options", "postgresql://u@h/d?sslmode=require&application_name=a%26b", "u", "h", 0,
-          "d", {"sslmode=require", "application_name=a&b"});
+    valid("options", "postgresql://u@h/d?sslmode=require&application_name=a%26b", "u", "h", 0, "d",
+          {"sslmode=require", "application_name=a&b"});
     valid("password noticed, not kept", "postgresql://u:secret@h/d", "u", "h", 0, "d", {}, true);
     valid("password option", "postgresql://u@h/d?password=x", "u", "h", 0, "d", {}, true);
     valid("surrounding blanks", "  postgresql://h/d  ", "", "h", 0, "d");
@@ -124,8 +104,7 @@ void TstServer::connectionUris_data() {
     refused("option without value", "postgresql://h/d?sslmode", "key=value");
     // The driver passes options on unquoted: another option must not get in.
     refused("option smuggling another", "postgresql://h/d?sslmode=a;host=evil", "key=value");
-    refused("option smuggling by a blank", "postgresql://h/d?application_name=a%20host%3Devil",
-            "key=value");
+    refused("option smuggling by a blank", "postgresql://h/d?application_name=a%20host%3Devil", "key=value");
 }
 
 void TstServer::connectionUris() {
@@ -133,8 +112,7 @@ void TstServer::connectionUris() {
     QFETCH(QString, error);
     const ConnectionInfo info = ConnectionInfo::Parse(uri);
     if (!error.isEmpty()) {
-        QVERIFY(!info.Valid());
-        QVERIFY2(info.Error().contains(error), qPrintable(info.Error()));
+        QVERIFY2(!info.Valid() && info.Error().contains(error), qPrintable(info.Error()));
         return;
     }
     QVERIFY2(info.Valid(), qPrintable(info.Error()));
@@ -145,8 +123,7 @@ void TstServer::connectionUris() {
     QTEST(info.Database(), "database");
     QTEST(info.Options(), "options");
     QTEST(info.HasPassword(), "password");
-    // Any server name counts as there; opening it tells.
-    QVERIFY(ClsDAO::DatabaseExists(uri));
+    QVERIFY(ClsDAO::DatabaseExists(uri)); // any server name counts as there; opening it tells
     // The name of another database on the same server keeps all the rest.
     const ConnectionInfo other = ConnectionInfo::Parse(info.WithDatabase("my db"));
     QCOMPARE(other.Database(), QStringLiteral("my db"));
@@ -188,12 +165,10 @@ void TstServer::oneStatementPerCall() {
 void TstServer::badServerNamesAtStartUp_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("logged"); // the engine's reason, in the log
-    QTest::newRow("nobody listens") << "postgresql://postgres@127.0.0.1:1/tarvelo"
-                                    << "Connection refused";
+    QTest::newRow("nobody listens") << "postgresql://postgres@127.0.0.1:1/tarvelo" << "Connection refused";
     QTest::newRow("unknown database") << "" << "does not exist";
     QTest::newRow("database without the tables") << "" << "not a Tarvelo database";
-    QTest::newRow("password in the name") << "postgresql://postgres:pw@127.0.0.1:1/tarvelo"
-                                          << "password file";
+    QTest::newRow("password in the name") << "postgresql://postgres:pw@127.0.0.1:1/tarvelo" << "password file";
     QTest::newRow("malformed") << "postgresql://127.0.0.1:port/tarvelo" << "bad database URI";
 }
 
@@ -204,13 +179,11 @@ void TstServer::badServerNamesAtStartUp() {
     const ConnectionInfo server = ConnectionInfo::Parse(TestEnv::ServerUri());
     if (name.isEmpty()) {
         SERVER_ONLY();
-        const QString database =
-            QStringLiteral("tarvelo_bad_%1").arg(QCoreApplication::applicationPid());
+        const QString database = QString("tarvelo_bad_%1").arg(QCoreApplication::applicationPid());
         name = server.WithDatabase(database);
-        TestEnv::ServerAdmin(QStringLiteral("drop database if exists ") + database);
-        if (logged.startsWith(QStringLiteral("not a"))) {
-            QVERIFY(TestEnv::ServerAdmin(QStringLiteral("create database ") + database));
-        }
+        TestEnv::ServerAdmin("drop database if exists " + database);
+        if (logged.startsWith(QStringLiteral("not a")))
+            QVERIFY(TestEnv::ServerAdmin("create database " + database));
     }
     WriteDbName(env, name);
     QVERIFY(!ModMain::Initialise());
@@ -218,8 +191,7 @@ void TstServer::badServerNamesAtStartUp() {
     // The name (without a password) and the engine's reason on one line.
     const QStringList box = env.boxes[0].text.split(QLatin1Char('\n'));
     QCOMPARE(box.value(0), QStringLiteral("Unable to open database!"));
-    QVERIFY2(box.size() == 2 && box[1].startsWith(QString(name).remove(":pw") + ": ") &&
-                 box[1].contains(logged),
+    QVERIFY2(box.size() == 2 && box[1].startsWith(QString(name).remove(":pw") + ": ") && box[1].contains(logged),
              qPrintable(env.boxes[0].text));
     QVERIFY(env.LogContains(QStringLiteral("DbOpen() failed!")));
     QVERIFY2(env.LogContains(logged), qPrintable(env.LogLines().join('\n')));
@@ -230,13 +202,16 @@ void TstServer::badServerNamesAtStartUp() {
     TestEnv::ServerAdmin(QStringLiteral("drop database if exists ") + DatabaseOf(name));
 }
 
+// Made on the server when missing, completed when there with its data kept; another
+// program's database is left alone.
 void TstServer::createDatabaseMakesTheServerDatabase() {
     SERVER_ONLY();
     const ConnectionInfo server = ConnectionInfo::Parse(TestEnv::ServerUri());
-    const QString database = QStringLiteral("tarvelo_new_%1").arg(QCoreApplication::applicationPid());
-    TestEnv::ServerAdmin(QStringLiteral("drop database if exists ") + database);
+    const QString database = QString("tarvelo_new_%1").arg(QCoreApplication::applicationPid());
+    const QString foreign = database + "_other";
+    for (const QString& name : {database, foreign})
+        TestEnv::ServerAdmin("drop database if exists " + name);
     const QString uri = server.WithDatabase(database);
-    // Made on the server when missing, completed when there with its data kept.
     QCOMPARE(DbSchema::CreateDatabase(uri), QString());
     {
         ClsDAO dao;
@@ -244,43 +219,29 @@ void TstServer::createDatabaseMakesTheServerDatabase() {
         QVERIFY(dao.IsServer());
         QVERIFY(dao.SqlAction("insert into tblGroups (GroupName) values ('Rooms')"));
         QCOMPARE(DbSchema::CreateDatabase(uri), QString());
-        QCOMPARE(dao.SqlQuery("select GroupName from tblGroups").Fields(0).Text(),
-                 QStringLiteral("Rooms"));
+        QCOMPARE(dao.SqlQuery("select GroupName from tblGroups").Fields(0).Text(), QStringLiteral("Rooms"));
         dao.DbClose();
     }
-    // Another program's database is left alone.
-    const QString foreign = database + QStringLiteral("_other");
-    TestEnv::ServerAdmin(QStringLiteral("drop database if exists ") + foreign);
-    QVERIFY(TestEnv::ServerAdmin(QStringLiteral("create database ") + foreign));
+    QVERIFY(TestEnv::ServerAdmin("create database " + foreign));
     {
-        const QString name = QStringLiteral("foreign-maker");
-        {
-            QSqlDatabase db =
-                SqlDialect::For(uri)->AddConnection(name, server.WithDatabase(foreign));
-            QVERIFY(db.open());
-            QSqlQuery q(db);
-            QVERIFY(q.exec("create table invoices (id integer)"));
-            q.finish();
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name);
+        QSqlDatabase db = SqlDialect::For(uri)->AddConnection("foreign-maker", server.WithDatabase(foreign));
+        QVERIFY(db.open() && QSqlQuery(db).exec("create table invoices (id integer)"));
+        db.close();
     }
-    QVERIFY(DbSchema::CreateDatabase(server.WithDatabase(foreign))
-                .contains(QStringLiteral("another program")));
-    TestEnv::ServerAdmin(QStringLiteral("drop database if exists %1 with (force)").arg(foreign));
-    TestEnv::ServerAdmin(QStringLiteral("drop database if exists %1 with (force)").arg(database));
+    QSqlDatabase::removeDatabase("foreign-maker");
+    QVERIFY(DbSchema::CreateDatabase(server.WithDatabase(foreign)).contains(QStringLiteral("another program")));
+    for (const QString& name : {foreign, database})
+        TestEnv::ServerAdmin(QString("drop database if exists %1 with (force)").arg(name));
 }
 
 void TstServer::twoWorkstationsSeeEachOtherAtOnce() {
     SERVER_ONLY();
     TestEnv env;
     QVERIFY(env.CreateDatabase());
-    ClsDAO a;
-    ClsDAO b;
+    ClsDAO a, b;
     QCOMPARE(a.DbOpen(env.DbPath()), qint16(0));
     QCOMPARE(b.DbOpen(env.DbPath()), qint16(0));
-    int toldA = 0;
-    int toldB = 0;
+    int toldA = 0, toldB = 0;
     a.SetChangeListener([&] { ++toldA; });
     b.SetChangeListener([&] { ++toldB; });
     a.Updated();
@@ -289,8 +250,7 @@ void TstServer::twoWorkstationsSeeEachOtherAtOnce() {
     // A change of A's is announced to B at once, not to A itself.
     QVERIFY(a.SqlAction("insert into tblRepeats (SerialNo) values ('a')"));
     QTRY_VERIFY_WITH_TIMEOUT(toldB == 1, 1000);
-    QVERIFY(b.Updated());
-    QVERIFY(!b.Updated());
+    QVERIFY(b.Updated() && !b.Updated());
     QCOMPARE(toldA, 0);
 
     // Statements that change nothing the marker watches announce nothing.
@@ -299,8 +259,7 @@ void TstServer::twoWorkstationsSeeEachOtherAtOnce() {
     QCOMPARE(toldB, 1);
     QVERIFY(!b.Updated());
 
-    // A write transaction announces at its commit, and not at all when it
-    // is rolled back.
+    // A write transaction announces at its commit, and not at all when it is rolled back.
     QVERIFY(b.BeginWrite());
     QVERIFY(b.SqlAction("delete from tblRepeats"));
     QTest::qWait(200);
@@ -315,17 +274,12 @@ void TstServer::twoWorkstationsSeeEachOtherAtOnce() {
     QTRY_VERIFY_WITH_TIMEOUT(toldA == 1, 1000);
     QVERIFY(a.Updated());
 
-    // A compaction on the server renames no files, and the other workstation
-    // works on through it.
+    // A compaction on the server renames no files, and the other workstation works on through it.
     QVERIFY(a.CompactDb());
-    QCOMPARE(a.OpenCount(), 1);
-    QVERIFY(a.IsOpen());
-    QVERIFY(!QFile::exists(env.Path("OldDb.db")));
-    QVERIFY(!QFile::exists(env.Path("TempDb.db")));
+    QVERIFY(a.OpenCount() == 1 && a.IsOpen());
+    QVERIFY(!QFile::exists(env.Path("OldDb.db")) && !QFile::exists(env.Path("TempDb.db")));
     QVERIFY(b.SqlAction("insert into tblRepeats (SerialNo) values ('y')"));
     QCOMPARE(a.SqlQuery("select count(*) from tblRepeats").Fields(0).Long(), 1);
-    a.DbClose();
-    b.DbClose();
 }
 
 void TstServer::lostConnectionReconnectsAtTheNextCommand() {
@@ -342,11 +296,9 @@ void TstServer::lostConnectionReconnectsAtTheNextCommand() {
     Recordset rs = dao.SqlQuery("select count(*) from tblGroups");
     QVERIFY(rs.IsOpen());
     QCOMPARE(rs.Fields(0).Long(), 0);
-    QVERIFY(env.LogContains("Database connection lost"));
-    QVERIFY(env.LogContains("Database connection restored"));
+    QVERIFY(env.LogContains("Database connection lost") && env.LogContains("Database connection restored"));
 
-    // A change fails loudly (it may or may not have reached the server
-    // before the connection went), and the next command works again.
+    // A change fails loudly (it may or may not have reached the server), and the next command works.
     QVERIFY(DropConnections(env.DbPath()));
     env.ClearLog();
     QVERIFY(!dao.SqlAction("insert into tblRepeats (SerialNo) values ('x')"));
@@ -355,12 +307,10 @@ void TstServer::lostConnectionReconnectsAtTheNextCommand() {
              qPrintable(env.LogLines().join('\n')));
     QCOMPARE(env.Sql("select count(*) from tblRepeats where SerialNo = 'y'").toInt(), 1);
 
-    // So does a write transaction, whose lock and commit go with the
-    // connection.
+    // So does a write transaction, whose lock and commit go with the connection.
     QVERIFY(DropConnections(env.DbPath()));
     QVERIFY(!dao.BeginWrite() || !dao.CommitWrite());
-    QVERIFY(dao.BeginWrite());
-    QVERIFY(dao.CommitWrite());
+    QVERIFY(dao.BeginWrite() && dao.CommitWrite());
     // And a read transaction, the snapshot a backup reads in.
     QVERIFY(DropConnections(env.DbPath()));
     if (dao.BeginRead())
@@ -375,9 +325,8 @@ void TstServer::lostConnectionReconnectsAtTheNextCommand() {
     QTRY_VERIFY_WITH_TIMEOUT(told >= 1, 1000);
     other.DbClose();
 
-    // While the database cannot be reached (renamed on the server), the first
-    // statement finds the loss and tries once; the next ones, a moment later,
-    // fail at once without another attempt.
+    // While the database cannot be reached (renamed on the server), the first statement finds the
+    // loss and tries once; the next ones, a moment later, fail at once without another attempt.
     dao.SetReconnectPause(300);
     const QString database = DatabaseOf(env.DbPath());
     const QString moved = database + QStringLiteral("_away");
@@ -396,8 +345,7 @@ void TstServer::lostConnectionReconnectsAtTheNextCommand() {
     // Back again: the first command after the pause reconnects.
     QVERIFY(RenameDatabase(moved, database));
     QTest::qWait(350);
-    QVERIFY(dao.SqlQuery("select count(*) from tblGroups").IsOpen());
-    QVERIFY(!dao.ConnectionLost());
+    QVERIFY(dao.SqlQuery("select count(*) from tblGroups").IsOpen() && !dao.ConnectionLost());
     ModMain::Terminate();
 }
 
@@ -407,10 +355,9 @@ void TstServer::mainWindowRedrawsOnAnnouncement() {
     f.Clinic();
     f.Open();
     ScheduleView* sched = f.Sched();
-    int row = 0;
-    for (int r = 1; r < sched->RowCount(); ++r)
-        if (sched->RowData(r) == 10)
-            row = r;
+    int row = sched->RowCount() - 1;
+    while (row > 0 && sched->RowData(row) != 10)
+        --row;
     QVERIFY(row > 0);
     const int before = sched->BarCount(row);
     // The timer's next check is far away: only the announcement can redraw.
@@ -419,10 +366,9 @@ void TstServer::mainWindowRedrawsOnAnnouncement() {
 
     ClsDAO other;
     QCOMPARE(other.DbOpen(f.env.DbPath()), qint16(0));
-    QVERIFY(other.SqlAction(QStringLiteral("insert into tblBookings (ResourceId, TaskId, CustomerId, "
-                                           "BookingDate, BookingStart, BookingEnd, RepeatId, "
-                                           "Ref01, Ref02, Ref03, Comments) values (10, 20, 30, "
-                                           "%1, 1000, 1030, 0, '', '', '', 'from B')")
+    QVERIFY(other.SqlAction(QString("insert into tblBookings (ResourceId, TaskId, CustomerId, BookingDate, "
+                                    "BookingStart, BookingEnd, RepeatId, Ref01, Ref02, Ref03, Comments) "
+                                    "values (10, 20, 30, %1, 1000, 1030, 0, '', '', '', 'from B')")
                                 .arg(MainFixture::kToday)));
     QTRY_COMPARE_WITH_TIMEOUT(sched->BarCount(row), before + 1, 1000);
     other.DbClose();
@@ -437,10 +383,9 @@ void TstServer::mainWindowTellsOfAnUnreachableServerOnce() {
     const QString database = DatabaseOf(f.env.DbPath());
     const QString moved = database + QStringLiteral("_away");
     const auto warnings = [&] {
-        int n = 0;
-        for (const TestEnv::Box& box : f.env.boxes)
-            n += box.text.startsWith(QStringLiteral("The connection to the database server"));
-        return n;
+        return std::count_if(f.env.boxes.begin(), f.env.boxes.end(), [](const TestEnv::Box& box) {
+            return box.text.startsWith(QStringLiteral("The connection to the database server"));
+        });
     };
     // The database goes away under the program (renamed on the server).
     QVERIFY(DropConnections(f.env.DbPath()));
