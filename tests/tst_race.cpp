@@ -1,11 +1,8 @@
-// Two workstations racing for the same slots: the test executable starts
-// itself twice with "--race-child" (each child a program folder, settings and
-// error log of its own on one database) and keeps them in step. At every
-// round both at once book resource 1 from 10:00 to 11:00 (one may store it),
-// book their own resource at the same times (each gets its own row's
-// identifier back), take a repeat identifier (both give the same machine
-// tag), and change a booking of resource 4 onto 10:00 to 11:00, one by moving
-// it and one by stretching it (one may store it).
+// Two workstations racing for the same slots: the executable starts itself twice with
+// "--race-child" (each with its own program folder on one database). At every round both at once
+// book resource 1 at 10:00-11:00 (one may store it), book their own resource (each gets its own
+// row's identifier), take a repeat identifier (same machine tag), and change a booking of
+// resource 4 onto 10:00-11:00, one by moving it and one by stretching it (one may store it).
 
 #include "TestEnv.h"
 
@@ -63,23 +60,19 @@ int RunChild(const QStringList& args) {
         const qint32 shared = book(kSharedResource, name);
         const qint32 own = book(ownResource, name + QStringLiteral(" own"));
         const qint32 repeat = b.NextRepeatId();
-        // The first child's booking of resource 4 starts at 08:00 and moves;
-        // the second's starts at 12:00 and is stretched back to 10:00.
+        // The first child's booking of resource 4 starts at 08:00 and moves; the second's
+        // starts at 12:00 and is stretched back to 10:00.
         const bool mover = ownResource == 2;
         const Recordset rs = ModMain::DAO().SqlQuery(
-            QStringLiteral("select BookingId from tblBookings where ResourceId = %1 and "
-                           "BookingDate = %2 and BookingStart = %3")
-                .arg(kMoveResource)
-                .arg(kFirstDate + round)
-                .arg(mover ? 480 : 720));
+            QString("select BookingId from tblBookings where ResourceId = %1 and BookingDate = %2 and "
+                    "BookingStart = %3").arg(kMoveResource).arg(kFirstDate + round).arg(mover ? 480 : 720));
         if (rs.Eof() || !b.Load(rs.Fields(0).Long()))
             return 5;
         b.SetBookingStart(600);
         if (mover)
             b.SetBookingEnd(660);
         const qint32 moved = b.Save();
-        out << "result " << round << ' ' << shared << ' ' << own << ' ' << repeat << ' ' << moved
-            << Qt::endl;
+        out << "result " << round << ' ' << shared << ' ' << own << ' ' << repeat << ' ' << moved << Qt::endl;
     }
     ModMain::Terminate();
     return 0;
@@ -109,14 +102,11 @@ void TstRace::twoWorkstationsRaceForTheSameSlots() {
             "InitTime) values (1, 1, 'shared', 5, 60, 5), (2, 1, 'A', 5, 60, 5), "
             "(3, 1, 'B', 5, 60, 5), (4, 1, 'moves', 5, 60, 5)");
     // Per round, the two bookings of resource 4 that the children change.
-    env.Sql(QStringLiteral("with recursive n(i) as (select 0 union all select i + 1 from n where i "
-                           "< %1) insert into tblBookings (ResourceId, TaskId, CustomerId, "
-                           "BookingDate, BookingStart, BookingEnd, RepeatId, Ref01, Ref02, Ref03, "
-                           "Comments) select %2, 1, 0, %3 + i, s, s + 60, 0, '', '', '', '' from n, "
-                           "(select 480 as s union all select 720) as starts")
-                .arg(kRounds - 1)
-                .arg(kMoveResource)
-                .arg(kFirstDate));
+    env.Sql(QString("with recursive n(i) as (select 0 union all select i + 1 from n where i < %1) insert "
+                    "into tblBookings (ResourceId, TaskId, CustomerId, BookingDate, BookingStart, BookingEnd, "
+                    "RepeatId, Ref01, Ref02, Ref03, Comments) select %2, 1, 0, %3 + i, s, s + 60, 0, '', '', "
+                    "'', '' from n, (select 480 as s union all select 720) as starts")
+                .arg(kRounds - 1).arg(kMoveResource).arg(kFirstDate));
 
     const QStringList names{QStringLiteral("A"), QStringLiteral("B")};
     QProcess children[2];
@@ -132,12 +122,10 @@ void TstRace::twoWorkstationsRaceForTheSameSlots() {
     for (QProcess& child : children)
         QCOMPARE(ReadLine(child), QStringLiteral("ready"));
 
-    // Per round and child: the shared booking's, the own booking's and the
-    // repeat identifier returned.
+    // Per round and child: the identifiers returned.
     QList<qint32> shared[2], own[2], repeats[2], moved[2];
     for (int round = 0; round < kRounds; ++round) {
-        // Both children get the word before either is waited for (QProcess
-        // sends buffered data only while it is waited on or the event loop runs).
+        // Both get the word before either is waited for (QProcess sends only while waited on).
         for (QProcess& child : children)
             child.write(QStringLiteral("go %1\n").arg(round).toUtf8());
         for (QProcess& child : children)
@@ -165,26 +153,19 @@ void TstRace::twoWorkstationsRaceForTheSameSlots() {
         QVERIFY2((shared[0][round] == 0) != (shared[1][round] == 0), what);
         QVERIFY2((moved[0][round] == 0) != (moved[1][round] == 0), what);
         const int winner = shared[0][round] != 0 ? 0 : 1;
-        const QString where =
-            QStringLiteral(" from tblBookings where ResourceId = 1 and BookingDate = %1")
-                .arg(kFirstDate + round);
+        const QString where = QString(" from tblBookings where ResourceId = 1 and BookingDate = %1").arg(kFirstDate + round);
         QCOMPARE(env.Sql("select count(*)" + where).toInt(), 1);
         QCOMPARE(env.Sql("select BookingId" + where).toInt(), shared[winner][round]);
         QCOMPARE(env.Sql("select Comments" + where).toString(), names[winner]);
         // Each own booking was stored and its identifier is that row's.
         for (int c = 0; c < 2; ++c)
-            QCOMPARE(env.Sql(QStringLiteral("select Comments from tblBookings where BookingId = %1")
-                                 .arg(own[c][round]))
-                         .toString(),
-                     names[c] + " own");
+            QCOMPARE(env.Sql(QString("select Comments from tblBookings where BookingId = %1").arg(own[c][round]))
+                         .toString(), names[c] + " own");
     }
     // Resource 4 holds no two bookings that overlap.
-    QCOMPARE(env.Sql("select count(*) from tblBookings a, tblBookings b where a.ResourceId = 4 and "
-                     "b.ResourceId = 4 and a.BookingDate = b.BookingDate and a.BookingId < "
-                     "b.BookingId and a.BookingStart < b.BookingEnd and b.BookingStart < "
-                     "a.BookingEnd")
-                 .toInt(),
-             0);
+    QCOMPARE(env.Sql("select count(*) from tblBookings a, tblBookings b where a.ResourceId = 4 and b.ResourceId = 4 "
+                     "and a.BookingDate = b.BookingDate and a.BookingId < b.BookingId and a.BookingStart < "
+                     "b.BookingEnd and b.BookingStart < a.BookingEnd").toInt(), 0);
     QCOMPARE(env.Sql("select count(*) from tblBookings").toInt(), 5 * kRounds);
 
     // No repeat identifier was handed to both workstations.
@@ -198,9 +179,8 @@ void TstRace::twoWorkstationsRaceForTheSameSlots() {
         QFile log(QDir(env.Path(name)).filePath(QStringLiteral("Error.txt")));
         QVERIFY(log.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(log.readAll());
-        QVERIFY2(!text.contains(QStringLiteral("locked"), Qt::CaseInsensitive), qPrintable(text));
-        QVERIFY2(!text.contains(QStringLiteral("failed")), qPrintable(text));
-        QVERIFY2(!text.contains(QStringLiteral("Error in")), qPrintable(text));
+        QVERIFY2(!text.contains(QStringLiteral("locked"), Qt::CaseInsensitive) && !text.contains("failed") &&
+                     !text.contains("Error in"), qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("Closing down")));
     }
 }
