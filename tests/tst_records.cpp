@@ -149,9 +149,11 @@ void TstRecords::recordState_data() {
     };
     const QString freshGroup = "GroupId=0 DayStart=0 DayEnd=1440 Interval=5 GroupName=";
     const QString rooms = "GroupId=7 DayStart=480 DayEnd=1020 Interval=15 GroupName=Rooms";
-    const QString room1 = "ResourceId=3 GroupId=9 MinTime=30 MaxTime=420 InitTime=60 Interval=5 ResourceName=Room 1";
+    const QString room1 =
+        "ResourceId=3 GroupId=9 MinTime=30 MaxTime=420 InitTime=60 Interval=5 ResourceName=Room 1";
     const QString times15 = "MinTime=15 MaxTime=540 InitTime=15 Interval=15";
-    const QString visit = "TaskId=2 GroupId=9 Colour=65280 MinTime=30 MaxTime=120 InitTime=45 Interval=5 TaskName=Visit";
+    const QString visit =
+        "TaskId=2 GroupId=9 Colour=65280 MinTime=30 MaxTime=120 InitTime=45 Interval=5 TaskName=Visit";
     const QString zoe = QStringLiteral("CustomerId=4 CustomerName=Zoë Ref01=r1 Ref02=r2 Ref03=r3");
     const QString noCustomer = "CustomerId=0 CustomerName= Ref01= Ref02= Ref03=";
     const QString first = "BookingId=5 RepeatId=0 TaskId=2 BookingDate=45000 BookingStart=600 BookingEnd=660 "
@@ -203,7 +205,8 @@ void TstRecords::recordState_data() {
     row("task null name", [] { ClsTask t; t.Load(2); return Loaded(t, t.Load(3)); },
         "missing TaskId=3 GroupId=9 Colour=16711680 MinTime=10 MaxTime=90 InitTime=20 Interval=5 TaskName=",
         "Error in ClsTask.Load");
-    row("task LoadByName ignores case", [] { ClsTask t; return Loaded(t, t.LoadByName("VISIT", 9)); }, "found " + visit);
+    row("task LoadByName ignores case", [] { ClsTask t; return Loaded(t, t.LoadByName("VISIT", 9)); },
+        "found " + visit);
     row("task LoadByName in another group leaves the record",
         [] { ClsTask t; t.Load(2); return Loaded(t, t.LoadByName("Visit", 7)); }, "missing " + visit);
 
@@ -212,8 +215,8 @@ void TstRecords::recordState_data() {
     row("customer null reference", [] { ClsCustomer c; c.Load(4); return Loaded(c, c.Load(5)); },
         "missing CustomerId=5 CustomerName=Nils Ref01=n1 Ref02= Ref03=",
         "Error in ClsCustomer.Load");
-    row("customer LoadByName of a linked contact", [] { ClsCustomer c; return Loaded(c, c.LoadByName("ZOë", 9)); },
-        "found " + zoe);
+    row("customer LoadByName of a linked contact",
+        [] { ClsCustomer c; return Loaded(c, c.LoadByName("ZOë", 9)); }, "found " + zoe);
     row("customer LoadByName in another group empties the record",
         [] { ClsCustomer c; c.Load(4); return Loaded(c, c.LoadByName("Zoë", 7)); },
         "missing " + noCustomer);
@@ -253,11 +256,11 @@ void TstRecords::CascadeFixture() {
         "insert into tblCustomers (CustomerId, CustomerName, Ref01, Ref02, Ref03) values "
         "(1, 'c1', '', '', ''), (2, 'c2', '', '', ''), (3, 'c3', '', '', ''), (4, 'c4', '', '', '')",
         "insert into tblCustomerGroups (CustomerId, GroupId) values (1, 1), (2, 1), (2, 2), (3, 2)",
-        kBooking + "(1, 1, 1, 45000, 600, 660, 0, '', '', '', 'b1'), (1, 1, 2, 45000, 660, 720, 0, '', '', '', 'b2'), "
-                   "(3, 2, 2, 45000, 600, 660, 0, '', '', '', 'b3'), (3, 2, 3, 45000, 660, 720, 0, '', '', '', 'b4'), "
-                   "(2, 2, 0, 45000, 600, 660, 0, '', '', '', 'b5'), (3, 1, 3, 45000, 720, 780, 0, '', '', '', 'b6'), "
-                   "(3, 2, 1, 45000, 780, 840, 0, '', '', '', 'b7'), (3, 2, 0, 45001, 600, 660, 7, '', '', '', 'b8'), "
-                   "(2, 2, 0, 45002, 600, 660, 7, '', '', '', 'b9')",
+        "insert into tblBookings (ResourceId, TaskId, CustomerId, BookingDate, BookingStart, BookingEnd, "
+        "RepeatId, Comments) values (1, 1, 1, 45000, 600, 660, 0, 'b1'), (1, 1, 2, 45000, 660, 720, 0, 'b2'), "
+        "(3, 2, 2, 45000, 600, 660, 0, 'b3'), (3, 2, 3, 45000, 660, 720, 0, 'b4'), (2, 2, 0, 45000, 600, 660, 0, "
+        "'b5'), (3, 1, 3, 45000, 720, 780, 0, 'b6'), (3, 2, 1, 45000, 780, 840, 0, 'b7'), "
+        "(3, 2, 0, 45001, 600, 660, 7, 'b8'), (2, 2, 0, 45002, 600, 660, 7, 'b9')",
     });
 }
 
@@ -368,7 +371,8 @@ void TstRecords::failedStatement() {
         result = save(ModMain::Task(), [](ClsTask& t) { t.SetTaskName("Same"); t.SetMinTime(10); });
         idField = ModMain::Task().TaskId();
     } else if (table == QLatin1String("tblCustomers")) {
-        result = save(ModMain::Customer(), [](ClsCustomer& c) { c.SetCustomerName("Same"); c.SetRef01("changed"); });
+        result = save(ModMain::Customer(),
+                      [](ClsCustomer& c) { c.SetCustomerName("Same"); c.SetRef01("changed"); });
         idField = ModMain::Customer().CustomerId();
     } else {
         result = save(ModMain::Booking(), [update](ClsBooking& b) {
@@ -382,8 +386,7 @@ void TstRecords::failedStatement() {
     QCOMPARE(idField, update ? 1 : 0);
     // Nothing was written; the access layer reported the refusal, the record class trapped nothing.
     QCOMPARE(Count(table), 1);
-    QVERIFY(env->LogContains(QStringLiteral("refused by the test")));
-    QVERIFY(env->LogContains(QStringLiteral("SqlAction(") + statement));
+    QVERIFY(env->LogContains("refused by the test") && env->LogContains("SqlAction(" + statement));
     QVERIFY(!env->LogContains(QStringLiteral("Error in")));
     QCOMPARE(Count("tblGroups where DayStart = 60") + Count("tblResources where MinTime = 10") +
                  Count("tblTasks where MinTime = 10") + Count("tblCustomers where Ref01 = 'changed'") +
@@ -492,7 +495,8 @@ void TstRecords::clash() {
     QFETCH(int, start);
     QFETCH(int, end);
     QFETCH(bool, stored);
-    env->Sql(kBooking + QString("(%1, 1, 0, %2, %3, %4, 0, '', '', '', 'old')").arg(resource).arg(date).arg(start).arg(end));
+    env->Sql(kBooking + QString("(%1, 1, 0, %2, %3, %4, 0, '', '', '', 'old')")
+                            .arg(resource).arg(date).arg(start).arg(end));
     ClsBooking& b = ModMain::Booking();
     QCOMPARE(b.GetBookingId(1, 45000, 600, 660, 0), stored ? 0 : 1);
     // The existing booking never clashes with itself.
@@ -512,7 +516,8 @@ void TstRecords::clash() {
     QVERIFY(b.Load(moved));
     b.SetBookingDate(45000);
     QCOMPARE(b.Save(), stored ? moved : 0);
-    QCOMPARE(env->Sql("select BookingDate from tblBookings where Comments = 'moved'").toInt(), stored ? 45000 : 45009);
+    QCOMPARE(env->Sql("select BookingDate from tblBookings where Comments = 'moved'").toInt(),
+             stored ? 45000 : 45009);
     QCOMPARE(ErrorLines(), QStringList());
     QVERIFY(env->boxes.isEmpty());
 }
