@@ -137,6 +137,9 @@ private slots:
             ics + QStringList{"--from", "2026-12-07", "--to", "2026-12-07", "--output", "labs.ics"},
             0, "Calendar exported to: %HOME%/labs.ics\n0 appointments from 2026-12-07 to 2026-12-07.",
             "labs.ics");
+        row("calendar of a shared resource name", {"--export-ics", "--resource", "Room 1"}, 1,
+            "Export FAILED! 2 resources are named \"Room 1\", in the groups \"Labs\", "
+            "\"Surgery\": name the group with --group.");
         row("calendar of an unknown contact", {"--export-ics", "--contact", "Nobody"}, 1,
             "Export FAILED! There is no contact named \"Nobody\".");
         row("calendar of an empty range", ics + QStringList{"--from", "2026-12-06", "--to", "2026-12-05"},
