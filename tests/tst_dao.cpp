@@ -438,7 +438,8 @@ void TstDao::indexesServeTheQueries_data() {
     QTest::newRow("search by appointment type") << bk + "TaskId = 3" + dates << true;
     row("change signature of a group",
         "select sum(BookingEnd - BookingStart), sum(BookingStart) from tblBookings where BookingDate "
-        ">= 46000 and BookingDate <= 46060 and ResourceId in (select ResourceId from tblResources where GroupId = 3)", false);
+        ">= 46000 and BookingDate <= 46060 and ResourceId in (select ResourceId from tblResources "
+        "where GroupId = 3)", false);
     row("new booking identifier", "select max(BookingId) from tblBookings where BookingDate = 46000 "
         "and BookingStart = 600 and BookingEnd = 660", false);
     row("delete a series", "delete from tblBookings where RepeatId = 7", false);
@@ -514,7 +515,8 @@ void TstDao::integrityRepair() {
     QCOMPARE(env.LogLines(), QStringList{"Database integrity check"});
     const auto list = [&](const QStringList& columns, const QString& table, const QString& key) {
         const QString x = "coalesce(" + columns.join(", 'NULL') || ',' || coalesce(") + ", 'NULL')";
-        return env.Sql("select group_concat(x, '|') from (select " + x + " as x from " + table + " order by " + key + ") as listed").toString();
+        return env.Sql("select group_concat(x, '|') from (select " + x + " as x from " + table +
+                       " order by " + key + ") as listed").toString();
     };
     QCOMPARE(list({"GroupName"}, "tblGroups", "GroupId"), QStringLiteral("G|???"));
     // A resource of a missing group goes; a type of one stays.

@@ -153,7 +153,8 @@ void TstRace::twoWorkstationsRaceForTheSameSlots() {
         QVERIFY2((shared[0][round] == 0) != (shared[1][round] == 0), what);
         QVERIFY2((moved[0][round] == 0) != (moved[1][round] == 0), what);
         const int winner = shared[0][round] != 0 ? 0 : 1;
-        const QString where = QString(" from tblBookings where ResourceId = 1 and BookingDate = %1").arg(kFirstDate + round);
+        const QString where =
+            QString(" from tblBookings where ResourceId = 1 and BookingDate = %1").arg(kFirstDate + round);
         QCOMPARE(env.Sql("select count(*)" + where).toInt(), 1);
         QCOMPARE(env.Sql("select BookingId" + where).toInt(), shared[winner][round]);
         QCOMPARE(env.Sql("select Comments" + where).toString(), names[winner]);
