@@ -18,6 +18,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QToolButton>
+#include <QScrollBar>
 #include <QtTest>
 
 namespace {
@@ -100,6 +101,17 @@ void TestMainWindow::resolutionsAndDaySpinner() {
     f.main->SpinDate()->IncreaseButton()->click();
     QCOMPARE(f.main->CurrentDate(), kToday + 1);
     QCOMPARE(f.IniValue("Config", "LastDate").toInt(), kToday + 1);
+    // A new date is shown at the time of day it is now, wherever the view was.
+    f.main->MenuEntry(QStringLiteral("mnuViewHours"))->trigger();
+    QScrollBar* across = f.Sched()->horizontalScrollBar();
+    QVERIFY(across->maximum() > 0);
+    int shown[2];
+    for (int end : {0, 1}) {
+        across->setValue(end * across->maximum());
+        f.main->SpinDate()->IncreaseButton()->click();
+        shown[end] = across->value();
+    }
+    QVERIFY(qAbs(shown[0] - shown[1]) < across->maximum() / 4); // a minute may pass
 }
 
 void TestMainWindow::legendLabelsAreReused() {
