@@ -22,8 +22,8 @@
 
 namespace {
 
-// The file older and newer versions read: one line per record, fields
-// parted by "~", a tilde or line break inside a text escaped with DLE.
+// The file older and newer versions read: one line per record, fields parted by "~",
+// a tilde or line break inside a text escaped with DLE.
 const QByteArray kKnownBackup =
     "G~Clinic~540~1020~30\r\nR~Desk~30~480~30\r\nT~Advice~30~60~30~65280\r\nC~Jane Doe~r1~r2~r3\r\n"
     "A~Desk~Advice~Jane Doe~46360~540~600~~~~\r\n"
@@ -87,7 +87,7 @@ private:
     std::unique_ptr<TestEnv> env;
 
     void Exec(const QStringList& statements) { for (const QString& sql : statements) env->Sql(sql); }
-    // Every row of every table, identifiers included, as one text.
+    // Every row of every table as one text.
     QString Contents() const {
         QString all;
         for (const char* t : kTables) {
@@ -213,7 +213,7 @@ private slots:
         row("unknown contact",
             visit + "C~Ann~~~\r\nA~Room 1~Visit~Nobody~46359~540~570~~~~\r\nA~Room 1~Visit~ann~46359~600~630~~~~\r\n",
             visit + "C~Ann~~~\r\nA~Room 1~Visit~~46359~540~570~~~~\r\nA~Room 1~Visit~Ann~46359~600~630~~~~\r\n", 1);
-        // Overlapping bookings (a moved booking) come back, both of them.
+        // Overlaps in a backup are data (a moved booking), not new requests.
         const QByteArray overlap = visit + "A~Room 1~Visit~~46359~540~600~~~~\r\nA~Room 1~Visit~~46359~570~630~~~~\r\n";
         row("overlapping bookings", overlap, overlap);
     }
@@ -255,13 +255,11 @@ private slots:
             16, "it counts 5 appointments, the file holds 4");
         row("lines after the closing line", kKnownBackup + g, 18, "after the closing line");
         row("cut closing line", kKnownBackup.chopped(4), 17, "(field 6)");
-        // References to records that are not in the file.
         row("unknown resource", rooms + "A~Nowhere~Visit~~46359~540~570~~~~\r\n", 4, "the resource \"Nowhere\"");
         row("unknown appointment type", "G~Rooms~480~1080~15\r\nT~Visit~15~60~30~255\r\nG~Other~480~1080~15\r\n"
             "R~Room 1~15~600~15\r\nA~Room 1~Visit~~46359~540~570~~~~\r\n", 5, "the appointment type \"Visit\"");
         row("a resource before the first group", "R~Orphan~15~600~15\r\n" + g, 1, "before the first group");
         row("a contact before the first group", "C~Orphan~~~\r\n" + g, 1, "before the first group");
-        // Numbers out of their range, and numbers that are not whole.
         row("time above 1440", appt + "46359~540~1441~~~~\r\n", 4, "BookingEnd (field 7) is 1441");
         row("negative length", g + "R~Room 1~-15~600~15\r\n", 2, "MinTime (field 3)");
         row("end not after start", appt + "46359~540~540~~~~\r\n", 4, "BookingEnd (field 7) is 540, not after");
@@ -386,8 +384,8 @@ private slots:
                      qPrintable(result.FailureText()));
     }
 
-    // Resources, types and contacts of one group named alike but for letter case, or
-    // not at all: each booking comes back to its own, and the user is told which names.
+    // Resources, types and contacts of one group named alike but for letter case, or not
+    // at all: each booking comes back to its own, and the user is told which names.
     void sameNamesKeepTheirBookings() {
         Exec({Into(Groups) + "(1, 'Rooms', 480, 1080, 15)",
               Into(Resources) + "(1, 1, 'Room 1', 15, 600, 15), (2, 1, 'ROOM 1', 15, 600, 15)",
