@@ -260,14 +260,10 @@ private slots:
         QTest::addColumn<QString>("picked"); // a file chosen with Browse
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("message");
-        const auto row = [](const char* tag, int scope, const char* picked, const char* file,
-                            const char* message) {
-            QTest::newRow(tag) << scope << QString(picked) << QString(file) << QString(message);
-        };
-        row("current resource", 0, "", "Export/Room A.ics", "2 appointments exported to:");
-        row("contact", 2, "", "Export/Zoë.ics", "3 appointments exported to:");
-        row("file picked", 1, "mine.ics", "mine.ics", "4 appointments exported to:");
-        row("file cannot be written", 1, "", "Export/Clinic.ics/", "Export FAILED!");
+        QTest::newRow("current resource") << 0 << "" << "Export/Room A.ics" << "2 appointments exported to:";
+        QTest::newRow("contact") << 2 << "" << "Export/Zoë.ics" << "3 appointments exported to:";
+        QTest::newRow("file picked") << 1 << "mine.ics" << "mine.ics" << "4 appointments exported to:";
+        QTest::newRow("file cannot be written") << 1 << "" << "Export/Clinic.ics/" << "Export FAILED!";
     }
 
     void exportCalendarMenu() {
@@ -289,8 +285,7 @@ private slots:
             if (!dlg)
                 return QDialog::Rejected;
             dlg->CbScope()->setCurrentIndex(scope);
-            dlg->DtFrom()->setDate(ClsDate::LongToDate(kSat));
-            dlg->DtTo()->setDate(ClsDate::LongToDate(kSat + 3));
+            dlg->DtFrom()->setDate(ClsDate::LongToDate(kSat)), dlg->DtTo()->setDate(ClsDate::LongToDate(kSat + 3));
             if (!picked.isEmpty())
                 dlg->BtnBrowse_Click();
             return dlg->BtnOk()->isEnabled() ? QDialog::Accepted : QDialog::Rejected;
