@@ -68,16 +68,6 @@ QByteArray Lines(const QByteArray& backup, bool appointments) {
     return out;
 }
 
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
-}
-
 } // namespace
 
 class TstBackup : public QObject {
@@ -116,15 +106,15 @@ private:
     }
     QByteArray BackupNow() {
         const QString path = env->Path(QStringLiteral("check.txt"));
-        return BackupFile().BackupDb(path) ? ReadFile(path) : "<backup failed>";
+        return BackupFile().BackupDb(path) ? TestEnv::ReadFile(path) : "<backup failed>";
     }
     // Restores the bytes written to a file; "@path" restores that path, "@FOLDER" the program folder.
     bool Restore(const QByteArray& bytes, bool appointments, BackupFile* result = nullptr) {
         QString path = env->Path(QStringLiteral("restore-me.txt"));
         if (bytes.startsWith('@'))
             path = bytes == "@FOLDER" ? env->Folder() : QString::fromUtf8(bytes.mid(1));
-        else
-            WriteFile(path, bytes);
+        else if (!TestEnv::WriteFile(path, bytes))
+            return false;
         BackupFile local;
         return (result ? *result : local).RestoreDb(path, appointments);
     }
@@ -308,7 +298,7 @@ private slots:
         const QString before = Contents();
         const QString file = env->Path(QStringLiteral("closing.txt"));
         if (restore)
-            WriteFile(file, "G~Other~480~1080~15\r\n");
+            QVERIFY(TestEnv::WriteFile(file, "G~Other~480~1080~15\r\n"));
         EventPump::RunNow();
         QTest::qWait(30);
         QTimer::singleShot(0, [] { ModMain::Terminate(); });
@@ -339,7 +329,7 @@ private slots:
         QVERIFY(backup.BackupDb(path));
         fullDisk ? disk.Fill() : void(env->Sql("alter table tblBookings rename to tblGone"));
         QVERIFY(!backup.BackupDb(path));
-        QCOMPARE(ReadFile(path), kKnownBackup);
+        QCOMPARE(TestEnv::ReadFile(path), kKnownBackup);
         QCOMPARE(QDir(folder).entryList({"same-day*"}, QDir::Files), QStringList{"same-day.txt"});
         const QString text = backup.FailureText(); // the file and the reason, on one line
         QVERIFY2(text.startsWith(path + ": ") && text.contains(reason, Qt::CaseInsensitive) && !text.contains('\n') &&
@@ -410,7 +400,7 @@ private slots:
         const QString warned = backup.Warnings().join('\n');
         QVERIFY2(warned.contains("\"Room 1\"") && warned.contains("\"Alice Thornton\"") && warned.contains("\"Visit\""),
                  qPrintable(warned));
-        QVERIFY(Restore(ReadFile(path), true));
+        QVERIFY(Restore(TestEnv::ReadFile(path), true));
         QCOMPARE(bookings(), expected);
     }
 
@@ -419,7 +409,7 @@ private slots:
         KnownDatabase();
         const QByteArray old = BackupNow();
         const QString newFile = env->Path(QStringLiteral("new.txt"));
-        WriteFile(newFile, "G~Other~480~1080~15\r\nR~Solo~15~600~15\r\n");
+        QVERIFY(TestEnv::WriteFile(newFile, "G~Other~480~1080~15\r\nR~Solo~15~600~15\r\n"));
         QVERIFY(QDir().mkpath(env->Path("other")));
         QProcess other;
         other.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -439,7 +429,7 @@ private slots:
         QVERIFY(started);
         QVERIFY(other.state() == QProcess::NotRunning || other.waitForFinished(60000));
         QCOMPARE(other.exitCode(), 0);
-        QCOMPARE(ReadFile(path), old);
+        QCOMPARE(TestEnv::ReadFile(path), old);
         QCOMPARE(env->Sql("select GroupName from tblGroups").toString(), QStringLiteral("Other"));
     }
 
@@ -453,22 +443,22 @@ private slots:
         // The booking whose appointment type is gone is written without one, and the user hears of it.
         QVERIFY2(env->boxes[0].text.startsWith("Backup saved to " + expected) &&
                      env->boxes[0].text.count("\"Surgery\"") == 1, qPrintable(env->boxes[0].text));
-        QCOMPARE(ReadFile(expected), kKnownBackup);
+        QCOMPARE(TestEnv::ReadFile(expected), kKnownBackup);
         // A second backup on the same day replaces the first.
         env->Sql("delete from tblBookings");
         QVERIFY(TransferCommands::Backup());
-        QCOMPARE(ReadFile(expected), Closed(Lines(kKnownBackup, false)));
+        QCOMPARE(TestEnv::ReadFile(expected), Closed(Lines(kKnownBackup, false)));
         QCOMPARE(QDir(env->Path("Backup")).entryList(QDir::Files).size(), 1);
         // The folder cannot be made (a file of that name is in the way).
         QDir(env->Path("Backup")).removeRecursively();
-        WriteFile(env->Path("Backup"), "in the way");
+        QVERIFY(TestEnv::WriteFile(env->Path("Backup"), "in the way"));
         env->boxes.clear();
         QVERIFY(!TransferCommands::Backup());
         QCOMPARE(env->boxes.size(), 1);
         QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
         QVERIFY2(env->boxes[0].text.startsWith("Backup FAILED!\r\n\r\n" + expected + ": Not a directory"),
                  qPrintable(env->boxes[0].text));
-        QCOMPARE(ReadFile(env->Path("Backup")), QByteArray("in the way"));
+        QCOMPARE(TestEnv::ReadFile(env->Path("Backup")), QByteArray("in the way"));
     }
 
     // Transfer, Restore: the window offers the backups by name; its tick decides the
@@ -496,9 +486,9 @@ private slots:
         const QString before = Contents();
         QDir().mkpath(env->Path("Backup/20991231.txt")); // a folder is no backup
         for (const char* other : {"20261204.txt", "notes.txt", "2026.txt", "abc12345.txt", "20261207.csv"})
-            WriteFile(env->Path(QStringLiteral("Backup/") + other), "G~Older~0~1440~5\r\n");
+            QVERIFY(TestEnv::WriteFile(env->Path(QStringLiteral("Backup/") + other), "G~Older~0~1440~5\r\n"));
         const QString path = QDir(env->Folder()).filePath("Backup/20261205.txt");
-        WriteFile(path, file);
+        QVERIFY(TestEnv::WriteFile(path, file));
         QStringList offered;
         env->onModal = [&](QDialog* d) {
             auto* dialog = qobject_cast<DlgRestore*>(d);

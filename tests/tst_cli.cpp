@@ -2,6 +2,7 @@
 // its own without a display: what they print, exit codes, files, rows and log.
 
 #include "SmallDisk.h"
+#include "TestEnv.h"
 #include "data/DbSchema.h"
 #include "model/ClsDate.h"
 
@@ -23,16 +24,6 @@ struct Run {
     int exitCode = -1;
     QString out, err;
 };
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
 
 } // namespace
 
@@ -79,7 +70,7 @@ private:
         QSqlDatabase::removeDatabase(name);
         return result;
     }
-    QString Log() const { return QString::fromUtf8(ReadAll(Path(QStringLiteral("Error.txt")))); }
+    QString Log() const { return QString::fromUtf8(TestEnv::ReadFile(Path(QStringLiteral("Error.txt")))); }
     QString TodaysBackup() const {
         return Path(QStringLiteral("Backup/") + QDate::currentDate().toString("yyyyMMdd") + ".txt");
     }
@@ -178,8 +169,8 @@ private slots:
             return text.replace("%BACKUP%", TodaysBackup()).replace("%HOME%", home->path());
         };
         // The log of the workstation that shares the folder.
-        QVERIFY(WriteAll(Path("Error.txt"), "05/12/26 16:31:13 Starting up\r\n"));
-        QVERIFY(WriteAll(Path("bad.txt"), "G~Only~480~1080~15\r\nR~Room~15~six hundred~15\r\n"));
+        QVERIFY(TestEnv::WriteFile(Path("Error.txt"), "05/12/26 16:31:13 Starting up\r\n"));
+        QVERIFY(TestEnv::WriteFile(Path("bad.txt"), "G~Only~480~1080~15\r\nR~Room~15~six hundred~15\r\n"));
 
         const Run r = Tarvelo(args);
         QCOMPARE(r.exitCode, exitCode);
@@ -209,7 +200,7 @@ private slots:
     void backupAndRestore() {
         Fixture();
         QCOMPARE(Tarvelo({"--backup"}).exitCode, 0);
-        const QByteArray backup = ReadAll(TodaysBackup());
+        const QByteArray backup = TestEnv::ReadFile(TodaysBackup());
         // Two groups, three resources, two types, three bookings, the closing line.
         QCOMPARE(backup.count('\n'), 11);
 
@@ -231,7 +222,7 @@ private slots:
         // The same backup again, byte for byte.
         QVERIFY(QFile::remove(TodaysBackup()));
         QCOMPARE(Tarvelo({"--backup"}).exitCode, 0);
-        QCOMPARE(ReadAll(TodaysBackup()), backup);
+        QCOMPARE(TestEnv::ReadFile(TodaysBackup()), backup);
     }
 
     void backupOnFullDisk() {
@@ -240,12 +231,12 @@ private slots:
         Fixture();
         QVERIFY(QFile::link(disk.Path(), Path("Backup")));
         QCOMPARE(Tarvelo({"--backup"}).exitCode, 0);
-        const QByteArray good = ReadAll(TodaysBackup());
+        const QByteArray good = TestEnv::ReadFile(TodaysBackup());
         disk.Fill();
         const Run r = Tarvelo({"--backup"});
         QCOMPARE(r.exitCode, 1);
         QVERIFY(r.err.contains("Backup FAILED! " + TodaysBackup() + ": No space left on device."));
-        QCOMPARE(ReadAll(TodaysBackup()), good);
+        QCOMPARE(TestEnv::ReadFile(TodaysBackup()), good);
     }
 
     void loadSampleOnlyIntoEmptyDatabase() {
@@ -283,7 +274,7 @@ private slots:
         if (named.isEmpty())
             QVERIFY(QFile::remove(DbPath()));
         else
-            QVERIFY(WriteAll(Path("tarvelo.ini"), ini) &&
+            QVERIFY(TestEnv::WriteFile(Path("tarvelo.ini"), ini) &&
                     (named != "folder.db" || QDir().mkpath(Path(named))));
         const Run r = Tarvelo({"--backup"});
         QCOMPARE(r.exitCode, 1);
@@ -292,7 +283,7 @@ private slots:
                                             reason), qPrintable(r.err));
         if (!named.isEmpty()) {
             // The setting stays, and the database beside the program is not used.
-            QCOMPARE(ReadAll(Path("tarvelo.ini")), ini);
+            QCOMPARE(TestEnv::ReadFile(Path("tarvelo.ini")), ini);
             QVERIFY(!Log().contains("Open database"));
         }
         QVERIFY(!QFileInfo::exists(Path("Backup")));
@@ -307,7 +298,7 @@ private slots:
         const QString db = disk.Path() + "/Office.db";
         QVERIFY(QFile::copy(DbPath(), db));
         QCOMPARE(QProcess::execute("mount", {"-o", "remount,ro", disk.Path()}), 0);
-        QVERIFY(WriteAll(Path("tarvelo.ini"), "[Config]\r\nDbName=" + db.toUtf8() + "\r\n"));
+        QVERIFY(TestEnv::WriteFile(Path("tarvelo.ini"), "[Config]\r\nDbName=" + db.toUtf8() + "\r\n"));
         const Run r = Tarvelo({"--integrity-check"});
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(!r.out.contains("Removed") && r.err.contains("Integrity check FAILED! " + db + ": ") &&

@@ -17,11 +17,6 @@ namespace {
 const QByteArray kHeader = "\"BookingId\",\"Date\",\"Start\",\"End\",\"Minutes\",\"Customer\","
                            "\"Task\",\"Ref01\",\"Ref02\",\"Ref03\"\r\n";
 
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
 } // namespace
 
 class TstCsv : public QObject {
@@ -95,7 +90,7 @@ void TstCsv::exampleLineByteForByte() {
     Fixture(contact);
     Book(42, 46359, start, end, 5, 4, refs);
     QVERIFY(TransferCommands::ExportCsv(1, 3, QStringLiteral("Room 1")));
-    QCOMPARE(ReadFile(ExportPath("Room 1")), kHeader + line);
+    QCOMPARE(TestEnv::ReadFile(ExportPath("Room 1")), kHeader + line);
     QCOMPARE(env->boxes.size(), 1);
     QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Information);
 }
@@ -112,7 +107,7 @@ void TstCsv::orderAndMissingValues() {
     CsvExport csv;
     QVERIFY(csv.Export(3, QStringLiteral("Room 1")));
     QCOMPARE(csv.Lines(), 3);
-    QCOMPARE(ReadFile(csv.Path()), kHeader +
+    QCOMPARE(TestEnv::ReadFile(csv.Path()), kHeader +
                  " 3 ,\"05 Dec 2026\",\"08:00 am\",\"08:20 am\", 20 ,\"Jane Doe\",\"\",\"\",\"\",\"\"\r\n"
                  " 2 ,\"05 Dec 2026\",\"11:40 am\",\"12:10 pm\", 30 ,\"\",\"Check-up\",\"r1\",\"\",\"r3\"\r\n"
                  " 1 ,\"06 Dec 2026\",\"10:00 am\",\"10:30 am\", 30 ,\"Jane Doe\",\"Check-up\",\"\",\"\",\"\"\r\n");
@@ -120,7 +115,7 @@ void TstCsv::orderAndMissingValues() {
     // A resource without bookings gives the header only.
     env->Sql("delete from tblBookings where ResourceId = 3");
     QVERIFY(csv.Export(3, QStringLiteral("Room 1")));
-    QCOMPARE(ReadFile(ExportPath("Room 1")), kHeader);
+    QCOMPARE(TestEnv::ReadFile(ExportPath("Room 1")), kHeader);
     QCOMPARE(QDir(env->Path("Export")).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
@@ -140,7 +135,7 @@ void TstCsv::resourceNamesThatAreNoFileNames() {
     QVERIFY(TransferCommands::ExportCsv(1, 3, name));
     // The one file written lies in the Export folder, and the box names it.
     QCOMPARE(QDir(env->Path("Export")).entryList(QDir::Files | QDir::Hidden), QStringList{fileName});
-    QCOMPARE(ReadFile(env->Path("Export/" + fileName)).count('\n'), 2);
+    QCOMPARE(TestEnv::ReadFile(env->Path("Export/" + fileName)).count('\n'), 2);
     QCOMPARE(env->boxes.last().text, QStringLiteral("Data exported to:\r\n\r\n") +
                                          QDir(env->Folder()).filePath("Export/" + fileName));
 }
@@ -189,7 +184,7 @@ void TstCsv::unwritableFileIsReported() {
     if (where == QLatin1String("folder"))
         QVERIFY(QFileInfo(ExportPath("Room 1")).isDir());
     else
-        QCOMPARE(ReadFile(ExportPath("Room 1")), earlier);
+        QCOMPARE(TestEnv::ReadFile(ExportPath("Room 1")), earlier);
 }
 
 QTEST_MAIN(TstCsv)

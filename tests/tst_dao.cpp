@@ -13,16 +13,6 @@
 
 namespace {
 
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
-
 // The first column of every row, as text ("<null>" for a null).
 QStringList Column(ClsDAO& dao, const QString& sql) {
     QStringList out;
@@ -35,10 +25,6 @@ QStringList Column(ClsDAO& dao, const QString& sql) {
 
 QString Marker(const TestEnv& env) {
     return env.Sql("select PropValue from tblProperties where PropName = 'LastUpdated'").toString();
-}
-
-int Count(const TestEnv& env, const QString& table) {
-    return env.Sql(QStringLiteral("select count(*) from ") + table).toInt();
 }
 
 // An error-list line of LogDbErrors: the engine's error number (the server's
@@ -126,12 +112,12 @@ void TstDao::badDatabaseFiles() {
     QByteArray bytes;
     if (kind == "damaged") {
         QVERIFY(DbSchema::CreateDatabase(path).isEmpty());
-        bytes = ReadFile(path);
+        bytes = TestEnv::ReadFile(path);
         // The header promises pages that are not there.
         bytes = bytes.left(100) + QByteArray(1400, char(0xA5));
     }
     if (kind != "missing")
-        QVERIFY(WriteFile(path, bytes));
+        QVERIFY(TestEnv::WriteFile(path, bytes));
     const QStringList filesBefore = FilesIn(env.Folder());
     env.ClearLog();
     ClsDAO dao;
@@ -143,7 +129,7 @@ void TstDao::badDatabaseFiles() {
     QVERIFY2(log.size() >= 2, qPrintable(log.join('|')));
     QCOMPARE(log.first(), QStringLiteral("DbOpen() failed!"));
     QVERIFY2(IsErrorLine(log.at(1)), qPrintable(log.at(1)));
-    QCOMPARE(ReadFile(path), bytes); // no journal, and nothing created for a missing file
+    QCOMPARE(TestEnv::ReadFile(path), bytes); // no journal, and nothing created for a missing file
     QCOMPARE(QFileInfo::exists(path), kind != "missing");
     QStringList filesAfter = FilesIn(env.Folder());
     filesAfter.removeAll(QStringLiteral("Error.txt"));
@@ -151,7 +137,7 @@ void TstDao::badDatabaseFiles() {
 
     QCOMPARE(dao.DbOpen(env.DbPath()), qint16(0));
     QVERIFY(dao.SqlAction(QStringLiteral("insert into tblGroups (GroupName) values ('x')")));
-    QCOMPARE(Count(env, QStringLiteral("tblGroups")), 1);
+    QCOMPARE(env.Count("tblGroups"), 1);
     dao.DbClose();
     dao.DbClose();
     QCOMPARE(env.LogLines().last(), QStringLiteral("Database close [0]"));
@@ -222,7 +208,7 @@ void TstDao::properties() {
     dao.PropertyDelete(QStringLiteral("Owner"));
     QCOMPARE(dao.PropertyGet(QStringLiteral("Owner")), QString());
     QCOMPARE(env.LogLines(), QStringList{"Error in ClsDAO.PropertyGet"});
-    QCOMPARE(Count(env, QStringLiteral("tblGroups")), 0);
+    QCOMPARE(env.Count("tblGroups"), 0);
 
     env.Sql("update tblProperties set PropValue = 'abc' where PropName = 'LastUpdated'");
     env.ClearLog();
@@ -243,7 +229,7 @@ void TstDao::recordsetIsASnapshot() {
     env.Sql("update tblGroups set GroupName = 'Changed', Interval = 60");
     env.Sql("delete from tblGroups where GroupId = 1");
     env.Sql("insert into tblGroups (GroupName) values ('Delta')");
-    QCOMPARE(Count(env, QStringLiteral("tblGroups")), 3);
+    QCOMPARE(env.Count("tblGroups"), 3);
     QStringList seen;
     for (; !rs.Eof(); rs.MoveNext())
         seen << rs.Fields("GroupName").Text() + "/" + QString::number(rs.Fields("Interval").Long());
@@ -342,12 +328,12 @@ void TstDao::oneStatementPerCall() {
     FRESH_DATABASE(env, dao);
     QVERIFY(!dao.SqlAction("insert into tblGroups (GroupName) values ('a'); "
                            "insert into tblGroups (GroupName) values ('b')"));
-    QCOMPARE(Count(env, QStringLiteral("tblGroups")), 0);
+    QCOMPARE(env.Count("tblGroups"), 0);
     // A text holding a NUL cannot end its literal early and run what follows.
     const QString nul = QStringLiteral("x") + QChar(0) + QStringLiteral("'); delete from tblGroups; --");
     env.Sql(QStringLiteral("insert into tblGroups (GroupName) values ('kept')"));
     dao.SqlAction("update tblGroups set GroupName = " + ClsDAO::Quoted(nul) + " where GroupId = 0");
-    QCOMPARE(Count(env, QStringLiteral("tblGroups")), 1);
+    QCOMPARE(env.Count("tblGroups"), 1);
 }
 
 // Backups, other workstations and older versions read these columns by name and position.
@@ -448,9 +434,6 @@ void TstDao::indexesServeTheQueries_data() {
     row("types of a group", "select TaskId, TaskName from tblTasks where GroupId = 1 order by TaskName", true);
     row("contacts of a group", "select CustomerId, CustomerName from tblCustomers where CustomerId in "
         "(select CustomerId from tblCustomerGroups where GroupId = 1) order by CustomerName", false);
-    row("new group identifier", "select max(GroupId) from tblGroups where GroupName = 'Rooms'", false);
-    row("new contact identifier", "select max(CustomerId) from tblCustomers where CustomerName = 'S'", false);
-    row("new series number", "select max(RepeatId) from tblRepeats where SerialNo = '123'", false);
 }
 
 void TstDao::indexesServeTheQueries() {
@@ -483,10 +466,10 @@ void TstDao::createDatabaseRefusesForeignDatabase() {
     SQLITE_FILE_ONLY();
     TestEnv env;
     env.Sql(QStringLiteral("create table notes (body text)")); // Tarvelo.db holds only this
-    const QByteArray bytes = ReadFile(env.DbPath());
+    const QByteArray bytes = TestEnv::ReadFile(env.DbPath());
     QVERIFY(!bytes.isEmpty());
     QVERIFY(!DbSchema::CreateDatabase(env.DbPath()).isEmpty());
-    QCOMPARE(ReadFile(env.DbPath()), bytes);
+    QCOMPARE(TestEnv::ReadFile(env.DbPath()), bytes);
 }
 
 // Every repair statement has its damage in one database: names and texts
@@ -525,7 +508,7 @@ void TstDao::integrityRepair() {
     // A contact in no group goes with its bookings; texts are never null.
     QCOMPARE(list({"CustomerName", "Ref01", "Ref02", "Ref03"}, "tblCustomers", "CustomerId"),
              QStringLiteral("C,,,|???,,,"));
-    QCOMPARE(Count(env, QStringLiteral("tblCustomerGroups")), 3);
+    QCOMPARE(env.Count("tblCustomerGroups"), 3);
     // Bookings of a missing resource, type or contact go; those without a contact stay.
     QCOMPARE(list({"Comments", "Ref01", "Ref02", "Ref03"}, "tblBookings", "BookingId"),
              QStringLiteral("no contact,,,|C,,,|,a,b,c|refs,,,|Ref02,set,,c"));
@@ -558,7 +541,7 @@ void TstDao::compactDb() {
     QVERIFY(dao.SqlAction("delete from tblBookings where ResourceId <> 0"));
     const qint64 before = QFileInfo(env.DbPath()).size();
     // A temporary file left behind by an earlier run does not get in the way.
-    QVERIFY(WriteFile(env.Path(QStringLiteral("TempDb.db")), "left over"));
+    QVERIFY(TestEnv::WriteFile(env.Path(QStringLiteral("TempDb.db")), "left over"));
     env.ClearLog();
 
     QVERIFY(dao.CompactDb());
@@ -567,7 +550,7 @@ void TstDao::compactDb() {
     QCOMPARE(dao.OpenCount(), 1);
     QVERIFY(dao.IsOpen() && QFileInfo(env.DbPath()).size() < before / 2);
     QVERIFY(!QFileInfo::exists(env.Path(QStringLiteral("TempDb.db"))));
-    QCOMPARE(Count(env, QStringLiteral("tblBookings")), 100);
+    QCOMPARE(env.Count("tblBookings"), 100);
     QVERIFY(other.SqlAction("insert into tblGroups (GroupName) values ('after')"));
     QCOMPARE(Column(dao, "select GroupName from tblGroups"), QStringList{"after"});
     QVERIFY(dao.Updated()); // and hears of it
@@ -589,12 +572,12 @@ void TstDao::compactDbWhenOpenedTwice() {
     SQLITE_FILE_ONLY();
     FRESH_DATABASE(env, dao);
     QCOMPARE(dao.DbOpen(env.DbPath()), qint16(0));
-    const QByteArray bytes = ReadFile(env.DbPath());
+    const QByteArray bytes = TestEnv::ReadFile(env.DbPath());
     env.ClearLog();
     QVERIFY(!dao.CompactDb());
     QCOMPARE(env.LogLines(), (QStringList{"Compacting database", "Database close [1]"}));
     QVERIFY(dao.OpenCount() == 1 && dao.IsOpen());
-    QCOMPARE(ReadFile(env.DbPath()), bytes);
+    QCOMPARE(TestEnv::ReadFile(env.DbPath()), bytes);
     QVERIFY(!QFileInfo::exists(env.Path("OldDb.db")) && !QFileInfo::exists(env.Path("TempDb.db")));
 }
 

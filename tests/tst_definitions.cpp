@@ -156,9 +156,7 @@ private:
                       .arg(customerId))
             .toString();
     }
-    int Count(const QString& table) {
-        return env->Sql(QStringLiteral("select count(*) from ") + table).toInt();
-    }
+    int Count(const QString& table) { return env->Count(table); }
     // Everything the windows write, to tell what was stored.
     QString State() {
         QStringList state;

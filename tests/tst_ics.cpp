@@ -82,11 +82,6 @@ QStringList LibicalEvent(const QByteArray& text) {
     return event;
 }
 
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 } // namespace
 
 class TstIcs : public QObject {
@@ -186,8 +181,8 @@ private slots:
         QCOMPARE(events[0]["start"].toString() + ' ' + events[0]["end"].toString(), startEnd);
         QVERIFY2(tzid.isEmpty() ? zone.isEmpty() : zone.endsWith('/' + tzid), qPrintable(zone));
         // Local times carry their zone, UTC times their Z: never floating.
-        QCOMPARE(ReadFile(path).contains("BEGIN:VTIMEZONE"), !tzid.isEmpty());
-        QCOMPARE(LibicalEvent(ReadFile(path)).value(0), startEnd);
+        QCOMPARE(TestEnv::ReadFile(path).contains("BEGIN:VTIMEZONE"), !tzid.isEmpty());
+        QCOMPARE(LibicalEvent(TestEnv::ReadFile(path)).value(0), startEnd);
     }
 
     void hostileTexts_data() {
@@ -212,7 +207,7 @@ private slots:
         // A type is one category: its commas, which would part it, are blanks.
         const QStringList read = {expected + " - " + expected, expected + " (Clinic)", expected,
                                   QString(expected).replace(',', ' ').simplified()};
-        QCOMPARE(LibicalEvent(ReadFile(path)).mid(1), read);
+        QCOMPARE(LibicalEvent(TestEnv::ReadFile(path)).mid(1), read);
         // python3-icalendar 4.0 undoes "\\" after "\," and "\n" and so misreads
         // backslashes; every other text it must read as written.
         if (!text.contains('\\')) {
@@ -223,8 +218,8 @@ private slots:
         }
 
         // Lines of at most 75 octets, each whole UTF-8, each ended by CR LF.
-        QVERIFY(ReadFile(path).endsWith("\r\n"));
-        for (const QByteArray& line : ReadFile(path).split('\n')) {
+        QVERIFY(TestEnv::ReadFile(path).endsWith("\r\n"));
+        for (const QByteArray& line : TestEnv::ReadFile(path).split('\n')) {
             QStringDecoder utf8(QStringDecoder::Utf8);
             const QString decoded = utf8(line); // sets hasError()
             QVERIFY2(line.isEmpty() || (line.endsWith('\r') && line.size() <= 76 && !utf8.hasError()),

@@ -11,17 +11,6 @@
 
 namespace {
 
-void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-            file.write(bytes) == bytes.size());
-}
-
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // A line that is neither a section, an entry nor a comment, nor valid UTF-8.
 QByteArray Junk() {
     return QByteArray("\x01\xff\xfe\x00\x1b[?\x80junk\xc3", 13);
@@ -66,11 +55,11 @@ private slots:
         QFETCH(QString, expected);
         TestEnv env;
         const QString path = env.Path(QStringLiteral("t.ini"));
-        WriteFile(path, file);
+        QVERIFY(TestEnv::WriteFile(path, file));
         ClsIni ini;
         ini.SetIniFile(path);
         QCOMPARE(ini.GetValue(section, key, QStringLiteral("<default>")), expected);
-        QCOMPARE(ReadFile(path), file); // reading never writes
+        QCOMPARE(TestEnv::ReadFile(path), file); // reading never writes
         QCOMPARE(env.LogLines(), QStringList());
     }
 
@@ -154,11 +143,11 @@ private slots:
         TestEnv env;
         const QString path = env.Path(QStringLiteral("t.ini"));
         if (!before.isNull())
-            WriteFile(path, before);
+            QVERIFY(TestEnv::WriteFile(path, before));
         ClsIni ini;
         ini.SetIniFile(path);
         ini.WriteValue(section, key, value);
-        QCOMPARE(ReadFile(path), after);
+        QCOMPARE(TestEnv::ReadFile(path), after);
         QCOMPARE(ini.GetValue(section, key), value.toString());
         QCOMPARE(env.LogLines(), QStringList());
     }
@@ -179,7 +168,7 @@ private slots:
         TestEnv env;
         ClsIni ini;
         ini.SetIniFile(env.Path(QStringLiteral("Groups.ini")));
-        WriteFile(ini.IniFile(), file);
+        QVERIFY(TestEnv::WriteFile(ini.IniFile(), file));
         QCOMPARE(ini.GetSectionNames(), names);
         QCOMPARE(env.LogLines(), names); // one log line per name found
     }
@@ -214,7 +203,7 @@ private slots:
         else if (target == QLatin1String("missing folder"))
             path = env.Path(QStringLiteral("nowhere/settings.ini"));
         else if (target == QLatin1String("large"))
-            WriteFile(path, large);
+            QVERIFY(TestEnv::WriteFile(path, large));
         else if (target == QLatin1String("pipe"))
             QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
         else
@@ -235,7 +224,7 @@ private slots:
         QVERIFY2(log.last().startsWith(path + ": ") && log.last().size() > path.size() + 2,
                  qPrintable(log.last()));
         if (target == QLatin1String("large"))
-            QCOMPARE(ReadFile(path), large);
+            QCOMPARE(TestEnv::ReadFile(path), large);
         else if (target == QLatin1String("device"))
             QCOMPARE(QFileInfo(path).symLinkTarget(), QStringLiteral("/dev/zero"));
         else
@@ -248,13 +237,13 @@ private slots:
         TestEnv env;
         const QString path = disk.Path() + QStringLiteral("/tarvelo.ini");
         const QByteArray before = "; workstation 3\r\n[Config]\r\nDbName=/srv/Office.db\r\n";
-        WriteFile(path, before);
+        QVERIFY(TestEnv::WriteFile(path, before));
         disk.Fill();
         ClsIni ini;
         ini.SetIniFile(path);
         ini.WriteValue(QStringLiteral("Config"), QStringLiteral("LastDate"),
                        QString(8000, QLatin1Char('9')));
-        QCOMPARE(ReadFile(path), before);
+        QCOMPARE(TestEnv::ReadFile(path), before);
         QCOMPARE(env.LogLines().value(1), path + ": " + qt_error_string(ENOSPC));
         QCOMPARE(ini.GetValue(QStringLiteral("Config"), QStringLiteral("DbName")),
                  QStringLiteral("/srv/Office.db"));

@@ -14,10 +14,7 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QScreen>
-#include <QProcess>
 #include <QTimer>
 #include <QToolBar>
 #include <QtTest>
@@ -26,7 +23,7 @@ namespace {
 constexpr qint32 kToday = MainFixture::kToday;
 
 int Count(const MainFixture& f, const QString& table, const QString& where) {
-    return f.env.Sql(QStringLiteral("select count(*) from %1 where %2").arg(table, where)).toInt();
+    return f.env.Count(table + " where " + where);
 }
 
 // Answers the booking dialog by noting how it was prepared:
@@ -40,12 +37,6 @@ void RecordBookingDialog(MainFixture& f, QString& opened) {
     };
 }
 
-QString PdfText(const QString& path) {
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 } // namespace
 
 class TestMainCommands : public QObject {
@@ -297,10 +288,8 @@ void TestMainCommands::commandsOpenTheirWindows() {
     const QString pdf = f.env.Path(QStringLiteral("schedule.pdf"));
     QStringList shown;
     f.env.onModal = [&](QDialog* dialog) {
-        if (auto* print = qobject_cast<QPrintDialog*>(dialog)) {
+        if (TestEnv::PrintToPdf(dialog, pdf)) {
             shown << QStringLiteral("print");
-            print->printer()->setOutputFormat(QPrinter::PdfFormat);
-            print->printer()->setOutputFileName(pdf);
         } else if (qobject_cast<DlgConfig*>(dialog)) {
             shown << QStringLiteral("config");
             f.Setting(QStringLiteral("Colours"), QStringLiteral("WeekendColor"), 0x224466);
@@ -313,7 +302,7 @@ void TestMainCommands::commandsOpenTheirWindows() {
     };
     // Print, with the heading and the footer of the printed schedule.
     f.main->Toolbar1_ButtonClick(QStringLiteral("Print"));
-    const QString text = PdfText(pdf);
+    const QString text = TestEnv::PdfText(pdf);
     for (const char* line :
          {"Tarvelo - Saturday 5 December 2026", "Room A", "Room B", "Printed by Tarvelo"})
         QVERIFY2(text.contains(QLatin1String(line)), qPrintable(text));

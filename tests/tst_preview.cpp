@@ -21,7 +21,6 @@
 #include <QPrintDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QRadioButton>
 #include <QSlider>
@@ -31,16 +30,9 @@
 namespace {
 const qint32 kDay = 46359; // Saturday 5 December 2026
 
-QString Run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.start(program, arguments);
-    return process.waitForFinished(60000) ? QString::fromUtf8(process.readAllStandardOutput())
-                                          : QString();
-}
-
 // The text of a PDF file, one string per page.
 QStringList PdfPages(const QString& path) {
-    QStringList pages = Run("pdftotext", {"-layout", path, "-"}).split(QLatin1Char('\f'));
+    QStringList pages = TestEnv::PdfText(path).split(QLatin1Char('\f'));
     if (!pages.isEmpty() && pages.last().trimmed().isEmpty())
         pages.removeLast();
     return pages;
@@ -109,12 +101,9 @@ struct Fixture {
         env.onModal = [this](QDialog* dialog) {
             if (auto* calendar = qobject_cast<DlgCalendar*>(dialog))
                 return calendar->SetSelDate(kDay + 8), int(QDialog::Accepted);
-            auto* print = qobject_cast<QPrintDialog*>(dialog);
-            if (!print || (++printDialogs, printCancelled))
+            if (!qobject_cast<QPrintDialog*>(dialog) || (++printDialogs, printCancelled))
                 return int(QDialog::Rejected);
-            print->printer()->setOutputFormat(QPrinter::PdfFormat);
-            print->printer()->setOutputFileName(pdf);
-            return int(QDialog::Accepted);
+            return int(TestEnv::PrintToPdf(dialog, pdf) ? QDialog::Accepted : QDialog::Rejected);
         };
     }
     ~Fixture() { DlgAppt::Release(), DlgCalendar::Release(); }
@@ -185,7 +174,7 @@ private slots:
             view.SetPageSize(PageSizes::CurrentCode());
             SearchReport::Produce(view, {});
             QVERIFY(view.Print(nullptr));
-            const QString info = Run("pdfinfo", {f.pdf});
+            const QString info = TestEnv::Output("pdfinfo", {f.pdf});
             const auto paper = QRegularExpression("Page size:\\s+([0-9.]+) x ([0-9.]+) pts").match(info);
             QVERIFY2(qAbs(paper.captured(1).toDouble() - points.width()) < 1 &&
                          qAbs(paper.captured(2).toDouble() - points.height()) < 1, qPrintable(info));

@@ -81,9 +81,7 @@ private:
         for (const QString& sql : statements)
             env->Sql(sql);
     }
-    int Count(const QString& fromWhere) {
-        return env->Sql(QStringLiteral("select count(*) from ") + fromWhere).toInt();
-    }
+    int Count(const QString& fromWhere) { return env->Count(fromWhere); }
     QStringList List(const QString& column, const QString& from) {
         return env->Sql("select coalesce(group_concat(x, ','), '') from (select " + column + " as x from " +
                         from + " order by 1) as listed").toString().split(',', Qt::SkipEmptyParts);

@@ -51,9 +51,7 @@ struct Setup : MainFixture {
             ticks += QString::number(List()->RowTick(row));
         return ticks;
     }
-    int Count(const QString& where) const {
-        return env.Sql(QStringLiteral("select count(*) from tblBookings where ") + where).toInt();
-    }
+    int Count(const QString& where) const { return env.Count("tblBookings where " + where); }
 };
 } // namespace
 

@@ -1,6 +1,8 @@
 // The schedule view driven as a user drives it: pixels to times and back,
 // mouse and keys, scrolling, colours, and printed pages read back from a PDF.
 
+#include "TestEnv.h"
+
 #include "app/ColourUtil.h"
 #include "ui/controls/ScheduleMapper.h"
 #include "ui/controls/SchedulePageLayout.h"
@@ -11,7 +13,6 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPrinter>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -70,10 +71,7 @@ QString PrintedText(ScheduleView& view, QPageLayout::Orientation orientation) {
     printer.setPageOrientation(orientation);
     if (!view.PrintTo(&printer))
         return QString();
-    QProcess process;
-    process.start(QStringLiteral("pdftotext"), {"-layout", printer.outputFileName(), "-"});
-    process.waitForFinished(60000);
-    return QString::fromUtf8(process.readAllStandardOutput());
+    return TestEnv::PdfText(printer.outputFileName());
 }
 
 // Sends a drag or drop event of `data` at `p` to the view; true when accepted.

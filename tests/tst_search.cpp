@@ -13,9 +13,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
-#include <QPrintDialog>
-#include <QPrinter>
-#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -256,19 +253,11 @@ void TestSearch::gotoPrintHelpAndCancel() {
 
     // Print, through the platform's print dialog, answered with a PDF file.
     const QString pdf = f.env.Path(QStringLiteral("list.pdf"));
-    f.env.onModal = [&](QDialog* dialog) {
-        auto* print = qobject_cast<QPrintDialog*>(dialog);
-        print->printer()->setOutputFormat(QPrinter::PdfFormat);
-        print->printer()->setOutputFileName(pdf);
-        return int(QDialog::Accepted);
-    };
+    f.env.onModal = [&](QDialog* dialog) { return int(TestEnv::PrintToPdf(dialog, pdf)); };
     search.BtnSearch(1)->click();
     // The window is usable again after printing.
     QVERIFY(search.BtnSearch(1)->isEnabled() && search.ChkSelection()->isEnabled());
-    QProcess pdftotext;
-    pdftotext.start(QStringLiteral("pdftotext"), {"-layout", pdf, "-"});
-    pdftotext.waitForFinished(60000);
-    QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+    QString text = TestEnv::PdfText(pdf);
     QCOMPARE(int(text.count(QChar('\f'))), 1); // one page
     text = text.simplified();
     for (const char* line :

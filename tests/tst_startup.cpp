@@ -22,17 +22,6 @@
 
 namespace {
 
-QByteArray ReadFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
 QString OpenLine(const QString& path) { return "Open database [1]   " + path; }
 
 // The box of a database that cannot be opened: its path and the reason on
@@ -110,12 +99,12 @@ private slots:
             return text.replace("%D", env.DbPath().toUtf8()).replace("%O", other.toUtf8()).replace("%L", longPath.toUtf8());
         };
         if (!iniBefore.isNull())
-            QVERIFY(WriteFile(env.IniPath(), fill(iniBefore)));
+            QVERIFY(TestEnv::WriteFile(env.IniPath(), fill(iniBefore)));
         QVERIFY(ModMain::Initialise());
         const QString path = opened == "other" ? other : opened == "long" ? longPath : env.DbPath();
         QCOMPARE(ModMain::DAO().DbPath(), path);
         QCOMPARE(env.LogLines().mid(0, 2), (QStringList{"Starting up", OpenLine(path)}));
-        QCOMPARE(ReadFile(env.IniPath()), fill(iniAfter));
+        QCOMPARE(TestEnv::ReadFile(env.IniPath()), fill(iniAfter));
         QVERIFY(env.boxes.isEmpty());
     }
 
@@ -148,14 +137,14 @@ private slots:
         } else if (named == "text" || named == "foreign") {
             QVERIFY(QDir().mkpath(env.Path("share")));
             bytes = named == "text" ? QByteArray("Bookings for next week:\r\nRoom 1 Monday\r\n")
-                                    : ReadFile(env.DbPath()).replace("tblGroups", "tblGroupx");
-            QVERIFY(WriteFile(bad, bytes));
+                                    : TestEnv::ReadFile(env.DbPath()).replace("tblGroups", "tblGroupx");
+            QVERIFY(TestEnv::WriteFile(bad, bytes));
         }
         const QByteArray ini = QByteArray(named.isEmpty() ? "" : "; ws 2\r\n") + "[Config]\r\nDbName=" +
                                bad.toUtf8() + (named.isEmpty() ? "\r\n" : "\r\nTimeType=2\r\n");
         if (!named.isEmpty())
-            QVERIFY(WriteFile(env.IniPath(), ini));
-        const QByteArray defaultBytes = ReadFile(env.DbPath());
+            QVERIFY(TestEnv::WriteFile(env.IniPath(), ini));
+        const QByteArray defaultBytes = TestEnv::ReadFile(env.DbPath());
         {
             DlgMain window;
             QVERIFY(!window.Started());
@@ -175,15 +164,15 @@ private slots:
             QVERIFY2(env.boxes.at(0).text.endsWith(log.at(2).section(": ", 1).simplified()),
                      qPrintable(env.boxes.at(0).text + "|" + log.at(2)));
         QCOMPARE(log.mid(3), (QStringList{"Database close [0]", "Closing down"}));
-        QCOMPARE(ReadFile(env.IniPath()), ini);
+        QCOMPARE(TestEnv::ReadFile(env.IniPath()), ini);
         if (named == "directory")
             QVERIFY(QDir(bad).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
         else if (!bytes.isEmpty())
-            QCOMPARE(ReadFile(bad), bytes);
+            QCOMPARE(TestEnv::ReadFile(bad), bytes);
         else
             QVERIFY(!QFileInfo::exists(bad));
         QCOMPARE(QFileInfo::exists(env.DbPath()), defaultExists);
-        QCOMPARE(ReadFile(env.DbPath()), defaultBytes);
+        QCOMPARE(TestEnv::ReadFile(env.DbPath()), defaultBytes);
         QVERIFY(!QFileInfo::exists(bad + QStringLiteral("-journal")));
     }
 
@@ -210,7 +199,7 @@ private slots:
         ModMain::WriteLog(QString(1000000, 'n'));
         ModMain::WriteLog(QStringLiteral("Rooms\r\n[Config]\nDbName=x"));
         const QDateTime after = QDateTime::currentDateTime();
-        const QByteArray bytes = ReadFile(ModMain::LogFilePath());
+        const QByteArray bytes = TestEnv::ReadFile(ModMain::LogFilePath());
         static const QRegularExpression re(QStringLiteral(
             "^(\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d) Caf\u00e9 \"quoted\"  two  blanks\r\n"));
         const auto match = re.match(QString::fromUtf8(bytes));
@@ -414,7 +403,7 @@ private slots:
             env.Sql(QStringLiteral("insert into tblGroups (GroupName) values ('Rooms')"));
             path = env.DbPath();
         }
-        QVERIFY(bytes.isEmpty() || WriteFile(path, bytes));
+        QVERIFY(bytes.isEmpty() || TestEnv::WriteFile(path, bytes));
         QProcess process;
         process.start(program, {QStringLiteral("--create-database"), path});
         QVERIFY(process.waitForFinished(60000));
@@ -422,7 +411,7 @@ private slots:
         QCOMPARE(process.exitCode(), exitCode);
         if (exitCode != 0) {
             QVERIFY(!process.readAllStandardError().isEmpty());
-            QCOMPARE(ReadFile(path), bytes); // a missing file reads as empty
+            QCOMPARE(TestEnv::ReadFile(path), bytes); // a missing file reads as empty
             QCOMPARE(QFileInfo::exists(path), !bytes.isEmpty());
             return;
         }

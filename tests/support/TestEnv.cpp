@@ -9,6 +9,9 @@
 #include <QDialog>
 #include <QFile>
 #include <QHash>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -253,6 +256,35 @@ QVariant TestEnv::Sql(const QString& sql) const {
     if (!RunStatement(DbPath(), sql, &result, &error) && !error.isEmpty())
         qWarning("TestEnv::Sql failed: %s (%s)", qPrintable(error), qPrintable(sql));
     return result;
+}
+
+int TestEnv::Count(const QString& fromWhere) const {
+    return Sql(QStringLiteral("select count(*) from ") + fromWhere).toInt();
+}
+
+QByteArray TestEnv::ReadFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool TestEnv::WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
+}
+
+QString TestEnv::Output(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    return process.waitForFinished(60000) ? QString::fromUtf8(process.readAllStandardOutput()) : QString();
+}
+
+bool TestEnv::PrintToPdf(QDialog* dialog, const QString& pdf) {
+    auto* print = qobject_cast<QPrintDialog*>(dialog);
+    if (!print)
+        return false;
+    print->printer()->setOutputFormat(QPrinter::PdfFormat);
+    print->printer()->setOutputFileName(pdf);
+    return true;
 }
 
 bool TestEnv::RunStatement(const QString& connStr, const QString& sql, QVariant* first,

@@ -77,6 +77,18 @@ public:
     // Runs an SQL statement straight on a connection of its own (another
     // workstation); returns the first column of the first row for a query.
     QVariant Sql(const QString& sql) const;
+    int Count(const QString& fromWhere) const; // "select count(*) from " + fromWhere
+
+    // A file's bytes, empty when it cannot be read; writing a whole file.
+    static QByteArray ReadFile(const QString& path);
+    static bool WriteFile(const QString& path, const QByteArray& bytes);
+    // What a program run to its end writes on its standard output.
+    static QString Output(const QString& program, const QStringList& arguments);
+    // The text of a PDF file as pdftotext -layout reads it, pages split by form feeds.
+    static QString PdfText(const QString& path) { return Output("pdftotext", {"-layout", path, "-"}); }
+    // Answers a print dialog by printing into the PDF file `pdf`; false for
+    // any other window, which is left alone.
+    static bool PrintToPdf(QDialog* dialog, const QString& pdf);
 
     // The engine under test: TARVELO_TEST_ENGINE=postgresql runs on a server
     // named by TARVELO_TEST_PG (a URI of its maintenance database).
