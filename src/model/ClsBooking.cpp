@@ -160,18 +160,22 @@ qint32 ClsBooking::Save() {
     return result;
 }
 
-void ClsBooking::Delete(qint32 bookingId) {
+bool ClsBooking::Delete(qint32 bookingId) {
+    bool ok = false;
     Trap("ClsBooking.Delete", [&] {
-        Dao().SqlAction(QStringLiteral("delete from tblBookings where BookingId = ") +
-                        Num(bookingId));
+        ok = Dao().SqlAction(QStringLiteral("delete from tblBookings where BookingId = ") +
+                             Num(bookingId));
     });
+    return ok;
 }
 
-void ClsBooking::DeleteRepeats(qint32 repeatId) {
+bool ClsBooking::DeleteRepeats(qint32 repeatId) {
+    bool ok = false;
     TrapSilent([&] {
-        Dao().SqlAction(QStringLiteral("delete from tblBookings where RepeatId = ") +
-                        Num(repeatId));
+        ok = Dao().SqlAction(QStringLiteral("delete from tblBookings where RepeatId = ") +
+                             Num(repeatId));
     });
+    return ok;
 }
 
 qint32 ClsBooking::StableHash(const QByteArray& bytes) {

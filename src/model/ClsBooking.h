@@ -38,8 +38,9 @@ public:
     // [start, end), other than bookingId; 0 when there is none.
     qint32 GetBookingId(qint32 resourceId, qint32 bookingDate, qint16 bookingStart,
                         qint16 bookingEnd, qint32 bookingId);
-    void Delete(qint32 bookingId);
-    void DeleteRepeats(qint32 repeatId);
+    // True when the delete statement ran (a booking already gone counts as deleted).
+    bool Delete(qint32 bookingId);
+    bool DeleteRepeats(qint32 repeatId);
     void InitBfr();
     bool Load(qint32 bookingId);
     qint32 NextRepeatId();
