@@ -35,6 +35,7 @@ void ClsBooking::InitBfr() {
         m_repeatId = 0;
         m_resourceId = 0;
         m_taskId = 0;
+        m_stored.Clear();
     });
 }
 
@@ -57,6 +58,7 @@ bool ClsBooking::Load(qint32 bookingId) {
         m_repeatId = rs.Fields(QStringLiteral("RepeatId")).Long();
         m_resourceId = rs.Fields(QStringLiteral("ResourceId")).Long();
         m_taskId = rs.Fields(QStringLiteral("TaskId")).Long();
+        m_stored.Take(rs);
         found = true;
     });
     return found;
@@ -98,22 +100,73 @@ qint32 ClsBooking::GetBookingId(qint32 resourceId, qint32 bookingDate, qint16 bo
 bool ClsBooking::SlotIsFree() {
     qint32 clash = 0;
     // A clash test that could not run counts as a clash: nothing is stored.
-    return FindClash(m_resourceId, m_bookingDate, m_bookingStart, m_bookingEnd, m_bookingId,
-                     clash) &&
-           clash == 0;
+    if (!FindClash(m_resourceId, m_bookingDate, m_bookingStart, m_bookingEnd, m_bookingId, clash)) {
+        m_saveProblem = SaveProblem::Failed;
+        return false;
+    }
+    if (clash != 0) {
+        m_saveProblem = SaveProblem::Clash;
+        return false;
+    }
+    return true;
+}
+
+bool ClsBooking::LinksExist() {
+    ClsDAO& dao = Dao();
+    // A link that cannot be read fails the save as a whole.
+    const auto missing = [&](const QString& table, const QString& column, qint32 id,
+                             SaveProblem problem) {
+        const StoredRow::State state = StoredRow::Lookup(dao, table, column, id);
+        if (state == StoredRow::State::Same)
+            return false;
+        m_saveProblem = state == StoredRow::State::Gone ? problem : SaveProblem::Failed;
+        return true;
+    };
+    if (missing(QStringLiteral("tblResources"), QStringLiteral("ResourceId"), m_resourceId,
+                SaveProblem::ResourceGone))
+        return false;
+    if (m_taskId != 0 && missing(QStringLiteral("tblTasks"), QStringLiteral("TaskId"), m_taskId,
+                                 SaveProblem::TypeGone))
+        return false;
+    return m_customerId == 0 || !missing(QStringLiteral("tblCustomers"),
+                                         QStringLiteral("CustomerId"), m_customerId,
+                                         SaveProblem::ContactGone);
+}
+
+bool ClsBooking::AdoptStoredRow() {
+    bool ok = false;
+    Trap("ClsBooking.AdoptStoredRow", [&] { ok = m_stored.Reload(Dao(), m_bookingId); });
+    return ok;
 }
 
 qint32 ClsBooking::Save() {
     qint32 result = 0;
+    m_saveProblem = SaveProblem::Failed;
     Trap("ClsBooking.Save", [&] {
         ClsDAO& dao = Dao();
         if (m_bookingId != 0) {
-            // A stored booking may be moved or stretched only onto free time;
-            // the test and the update are one write transaction, so two
-            // workstations moving into one slot cannot both succeed.
+            // The row must still be as loaded, its links must exist and the
+            // new time must be free: tested and updated in one write
+            // transaction, so two workstations changing one booking, or
+            // moving into one slot, cannot both succeed.
             DbTransaction txn(dao);
-            if (!dao.InWrite() || !SlotIsFree())
+            if (!dao.InWrite())
                 return;
+            switch (m_stored.Check(dao, m_bookingId)) {
+            case StoredRow::State::Same:
+                break;
+            case StoredRow::State::Changed:
+                m_saveProblem = SaveProblem::Changed;
+                return;
+            case StoredRow::State::Gone:
+                m_saveProblem = SaveProblem::Deleted;
+                return;
+            case StoredRow::State::Unknown:
+                return;
+            }
+            if (!LinksExist() || !SlotIsFree())
+                return;
+            m_saveProblem = SaveProblem::Failed;
             if (dao.SqlAction(QStringLiteral("update tblBookings set TaskId = ") + Num(m_taskId) +
                               QStringLiteral(", BookingDate = ") + Num(m_bookingDate) +
                               QStringLiteral(", BookingStart = ") + Num(m_bookingStart) +
@@ -126,15 +179,17 @@ qint32 ClsBooking::Save() {
                               QStringLiteral(", RepeatId = ") + Num(m_repeatId) +
                               QStringLiteral(", Comments = ") + ClsDAO::Quoted(m_comments) +
                               QStringLiteral(" where BookingId = ") + Num(m_bookingId)) &&
-                txn.Commit())
+                m_stored.Reload(dao, m_bookingId) && txn.Commit()) {
                 result = m_bookingId;
+                m_saveProblem = SaveProblem::None;
+            }
             return;
         }
-        // The clash test, the insert and the read-back of the identifier run in
-        // one write transaction: of two workstations racing for one slot the
-        // second waits, then sees the first one's booking and stores nothing,
-        // and the highest identifier with this date, start and end is this
-        // row's own. A clash refuses the booking without a message.
+        // The link and clash tests, the insert and the read-back of the
+        // identifier run in one write transaction: of two workstations racing
+        // for one slot the second waits, then sees the first one's booking and
+        // stores nothing, and the highest identifier with this date, start and
+        // end is this row's own.
         const qint32 id = RowInsert::Insert(
             dao,
             QStringLiteral("insert into tblBookings (TaskId, BookingDate, BookingStart, "
@@ -151,10 +206,18 @@ qint32 ClsBooking::Save() {
                 QStringLiteral("BookingDate = ") + Num(m_bookingDate) +
                 QStringLiteral(" and BookingStart = ") + Num(m_bookingStart) +
                 QStringLiteral(" and BookingEnd = ") + Num(m_bookingEnd),
-            [&] { return SlotIsFree(); });
+            [&] {
+                if (!LinksExist() || !SlotIsFree())
+                    return false;
+                m_saveProblem = SaveProblem::Failed;
+                return true;
+            });
         if (id != 0) {
             m_bookingId = id;
             result = id;
+            m_saveProblem = SaveProblem::None;
+            // What was stored is what a later save of this record expects.
+            m_stored.Reload(dao, id);
         }
     });
     return result;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/StoredRow.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -7,6 +9,18 @@
 // type and optionally one contact on one date between a start and an end.
 class ClsBooking {
 public:
+    // Why the last Save stored nothing.
+    enum class SaveProblem {
+        None,
+        Clash,        // another booking of the resource overlaps the time
+        Changed,      // the row was changed at another workstation since Load
+        Deleted,      // the row was deleted at another workstation since Load
+        ResourceGone, // the resource no longer exists
+        TypeGone,     // the appointment type no longer exists
+        ContactGone,  // the contact no longer exists
+        Failed        // the database refused or could not be reached
+    };
+
     ClsBooking();
 
     qint32 BookingDate() const { return m_bookingDate; }
@@ -44,7 +58,17 @@ public:
     void InitBfr();
     bool Load(qint32 bookingId);
     qint32 NextRepeatId();
+    // Stores the fields. A stored booking is updated only while its row is
+    // still as Load found it; a new or moved one only onto free time; either
+    // only while its resource, type and (non-zero) contact exist. All of that
+    // is tested in the save's own write transaction. 0 when nothing was
+    // stored; LastSaveProblem then tells why.
     qint32 Save();
+    SaveProblem LastSaveProblem() const { return m_saveProblem; }
+    // Takes the row as it is stored now as the one loaded, keeping the
+    // fields: the next Save then deliberately stores them over another
+    // workstation's change. False when the row cannot be read.
+    bool AdoptStoredRow();
     qint32 BookingCheck(qint32 fromDate, qint32 toDate, qint32 groupId);
 
     // As GetBookingId, into clashId; false when the test could not be run.
@@ -60,6 +84,9 @@ private:
     // True when no other booking of the resource overlaps this one's time
     // and the test could be run.
     bool SlotIsFree();
+    // True when the resource, the type and a non-zero contact exist; sets
+    // the save problem otherwise.
+    bool LinksExist();
 
     qint32 m_bookingId = 0;
     qint32 m_repeatId = 0;
@@ -73,4 +100,6 @@ private:
     QString m_ref02;
     QString m_ref03;
     QString m_comments;
+    StoredRow m_stored{QStringLiteral("tblBookings"), QStringLiteral("BookingId")};
+    SaveProblem m_saveProblem = SaveProblem::None;
 };

@@ -60,9 +60,12 @@ bool StoredRow::Reload(ClsDAO& dao, qint32 id) {
     return true;
 }
 
-bool StoredRow::Exists(ClsDAO& dao, const QString& table, const QString& idColumn, qint32 id) {
+StoredRow::State StoredRow::Lookup(ClsDAO& dao, const QString& table, const QString& idColumn,
+                                   qint32 id) {
     const Recordset rs = dao.SqlQuery(QStringLiteral("select ") + idColumn +
                                       QStringLiteral(" from ") + table + QStringLiteral(" where ") +
                                       idColumn + QStringLiteral(" = ") + QString::number(id));
-    return rs.IsOpen() && !rs.Eof();
+    if (!rs.IsOpen())
+        return State::Unknown;
+    return rs.Eof() ? State::Gone : State::Same;
 }

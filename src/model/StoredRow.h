@@ -39,9 +39,12 @@ public:
     // False when it cannot be read.
     bool Reload(ClsDAO& dao, qint32 id);
 
-    // True when the row `id` of `table` exists; false when it does not or
-    // cannot be read.
-    static bool Exists(ClsDAO& dao, const QString& table, const QString& idColumn, qint32 id);
+    // Whether the row `id` of `table` exists: Same when it does, Gone when
+    // it does not, Unknown when it cannot be read.
+    static State Lookup(ClsDAO& dao, const QString& table, const QString& idColumn, qint32 id);
+    static bool Exists(ClsDAO& dao, const QString& table, const QString& idColumn, qint32 id) {
+        return Lookup(dao, table, idColumn, id) == State::Same;
+    }
 
 private:
     QString SelectSql(qint32 id) const;
