@@ -20,6 +20,8 @@
 #include "ui/main/DlgMain.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QMouseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -128,7 +130,9 @@ private slots:
     void submitRefusals();
     void submitOfClashWarnsAndKeepsForm_data();
     void submitOfClashWarnsAndKeepsForm();
-    void keyboardMovesFormWithHighlight();
+    void changesElsewhereNeverOverwritten_data();
+    void changesElsewhereNeverOverwritten();
+    void highlightAndFormAgree();
     void deleteCommand_data();
     void deleteCommand();
     void moveShortensOrWarns_data();
@@ -142,6 +146,8 @@ private slots:
     void typesAndContactsFromTheDialog();
     void windowStateKeptInSettings();
     void mainWindowFollowsDialog();
+    void timerNeverMovesAnOpenDialog_data();
+    void timerNeverMovesAnOpenDialog();
 };
 
 void TestBooking::slotList_data() {
@@ -301,7 +307,85 @@ void TestBooking::submitOfClashWarnsAndKeepsForm() {
     QCOMPARE(c.Times(), QStringLiteral("600-660"));
 }
 
-void TestBooking::keyboardMovesFormWithHighlight() {
+void TestBooking::changesElsewhereNeverOverwritten_data() {
+    QTest::addColumn<bool>("stored"); // booking 100 at 09:00 is edited; else a new one at 10:00
+    QTest::addColumn<QString>("elsewhere"); // another workstation's statement meanwhile
+    QTest::addColumn<bool>("answer"); // to the question, where one is asked
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("rows"); // resource:type:contact:start-end:comments after Submit
+    QTest::addColumn<QString>("form"); // the form afterwards
+    QTest::addColumn<QString>("again"); // the rows after a second Submit; empty: none
+
+    const QString changed = QStringLiteral(
+        "Confirm: This appointment was changed at another workstation.\r\n\r\nNothing was "
+        "saved. Show the appointment as it is stored now?\r\n\r\nNo keeps what you typed; "
+        "Submit then saves it over the other workstation's change.");
+    const QString deleted = QStringLiteral(
+        "Confirm: This appointment was deleted at another workstation.\r\n\r\nNothing was "
+        "saved. Book it anew with what you typed?");
+    const QString gone = QStringLiteral("Warning!: Unable to save appointment!\r\n\r\nThe %1 "
+                                        "was deleted at another workstation.");
+    const QString change = QStringLiteral(
+        "update tblBookings set CustomerId = 31, Comments = 'other' where BookingId = 100");
+    const QString typed = QStringLiteral("Surgery|Zoë O'Neil|r1|||typed");
+    QTest::newRow("changed; kept, then stored over it on purpose")
+        << true << change << false << changed << "10:21:31:540-600:other" << typed
+        << "10:21:30:540-600:typed";
+    QTest::newRow("changed; the stored values shown")
+        << true << change << true << changed << "10:21:31:540-600:other"
+        << "Surgery|Ben|r1|||other" << "";
+    QTest::newRow("deleted; the form kept")
+        << true << "delete from tblBookings" << false << deleted << "" << typed << "";
+    QTest::newRow("deleted; booked anew")
+        << true << "delete from tblBookings" << true << deleted << "10:21:30:540-600:typed"
+        << typed << "";
+    QTest::newRow("new booking; its type deleted")
+        << false << "delete from tblTasks where TaskId = 21" << false
+        << gone.arg("appointment type") << "" << "< No Booking >|< No Customer >||||typed" << "";
+    QTest::newRow("stored booking; its contact deleted")
+        << true << "delete from tblCustomers where CustomerId = 30" << false
+        << gone.arg("contact") << "10:21:30:540-600:note" << "Surgery|< No Customer >|r1|||typed"
+        << "";
+    QTest::newRow("new booking; its resource deleted")
+        << false << "delete from tblResources where ResourceId = 10" << false
+        << gone.arg("resource") << "" << "Surgery|< No Customer >||||typed" << "";
+}
+
+void TestBooking::changesElsewhereNeverOverwritten() {
+    QFETCH(bool, stored);
+    QFETCH(QString, elsewhere);
+    QFETCH(bool, answer);
+    QFETCH(QString, box);
+    QFETCH(QString, rows);
+    QFETCH(QString, form);
+    QFETCH(QString, again);
+    Clinic c;
+    if (stored)
+        c.Book(100, 10, 21, 30, kDay, 540, 600, 0, QStringLiteral("'r1', '', ''"));
+    c.Open(540, 21);
+    if (!stored)
+        c.Click(600);
+    c.dlg->TxtComments()->setPlainText(QStringLiteral("typed"));
+    c.Sql(elsewhere);
+    c.env.confirmAnswers = {answer};
+    const auto listed = [&] {
+        return c.Sql("select group_concat(ResourceId || ':' || TaskId || ':' || CustomerId || ':' "
+                     "|| BookingStart || '-' || BookingEnd || ':' || Comments) from (select * "
+                     "from tblBookings order by BookingStart) as listed")
+            .toString();
+    };
+    c.dlg->BtnTask_Click(0);
+    QCOMPARE(c.BoxTexts(), QStringList{box});
+    QCOMPARE(listed(), rows);
+    QCOMPARE(c.Form(), form);
+    if (!again.isEmpty()) {
+        c.dlg->BtnTask_Click(0);
+        QCOMPARE(c.BoxTexts().size(), 1);
+        QCOMPARE(listed(), again);
+    }
+}
+
+void TestBooking::highlightAndFormAgree() {
     Clinic c;
     c.Book(100, 10, 20, 0, kDay, 540, 600);
     c.Book(101, 10, 21, 0, kDay, 660, 690);
@@ -326,6 +410,22 @@ void TestBooking::keyboardMovesFormWithHighlight() {
     c.dlg->BtnTask_Click(2);
     QCOMPARE(c.Stored(100), QStringLiteral("10 46359 540-600"));
     QCOMPARE(c.Count(), 2);
+    // The mouse pressed on one booking and released on another: the form
+    // shows the row that ends up highlighted.
+    c.dlg->show();
+    QTreeWidget* tree = c.List()->Tree();
+    const auto at = [&](int minutes) {
+        return tree->visualItemRect(tree->topLevelItem(c.RowOf(minutes))).center();
+    };
+    QTest::mousePress(tree->viewport(), Qt::LeftButton, {}, at(690));
+    QMouseEvent drag(QEvent::MouseMove, at(540), tree->viewport()->mapToGlobal(at(540)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(tree->viewport(), &drag);
+    QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, at(540));
+    QCOMPARE(c.List()->SelectedRow(), c.RowOf(540));
+    QCOMPARE(ModMain::Booking().BookingId(), 100);
+    QCOMPARE(c.dlg->CbTask()->currentText(), QStringLiteral("Check-up"));
+    c.dlg->hide();
 }
 
 void TestBooking::deleteCommand_data() {
@@ -333,18 +433,23 @@ void TestBooking::deleteCommand_data() {
     QTest::addColumn<int>("slot");
     QTest::addColumn<bool>("viaMenu");
     QTest::addColumn<QList<bool>>("answers");
+    QTest::addColumn<bool>("refused"); // the database refuses the delete
     QTest::addColumn<QString>("remaining");
 
     // As many questions as answers.
     QTest::newRow("single booking, answered no")
-        << 0 << 540 << false << QList<bool>{false} << "100,101,102,103";
-    QTest::newRow("whole series") << 7 << 540 << false << QList<bool>{true, true} << "101";
+        << 0 << 540 << false << QList<bool>{false} << false << "100,101,102,103";
+    QTest::newRow("whole series") << 7 << 540 << false << QList<bool>{true, true} << false << "101";
     QTest::newRow("one booking of a series")
-        << 7 << 540 << false << QList<bool>{true, false} << "101,102,103";
+        << 7 << 540 << false << QList<bool>{true, false} << false << "101,102,103";
     QTest::newRow("single booking, by the menu entry Delete Booking")
-        << 0 << 540 << true << QList<bool>{true} << "101,102,103";
+        << 0 << 540 << true << QList<bool>{true} << false << "101,102,103";
     QTest::newRow("free slot, nothing asked")
-        << 7 << 660 << false << QList<bool>{} << "100,101,102,103";
+        << 7 << 660 << false << QList<bool>{} << false << "100,101,102,103";
+    QTest::newRow("single booking, refused by the database")
+        << 0 << 540 << false << QList<bool>{true} << true << "100,101,102,103";
+    QTest::newRow("whole series, refused by the database")
+        << 7 << 540 << false << QList<bool>{true, true} << true << "100,101,102,103";
 }
 
 void TestBooking::deleteCommand() {
@@ -352,6 +457,7 @@ void TestBooking::deleteCommand() {
     QFETCH(int, slot);
     QFETCH(bool, viaMenu);
     QFETCH(QList<bool>, answers);
+    QFETCH(bool, refused);
     QFETCH(QString, remaining);
     Clinic c;
     c.Book(100, 10, 20, 0, kDay, 540, 600, repeat);
@@ -361,6 +467,8 @@ void TestBooking::deleteCommand() {
     c.Open();
     c.Click(slot);
     c.env.confirmAnswers = answers;
+    if (refused)
+        c.env.RefuseWrites("delete", "tblBookings", "database is busy");
     if (viaMenu)
         c.dlg->MenuAction(QStringLiteral("mnuBookingDelete"))->trigger();
     else
@@ -369,7 +477,11 @@ void TestBooking::deleteCommand() {
         "Confirm: Do you wish to delete this appointment?",
         "Confirm: This appointment is part of a repeated sequence.\r\nDo you wish to delete all "
         "repeated appointments?"};
-    QCOMPARE(c.BoxTexts(), questionTexts.mid(0, answers.size()));
+    QStringList boxes = questionTexts.mid(0, answers.size());
+    if (refused)
+        boxes << (repeat != 0 ? "Warning!: Unable to delete the repeated appointments!"
+                              : "Warning!: Unable to delete appointment!");
+    QCOMPARE(c.BoxTexts(), boxes);
     QVERIFY(c.env.modalsShown.isEmpty());
     QCOMPARE(c.Sql("select group_concat(BookingId) from (select BookingId from tblBookings order "
                    "by BookingId) as listed")
@@ -496,10 +608,31 @@ void TestBooking::dateCommandsAndRefresh() {
     QVERIFY(c.dlg->ToolbarAction(QStringLiteral("Calendar"))->isEnabled());
     QCOMPARE(c.dlg->ApptDate(), kDay + 3);
     QCOMPARE(c.List()->RowValue(0), 101);
-    // The main window's timer has the list read again: another workstation's booking shows.
+    // The main window's timer has the lists read again: another workstation's
+    // booking and type show, its deleted contact goes, and the highlighted
+    // booking and what was typed stay.
+    c.Click(540);
+    ClsForms::SelectItemId(c.dlg->CbCustomer(), 30);
+    c.dlg->TxtComments()->setPlainText(QStringLiteral("typed"));
+    c.dlg->TxtRef02()->setText(QStringLiteral("r2"));
     c.Book(102, 10, 20, 0, kDay + 3, 600, 630);
-    c.dlg->ReselectResource();
+    c.Sql("insert into tblTasks (TaskId, GroupId, TaskName, Colour, MinTime, MaxTime, InitTime) "
+          "values (22, 1, 'Massage', 0, 30, 60, 30)");
+    c.Sql("delete from tblCustomers where CustomerId = 31");
+    c.dlg->Refresh();
     QCOMPARE(c.List()->RowValue(c.RowOf(600)), 102);
+    QCOMPARE(c.List()->SelectedRow(), c.RowOf(540));
+    QCOMPARE(c.Form(), QStringLiteral("Check-up|Zoë O'Neil|Z1|r2|Z3|typed"));
+    QCOMPARE(c.dlg->CbTask()->findText(QStringLiteral("Massage")) > 0, true);
+    QCOMPARE(c.dlg->CbCustomer()->findText(QStringLiteral("Ben")), -1);
+    // A free slot stays highlighted too, and Submit stores what was typed.
+    c.Click(660);
+    c.dlg->TxtComments()->setPlainText(QStringLiteral("typed"));
+    c.dlg->Refresh();
+    QCOMPARE(c.List()->SelectedRow(), c.RowOf(660));
+    c.dlg->BtnTask_Click(0);
+    QCOMPARE(c.Sql("select Comments from tblBookings where BookingStart = 660").toString(),
+             QStringLiteral("typed"));
 }
 
 void TestBooking::enablingRule_data() {
@@ -639,6 +772,79 @@ void TestBooking::mainWindowFollowsDialog() {
     const int id = f.env.Sql("select max(BookingId) from tblBookings").toInt();
     QCOMPARE(f.Sched()->BarKey(1, 1), QStringLiteral("B%1").arg(id));
     dlg.hide();
+}
+
+void TestBooking::timerNeverMovesAnOpenDialog_data() {
+    QTest::addColumn<QString>("path");
+    QTest::newRow("toolbar") << "toolbar";
+    QTest::newRow("menu") << "menu";
+    QTest::newRow("double-click") << "double-click";
+    QTest::newRow("Enter") << "Enter";
+    QTest::newRow("drop") << "drop";
+}
+
+void TestBooking::timerNeverMovesAnOpenDialog() {
+    // However the dialog was opened, the timer keeps its list current while
+    // the user steps to the next day, picks a slot and types, and never
+    // takes the date, the slot or the text away, even with autoscroll on.
+    QFETCH(QString, path);
+    MainFixture f;
+    f.Clinic();
+    f.Open();
+    f.Setting("Options", "Autoscroll", 1);
+    f.main->Timer1()->start(); // as after the window's first activation
+    QStringList seen;
+    f.env.onModal = [&](QDialog* dialog) {
+        auto* dlg = qobject_cast<DlgAppt*>(dialog);
+        if (!dlg)
+            return int(QDialog::Rejected);
+        dlg->show();
+        dlg->SpinDate_Click(1);
+        ItemList* list = dlg->LbTimeSlot();
+        const auto rowOf = [&](int minutes) {
+            for (int row = 0; row < list->RowCount(); ++row)
+                if (list->RowTag(row).toInt() == minutes)
+                    return row;
+            return -1;
+        };
+        dlg->LbTimeslot_ItemClick(rowOf(600), 1);
+        ClsForms::SelectItemId(dlg->CbTask(), 20);
+        dlg->TxtComments()->setPlainText(QStringLiteral("typed"));
+        f.env.Sql(QStringLiteral("insert into tblBookings (BookingId, ResourceId, TaskId, "
+                                 "CustomerId, BookingDate, BookingStart, BookingEnd, RepeatId, "
+                                 "Ref01, Ref02, Ref03, Comments) values (200, 10, 21, 0, %1, 660, "
+                                 "690, 0, '', '', '', 'elsewhere')")
+                      .arg(MainFixture::kToday + 1));
+        f.env.Sql("update tblProperties set PropValue = '7' where PropName = 'LastUpdated'");
+        seen << QString::number(f.main->Timer1()->isActive());
+        for (int tick = 0; tick < 25; ++tick)
+            f.main->Timer1_Timer();
+        seen << QString::number(dlg->ApptDate() - MainFixture::kToday) << list->Heading()
+             << list->RowTag(list->SelectedRow()) << dlg->TxtComments()->toPlainText()
+             << QString::number(list->RowValue(rowOf(660)));
+        dlg->BtnTask_Click(0);
+        dlg->hide();
+        return int(QDialog::Accepted);
+    };
+    if (path == QLatin1String("toolbar")) {
+        f.main->ToolbarButton(QStringLiteral("Write"))->trigger();
+    } else if (path == QLatin1String("menu")) {
+        f.main->MenuEntry(QStringLiteral("mnuBookingEdit"))->trigger();
+    } else if (path == QLatin1String("double-click")) {
+        f.main->Sched_ListDblClick(1);
+    } else if (path == QLatin1String("Enter")) {
+        f.Sched()->SetCurrentRow(1);
+        QTest::keyClick(f.Sched(), Qt::Key_Return);
+    } else {
+        f.main->Sched_DropItem(1, 720, MainFixture::kToday);
+    }
+    QCOMPARE(seen, (QStringList{"1", "1", "Sunday 6 December 2026", "600", "typed", "200"}));
+    QCOMPARE(f.env.Sql(QStringLiteral("select count(*) from tblBookings where BookingDate = %1 "
+                                      "and BookingStart = 600 and Comments = 'typed'")
+                           .arg(MainFixture::kToday + 1))
+                 .toInt(),
+             1);
+    QCOMPARE(f.env.boxes.size(), 0);
 }
 
 QTEST_MAIN(TestBooking)

@@ -120,9 +120,11 @@ void ClsDAO::NoteFailure() {
         return;
     if (m_dialect->ConnectionLost(m_db)) {
         ModMain::WriteLog(QStringLiteral("Database connection lost"));
+        // A transaction under way stays open in name until its owner ends
+        // it: every statement of it fails from here on, and the connection
+        // is opened again only after the rollback, so that nothing of it can
+        // run on a new connection outside the transaction.
         m_lost = true;
-        m_inWrite = false;
-        m_inRead = false;
     }
 }
 
@@ -135,6 +137,8 @@ bool ClsDAO::EnsureConnection() {
     }
     if (!m_lost)
         return IsOpen();
+    if (m_inWrite || m_inRead)
+        return false;
     if (m_reconnectFailedAt != 0 && SteadyMs() - m_reconnectFailedAt < m_reconnectPauseMs)
         return false;
     try {
@@ -236,11 +240,11 @@ Recordset ClsDAO::SqlQuery(const QString& sqlStr) {
         q.setForwardOnly(true);
         if (!q.exec(sqlStr)) {
             // A query outside a transaction is simply asked again on a new
-            // connection when the server connection was lost.
+            // connection when the server connection was lost; never one inside
+            // a transaction, whose snapshot or writes a new connection would
+            // not have.
             const QSqlError first = q.lastError();
             NoteFailure();
-            // Not inside a transaction, whose snapshot or writes a new
-            // connection would not have.
             if (!m_lost || m_inWrite || m_inRead || !EnsureConnection())
                 throw first;
             q = QSqlQuery(m_db);
@@ -407,6 +411,13 @@ bool ClsDAO::BeginWrite() {
 bool ClsDAO::CommitWrite() {
     if (!m_inWrite)
         return false;
+    if (m_lost) {
+        // The connection went during the transaction: nothing of it was stored.
+        LogDbErrors(QStringLiteral("CommitWrite() failed!"),
+                    PlainError(QStringLiteral("database connection lost")));
+        m_inWrite = false;
+        return false;
+    }
     QSqlQuery q(m_db);
     const bool ok = q.exec(QStringLiteral("commit"));
     if (!ok) {
@@ -435,6 +446,8 @@ void ClsDAO::EndRead() {
     if (!m_inRead)
         return;
     m_inRead = false;
+    if (m_lost)
+        return;
     // Commit, not rollback: a statement that events ran on this connection
     // meanwhile is kept.
     QSqlQuery(m_db).exec(QStringLiteral("commit"));
@@ -443,6 +456,7 @@ void ClsDAO::EndRead() {
 void ClsDAO::RollbackWrite() {
     if (!m_inWrite)
         return;
-    QSqlQuery(m_db).exec(QStringLiteral("rollback"));
     m_inWrite = false;
+    if (!m_lost)
+        QSqlQuery(m_db).exec(QStringLiteral("rollback"));
 }

@@ -14,6 +14,7 @@
 #include "model/ClsGroup.h"
 #include "model/ClsResource.h"
 #include "model/ClsTask.h"
+#include "model/StoredRow.h"
 #include "print/DlgPreview.h"
 #include "ui/booking/DlgCalendar.h"
 #include "ui/booking/DlgRepeat.h"
@@ -37,6 +38,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QShowEvent>
 #include <QToolBar>
 #include <QToolButton>
@@ -139,10 +141,12 @@ void DlgAppt::BuildWindow() {
     m_lbTimeSlot->setObjectName(QStringLiteral("LbTimeSlot"));
     connect(m_lbTimeSlot, &ItemList::ItemClick, this,
             [this](int row, int column) { LbTimeslot_ItemClick(row, column); });
-    // The form always shows the highlighted slot, so that Delete and Move act
-    // on the booking the user sees. While moving, the keys only choose the
-    // new slot; Enter or a click moves the booking there.
-    connect(m_lbTimeSlot, &ItemList::KeyboardRowChange, this, [this](int row) {
+    // The form always shows the highlighted slot, however the highlight got
+    // there (a click, a press dragged onto another row, the keys), so that
+    // Submit, Delete and Move act on the booking the user sees. While moving,
+    // the highlight only chooses the new slot; Enter or a click moves the
+    // booking there.
+    connect(m_lbTimeSlot, &ItemList::UserRowChange, this, [this](int row) {
         if (!m_moveMode)
             LbTimeslot_ItemClick(row, 0);
     });
@@ -382,10 +386,14 @@ void DlgAppt::SetGroupId(qint32 groupId) {
     ModMain::Task().SetGroupId(groupId);
 }
 
-qint32 DlgAppt::ApptDate() const { return DlgCalendar::Instance().SelDate(); }
+qint32 DlgAppt::ApptDate() const { return m_apptDate; }
 
 void DlgAppt::SetApptDate(qint32 day) {
     EnsureLoaded();
+    // The window keeps the date the user chose: nothing else that moves the
+    // program's current date (the main window's timer, say) changes the day
+    // this window books on. The calendar and the main window follow it.
+    m_apptDate = day;
     DlgCalendar::Instance().SetSelDate(day);
     m_lbTimeSlot->SetHeading(ClsDate::FormatDate(day, QStringLiteral("dddd d mmmm yyyy")));
     if (isVisible()) {
@@ -520,11 +528,7 @@ void DlgAppt::ShowTasks(qint32 taskId) {
     Trap("DlgBook.ShowTasks", [&] {
         m_cbTask->clear();
         ClsForms::AddListItem(m_cbTask, QStringLiteral("< No Booking >"), 0);
-        ClsForms::FillCombo(m_cbTask,
-                            QStringLiteral("select TaskName, TaskId from tblTasks where ") +
-                                QStringLiteral("GroupId = ") + Num(ModMain::Task().GroupId()) +
-                                QStringLiteral(" order by TaskName"),
-                            false);
+        ClsForms::FillCombo(m_cbTask, TaskListSql(), false);
         ClsForms::SelectItemId(m_cbTask, taskId);
     });
 }
@@ -533,27 +537,55 @@ void DlgAppt::ShowCustomers(qint32 customerId) {
     Trap("DlgBook.ShowCustomers", [&] {
         m_cbCustomer->clear();
         ClsForms::AddListItem(m_cbCustomer, QStringLiteral("< No Customer >"), 0);
-        ClsForms::FillCombo(m_cbCustomer,
-                            QStringLiteral("select CustomerName, CustomerId from ") +
-                                QStringLiteral("tblCustomers where CustomerId in (select "
-                                               "CustomerId from tblCustomerGroups ") +
-                                QStringLiteral(" where GroupId = ") + Num(m_groupId) +
-                                QStringLiteral(") order by CustomerName"),
-                            false);
+        ClsForms::FillCombo(m_cbCustomer, CustomerListSql(), false);
         ClsForms::SelectItemId(m_cbCustomer, customerId);
     });
 }
 
-void DlgAppt::ReselectResource() {
-    Trap("DlgBook.ReselectResource", [&] {
-        const qint32 id = ClsForms::GetItemId(m_cbResource);
-        m_cbResource->setCurrentIndex(-1);
-        ClsForms::SelectItemId(m_cbResource, id);
+void DlgAppt::Refresh() {
+    Trap("DlgBook.Refresh", [&] {
+        // The lists are filled again with what other workstations stored,
+        // keeping every choice and everything typed: the handlers that would
+        // load a record into the form do not run. A type or contact deleted
+        // meanwhile is no longer offered.
+        RefillQuietly(m_cbTask, QStringLiteral("< No Booking >"), TaskListSql());
+        RefillQuietly(m_cbCustomer, QStringLiteral("< No Customer >"), CustomerListSql());
+        ShowBookings();
     });
+}
+
+void DlgAppt::RefillQuietly(QComboBox* list, const QString& none, const QString& sql) {
+    const qint32 id = ClsForms::GetItemId(list);
+    const QSignalBlocker quiet(list);
+    list->clear();
+    ClsForms::AddListItem(list, none, 0);
+    ClsForms::FillCombo(list, sql, false);
+    const int index = list->findData(id, ClsForms::ItemRole);
+    list->setCurrentIndex(index < 0 ? 0 : index);
+}
+
+QString DlgAppt::TaskListSql() const {
+    return QStringLiteral("select TaskName, TaskId from tblTasks where ") +
+           QStringLiteral("GroupId = ") + Num(ModMain::Task().GroupId()) +
+           QStringLiteral(" order by TaskName");
+}
+
+QString DlgAppt::CustomerListSql() const {
+    return QStringLiteral("select CustomerName, CustomerId from ") +
+           QStringLiteral("tblCustomers where CustomerId in (select "
+                          "CustomerId from tblCustomerGroups ") +
+           QStringLiteral(" where GroupId = ") + Num(m_groupId) +
+           QStringLiteral(") order by CustomerName");
 }
 
 void DlgAppt::ShowBookings() {
     Trap("DlgBook.ShowBookings", [&] {
+        // What was highlighted stays highlighted when it is still there: the
+        // same booking, or the same free slot (also when it now holds the
+        // booking the form just stored).
+        const int selected = m_lbTimeSlot->SelectedRow();
+        const qint32 keepBooking = selected < 0 ? 0 : m_lbTimeSlot->RowValue(selected);
+        const QString keepSlot = selected < 0 ? QString() : m_lbTimeSlot->RowTag(selected);
         m_lbTimeSlot->Clear();
         const ClsGroup& group = ModMain::Group();
         const int dayEnd = group.DayEnd();
@@ -617,6 +649,20 @@ void DlgAppt::ShowBookings() {
             m_lbTimeSlot->SetRowColour(row, colour);
             prev = bookingId;
         }
+        if (selected >= 0) {
+            const qint32 held = ModMain::Booking().BookingId();
+            for (int row = 0; row < m_lbTimeSlot->RowCount(); ++row) {
+                const qint32 value = m_lbTimeSlot->RowValue(row);
+                const bool same =
+                    keepBooking != 0
+                        ? value == keepBooking
+                        : m_lbTimeSlot->RowTag(row) == keepSlot && (value == 0 || value == held);
+                if (same) {
+                    m_lbTimeSlot->SetSelectedRow(row);
+                    break;
+                }
+            }
+        }
         // "09:00 to 09:30" needs more room than the column was given.
         m_lbTimeSlot->FitColumnToContents(0);
         SetupEnabled();
@@ -661,15 +707,11 @@ void DlgAppt::LbTimeslot_ItemClick(int row, int column) {
                                      QStringLiteral("Conflict with another appointment!"));
                 } else {
                     booking.SetBookingEnd(qint16(end));
-                    // Another workstation may have taken the time meanwhile.
+                    // Another workstation may have taken the time, or changed or
+                    // deleted the booking, meanwhile.
                     if (booking.Save() == 0)
                         ModMain::Warning(QStringLiteral("Unable to move appointment!") +
-                                         (booking.GetBookingId(booking.ResourceId(),
-                                                               booking.BookingDate(), qint16(start),
-                                                               qint16(end), booking.BookingId()) != 0
-                                              ? kCrLf + kCrLf +
-                                                    QStringLiteral("Conflict with another appointment!")
-                                              : QString()));
+                                         SaveProblemText(booking.LastSaveProblem()));
                 }
             }
             BtnTask_Click(3);
@@ -679,14 +721,7 @@ void DlgAppt::LbTimeslot_ItemClick(int row, int column) {
         m_lbTimeSlot->SetSelectedRow(row);
         booking.InitBfr();
         if (booking.Load(m_lbTimeSlot->RowValue(row))) {
-            ShowTimes();
-            ClsForms::SelectItemId(m_cbTask, booking.TaskId());
-            ClsForms::SelectItemId(m_cbCustomer, booking.CustomerId());
-            m_txtRef[0]->setText(booking.Ref01());
-            m_txtRef[1]->setText(booking.Ref02());
-            m_txtRef[2]->setText(booking.Ref03());
-            m_shownComments = booking.Comments();
-            m_txtComments->setPlainText(m_shownComments);
+            ShowBookingInForm();
         } else {
             const int start = m_lbTimeSlot->RowTag(row).toInt();
             const int end = qMin(start + ModMain::Task().InitTime(), kDayMinutes);
@@ -697,6 +732,18 @@ void DlgAppt::LbTimeslot_ItemClick(int row, int column) {
         // The selection changed: the buttons follow the enabling rule at once.
         SetupEnabled();
     });
+}
+
+void DlgAppt::ShowBookingInForm() {
+    const ClsBooking& booking = ModMain::Booking();
+    ShowTimes();
+    ClsForms::SelectItemId(m_cbTask, booking.TaskId());
+    ClsForms::SelectItemId(m_cbCustomer, booking.CustomerId());
+    m_txtRef[0]->setText(booking.Ref01());
+    m_txtRef[1]->setText(booking.Ref02());
+    m_txtRef[2]->setText(booking.Ref03());
+    m_shownComments = booking.Comments();
+    m_txtComments->setPlainText(m_shownComments);
 }
 
 void DlgAppt::ShowTimes() {
@@ -903,9 +950,21 @@ void DlgAppt::Submit() {
         ShowBookings();
         return;
     }
-    if (booking.Save() == 0) {
-        // Nothing was stored: say so, and leave the form as it is so that the
-        // user can choose another time.
+    if (booking.Save() == 0 && !SaveRefused()) {
+        ShowBookings();
+        return;
+    }
+    if (DlgMain* main = DlgMain::Instance())
+        main->ShowResources(0);
+    ShowBookings();
+}
+
+bool DlgAppt::SaveRefused() {
+    // Nothing was stored: say why, and keep what the user typed.
+    ClsBooking& booking = ModMain::Booking();
+    switch (booking.LastSaveProblem()) {
+    case ClsBooking::SaveProblem::Clash: {
+        // Leave the form as it is so that the user can choose another time.
         const qint32 clash =
             booking.GetBookingId(booking.ResourceId(), booking.BookingDate(),
                                  booking.BookingStart(), booking.BookingEnd(), booking.BookingId());
@@ -913,11 +972,69 @@ void DlgAppt::Submit() {
             ShowClashWarning(clash);
         else
             ModMain::Warning(QStringLiteral("Unable to save appointment!"));
-        return;
+        return false;
     }
-    if (DlgMain* main = DlgMain::Instance())
-        main->ShowResources(0);
-    ShowBookings();
+    case ClsBooking::SaveProblem::Changed:
+        if (ModMain::Confirm(QStringLiteral("This appointment was changed at another workstation.") +
+                             kCrLf + kCrLf +
+                             QStringLiteral("Nothing was saved. Show the appointment as it is "
+                                            "stored now?") +
+                             kCrLf + kCrLf +
+                             QStringLiteral("No keeps what you typed; Submit then saves it over "
+                                            "the other workstation's change."))) {
+            if (booking.Load(booking.BookingId()))
+                ShowBookingInForm();
+        } else {
+            booking.AdoptStoredRow();
+        }
+        return false;
+    case ClsBooking::SaveProblem::Deleted:
+        if (!ModMain::Confirm(QStringLiteral("This appointment was deleted at another workstation.") +
+                              kCrLf + kCrLf +
+                              QStringLiteral("Nothing was saved. Book it anew with what you typed?")))
+            return false;
+        // A new booking with the form's values, tested like any other.
+        booking.SetBookingId(0);
+        return booking.Save() != 0 || SaveRefused();
+    case ClsBooking::SaveProblem::ResourceGone:
+    case ClsBooking::SaveProblem::TypeGone:
+    case ClsBooking::SaveProblem::ContactGone:
+        ModMain::Warning(QStringLiteral("Unable to save appointment!") +
+                         SaveProblemText(booking.LastSaveProblem()));
+        // The lists no longer offer what is gone.
+        Refresh();
+        return false;
+    default:
+        ModMain::Warning(QStringLiteral("Unable to save appointment!"));
+        return false;
+    }
+}
+
+QString DlgAppt::SaveProblemText(ClsBooking::SaveProblem problem) {
+    QString why;
+    switch (problem) {
+    case ClsBooking::SaveProblem::Clash:
+        why = QStringLiteral("Conflict with another appointment!");
+        break;
+    case ClsBooking::SaveProblem::Changed:
+        why = QStringLiteral("This appointment was changed at another workstation.");
+        break;
+    case ClsBooking::SaveProblem::Deleted:
+        why = QStringLiteral("This appointment was deleted at another workstation.");
+        break;
+    case ClsBooking::SaveProblem::ResourceGone:
+        why = QStringLiteral("The resource was deleted at another workstation.");
+        break;
+    case ClsBooking::SaveProblem::TypeGone:
+        why = QStringLiteral("The appointment type was deleted at another workstation.");
+        break;
+    case ClsBooking::SaveProblem::ContactGone:
+        why = QStringLiteral("The contact was deleted at another workstation.");
+        break;
+    default:
+        break;
+    }
+    return why.isEmpty() ? QString() : kCrLf + kCrLf + why;
 }
 
 QString DlgAppt::CommentsText() const {
@@ -990,18 +1107,27 @@ void DlgAppt::DeleteBooking() {
     if (!ModMain::Confirm(QStringLiteral("Do you wish to delete this appointment?")))
         return;
     ClsBooking& booking = ModMain::Booking();
-    // A booking that another workstation removed meanwhile is simply gone.
-    if (booking.Load(m_lbTimeSlot->RowValue(row))) {
-        if (booking.RepeatId() != 0) {
-            if (ModMain::Confirm(QStringLiteral("This appointment is part of a repeated sequence.") +
-                                 kCrLf +
-                                 QStringLiteral("Do you wish to delete all repeated appointments?")))
-                booking.DeleteRepeats(booking.RepeatId());
-            else
-                booking.Delete(booking.BookingId());
-        } else {
-            booking.Delete(booking.BookingId());
-        }
+    const qint32 id = m_lbTimeSlot->RowValue(row);
+    bool deleted = true;
+    bool series = false;
+    if (booking.Load(id)) {
+        series = booking.RepeatId() != 0 &&
+                 ModMain::Confirm(QStringLiteral("This appointment is part of a repeated sequence.") +
+                                  kCrLf +
+                                  QStringLiteral("Do you wish to delete all repeated appointments?"));
+        deleted = series ? booking.DeleteRepeats(booking.RepeatId()) : booking.Delete(id);
+    } else {
+        // A booking that another workstation removed meanwhile is simply
+        // gone; one that could not be read was not deleted.
+        deleted = StoredRow::Lookup(ModMain::DAO(), QStringLiteral("tblBookings"),
+                                    QStringLiteral("BookingId"), id) == StoredRow::State::Gone;
+    }
+    if (!deleted) {
+        // The list shows again what the database holds; the form keeps the booking.
+        ModMain::Warning(series ? QStringLiteral("Unable to delete the repeated appointments!")
+                                : QStringLiteral("Unable to delete appointment!"));
+        ShowBookings();
+        return;
     }
     booking.InitBfr();
     ShowBookings();

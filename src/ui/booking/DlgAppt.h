@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/ClsBooking.h"
+
 #include <QDialog>
 #include <QHash>
 #include <array>
@@ -64,10 +66,11 @@ public:
     void ShowResources();
     void ShowTasks(qint32 taskId);
     void ShowCustomers(qint32 customerId);
-    // Takes the selected resource, clears the selection and selects it again,
-    // which rebuilds the list: how the main window's timer refreshes the
-    // dialog after another workstation changed the database.
-    void ReselectResource();
+    // Shows what other workstations changed: the type and contact lists and
+    // the time-slot list are filled again, keeping the date, the resource,
+    // the highlighted slot and everything typed. The main window's timer
+    // calls it after another workstation changed the database.
+    void Refresh();
 
     // Handlers.
     void LbTimeslot_ItemClick(int row, int column);
@@ -139,6 +142,14 @@ private:
     void DeleteBooking();
     void Move();
     void ShowClashWarning(qint32 clashId);
+    // After a save that stored nothing: tells the user why and offers what
+    // can be done. True when a second attempt the user chose stored it.
+    bool SaveRefused();
+    static QString SaveProblemText(ClsBooking::SaveProblem problem);
+    void ShowBookingInForm();
+    static void RefillQuietly(QComboBox* list, const QString& none, const QString& sql);
+    QString TaskListSql() const;
+    QString CustomerListSql() const;
     void ShowTimes();
     QString CommentsText() const;
     void RunToolbarCommand(const std::function<void()>& command);
@@ -148,6 +159,7 @@ private:
     qint32 m_resourceId = 0;
     qint32 m_taskId = 0;
     qint16 m_startTime = 0;
+    qint32 m_apptDate = 0;
 
     // Dialog state.
     bool m_loaded = false;

@@ -8,6 +8,7 @@
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
 #include "model/ClsBooking.h"
+#include "model/ClsResource.h"
 #include "model/ClsDate.h"
 #include "print/ClsViewPro.h"
 #include "print/PageSizes.h"
@@ -335,6 +336,11 @@ void DlgSearch::Goto() {
     if (!booking.Load(m_lbResults->RowValue(row)))
         return;
     if (DlgMain* main = DlgMain::Instance()) {
+        // A booking of another group (a contact may be in several) is shown
+        // in its own group.
+        ClsResource& resource = ModMain::Resource();
+        if (resource.Load(booking.ResourceId()) && resource.GroupId() != main->SelectedGroupId())
+            main->ShowGroups(resource.GroupId());
         main->SetCurrentDate(booking.BookingDate());
         main->ScrollToTime(booking.BookingStart());
         main->SelectResource(booking.ResourceId());

@@ -75,6 +75,13 @@ ItemList::ItemList(QWidget* parent) : QWidget(parent) {
         if (row >= 0)
             emit ItemClick(row, column);
     });
+    // However the user moved the highlight (a press, a drag that ends on
+    // another row, the keys), the window hears of the row now highlighted.
+    connect(m_tree, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const int row = SelectedRow();
+        if (m_quiet == 0 && row >= 0)
+            emit UserRowChange(row);
+    });
     connect(m_tree, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item, int column) {
                 const int row = RowOf(item);
@@ -141,7 +148,11 @@ int ItemList::AddRow(const QStringList& cells) {
     return m_tree->topLevelItemCount() - 1;
 }
 
-void ItemList::Clear() { m_tree->clear(); }
+void ItemList::Clear() {
+    ++m_quiet;
+    m_tree->clear();
+    --m_quiet;
+}
 
 int ItemList::RowCount() const { return m_tree->topLevelItemCount(); }
 
@@ -264,13 +275,14 @@ int ItemList::SelectedRow() const {
 }
 
 void ItemList::SetSelectedRow(int row) {
-    QTreeWidgetItem* item = Item(row);
-    if (!item) {
+    ++m_quiet;
+    if (QTreeWidgetItem* item = Item(row)) {
+        m_tree->setCurrentItem(item);
+        item->setSelected(true);
+    } else {
         m_tree->clearSelection();
-        return;
     }
-    m_tree->setCurrentItem(item);
-    item->setSelected(true);
+    --m_quiet;
 }
 
 void ItemList::EnsureRowVisible(int row) {
@@ -303,14 +315,10 @@ bool ItemList::eventFilter(QObject* watched, QEvent* event) {
                 return true;
             }
         }
-        // Arrow, page, Home and End keys move the highlighted row: the tree
-        // takes the key first, then the window hears of the new row. A key
-        // the tree does not take goes on to the window (Escape, say).
-        const int before = RowOf(m_tree->currentItem());
+        // Arrow, page, Home and End keys move the highlighted row (the
+        // selection signal tells the window). A key the tree does not take
+        // goes on to the window (Escape, say).
         static_cast<QObject*>(m_tree)->event(event);
-        const int after = RowOf(m_tree->currentItem());
-        if (after >= 0 && after != before)
-            emit KeyboardRowChange(after);
         return true;
     }
     return QWidget::eventFilter(watched, event);

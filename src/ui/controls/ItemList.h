@@ -16,9 +16,10 @@ class QTreeWidgetItem;
 //
 // Rows are addressed by their index from 0; -1 stands for "no row". Choosing
 // a row from code (SetSelectedRow) selects it quietly; only the user's click
-// (or Enter) reports ItemClick, and a move of the highlighted row by the
-// keyboard reports KeyboardRowChange, so a window decides itself when its
-// click handler runs.
+// (or Enter) reports ItemClick, and every other move of the highlighted row
+// by the user (arrow keys, a press, a drag from one row to another) reports
+// UserRowChange, so a window decides itself when its click handler runs and
+// can always show what is highlighted.
 class ItemList : public QWidget {
     Q_OBJECT
 public:
@@ -76,8 +77,8 @@ public:
 signals:
     void ItemClick(int row, int column);
     void ItemDblClick(int row, int column);
-    // The user moved the highlighted row with the keyboard.
-    void KeyboardRowChange(int row);
+    // The user moved the highlighted row (keyboard or mouse).
+    void UserRowChange(int row);
     // A user's click changed the tick of a row.
     void TickChanged(int row, int state);
 
@@ -97,4 +98,6 @@ private:
     int m_tickColumn = -1;
     bool m_gridLines = true;
     bool m_settingTick = false;
+    // Above 0 while the program itself changes rows or the selection.
+    int m_quiet = 0;
 };

@@ -73,11 +73,12 @@ bool ScheduleMapper::BarExtent(qint32 firstDate, int startMinute, qint32 lastDat
     if (right - left >= 1) {
         *x = left;
         *width = right - left;
-    } else if (startMinute >= m_dayStart && startMinute < m_dayEnd) {
-        *x = left;
-        *width = kMinBarWidth;
     } else {
-        return false;
+        // A bar too short to see, or lying wholly outside the working day
+        // shown, is drawn two pixels wide at its place or at the nearest edge
+        // of its day: a booking is never hidden.
+        *x = std::min(left, XForTime(firstDate, m_dayEnd) - kMinBarWidth);
+        *width = kMinBarWidth;
     }
     return *x < ContentWidth() && *x + *width > 0;
 }

@@ -58,8 +58,9 @@ public:
     // the shown range map beyond either end.
     double XForTime(qint32 date, int minute) const;
     // Content x and width of a bar. False when nothing of it falls inside the
-    // working days shown. A bar shorter than a pixel (or ending before it
-    // starts) is given two pixels when it starts inside a working day.
+    // dates shown. A bar shorter than a pixel (or ending before it starts, or
+    // lying outside the working day) is given two pixels at its place or at
+    // the nearest edge of its day.
     bool BarExtent(qint32 firstDate, int startMinute, qint32 lastDate, int endMinute, double* x,
                    double* width) const;
     int DateLeft(qint32 date) const { return (date - m_firstDate) * m_dateWidth; }

@@ -21,6 +21,7 @@
 #include "ui/definitions/DlgGroup.h"
 #include "ui/definitions/DlgResource.h"
 #include "ui/definitions/DlgTemplate.h"
+#include "ui/controls/ScheduleMapper.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/controls/SpinButtons.h"
 #include "ui/main/DlgExportCalendar.h"
@@ -579,7 +580,10 @@ void DlgMain::CbGroup_Click() {
             return;
         m_sched->SetTitle(group.GroupName());
         m_sched->SetDayStart(group.DayStart());
-        m_sched->SetDayEnd(group.DayEnd());
+        // The last slot the booking dialog offers starts at the day end: the
+        // schedule shows it too, up to midnight at most.
+        m_sched->SetDayEnd(qMin(group.DayEnd() + qMax<int>(group.Interval(), 0),
+                                int(ScheduleMapper::kMinutesPerDay)));
         ShowResources(0);
         ShowLegends();
     });
@@ -844,9 +848,17 @@ void DlgMain::OpenBooking(qint32 startTime, qint32 resourceId, qint32 taskId, qi
     ShowLegends();
 }
 
+ClsGroup& DlgMain::ShownGroup() {
+    ClsGroup& group = ModMain::Group();
+    const qint32 shown = SelectedGroupId();
+    if (group.GroupId() != shown)
+        group.Load(shown);
+    return group;
+}
+
 void DlgMain::Sched_DropItem(int row, int minute, qint32 date) {
     Trap("DlgMain.Sched_DropItem", [&] {
-        const ClsGroup& group = ModMain::Group();
+        const ClsGroup& group = ShownGroup();
         const int interval = group.Interval();
         if (interval <= 0)
             throw TarveloError(QStringLiteral("group without a slot length"));
@@ -871,7 +883,7 @@ void DlgMain::Sched_DropItem(int row, int minute, qint32 date) {
 
 void DlgMain::Sched_ListDblClick(int row) {
     Trap("DlgMain.Sched_ListDblClick", [&] {
-        OpenBooking(ModMain::Group().DayStart(), m_sched->RowData(row), 0, CurrentDate());
+        OpenBooking(ShownGroup().DayStart(), m_sched->RowData(row), 0, CurrentDate());
     });
 }
 
@@ -958,6 +970,22 @@ void DlgMain::RearmTimer() {
 }
 
 void DlgMain::Toolbar1_ButtonClick(const QString& key) {
+    if (key == QLatin1String("Write")) {
+        // The booking dialog keeps the timer running however it is opened,
+        // so that its slot list shows other workstations' changes.
+        RearmTimer();
+        Trap("DlgMain.Toolbar1_ButtonClick", [&] {
+            if (m_sched->RowCount() >= 0) {
+                EnableToolbar(false);
+                const int row = m_sched->CurrentRow();
+                Sched_ListDblClick(row < 0 ? 0 : row);
+            } else {
+                ModMain::Warning(QStringLiteral("No resources configured!"));
+            }
+        });
+        EnableToolbar(true);
+        return;
+    }
     m_timer1->stop();
     const BusyScope busy(m_busy);
     if (key == QLatin1String("Exit")) {
@@ -981,15 +1009,6 @@ void DlgMain::Toolbar1_ButtonClick(const QString& key) {
                 ModMain::ShowModal(&search);
             }
             EnableToolbar(true);
-        } else if (key == QLatin1String("Write")) {
-            if (m_sched->RowCount() >= 0) {
-                EnableToolbar(false);
-                const int row = m_sched->CurrentRow();
-                Sched_ListDblClick(row < 0 ? 0 : row);
-                EnableToolbar(true);
-            } else {
-                ModMain::Warning(QStringLiteral("No resources configured!"));
-            }
         } else if (key == QLatin1String("Calendar")) {
             EnableToolbar(false);
             const int row = m_sched->CurrentRow();
@@ -1050,6 +1069,8 @@ void DlgMain::Toolbar1_ButtonMenuClick(const QString& key) {
             ModMain::ShowModal(&dialog);
             if (ModMain::Group().GroupId() != 0)
                 ShowGroups(ModMain::Group().GroupId());
+            else
+                ShownGroup(); // cancelled: the shared group describes the shown one again
             EnableToolbar(true);
         };
         auto editResource = [this] {
@@ -1228,7 +1249,10 @@ void DlgMain::Timer1_Timer() {
         } else if (!lost) {
             m_serverLostShown = false;
         }
-        if (IniInt(QStringLiteral("Options"), QStringLiteral("Autoscroll"), 0) != 0) {
+        // The view follows the clock only while no window is open over it:
+        // the date of an open window is the user's, never the timer's.
+        if (IniInt(QStringLiteral("Options"), QStringLiteral("Autoscroll"), 0) != 0 &&
+            !DlgAppt::IsShown() && !QApplication::activeModalWidget()) {
             --m_holdOff;
             if (m_holdOff < 1) {
                 SetCurrentDate(ClsDate::Today());
@@ -1251,7 +1275,7 @@ void DlgMain::CheckForChanges() {
         m_cbGroup->setCurrentIndex(-1);
         ClsForms::SelectItemId(m_cbGroup, group);
         if (DlgAppt::IsShown())
-            DlgAppt::Instance().ReselectResource();
+            DlgAppt::Instance().Refresh();
     }
 }
 

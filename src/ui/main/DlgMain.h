@@ -5,6 +5,7 @@
 #include <QVector>
 #include <functional>
 
+class ClsGroup;
 class LegendLabel;
 class QAction;
 class QMenu;
@@ -49,6 +50,9 @@ public:
     void SetupDefaults();
     void SetScheduleEndDate();
     qint32 SelectedGroupId() const;
+    // The shared group record, loaded with the shown group when it holds
+    // another (a cancelled New Group leaves it empty).
+    ClsGroup& ShownGroup();
 
     // Handlers of the window's own controls.
     void CbGroup_Click();
