@@ -61,13 +61,16 @@ void TestMainCommands::dropSnapsToSlot_data() {
     QTest::addColumn<int>("from"); // a booking of the room on the dropped date, if any
     QTest::addColumn<int>("to");
     QTest::addColumn<int>("start"); // of the slot the dialog opens on; -1: refused
-    QTest::newRow("last minute of a slot") << 569 << 0 << 0 << 540;
-    QTest::newRow("before the working day") << 470 << 0 << 0 << 450;
+    QTest::addColumn<bool>("cancelledGroup"); // New Group was opened and cancelled first
+    QTest::newRow("last minute of a slot") << 569 << 0 << 0 << 540 << false;
+    QTest::newRow("before the working day") << 470 << 0 << 0 << 450 << false;
     // The same overlap rule as a save's (the whole table is in the record
     // tests): touching the slot is no clash.
-    QTest::newRow("ends at the slot start") << 545 << 510 << 540 << 540;
-    QTest::newRow("strictly inside") << 545 << 545 << 565 << -1;
-    QTest::newRow("encloses the slot") << 545 << 500 << 600 << -1;
+    QTest::newRow("ends at the slot start") << 545 << 510 << 540 << 540 << false;
+    QTest::newRow("strictly inside") << 545 << 545 << 565 << -1 << false;
+    QTest::newRow("encloses the slot") << 545 << 500 << 600 << -1 << false;
+    // The shown group's slots, not the empty record a cancelled dialog left.
+    QTest::newRow("after New Group was cancelled") << 569 << 0 << 0 << 540 << true;
 }
 
 void TestMainCommands::dropSnapsToSlot() {
@@ -75,6 +78,7 @@ void TestMainCommands::dropSnapsToSlot() {
     QFETCH(int, from);
     QFETCH(int, to);
     QFETCH(int, start);
+    QFETCH(bool, cancelledGroup);
     MainFixture f;
     f.Group(1, QStringLiteral("Half hours"), 480, 1080, 30);
     f.Resource(10, 1, QStringLiteral("Room A"));
@@ -84,6 +88,8 @@ void TestMainCommands::dropSnapsToSlot() {
     // The view shows 32 days: the drop lands on another date than the current one.
     f.Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), 1);
     f.Open();
+    if (cancelledGroup)
+        f.main->Toolbar1_ButtonMenuClick(QStringLiteral("AddGroup"));
     f.main->LblColor_MouseDown(0); // the drag of the first type in the legend
     QString opened;
     RecordBookingDialog(f, opened);
@@ -100,6 +106,9 @@ void TestMainCommands::dropSnapsToSlot() {
     // The view and the current date stay where they were.
     QCOMPARE(f.main->CurrentDate(), kToday);
     QCOMPARE(f.Sched()->FirstDate(), kToday);
+    // A double-click on the room opens its day at the start of the working day.
+    f.main->Sched_ListDblClick(1);
+    QCOMPARE(opened, QStringLiteral("1 480 10 0 0"));
 }
 
 void TestMainCommands::hoverFillsPanels_data() {

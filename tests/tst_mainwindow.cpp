@@ -49,6 +49,8 @@ private slots:
 void TestMainWindow::rebuildFollowsDatabase() {
     MainFixture f;
     f.Clinic();
+    // The last slot the booking dialog offers starts at the day end (18:00).
+    f.Booking(105, 10, 20, 0, kToday, 1080, 1095);
     f.Setting(QStringLiteral("Options"), QStringLiteral("DispCustomer"), 1);
     f.Open();
     ScheduleView* sched = f.Sched();
@@ -56,13 +58,13 @@ void TestMainWindow::rebuildFollowsDatabase() {
     QCOMPARE(sched->FirstDate(), kToday);
     QCOMPARE(QStringLiteral("%1 %2-%3").arg(sched->Title()).arg(sched->DayStart())
                  .arg(sched->DayEnd()),
-             QStringLiteral("Clinic 480-1080"));
+             QStringLiteral("Clinic 480-1095"));
     // Rows in name order with their resources; bars of a row in order of
     // their start, in their type's colour, with the contact's name when
     // there is one (the rest of the schedule is still built when not).
     QCOMPARE(sched->CellText(1, 1) + ' ' + sched->CellText(2, 1), QStringLiteral("Room A Room B"));
     QCOMPARE(sched->RowData(1) + sched->RowData(2) * 100, 10 + 1100);
-    QCOMPARE(BarKeys(sched), (QStringList{"B101", "B100"}));
+    QCOMPARE(BarKeys(sched), (QStringList{"B101", "B100", "B105"}));
     QCOMPARE(sched->BarColour(1, 1), 0x0000FF);
     QCOMPARE(sched->BarColour(1, 2), 0x00C000);
     QCOMPARE(sched->BarText(1, 1) + '|' + sched->BarText(1, 2), QStringLiteral("|Zoë O'Neil"));

@@ -437,6 +437,9 @@ void TestScheduleView::paintsColours() {
     view->SetSelectBackColour(ColourUtil::FromColor(QColor(90, 160, 250)));
     const int bar = view->AddBar(2, 540, 720, kMonday + 1, kMonday + 1, QStringLiteral("B1"));
     view->SetBarColour(2, bar, 0x0000FF); // red in the low byte
+    // A booking wholly after the working day shows at the day's right edge.
+    const int late = view->AddBar(4, 1200, 1260, kMonday + 2, kMonday + 2, QStringLiteral("B2"));
+    view->SetBarColour(4, late, 0xFF0000);
     view->SetCurrentRow(3);
     const QImage image = view->grab().toImage();
     auto pixel = [&](int dateOffset, int minute, int row) {
@@ -445,6 +448,9 @@ void TestScheduleView::paintsColours() {
     };
     QCOMPARE(pixel(1, 630, 2), QColor(255, 0, 0));
     QCOMPARE(pixel(2, 630, 2), QColor(250, 250, 250));
+    QCOMPARE(image.pixelColor(ToViewport(*view, view->PointForTime(4, kMonday + 3, 480)) -
+                              QPoint(2, 0)),
+             QColor(0, 0, 255));
     QCOMPARE(pixel(5, 630, 1), QColor(240, 220, 180)); // Saturday
     QCOMPARE(pixel(6, 630, 4), QColor(240, 220, 180)); // Sunday
     QCOMPARE(image.pixelColor(ToViewport(*view, QPoint(kListWidth - 6, RowY(*view, 3) + 4))),

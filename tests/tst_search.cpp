@@ -235,20 +235,30 @@ void TestSearch::gotoPrintHelpAndCancel() {
     search.BtnSearch(0)->click();
     QCOMPARE(f.env.boxes.value(0).text, QStringLiteral("Please select appointment first!"));
     QCOMPARE(search.result(), int(QDialog::Rejected));
-    // Goto and a double-click show the chosen booking on the main window's schedule.
+    // Goto and a double-click show the chosen booking on the main window's
+    // schedule, in its own group: the Van's booking in "Elsewhere", then
+    // Room A's back in the clinic.
+    struct Shown { qint32 booking, group, date, resource; };
+    const QList<Shown> targets{{105, 2, kDay, 50}, {100, 1, kDay + 2, 10}};
     for (const bool doubleClick : {false, true}) {
-        f.main->SetCurrentDate(kDay);
-        f.main->Sched()->SetCurrentRow(-1);
-        search.setResult(-1);
-        search.LbResults()->SetSelectedRow(3); // 9 December, Room A, booking 100
-        QTreeWidget* tree = search.LbResults()->Tree();
-        if (doubleClick)
-            emit tree->itemDoubleClicked(tree->topLevelItem(3), 0);
-        else
-            search.BtnSearch(0)->click();
-        QCOMPARE(search.result(), int(QDialog::Accepted));
-        QCOMPARE(f.main->CurrentDate(), kDay + 2);
-        QCOMPARE(f.main->Sched()->RowData(f.main->Sched()->CurrentRow()), 10);
+        for (const Shown& want : targets) {
+            f.main->SetCurrentDate(kDay + 5);
+            f.main->Sched()->SetCurrentRow(-1);
+            search.setResult(-1);
+            int row = 0;
+            while (search.LbResults()->RowValue(row) != want.booking)
+                ++row;
+            search.LbResults()->SetSelectedRow(row);
+            QTreeWidget* tree = search.LbResults()->Tree();
+            if (doubleClick)
+                emit tree->itemDoubleClicked(tree->topLevelItem(row), 0);
+            else
+                search.BtnSearch(0)->click();
+            QCOMPARE(search.result(), int(QDialog::Accepted));
+            QCOMPARE(QList<qint32>({f.main->SelectedGroupId(), f.main->CurrentDate(),
+                                    f.main->Sched()->RowData(f.main->Sched()->CurrentRow())}),
+                     QList<qint32>({want.group, want.date, want.resource}));
+        }
     }
 
     // Print, through the platform's print dialog, answered with a PDF file.

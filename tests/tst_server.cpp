@@ -9,6 +9,7 @@
 #include "data/ConnectionInfo.h"
 #include "data/DbSchema.h"
 #include "data/SqlDialect.h"
+#include "model/ClsBooking.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/main/DlgMain.h"
 
@@ -61,6 +62,8 @@ private slots:
     void createDatabaseMakesTheServerDatabase();
     void twoWorkstationsSeeEachOtherAtOnce();
     void lostConnectionReconnectsAtTheNextCommand();
+    void lostConnectionInsideASaveStoresNothing_data();
+    void lostConnectionInsideASaveStoresNothing();
     void mainWindowRedrawsOnAnnouncement();
     void mainWindowTellsOfAnUnreachableServerOnce();
 };
@@ -351,6 +354,65 @@ void TstServer::lostConnectionReconnectsAtTheNextCommand() {
     QVERIFY(RenameDatabase(moved, database));
     QTest::qWait(350);
     QVERIFY(dao.SqlQuery("select count(*) from tblGroups").IsOpen() && !dao.ConnectionLost());
+    ModMain::Terminate();
+}
+
+void TstServer::lostConnectionInsideASaveStoresNothing_data() {
+    QTest::addColumn<QString>("at"); // the statement of the save the connection drops before
+    QTest::newRow("the row check of a change") << "select * from tblBookings";
+    QTest::newRow("the clash test of a new booking") << "select BookingId from tblBookings";
+    QTest::newRow("the insert") << "insert into tblBookings";
+    QTest::newRow("the update") << "update tblBookings";
+    QTest::newRow("the read-back of the identifier") << "select max(BookingId)";
+}
+
+void TstServer::lostConnectionInsideASaveStoresNothing() {
+    // Nothing of a save's transaction runs on a new connection: the save
+    // fails as a whole, stores nothing and says so, and the next one works.
+    SERVER_ONLY();
+    QFETCH(QString, at);
+    TestEnv env;
+    QVERIFY(env.Start());
+    env.Sql("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, "
+            "InitTime) values (1, 1, 'Room', 5, 60, 5)");
+    env.Sql("insert into tblTasks (TaskId, GroupId, TaskName, Colour, MinTime, MaxTime, "
+            "InitTime) values (1, 1, 'Visit', 0, 5, 60, 5)");
+    env.Sql("insert into tblBookings (BookingId, ResourceId, TaskId, CustomerId, BookingDate, "
+            "BookingStart, BookingEnd, RepeatId, Ref01, Ref02, Ref03, Comments) values (100, 1, "
+            "1, 0, 45000, 480, 540, 0, '', '', '', 'before')");
+    const bool change = at.startsWith("update") || at.startsWith("select *");
+    ClsBooking& b = ModMain::Booking();
+    b.InitBfr();
+    if (change)
+        QVERIFY(b.Load(100));
+    b.SetResourceId(1);
+    b.SetTaskId(1);
+    b.SetBookingDate(45000);
+    b.SetBookingStart(600);
+    b.SetBookingEnd(660);
+    b.SetComments("after");
+    bool dropped = false;
+    ModMain::DAO().SetFailingStatements([&](const QString& sql) {
+        if (!dropped && sql.startsWith(at)) {
+            dropped = true;
+            DropConnections(env.DbPath());
+        }
+        return false;
+    });
+    const auto stored = [&] {
+        return env.Sql("select count(*) from tblBookings where Comments = 'after'").toInt();
+    };
+    QCOMPARE(b.Save(), 0);
+    QVERIFY(dropped);
+    QCOMPARE(b.LastSaveProblem(), ClsBooking::SaveProblem::Failed);
+    QCOMPARE(stored(), 0);
+    QCOMPARE(env.Count("tblBookings"), 1);
+    QVERIFY(env.LogContains("Database connection lost"));
+    // The next command reconnects and the same save goes through.
+    QVERIFY(b.Save() != 0);
+    QCOMPARE(stored(), 1);
+    QCOMPARE(env.Count("tblBookings"), change ? 1 : 2);
+    ModMain::DAO().SetFailingStatements({});
     ModMain::Terminate();
 }
 

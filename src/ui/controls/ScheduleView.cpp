@@ -509,11 +509,20 @@ int ScheduleView::BarAtContent(int row, double x) const {
     const int lastPixel = m_mapper.ContentWidth() - 1;
     qint32 date = 0;
     int minute = 0;
-    m_mapper.TimeAtX(std::clamp(pixel - ScheduleMapper::kMinBarWidth, 0, lastPixel), &date,
-                     &minute);
-    const qint64 fromKey = ScheduleMapper::TimeKey(date, minute);
-    m_mapper.TimeAtX(std::clamp(pixel + 1, 0, lastPixel), &date, &minute);
-    const qint64 toKey = ScheduleMapper::TimeKey(date, minute) + 1;
+    // Bars outside the working day are drawn at its edges: near an edge the
+    // candidates take in the rest of that date.
+    const int low = std::clamp(pixel - ScheduleMapper::kMinBarWidth, 0, lastPixel);
+    m_mapper.TimeAtX(low, &date, &minute);
+    const qint64 fromKey =
+        low - m_mapper.DateLeft(date) <= ScheduleMapper::kMinBarWidth
+            ? ScheduleMapper::TimeKey(date, 0)
+            : ScheduleMapper::TimeKey(date, minute);
+    const int high = std::clamp(pixel + 1, 0, lastPixel);
+    m_mapper.TimeAtX(high, &date, &minute);
+    const qint64 toKey =
+        m_mapper.DateLeft(date) + m_mapper.DateWidth() - high <= ScheduleMapper::kMinBarWidth + 1
+            ? ScheduleMapper::TimeKey(date, ScheduleMapper::kMinutesPerDay) + 1
+            : ScheduleMapper::TimeKey(date, minute) + 1;
     std::vector<int> candidates;
     m_model.BarsInRange(row, fromKey, toKey, &candidates);
     for (auto it = candidates.rbegin(); it != candidates.rend(); ++it) {
