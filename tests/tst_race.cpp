@@ -101,6 +101,8 @@ void TstRace::twoWorkstationsRaceForTheSameSlots() {
     env.Sql("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, "
             "InitTime) values (1, 1, 'shared', 5, 60, 5), (2, 1, 'A', 5, 60, 5), "
             "(3, 1, 'B', 5, 60, 5), (4, 1, 'moves', 5, 60, 5)");
+    env.Sql("insert into tblTasks (TaskId, GroupId, TaskName, Colour, MinTime, MaxTime, InitTime) "
+            "values (1, 1, 'Visit', 0, 5, 60, 5)");
     // Per round, the two bookings of resource 4 that the children change.
     env.Sql(QString("with recursive n(i) as (select 0 union all select i + 1 from n where i < %1) insert "
                     "into tblBookings (ResourceId, TaskId, CustomerId, BookingDate, BookingStart, BookingEnd, "

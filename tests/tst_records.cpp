@@ -340,7 +340,7 @@ void TstRecords::failedStatement_data() {
 void TstRecords::failedStatement() {
     QFETCH(QString, table);
     QFETCH(QString, statement);
-    // One stored row in every table, all named "Same" (bookings: same times on another resource).
+    // One stored row in every table, all named "Same" (bookings: same times on another date).
     Exec({
         "insert into tblGroups (GroupName, DayStart, DayEnd, Interval) values ('Same', 0, 1440, 5)",
         "insert into tblResources (GroupId, ResourceName, MinTime, MaxTime, InitTime) values "
@@ -348,7 +348,7 @@ void TstRecords::failedStatement() {
         "insert into tblTasks (GroupId, TaskName, Colour, MinTime, MaxTime, InitTime) values "
         "(1, 'Same', 255, 5, 60, 5)",
         "insert into tblCustomers (CustomerName, Ref01, Ref02, Ref03) values ('Same', '', '', '')",
-        kBooking + "(2, 1, 0, 45000, 600, 660, 0, '', '', '', 'Same')",
+        kBooking + "(1, 1, 0, 45000, 600, 660, 0, '', '', '', 'Same')",
     });
     env->RefuseWrites(statement, table, "refused by the test");
     const bool update = statement == QLatin1String("update");
@@ -375,7 +375,7 @@ void TstRecords::failedStatement() {
     } else {
         result = save(ModMain::Booking(), [update](ClsBooking& b) {
             if (!update)
-                SetSlot(b, 1, 45000, 600, 660);
+                SetSlot(b, 1, 45001, 600, 660);
             b.SetComments(QStringLiteral("changed"));
         });
         idField = ModMain::Booking().BookingId();
@@ -493,6 +493,8 @@ void TstRecords::clash() {
     QFETCH(int, start);
     QFETCH(int, end);
     QFETCH(bool, stored);
+    Exec({"insert into tblResources (GroupId, ResourceName) values (1, 'One'), (1, 'Two')",
+          "insert into tblTasks (GroupId, TaskName) values (1, 'Visit')"});
     env->Sql(kBooking + QString("(%1, 1, 0, %2, %3, %4, 0, '', '', '', 'old')")
                             .arg(resource).arg(date).arg(start).arg(end));
     ClsBooking& b = ModMain::Booking();
