@@ -713,6 +713,15 @@ void DlgAppt::LbTimeslot_ItemClick(int row, int column) {
                         ModMain::Warning(QStringLiteral("Unable to move appointment!") +
                                          SaveProblemText(booking.LastSaveProblem()));
                 }
+            } else if (m_moveBookingId != 0) {
+                ModMain::Warning(QStringLiteral("Unable to move appointment!") +
+                                 SaveProblemText(StoredRow::Lookup(ModMain::DAO(),
+                                                                   QStringLiteral("tblBookings"),
+                                                                   QStringLiteral("BookingId"),
+                                                                   m_moveBookingId) ==
+                                                         StoredRow::State::Gone
+                                                     ? ClsBooking::SaveProblem::Deleted
+                                                     : ClsBooking::SaveProblem::Failed));
             }
             BtnTask_Click(3);
             ShowBookings();
