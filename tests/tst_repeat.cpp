@@ -197,6 +197,16 @@ void TestRepeat::saveWarnsForDateTakenMeanwhile() {
     QCOMPARE(s.env.boxes[0].kind, ModMain::BoxKind::Warning);
     QCOMPARE(s.env.boxes[0].text, QStringLiteral("Unable to save appointment for 19 Dec 2026!"));
     QCOMPARE(s.Count(QStringLiteral("RepeatId <> 0")), DlgRepeat::DateCount - 1);
+    // The appointment type deleted meanwhile: said once, and nothing stored.
+    s.env.Sql("delete from tblBookings");
+    s.env.Sql("delete from tblTasks where TaskId = 20");
+    s.env.boxes.clear();
+    s.dlg->SaveAppointments();
+    QCOMPARE(s.env.boxes.size(), 1);
+    QCOMPARE(s.env.boxes[0].text, QStringLiteral("Unable to save appointment for 5 Dec 2026!\r\n\r\n"
+                                                 "The appointment type was deleted at another "
+                                                 "workstation."));
+    QCOMPARE(s.Count(QStringLiteral("1 = 1")), 0);
 }
 
 void TestRepeat::patternChoiceIsRememberedAndRebuilds() {

@@ -92,6 +92,9 @@ public:
     // contact's bookings from today on, saved as an iCalendar file the user
     // names.
     void SendToCalendar();
+    // Why a save stored nothing, as the second part of a message (empty for
+    // a plain failure).
+    static QString SaveProblemText(ClsBooking::SaveProblem problem);
     // Toolbar buttons and their drop-down entries, by key.
     void Toolbar1_ButtonClick(const QString& key);
     void Toolbar1_ButtonMenuClick(const QString& key);
@@ -145,7 +148,6 @@ private:
     // After a save that stored nothing: tells the user why and offers what
     // can be done. True when a second attempt the user chose stored it.
     bool SaveRefused();
-    static QString SaveProblemText(ClsBooking::SaveProblem problem);
     void ShowBookingInForm();
     static void RefillQuietly(QComboBox* list, const QString& none, const QString& sql);
     QString TaskListSql() const;

@@ -1,5 +1,6 @@
 #include "ui/booking/DlgRepeat.h"
 
+
 #include "app/ClsForms.h"
 #include "app/ClsIni.h"
 #include "app/ColourUtil.h"
@@ -11,6 +12,7 @@
 #include "model/ClsDate.h"
 #include "model/ClsTask.h"
 #include "model/RepeatPattern.h"
+#include "ui/booking/DlgAppt.h"
 #include "ui/controls/ItemList.h"
 
 #include <QComboBox>
@@ -240,10 +242,20 @@ void DlgRepeat::SaveAppointments() {
             booking.SetCustomerId(m_customerId);
             booking.SetResourceId(m_resourceId);
             booking.SetTaskId(m_taskId);
-            if (booking.Save() == 0)
-                ModMain::Warning(QStringLiteral("Unable to save appointment for ") +
-                                 ClsDate::FormatDate(day, QStringLiteral("d mmm yyyy")) +
-                                 QStringLiteral("!"));
+            if (booking.Save() != 0)
+                continue;
+            // A date taken meanwhile is skipped; a resource, type or contact
+            // deleted at another workstation stops the series there.
+            const ClsBooking::SaveProblem problem = booking.LastSaveProblem();
+            const bool gone = problem == ClsBooking::SaveProblem::ResourceGone ||
+                              problem == ClsBooking::SaveProblem::TypeGone ||
+                              problem == ClsBooking::SaveProblem::ContactGone;
+            ModMain::Warning(QStringLiteral("Unable to save appointment for ") +
+                             ClsDate::FormatDate(day, QStringLiteral("d mmm yyyy")) +
+                             QStringLiteral("!") +
+                             (gone ? DlgAppt::SaveProblemText(problem) : QString()));
+            if (gone)
+                break;
         }
     });
 }
