@@ -210,10 +210,14 @@ void TstDefinitions::refusedSaveKeepsWindowOpen_data() {
     QTest::addColumn<QString>("dialog");
     QTest::addColumn<bool>("editing");
     QTest::addColumn<QString>("refusedRow"); // empty: every row
+    QTest::addColumn<QString>("elsewhere");  // another workstation's statements once it is open
     QTest::addColumn<QString>("message");    // title: text, or the record of "Unable to save"
+    QTest::addColumn<QString>("second");     // State() after Save again; empty: not pressed
     const auto row = [](const char* name, const char* dialog, bool editing, const char* refused,
-                        const char* message) {
-        QTest::newRow(name) << QString(dialog) << editing << QString(refused) << QString(message);
+                        const QString& message, const char* elsewhere = "",
+                        const char* second = "") {
+        QTest::newRow(name) << QString(dialog) << editing << QString(refused) << QString(elsewhere)
+                            << message << QString(second);
     };
     row("new group", "DlgGroup", false, "", "group");
     row("edited group", "DlgGroup", true, "", "group");
@@ -225,15 +229,57 @@ void TstDefinitions::refusedSaveKeepsWindowOpen_data() {
     // Opened from a group that is not in the list, nothing is ticked.
     row("new contact in no group", "DlgContact", false, "<no group>",
         "Error!: No groups are selected!");
+
+    // Saved again, the record goes over the other workstation's change, or in as a new row.
+    const auto changed = [](const char* record) {
+        return QString("Warning!: This %1 was changed at another workstation.\nNothing was saved. "
+                       "Press Save again to replace their change with what this window shows, "
+                       "or Cancel to keep their change.")
+            .arg(record);
+    };
+    const auto deleted = [](const char* record) {
+        return QString("Warning!: This %1 was deleted at another workstation.\nNothing was saved. "
+                       "Press Save again to save what this window shows as a new %1, or Cancel.")
+            .arg(record);
+    };
+    row("group changed elsewhere", "DlgGroup", true, "", changed("group"),
+        "update tblGroups set DayStart = 420, GroupName = 'Theirs' where GroupId = 1",
+        "Typed,480,1020,15;Staff,0,1440,5|Room,15,540,15|Visit,255,540|Ann,,,|1");
+    row("group deleted elsewhere", "DlgGroup", true, "", deleted("group"),
+        "delete from tblGroups where GroupId = 1",
+        "Staff,0,1440,5;Typed,480,1020,15|Room,15,540,15|Visit,255,540|Ann,,,|1");
+    row("resource changed elsewhere", "DlgResource", true, "", changed("resource"),
+        "update tblResources set MaxTime = 600 where ResourceId = 1",
+        "Rooms,480,1020,15;Staff,0,1440,5|Typed,15,540,15|Visit,255,540|Ann,,,|1");
+    row("resource deleted elsewhere", "DlgResource", true, "", deleted("resource"),
+        "delete from tblResources where ResourceId = 1",
+        "Rooms,480,1020,15;Staff,0,1440,5|Typed,15,540,15|Visit,255,540|Ann,,,|1");
+    row("type changed elsewhere", "DlgApptType", true, "", changed("appointment type"),
+        "update tblTasks set Colour = 65280 where TaskId = 1",
+        "Rooms,480,1020,15;Staff,0,1440,5|Room,15,540,15|Typed,255,540|Ann,,,|1");
+    row("type deleted elsewhere", "DlgApptType", true, "", deleted("appointment type"),
+        "delete from tblTasks where TaskId = 1",
+        "Rooms,480,1020,15;Staff,0,1440,5|Room,15,540,15|Typed,255,540|Ann,,,|1");
+    // The contact's group links are stored with it or not at all.
+    row("contact changed elsewhere", "DlgContact", true, "", changed("contact"),
+        "update tblCustomers set Ref01 = 'Theirs' where CustomerId = 1",
+        "Rooms,480,1020,15;Staff,0,1440,5|Room,15,540,15|Visit,255,540|Typed,,,|1");
+    row("contact deleted elsewhere", "DlgContact", true, "", deleted("contact"),
+        "delete from tblCustomers where CustomerId = 1;"
+        "delete from tblCustomerGroups where CustomerId = 1",
+        "Rooms,480,1020,15;Staff,0,1440,5|Room,15,540,15|Visit,255,540|Typed,,,|1");
 }
 
-// A record the database does not take leaves its window open with what was
-// typed, says so, and stores nothing (no copy, no contact link).
+// A record the database does not take, or that another workstation changed or deleted since it
+// was loaded, leaves its window open with what was typed, says so, and stores nothing (no copy,
+// no contact link).
 void TstDefinitions::refusedSaveKeepsWindowOpen() {
     QFETCH(QString, dialog);
     QFETCH(bool, editing);
     QFETCH(QString, refusedRow);
+    QFETCH(QString, elsewhere);
     QFETCH(QString, message);
+    QFETCH(QString, second);
     if (!message.contains(':'))
         message = "Warning!: Unable to save " + message + '!';
     const QString table = kParts[dialog].at(0);
@@ -249,8 +295,7 @@ void TstDefinitions::refusedSaveKeepsWindowOpen() {
         ModMain::Task().SetGroupId(groupId);
         ModMain::Customer().InitBfr();
     }
-    const QString before = State();
-    if (refusedRow != "<no group>")
+    if (refusedRow != "<no group>" && elsewhere.isEmpty())
         env->RefuseWrites(editing ? "update" : "insert", table, "refused by the test", refusedRow);
 
     std::unique_ptr<DefinitionDialog> dlg = MakeDialog(dialog);
@@ -260,6 +305,9 @@ void TstDefinitions::refusedSaveKeepsWindowOpen() {
     Text(dlg.get(), box)->setText(" Typed ");
     if (dialog == "DlgResource" && !editing)
         Spin(dlg.get(), "SpinCopies", "++");
+    for (const QString& sql : elsewhere.split(';', Qt::SkipEmptyParts))
+        env->Sql(sql);
+    const QString before = State();
     Press(dlg.get(), 0);
 
     QVERIFY(dlg->isVisible());
@@ -269,6 +317,12 @@ void TstDefinitions::refusedSaveKeepsWindowOpen() {
     QCOMPARE(env->boxes.at(0).kind, ModMain::BoxKind::Warning);
     QCOMPARE(env->boxes.at(0).title + ": " + env->boxes.at(0).text, message);
     QCOMPARE(State(), before);
+    if (second.isEmpty())
+        return;
+    Press(dlg.get(), 0);
+    QVERIFY(!dlg->isVisible());
+    QCOMPARE(env->boxes.size(), 1);
+    QCOMPARE(State(), second);
 }
 
 void TstDefinitions::storedRecordEditedThenCancelledOrSaved_data() {

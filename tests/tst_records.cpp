@@ -50,6 +50,21 @@ QString Describe(const ClsBooking& b) {
                   b.Ref03(), b.Comments());
 }
 
+qint32 Id(const ClsGroup& r) { return r.GroupId(); }
+qint32 Id(const ClsResource& r) { return r.ResourceId(); }
+qint32 Id(const ClsTask& r) { return r.TaskId(); }
+qint32 Id(const ClsCustomer& r) { return r.CustomerId(); }
+void Rename(ClsGroup& r, const QString& name) { r.SetGroupName(name); }
+void Rename(ClsResource& r, const QString& name) { r.SetResourceName(name); }
+void Rename(ClsTask& r, const QString& name) { r.SetTaskName(name); }
+void Rename(ClsCustomer& r, const QString& name) { r.SetCustomerName(name); }
+// A contact is saved linked to group 7 as well.
+template <class Record> qint32 SaveRecord(Record& r) { return r.Save(); }
+qint32 SaveRecord(ClsCustomer& c) { return c.Save({{7, true}}); }
+QString ProblemName(SaveProblem p) {
+    return QStringList{"None", "Changed", "Deleted", "Failed"}.value(int(p));
+}
+
 // A new booking of type 1 on a resource, day and time.
 void SetSlot(ClsBooking& b, qint32 resource, qint32 date, int start, int end) {
     b.InitBfr();
@@ -90,6 +105,8 @@ private:
         return env->LogLines().filter(QRegularExpression(QStringLiteral("^Error in|failed")));
     }
     void RecordFixture();
+    template <class Record>
+    QStringList SaveAfter(Record& r, qint32 id, const QString& elsewhere, const QString& rows);
     void CascadeFixture();
     QStringList CascadeState();
 
@@ -107,6 +124,8 @@ private slots:
     void cascade();
     void failedStatement_data();
     void failedStatement();
+    void editedElsewhere_data();
+    void editedElsewhere();
     void hostileText_data();
     void hostileText();
     void clash_data();
@@ -359,19 +378,24 @@ void TstRecords::failedStatement() {
         return record.Save();
     };
     qint32 result = -1, idField = -1;
+    SaveProblem problem = SaveProblem::Failed; // bookings tell no reason
     if (table == QLatin1String("tblGroups")) {
         result = save(ModMain::Group(), [](ClsGroup& g) { g.SetGroupName("Same"); g.SetDayStart(60); });
         idField = ModMain::Group().GroupId();
+        problem = ModMain::Group().LastSaveProblem();
     } else if (table == QLatin1String("tblResources")) {
         result = save(ModMain::Resource(), [](ClsResource& r) { r.SetResourceName("Same"); r.SetMinTime(10); });
         idField = ModMain::Resource().ResourceId();
+        problem = ModMain::Resource().LastSaveProblem();
     } else if (table == QLatin1String("tblTasks")) {
         result = save(ModMain::Task(), [](ClsTask& t) { t.SetTaskName("Same"); t.SetMinTime(10); });
         idField = ModMain::Task().TaskId();
+        problem = ModMain::Task().LastSaveProblem();
     } else if (table == QLatin1String("tblCustomers")) {
         result = save(ModMain::Customer(),
                       [](ClsCustomer& c) { c.SetCustomerName("Same"); c.SetRef01("changed"); });
         idField = ModMain::Customer().CustomerId();
+        problem = ModMain::Customer().LastSaveProblem();
     } else {
         result = save(ModMain::Booking(), [update](ClsBooking& b) {
             if (!update)
@@ -381,6 +405,7 @@ void TstRecords::failedStatement() {
         idField = ModMain::Booking().BookingId();
     }
     QCOMPARE(result, 0);
+    QCOMPARE(ProblemName(problem), QString("Failed"));
     QCOMPARE(idField, update ? 1 : 0);
     // Nothing was written; the access layer reported the refusal, the record class trapped nothing.
     QCOMPARE(Count(table), 1);
@@ -389,6 +414,94 @@ void TstRecords::failedStatement() {
     QCOMPARE(Count("tblGroups where DayStart = 60") + Count("tblResources where MinTime = 10") +
                  Count("tblTasks where MinTime = 10") + Count("tblCustomers where Ref01 = 'changed'") +
                  Count("tblBookings where Comments = 'changed'"), 0);
+}
+
+// Loads row `id` into the record, renames it "Ours", lets another workstation run `elsewhere`, and
+// saves three times, the last time renamed "Again": each time what Save returned, why it stored
+// nothing, the record's identifier ("same" as loaded, "new" for another) and the rows.
+template <class Record>
+QStringList TstRecords::SaveAfter(Record& r, qint32 id, const QString& elsewhere, const QString& rows) {
+    if (!r.Load(id))
+        return {"not loaded"};
+    Rename(r, "Ours");
+    Exec(elsewhere.split(';'));
+    const auto named = [id](qint32 v) { return v == 0 ? QString("0") : v == id ? "same" : "new"; };
+    QStringList outcomes;
+    for (int i = 0; i < 3; ++i) {
+        if (i == 2)
+            Rename(r, "Again");
+        const qint32 saved = SaveRecord(r);
+        outcomes << named(saved) + ' ' + ProblemName(r.LastSaveProblem()) + ' ' + named(Id(r)) + " | " +
+                        env->Sql("select group_concat(x, ',') from (select " + rows + ") as listed").toString();
+    }
+    return outcomes;
+}
+
+// The row a record loaded is changed or deleted at another workstation before the record is saved:
+// nothing is stored over it (nor a contact's links) and Save says why. Saved again, the record goes
+// over the change, or in as a new row; saved once more, its own last save is no change.
+void TstRecords::editedElsewhere_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("elsewhere");
+    QTest::addColumn<QStringList>("outcomes");
+    const auto row = [](const char* name, const char* elsewhere, const QStringList& outcomes) {
+        QTest::newRow(name) << QString(name).section(' ', 0, 0) << QString(elsewhere) << outcomes;
+    };
+    row("group changed", "update tblGroups set GroupName = 'Theirs', Interval = 30 where GroupId = 7",
+        {"0 Changed same | -/10,Staff/30,Theirs/30", "same None same | -/10,Ours/15,Staff/30",
+         "same None same | -/10,Again/15,Staff/30"});
+    row("group deleted", "delete from tblGroups where GroupId = 7",
+        {"0 Deleted 0 | -/10,Staff/30", "new None new | -/10,Ours/15,Staff/30",
+         "new None new | -/10,Again/15,Staff/30"});
+    row("group written with the values it had", "update tblGroups set Interval = 15 where GroupId = 7",
+        {"same None same | -/10,Ours/15,Staff/30", "same None same | -/10,Ours/15,Staff/30",
+         "same None same | -/10,Again/15,Staff/30"});
+    row("resource changed in a column this workstation left alone",
+        "update tblResources set MaxTime = 600 where ResourceId = 3",
+        {"0 Changed same | -/300,Room 1/600", "same None same | -/300,Ours/420",
+         "same None same | -/300,Again/420"});
+    row("resource deleted", "delete from tblResources where ResourceId = 3",
+        {"0 Deleted 0 | -/300", "new None new | -/300,Ours/420", "new None new | -/300,Again/420"});
+    row("task changed", "update tblTasks set Colour = 255 where TaskId = 2",
+        {"0 Changed same | -/16711680,Visit/255", "same None same | -/16711680,Ours/65280",
+         "same None same | -/16711680,Again/65280"});
+    row("task deleted", "delete from tblTasks where TaskId = 2",
+        {"0 Deleted 0 | -/16711680", "new None new | -/16711680,Ours/65280",
+         "new None new | -/16711680,Again/65280"});
+    row("customer changed", "update tblCustomers set Ref01 = 'theirs' where CustomerId = 4",
+        {QStringLiteral("0 Changed same | Nils/n1,Zoë/theirs,Zoë:Staff"),
+         "same None same | Nils/n1,Ours/r1,Ours:Rooms,Ours:Staff",
+         "same None same | Again/r1,Again:Rooms,Again:Staff,Nils/n1"});
+    row("customer deleted with its links",
+        "delete from tblCustomers where CustomerId = 4; delete from tblCustomerGroups where CustomerId = 4",
+        {"0 Deleted 0 | Nils/n1", "new None new | Nils/n1,Ours/r1,Ours:Rooms",
+         "new None new | Again/r1,Again:Rooms,Nils/n1"});
+}
+
+void TstRecords::editedElsewhere() {
+    QFETCH(QString, kind);
+    QFETCH(QString, elsewhere);
+    QFETCH(QStringList, outcomes);
+    RecordFixture();
+    // Each row of the table as name/another column; a contact's links as contact:group, '?' for a
+    // link to no contact.
+    const QString rows = "coalesce(%1, '-') || '/' || %2 as x from %3 order by 1";
+    QStringList got;
+    if (kind == "group")
+        got = SaveAfter(ModMain::Group(), 7, elsewhere, rows.arg("GroupName", "Interval", "tblGroups"));
+    else if (kind == "resource")
+        got = SaveAfter(ModMain::Resource(), 3, elsewhere,
+                        rows.arg("ResourceName", "MaxTime", "tblResources"));
+    else if (kind == "task")
+        got = SaveAfter(ModMain::Task(), 2, elsewhere, rows.arg("TaskName", "Colour", "tblTasks"));
+    else
+        got = SaveAfter(ModMain::Customer(), 4, elsewhere,
+                        "x from (select CustomerName || '/' || Ref01 as x from tblCustomers union all "
+                        "select coalesce(c.CustomerName, '?') || ':' || g.GroupName from "
+                        "tblCustomerGroups l left join tblCustomers c on c.CustomerId = l.CustomerId "
+                        "join tblGroups g on g.GroupId = l.GroupId) as r order by 1");
+    QCOMPARE(got, outcomes);
+    QCOMPARE(ErrorLines(), QStringList());
 }
 
 void TstRecords::hostileText_data() {

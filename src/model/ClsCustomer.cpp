@@ -3,8 +3,10 @@
 #include "app/ErrorTrap.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
+#include "data/DbTransaction.h"
 #include "model/RowDelete.h"
 #include "model/RowInsert.h"
+#include "model/RowUpdate.h"
 
 namespace {
 ClsDAO& Dao() {
@@ -26,6 +28,7 @@ void ClsCustomer::InitBfr() {
         m_ref01.clear();
         m_ref02.clear();
         m_ref03.clear();
+        m_row.Clear();
     });
 }
 
@@ -42,6 +45,7 @@ bool ClsCustomer::Load(qint32 customerId) {
         m_ref01 = rs.Fields(QStringLiteral("Ref01")).Text();
         m_ref02 = rs.Fields(QStringLiteral("Ref02")).Text();
         m_ref03 = rs.Fields(QStringLiteral("Ref03")).Text();
+        m_row.Take(rs);
         found = true;
     });
     return found;
@@ -63,22 +67,51 @@ bool ClsCustomer::LoadByName(const QString& customerName, qint32 groupId) {
     return found;
 }
 
-qint32 ClsCustomer::Save() {
+qint32 ClsCustomer::Save(const QMap<qint32, bool>& groupLinks) {
     qint32 result = 0;
+    m_saveProblem = SaveProblem::Failed;
     Trap("ClsCustomer.Save", [&] {
         ClsDAO& dao = Dao();
+        const auto writeLinks = [&](qint32 customerId) {
+            for (auto it = groupLinks.cbegin(); it != groupLinks.cend(); ++it) {
+                const QString link = QStringLiteral(" CustomerId = ") + Num(customerId) +
+                                     QStringLiteral(" and GroupId = ") + Num(it.key());
+                if (!dao.SqlAction(QStringLiteral("delete from tblCustomerGroups where") + link))
+                    return false;
+                if (it.value() &&
+                    !dao.SqlAction(QStringLiteral("insert into tblCustomerGroups (CustomerId, "
+                                                  "GroupId) values (") +
+                                   Num(customerId) + QStringLiteral(", ") + Num(it.key()) +
+                                   QLatin1Char(')')))
+                    return false;
+            }
+            return true;
+        };
         if (m_customerId != 0) {
-            if (dao.SqlAction(QStringLiteral("update tblCustomers set CustomerName = ") +
-                              ClsDAO::Quoted(m_customerName) + QStringLiteral(", Ref01 = ") +
-                              ClsDAO::Quoted(m_ref01) + QStringLiteral(", Ref02 = ") +
-                              ClsDAO::Quoted(m_ref02) + QStringLiteral(", Ref03 = ") +
-                              ClsDAO::Quoted(m_ref03) + QStringLiteral(" where CustomerId = ") +
-                              Num(m_customerId)))
+            // Nothing is stored, links included, when a statement is refused
+            // (the record keeps its identifier) or another workstation changed
+            // or deleted the contact since it was loaded (a deleted one is
+            // stored as new next).
+            m_saveProblem =
+                RowUpdate::Update(dao, m_row, m_customerId,
+                                  QStringLiteral("update tblCustomers set CustomerName = ") +
+                                      ClsDAO::Quoted(m_customerName) +
+                                      QStringLiteral(", Ref01 = ") + ClsDAO::Quoted(m_ref01) +
+                                      QStringLiteral(", Ref02 = ") + ClsDAO::Quoted(m_ref02) +
+                                      QStringLiteral(", Ref03 = ") + ClsDAO::Quoted(m_ref03) +
+                                      QStringLiteral(" where CustomerId = ") + Num(m_customerId),
+                                  [&] { return writeLinks(m_customerId); });
+            if (m_saveProblem == SaveProblem::Deleted)
+                m_customerId = 0;
+            if (m_saveProblem == SaveProblem::None)
                 result = m_customerId;
             return;
         }
         // Empty texts go in as '' (never as missing values); the identifier is
-        // read back in the insert's own transaction.
+        // read back, and the links written, in the insert's own transaction.
+        DbTransaction txn(dao);
+        if (!dao.InWrite())
+            return;
         const qint32 id = RowInsert::Insert(
             dao,
             QStringLiteral(
@@ -88,9 +121,12 @@ qint32 ClsCustomer::Save() {
                 ClsDAO::Quoted(m_ref03) + QLatin1Char(')'),
             QStringLiteral("select max(CustomerId) from tblCustomers where ") +
                 QStringLiteral("CustomerName = ") + ClsDAO::Quoted(m_customerName));
-        if (id != 0) {
+        if (id != 0 && writeLinks(id) && txn.Commit()) {
+            // A later save of the new contact checks only that it still exists.
+            m_row.Clear();
             m_customerId = id;
             result = id;
+            m_saveProblem = SaveProblem::None;
         }
     });
     return result;

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "model/SaveProblem.h"
+#include "model/StoredRow.h"
+
+#include <QMap>
 #include <QString>
 #include <QtGlobal>
 
@@ -22,7 +26,14 @@ public:
     void InitBfr();
     bool Load(qint32 customerId);
     bool LoadByName(const QString& customerName, qint32 groupId);
-    qint32 Save();
+    // Stores the contact and, in the same write transaction, its links to the
+    // groups of groupLinks: one link row for a group mapped to true, none for
+    // one mapped to false; the links to other groups stay as they are.
+    // Returns the contact's identifier; 0 when nothing was stored, and
+    // LastSaveProblem says why. A stored contact is only updated while its
+    // row is as Load found it.
+    qint32 Save(const QMap<qint32, bool>& groupLinks = {});
+    SaveProblem LastSaveProblem() const { return m_saveProblem; }
 
 private:
     qint32 m_customerId = 0;
@@ -30,4 +41,6 @@ private:
     QString m_ref01;
     QString m_ref02;
     QString m_ref03;
+    StoredRow m_row{QStringLiteral("tblCustomers"), QStringLiteral("CustomerId")};
+    SaveProblem m_saveProblem = SaveProblem::None;
 };

@@ -10,6 +10,7 @@
 #include "model/RecordValue.h"
 #include "model/RowDelete.h"
 #include "model/RowInsert.h"
+#include "model/RowUpdate.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -34,6 +35,7 @@ void ClsGroup::InitBfr() {
         m_dayEnd = 1440;
         m_interval = 5;
         m_groupName.clear();
+        m_row.Clear();
     });
 }
 
@@ -44,11 +46,13 @@ bool ClsGroup::Load(qint32 groupId) {
                                       Num(groupId));
         if (rs.Eof())
             return;
+        m_row.Clear();
         m_dayStart = rs.Fields(QStringLiteral("DayStart")).Int();
         m_dayEnd = rs.Fields(QStringLiteral("DayEnd")).Int();
         m_interval = rs.Fields(QStringLiteral("Interval")).Int();
         m_groupId = rs.Fields(QStringLiteral("GroupId")).Long();
         m_groupName = rs.Fields(QStringLiteral("GroupName")).Text();
+        m_row.Take(rs);
         found = true;
     });
     return found;
@@ -56,16 +60,23 @@ bool ClsGroup::Load(qint32 groupId) {
 
 qint32 ClsGroup::Save() {
     qint32 result = 0;
+    m_saveProblem = SaveProblem::Failed;
     Trap("ClsGroup.Save", [&] {
         ClsDAO& dao = Dao();
         if (m_groupId != 0) {
-            // A refused update reports 0, so that the caller can tell the user;
-            // the record keeps its identifier.
-            if (dao.SqlAction(QStringLiteral("update tblGroups set DayStart = ") + Num(m_dayStart) +
-                              QStringLiteral(", DayEnd = ") + Num(m_dayEnd) +
-                              QStringLiteral(", Interval = ") + Num(m_interval) +
-                              QStringLiteral(", GroupName = ") + ClsDAO::Quoted(m_groupName) +
-                              QStringLiteral(" where GroupId = ") + Num(m_groupId)))
+            // Nothing is stored when the update is refused (the record keeps
+            // its identifier) or another workstation changed or deleted the
+            // group since it was loaded (a deleted one is stored as new next).
+            m_saveProblem = RowUpdate::Update(
+                dao, m_row, m_groupId,
+                QStringLiteral("update tblGroups set DayStart = ") + Num(m_dayStart) +
+                    QStringLiteral(", DayEnd = ") + Num(m_dayEnd) +
+                    QStringLiteral(", Interval = ") + Num(m_interval) +
+                    QStringLiteral(", GroupName = ") + ClsDAO::Quoted(m_groupName) +
+                    QStringLiteral(" where GroupId = ") + Num(m_groupId));
+            if (m_saveProblem == SaveProblem::Deleted)
+                m_groupId = 0;
+            if (m_saveProblem == SaveProblem::None)
                 result = m_groupId;
             return;
         }
@@ -82,8 +93,11 @@ qint32 ClsGroup::Save() {
             QStringLiteral("select max(GroupId) from tblGroups where ") +
                 QStringLiteral("GroupName = ") + ClsDAO::Quoted(m_groupName));
         if (id != 0) {
+            // A later save of the new group checks only that it still exists.
+            m_row.Clear();
             m_groupId = id;
             result = id;
+            m_saveProblem = SaveProblem::None;
         }
     });
     return result;

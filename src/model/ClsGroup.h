@@ -1,5 +1,8 @@
 #pragma once
 
+#include "model/SaveProblem.h"
+#include "model/StoredRow.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -21,7 +24,11 @@ public:
     bool Delete(qint32 groupId);
     void InitBfr();
     bool Load(qint32 groupId);
+    // The group's identifier when it was stored; 0 when nothing was stored,
+    // and LastSaveProblem says why. A stored group is only updated while its
+    // row is as Load found it.
     qint32 Save();
+    SaveProblem LastSaveProblem() const { return m_saveProblem; }
     // At most this many resources are made from one template: a damaged
     // file asking for 32,767 would otherwise stall the program.
     static constexpr int MaxTemplateResources = 1000;
@@ -39,4 +46,6 @@ private:
     qint16 m_dayEnd = 1440;
     qint16 m_interval = 5;
     QString m_groupName;
+    StoredRow m_row{QStringLiteral("tblGroups"), QStringLiteral("GroupId")};
+    SaveProblem m_saveProblem = SaveProblem::None;
 };

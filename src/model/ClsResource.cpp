@@ -5,6 +5,7 @@
 #include "data/ClsDAO.h"
 #include "model/RowDelete.h"
 #include "model/RowInsert.h"
+#include "model/RowUpdate.h"
 
 namespace {
 ClsDAO& Dao() {
@@ -48,6 +49,7 @@ void ClsResource::InitBfr() {
         m_initTime = group.Interval();
         m_resourceId = 0;
         m_resourceName.clear();
+        m_row.Clear();
     });
 }
 
@@ -65,6 +67,7 @@ bool ClsResource::Load(qint32 resourceId) {
         m_initTime = rs.Fields(QStringLiteral("InitTime")).Int();
         m_resourceId = rs.Fields(QStringLiteral("ResourceId")).Long();
         m_resourceName = rs.Fields(QStringLiteral("ResourceName")).Text();
+        m_row.Take(rs);
         found = true;
     });
     return found;
@@ -84,17 +87,24 @@ bool ClsResource::LoadByName(const QString& resourceName, qint32 groupId) {
 
 qint32 ClsResource::Save() {
     qint32 result = 0;
+    m_saveProblem = SaveProblem::Failed;
     Trap("ClsResource.Save", [&] {
         ClsDAO& dao = Dao();
         if (m_resourceId != 0) {
-            // A refused update reports 0, so that the caller can tell the user;
-            // the record keeps its identifier.
-            if (dao.SqlAction(QStringLiteral("update tblResources set GroupId = ") +
-                              Num(m_groupId) + QStringLiteral(", MinTime = ") + Num(m_minTime) +
-                              QStringLiteral(", MaxTime = ") + Num(m_maxTime) +
-                              QStringLiteral(", InitTime = ") + Num(m_initTime) +
-                              QStringLiteral(", ResourceName = ") + ClsDAO::Quoted(m_resourceName) +
-                              QStringLiteral(" where ResourceId = ") + Num(m_resourceId)))
+            // Nothing is stored when the update is refused (the record keeps
+            // its identifier) or another workstation changed or deleted the
+            // resource since it was loaded (a deleted one is stored as new next).
+            m_saveProblem = RowUpdate::Update(
+                dao, m_row, m_resourceId,
+                QStringLiteral("update tblResources set GroupId = ") + Num(m_groupId) +
+                    QStringLiteral(", MinTime = ") + Num(m_minTime) +
+                    QStringLiteral(", MaxTime = ") + Num(m_maxTime) +
+                    QStringLiteral(", InitTime = ") + Num(m_initTime) +
+                    QStringLiteral(", ResourceName = ") + ClsDAO::Quoted(m_resourceName) +
+                    QStringLiteral(" where ResourceId = ") + Num(m_resourceId));
+            if (m_saveProblem == SaveProblem::Deleted)
+                m_resourceId = 0;
+            if (m_saveProblem == SaveProblem::None)
                 result = m_resourceId;
             return;
         }
@@ -109,8 +119,11 @@ qint32 ClsResource::Save() {
             QStringLiteral("select max(ResourceId) from tblResources where ") +
                 QStringLiteral("ResourceName = ") + ClsDAO::Quoted(m_resourceName));
         if (id != 0) {
+            // A later save of the new resource checks only that it still exists.
+            m_row.Clear();
             m_resourceId = id;
             result = id;
+            m_saveProblem = SaveProblem::None;
         }
     });
     return result;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "model/ClsGroup.h"
+#include "model/SaveProblem.h"
+#include "model/StoredRow.h"
 
 #include <QString>
 #include <memory>
@@ -30,7 +32,11 @@ public:
     void InitBfr();
     bool Load(qint32 resourceId);
     bool LoadByName(const QString& resourceName, qint32 groupId);
+    // The resource's identifier when it was stored; 0 when nothing was stored,
+    // and LastSaveProblem says why. A stored resource is only updated while its
+    // row is as Load found it.
     qint32 Save();
+    SaveProblem LastSaveProblem() const { return m_saveProblem; }
 
 private:
     ClsGroup& OwningGroup();
@@ -42,4 +48,6 @@ private:
     qint16 m_maxTime = 1440;
     qint16 m_initTime = 5;
     QString m_resourceName;
+    StoredRow m_row{QStringLiteral("tblResources"), QStringLiteral("ResourceId")};
+    SaveProblem m_saveProblem = SaveProblem::None;
 };

@@ -5,6 +5,7 @@
 #include "data/ClsDAO.h"
 #include "model/RowDelete.h"
 #include "model/RowInsert.h"
+#include "model/RowUpdate.h"
 
 namespace {
 ClsDAO& Dao() {
@@ -45,6 +46,7 @@ void ClsTask::InitBfr() {
         m_minTime = group.Interval();
         m_taskId = 0;
         m_taskName.clear();
+        m_row.Clear();
     });
 }
 
@@ -63,6 +65,7 @@ bool ClsTask::Load(qint32 taskId) {
         m_minTime = rs.Fields(QStringLiteral("MinTime")).Int();
         m_taskId = rs.Fields(QStringLiteral("TaskId")).Long();
         m_taskName = rs.Fields(QStringLiteral("TaskName")).Text();
+        m_row.Take(rs);
         found = true;
     });
     return found;
@@ -82,16 +85,25 @@ bool ClsTask::LoadByName(const QString& taskName, qint32 groupId) {
 
 qint32 ClsTask::Save() {
     qint32 result = 0;
+    m_saveProblem = SaveProblem::Failed;
     Trap("ClsTask.Save", [&] {
         ClsDAO& dao = Dao();
         if (m_taskId != 0) {
-            if (dao.SqlAction(QStringLiteral("update tblTasks set Colour = ") + Num(m_colour) +
-                              QStringLiteral(", GroupId = ") + Num(m_groupId) +
-                              QStringLiteral(", MinTime = ") + Num(m_minTime) +
-                              QStringLiteral(", MaxTime = ") + Num(m_maxTime) +
-                              QStringLiteral(", InitTime = ") + Num(m_initTime) +
-                              QStringLiteral(", TaskName = ") + ClsDAO::Quoted(m_taskName) +
-                              QStringLiteral(" where TaskId = ") + Num(m_taskId)))
+            // Nothing is stored when the update is refused (the record keeps
+            // its identifier) or another workstation changed or deleted the
+            // appointment type since it was loaded (a deleted one is stored as new next).
+            m_saveProblem =
+                RowUpdate::Update(dao, m_row, m_taskId,
+                                  QStringLiteral("update tblTasks set Colour = ") + Num(m_colour) +
+                                      QStringLiteral(", GroupId = ") + Num(m_groupId) +
+                                      QStringLiteral(", MinTime = ") + Num(m_minTime) +
+                                      QStringLiteral(", MaxTime = ") + Num(m_maxTime) +
+                                      QStringLiteral(", InitTime = ") + Num(m_initTime) +
+                                      QStringLiteral(", TaskName = ") + ClsDAO::Quoted(m_taskName) +
+                                      QStringLiteral(" where TaskId = ") + Num(m_taskId));
+            if (m_saveProblem == SaveProblem::Deleted)
+                m_taskId = 0;
+            if (m_saveProblem == SaveProblem::None)
                 result = m_taskId;
             return;
         }
@@ -107,8 +119,11 @@ qint32 ClsTask::Save() {
             QStringLiteral("select max(TaskId) from tblTasks where TaskName = ") +
                 ClsDAO::Quoted(m_taskName));
         if (id != 0) {
+            // A later save of the new appointment type checks only that it still exists.
+            m_row.Clear();
             m_taskId = id;
             result = id;
+            m_saveProblem = SaveProblem::None;
         }
     });
     return result;

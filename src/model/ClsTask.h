@@ -1,6 +1,8 @@
 #pragma once
 
 #include "model/ClsGroup.h"
+#include "model/SaveProblem.h"
+#include "model/StoredRow.h"
 
 #include <QString>
 #include <memory>
@@ -32,7 +34,11 @@ public:
     void InitBfr();
     bool Load(qint32 taskId);
     bool LoadByName(const QString& taskName, qint32 groupId);
+    // The appointment type's identifier when it was stored; 0 when nothing was stored,
+    // and LastSaveProblem says why. A stored appointment type is only updated while its
+    // row is as Load found it.
     qint32 Save();
+    SaveProblem LastSaveProblem() const { return m_saveProblem; }
 
 private:
     ClsGroup& OwningGroup();
@@ -45,4 +51,6 @@ private:
     qint16 m_maxTime = 1440;
     qint16 m_initTime = 5;
     qint32 m_colour = 255;
+    StoredRow m_row{QStringLiteral("tblTasks"), QStringLiteral("TaskId")};
+    SaveProblem m_saveProblem = SaveProblem::None;
 };

@@ -86,11 +86,27 @@ void DefinitionDialog::OnGotFocus(QLineEdit* field, std::function<void()> handle
     field->installEventFilter(this);
 }
 
-void DefinitionDialog::CloseIfSaved(bool saved, const QString& record) {
-    if (saved)
+void DefinitionDialog::CloseIfSaved(SaveProblem problem, const QString& record) {
+    switch (problem) {
+    case SaveProblem::None:
         accept();
-    else
+        break;
+    case SaveProblem::Changed:
+        ModMain::Warning(QStringLiteral("This %1 was changed at another workstation.\nNothing was "
+                                        "saved. Press Save again to replace their change with "
+                                        "what this window shows, or Cancel to keep their change.")
+                             .arg(record));
+        break;
+    case SaveProblem::Deleted:
+        ModMain::Warning(QStringLiteral("This %1 was deleted at another workstation.\nNothing was "
+                                        "saved. Press Save again to save what this window shows "
+                                        "as a new %1, or Cancel.")
+                             .arg(record));
+        break;
+    case SaveProblem::Failed:
         ModMain::Warning(QStringLiteral("Unable to save ") + record + QLatin1Char('!'));
+        break;
+    }
 }
 
 void DefinitionDialog::showEvent(QShowEvent* event) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/SaveProblem.h"
+
 #include <QDialog>
 #include <QHash>
 #include <array>
@@ -44,10 +46,13 @@ protected:
     void SetContent(QBoxLayout* frames, const std::array<QPushButton*, 3>& buttons);
     // Runs handler whenever field gets the keyboard focus.
     void OnGotFocus(QLineEdit* field, std::function<void()> handler);
-    // Closes the window after Save when the record was stored; otherwise says
-    // "Unable to save <record>!" and keeps the window open with everything
-    // typed still in it, for another try or Cancel.
-    void CloseIfSaved(bool saved, const QString& record);
+    // Closes the window after Save when the record was stored (problem None);
+    // otherwise says why not and keeps the window open with everything typed
+    // still in it: for a record another workstation changed, Save again stores
+    // it over their change; for one they deleted, Save again stores it as a
+    // new record; after a failure ("Unable to save <record>!") it is tried
+    // again. Cancel stores nothing.
+    void CloseIfSaved(SaveProblem problem, const QString& record);
 
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

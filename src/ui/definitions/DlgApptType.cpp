@@ -158,7 +158,8 @@ void DlgApptType::BtnTask_Click(int index) {
         switch (index) {
         case 0:
             task.SetTaskName(TxtType->text().trimmed());
-            CloseIfSaved(task.Save() != 0, QStringLiteral("appointment type"));
+            task.Save();
+            CloseIfSaved(task.LastSaveProblem(), QStringLiteral("appointment type"));
             break;
         case 1:
             task.InitBfr();

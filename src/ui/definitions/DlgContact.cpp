@@ -4,7 +4,6 @@
 #include "app/ContextIDs.h"
 #include "app/ErrorTrap.h"
 #include "app/ModMain.h"
-#include "data/ClsDAO.h"
 #include "model/ClsCustomer.h"
 
 #include <QBoxLayout>
@@ -133,29 +132,18 @@ void DlgContact::BtnCustomer_Click(int index) {
     });
 }
 
-// Stores the contact, then rewrites its link to every listed group: one row
-// for a ticked group, none for an unticked one. False when the contact was
-// not stored.
-bool DlgContact::SaveContact() {
+// Stores the contact and its link to every listed group (one row for a
+// ticked group, none for an unticked one) as one write transaction.
+SaveProblem DlgContact::SaveContact() {
     ClsCustomer& contact = ModMain::Customer();
     contact.SetCustomerName(TxtCustomer->text().trimmed());
     contact.SetRef01(TxtRef01->text().trimmed());
     contact.SetRef02(TxtRef02->text().trimmed());
     contact.SetRef03(TxtRef03->text().trimmed());
-    // A contact that could not be stored gets no links: a new one has no
-    // identifier, and links for identifier 0 would belong to no contact.
-    const qint32 customerId = contact.Save();
-    if (customerId == 0)
-        return false;
-    ClsDAO& dao = ModMain::DAO();
-    for (int row = 0; row < LbGroups->count(); ++row) {
-        const qint32 groupId = ClsForms::ItemId(LbGroups, row);
-        dao.SqlAction(QStringLiteral("delete from tblCustomerGroups where CustomerId = ") +
-                      Num(customerId) + QStringLiteral(" and GroupId = ") + Num(groupId));
-        if (LbGroups->item(row)->checkState() == Qt::Checked)
-            dao.SqlAction(QStringLiteral("insert into tblCustomerGroups (CustomerId, GroupId) "
-                                         "values (") +
-                          Num(customerId) + QStringLiteral(", ") + Num(groupId) + QLatin1Char(')'));
-    }
-    return true;
+    QMap<qint32, bool> links;
+    for (int row = 0; row < LbGroups->count(); ++row)
+        links.insert(ClsForms::ItemId(LbGroups, row),
+                     LbGroups->item(row)->checkState() == Qt::Checked);
+    contact.Save(links);
+    return contact.LastSaveProblem();
 }

@@ -26,7 +26,7 @@ public:
     bool CheckGroups();
 
 private:
-    bool SaveContact();
+    SaveProblem SaveContact();
 
     qint32 m_groupId = 0;
     QLineEdit* TxtCustomer = nullptr;

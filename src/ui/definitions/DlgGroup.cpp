@@ -120,7 +120,8 @@ void DlgGroup::BtnGroup_Click(int index) {
         switch (index) {
         case 0:
             group.SetGroupName(TxtGroupName->text().trimmed());
-            CloseIfSaved(group.Save() != 0, QStringLiteral("group"));
+            group.Save();
+            CloseIfSaved(group.LastSaveProblem(), QStringLiteral("group"));
             break;
         case 1:
             group.InitBfr();

@@ -183,14 +183,19 @@ void DlgResource::BtnGroup_Click(int index) {
         switch (index) {
         case 0: {
             const QString name = TxtResourceName->text().trimmed();
-            bool saved = false;
+            SaveProblem problem = SaveProblem::Failed;
             if (m_copies <= 1) {
                 res.SetResourceName(name);
-                saved = res.Save() != 0;
-            } else {
-                saved = SaveCopies(name);
+                res.Save();
+                problem = res.LastSaveProblem();
+            } else if (SaveCopies(name)) {
+                problem = SaveProblem::None;
             }
-            CloseIfSaved(saved, QStringLiteral("resource"));
+            CloseIfSaved(problem, QStringLiteral("resource"));
+            // A resource deleted at another workstation is a new one now,
+            // which may be saved in copies.
+            if (problem == SaveProblem::Deleted)
+                SetupEnabled();
             break;
         }
         case 1:
