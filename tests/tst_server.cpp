@@ -404,7 +404,7 @@ void TstServer::lostConnectionInsideASaveStoresNothing() {
     };
     QCOMPARE(b.Save(), 0);
     QVERIFY(dropped);
-    QCOMPARE(b.LastSaveProblem(), ClsBooking::SaveProblem::Failed);
+    QCOMPARE(b.LastSaveProblem(), SaveProblem::Failed);
     QCOMPARE(stored(), 0);
     QCOMPARE(env.Count("tblBookings"), 1);
     QVERIFY(env.LogContains("Database connection lost"));

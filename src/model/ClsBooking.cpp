@@ -5,6 +5,7 @@
 #include "data/ClsDAO.h"
 #include "data/DbTransaction.h"
 #include "model/RowInsert.h"
+#include "model/RowUpdate.h"
 
 #include <QFile>
 #include <QSysInfo>
@@ -133,12 +134,6 @@ bool ClsBooking::LinksExist() {
                                          SaveProblem::ContactGone);
 }
 
-bool ClsBooking::AdoptStoredRow() {
-    bool ok = false;
-    Trap("ClsBooking.AdoptStoredRow", [&] { ok = m_stored.Reload(Dao(), m_bookingId); });
-    return ok;
-}
-
 qint32 ClsBooking::Save() {
     qint32 result = 0;
     m_saveProblem = SaveProblem::Failed;
@@ -148,41 +143,29 @@ qint32 ClsBooking::Save() {
             // The row must still be as loaded, its links must exist and the
             // new time must be free: tested and updated in one write
             // transaction, so two workstations changing one booking, or
-            // moving into one slot, cannot both succeed.
-            DbTransaction txn(dao);
-            if (!dao.InWrite())
-                return;
-            switch (m_stored.Check(dao, m_bookingId)) {
-            case StoredRow::State::Same:
-                break;
-            case StoredRow::State::Changed:
-                m_saveProblem = SaveProblem::Changed;
-                return;
-            case StoredRow::State::Gone:
-                m_saveProblem = SaveProblem::Deleted;
-                return;
-            case StoredRow::State::Unknown:
-                return;
-            }
-            if (!LinksExist() || !SlotIsFree())
-                return;
-            m_saveProblem = SaveProblem::Failed;
-            if (dao.SqlAction(QStringLiteral("update tblBookings set TaskId = ") + Num(m_taskId) +
-                              QStringLiteral(", BookingDate = ") + Num(m_bookingDate) +
-                              QStringLiteral(", BookingStart = ") + Num(m_bookingStart) +
-                              QStringLiteral(", BookingEnd = ") + Num(m_bookingEnd) +
-                              QStringLiteral(", CustomerId = ") + Num(m_customerId) +
-                              QStringLiteral(", ResourceId = ") + Num(m_resourceId) +
-                              QStringLiteral(", Ref01 = ") + ClsDAO::Quoted(m_ref01) +
-                              QStringLiteral(", Ref02 = ") + ClsDAO::Quoted(m_ref02) +
-                              QStringLiteral(", Ref03 = ") + ClsDAO::Quoted(m_ref03) +
-                              QStringLiteral(", RepeatId = ") + Num(m_repeatId) +
-                              QStringLiteral(", Comments = ") + ClsDAO::Quoted(m_comments) +
-                              QStringLiteral(" where BookingId = ") + Num(m_bookingId)) &&
-                m_stored.Reload(dao, m_bookingId) && txn.Commit()) {
+            // moving into one slot, cannot both succeed. (The tests after the
+            // update see what they would see before it: the clash test leaves
+            // out the booking itself.)
+            const SaveProblem problem = RowUpdate::Update(
+                dao, m_stored, m_bookingId,
+                QStringLiteral("update tblBookings set TaskId = ") + Num(m_taskId) +
+                    QStringLiteral(", BookingDate = ") + Num(m_bookingDate) +
+                    QStringLiteral(", BookingStart = ") + Num(m_bookingStart) +
+                    QStringLiteral(", BookingEnd = ") + Num(m_bookingEnd) +
+                    QStringLiteral(", CustomerId = ") + Num(m_customerId) +
+                    QStringLiteral(", ResourceId = ") + Num(m_resourceId) +
+                    QStringLiteral(", Ref01 = ") + ClsDAO::Quoted(m_ref01) +
+                    QStringLiteral(", Ref02 = ") + ClsDAO::Quoted(m_ref02) +
+                    QStringLiteral(", Ref03 = ") + ClsDAO::Quoted(m_ref03) +
+                    QStringLiteral(", RepeatId = ") + Num(m_repeatId) +
+                    QStringLiteral(", Comments = ") + ClsDAO::Quoted(m_comments) +
+                    QStringLiteral(" where BookingId = ") + Num(m_bookingId),
+                [&] { return LinksExist() && SlotIsFree(); });
+            // A refusal of the link or clash test keeps its own reason.
+            if (problem != SaveProblem::Failed || m_saveProblem == SaveProblem::Failed)
+                m_saveProblem = problem;
+            if (problem == SaveProblem::None)
                 result = m_bookingId;
-                m_saveProblem = SaveProblem::None;
-            }
             return;
         }
         // The link and clash tests, the insert and the read-back of the

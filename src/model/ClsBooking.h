@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/SaveProblem.h"
 #include "model/StoredRow.h"
 
 #include <QString>
@@ -9,18 +10,6 @@
 // type and optionally one contact on one date between a start and an end.
 class ClsBooking {
 public:
-    // Why the last Save stored nothing.
-    enum class SaveProblem {
-        None,
-        Clash,        // another booking of the resource overlaps the time
-        Changed,      // the row was changed at another workstation since Load
-        Deleted,      // the row was deleted at another workstation since Load
-        ResourceGone, // the resource no longer exists
-        TypeGone,     // the appointment type no longer exists
-        ContactGone,  // the contact no longer exists
-        Failed        // the database refused or could not be reached
-    };
-
     ClsBooking();
 
     qint32 BookingDate() const { return m_bookingDate; }
@@ -64,11 +53,10 @@ public:
     // is tested in the save's own write transaction. 0 when nothing was
     // stored; LastSaveProblem then tells why.
     qint32 Save();
+    // After a refusal because the row was changed elsewhere, the record
+    // takes the row as it now is: a second Save deliberately stores the
+    // fields over that change.
     SaveProblem LastSaveProblem() const { return m_saveProblem; }
-    // Takes the row as it is stored now as the one loaded, keeping the
-    // fields: the next Save then deliberately stores them over another
-    // workstation's change. False when the row cannot be read.
-    bool AdoptStoredRow();
     qint32 BookingCheck(qint32 fromDate, qint32 toDate, qint32 groupId);
 
     // As GetBookingId, into clashId; false when the test could not be run.

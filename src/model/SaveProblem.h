@@ -5,5 +5,10 @@ enum class SaveProblem {
     None,    // stored
     Changed, // another workstation changed the row after the record loaded it
     Deleted, // another workstation deleted the row after the record loaded it
-    Failed   // the database refused the save or could not be reached
+    Failed,  // the database refused the save or could not be reached
+    // Bookings only:
+    Clash,        // another booking of the resource overlaps the time
+    ResourceGone, // the resource no longer exists
+    TypeGone,     // the appointment type no longer exists
+    ContactGone   // the contact no longer exists
 };

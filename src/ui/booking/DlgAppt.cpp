@@ -720,8 +720,8 @@ void DlgAppt::LbTimeslot_ItemClick(int row, int column) {
                                                                    QStringLiteral("BookingId"),
                                                                    m_moveBookingId) ==
                                                          StoredRow::State::Gone
-                                                     ? ClsBooking::SaveProblem::Deleted
-                                                     : ClsBooking::SaveProblem::Failed));
+                                                     ? SaveProblem::Deleted
+                                                     : SaveProblem::Failed));
             }
             BtnTask_Click(3);
             ShowBookings();
@@ -972,7 +972,7 @@ bool DlgAppt::SaveRefused() {
     // Nothing was stored: say why, and keep what the user typed.
     ClsBooking& booking = ModMain::Booking();
     switch (booking.LastSaveProblem()) {
-    case ClsBooking::SaveProblem::Clash: {
+    case SaveProblem::Clash: {
         // Leave the form as it is so that the user can choose another time.
         const qint32 clash =
             booking.GetBookingId(booking.ResourceId(), booking.BookingDate(),
@@ -983,7 +983,7 @@ bool DlgAppt::SaveRefused() {
             ModMain::Warning(QStringLiteral("Unable to save appointment!"));
         return false;
     }
-    case ClsBooking::SaveProblem::Changed:
+    case SaveProblem::Changed:
         if (ModMain::Confirm(QStringLiteral("This appointment was changed at another workstation.") +
                              kCrLf + kCrLf +
                              QStringLiteral("Nothing was saved. Show the appointment as it is "
@@ -993,11 +993,9 @@ bool DlgAppt::SaveRefused() {
                                             "the other workstation's change."))) {
             if (booking.Load(booking.BookingId()))
                 ShowBookingInForm();
-        } else {
-            booking.AdoptStoredRow();
         }
         return false;
-    case ClsBooking::SaveProblem::Deleted:
+    case SaveProblem::Deleted:
         if (!ModMain::Confirm(QStringLiteral("This appointment was deleted at another workstation.") +
                               kCrLf + kCrLf +
                               QStringLiteral("Nothing was saved. Book it anew with what you typed?")))
@@ -1005,9 +1003,9 @@ bool DlgAppt::SaveRefused() {
         // A new booking with the form's values, tested like any other.
         booking.SetBookingId(0);
         return booking.Save() != 0 || SaveRefused();
-    case ClsBooking::SaveProblem::ResourceGone:
-    case ClsBooking::SaveProblem::TypeGone:
-    case ClsBooking::SaveProblem::ContactGone:
+    case SaveProblem::ResourceGone:
+    case SaveProblem::TypeGone:
+    case SaveProblem::ContactGone:
         ModMain::Warning(QStringLiteral("Unable to save appointment!") +
                          SaveProblemText(booking.LastSaveProblem()));
         // The lists no longer offer what is gone.
@@ -1019,25 +1017,25 @@ bool DlgAppt::SaveRefused() {
     }
 }
 
-QString DlgAppt::SaveProblemText(ClsBooking::SaveProblem problem) {
+QString DlgAppt::SaveProblemText(SaveProblem problem) {
     QString why;
     switch (problem) {
-    case ClsBooking::SaveProblem::Clash:
+    case SaveProblem::Clash:
         why = QStringLiteral("Conflict with another appointment!");
         break;
-    case ClsBooking::SaveProblem::Changed:
+    case SaveProblem::Changed:
         why = QStringLiteral("This appointment was changed at another workstation.");
         break;
-    case ClsBooking::SaveProblem::Deleted:
+    case SaveProblem::Deleted:
         why = QStringLiteral("This appointment was deleted at another workstation.");
         break;
-    case ClsBooking::SaveProblem::ResourceGone:
+    case SaveProblem::ResourceGone:
         why = QStringLiteral("The resource was deleted at another workstation.");
         break;
-    case ClsBooking::SaveProblem::TypeGone:
+    case SaveProblem::TypeGone:
         why = QStringLiteral("The appointment type was deleted at another workstation.");
         break;
-    case ClsBooking::SaveProblem::ContactGone:
+    case SaveProblem::ContactGone:
         why = QStringLiteral("The contact was deleted at another workstation.");
         break;
     default:

@@ -94,7 +94,7 @@ public:
     void SendToCalendar();
     // Why a save stored nothing, as the second part of a message (empty for
     // a plain failure).
-    static QString SaveProblemText(ClsBooking::SaveProblem problem);
+    static QString SaveProblemText(SaveProblem problem);
     // Toolbar buttons and their drop-down entries, by key.
     void Toolbar1_ButtonClick(const QString& key);
     void Toolbar1_ButtonMenuClick(const QString& key);

@@ -246,10 +246,10 @@ void DlgRepeat::SaveAppointments() {
                 continue;
             // A date taken meanwhile is skipped; a resource, type or contact
             // deleted at another workstation stops the series there.
-            const ClsBooking::SaveProblem problem = booking.LastSaveProblem();
-            const bool gone = problem == ClsBooking::SaveProblem::ResourceGone ||
-                              problem == ClsBooking::SaveProblem::TypeGone ||
-                              problem == ClsBooking::SaveProblem::ContactGone;
+            const SaveProblem problem = booking.LastSaveProblem();
+            const bool gone = problem == SaveProblem::ResourceGone ||
+                              problem == SaveProblem::TypeGone ||
+                              problem == SaveProblem::ContactGone;
             ModMain::Warning(QStringLiteral("Unable to save appointment for ") +
                              ClsDate::FormatDate(day, QStringLiteral("d mmm yyyy")) +
                              QStringLiteral("!") +
