@@ -128,8 +128,6 @@ private slots:
     void clickFillsFormAndSubmitUpdatesBooking();
     void submitRefusals_data();
     void submitRefusals();
-    void submitOfClashWarnsAndKeepsForm_data();
-    void submitOfClashWarnsAndKeepsForm();
     void changesElsewhereNeverOverwritten_data();
     void changesElsewhereNeverOverwritten();
     void highlightAndFormAgree();
@@ -145,7 +143,6 @@ private slots:
     void repeatHandsOverTheAppointment();
     void typesAndContactsFromTheDialog();
     void windowStateKeptInSettings();
-    void mainWindowFollowsDialog();
     void timerNeverMovesAnOpenDialog_data();
     void timerNeverMovesAnOpenDialog();
 };
@@ -279,34 +276,6 @@ void TestBooking::submitRefusals() {
     QCOMPARE(c.Count(), 0);
 }
 
-void TestBooking::submitOfClashWarnsAndKeepsForm_data() {
-    QTest::addColumn<bool>("existing");
-    QTest::newRow("new booking") << false;
-    QTest::newRow("stored booking stretched over the next") << true;
-}
-
-void TestBooking::submitOfClashWarnsAndKeepsForm() {
-    QFETCH(bool, existing);
-    Clinic c;
-    c.Book(101, 10, 21, 31, kDay, 630, 690);
-    if (existing)
-        c.Book(100, 10, 21, 0, kDay, 600, 630);
-    c.Open(540, 21);
-    c.Click(600); // Surgery starts with 60 minutes: 10:00 to 11:00
-    ModMain::Booking().SetBookingEnd(660);
-    c.dlg->TxtRef01()->setText(QStringLiteral("typed"));
-    c.dlg->BtnTask_Click(0);
-    QCOMPARE(c.BoxTexts(),
-             QStringList{"Warning!: Unable to save appointment!\r\n\r\nConflict with another "
-                         "appointment: Surgery from 10:30 am to 11:30 am (Ben)"});
-    QCOMPARE(c.Count(), existing ? 2 : 1);
-    if (existing)
-        QCOMPARE(c.Stored(100), QStringLiteral("10 46359 600-630"));
-    QCOMPARE(c.List()->SelectedRow(), c.RowOf(600));
-    QCOMPARE(c.dlg->TxtRef01()->text(), QStringLiteral("typed"));
-    QCOMPARE(c.Times(), QStringLiteral("600-660"));
-}
-
 void TestBooking::changesElsewhereNeverOverwritten_data() {
     QTest::addColumn<bool>("stored"); // booking 100 at 09:00 is edited; else a new one at 10:00
     QTest::addColumn<QString>("elsewhere"); // another workstation's statement meanwhile
@@ -346,6 +315,15 @@ void TestBooking::changesElsewhereNeverOverwritten_data() {
         << true << "delete from tblCustomers where CustomerId = 30" << false
         << gone.arg("contact") << "10:21:30:540-600:note" << "Surgery|< No Customer >|r1|||typed"
         << "";
+    QTest::newRow("new booking; the time taken meanwhile")
+        << false
+        << "insert into tblBookings (ResourceId, TaskId, CustomerId, BookingDate, BookingStart, "
+           "BookingEnd, RepeatId, Ref01, Ref02, Ref03, Comments) values (10, 21, 31, 46359, 630, "
+           "690, 0, '', '', '', 'theirs')"
+        << false
+        << "Warning!: Unable to save appointment!\r\n\r\nConflict with another appointment: "
+           "Surgery from 10:30 am to 11:30 am (Ben)"
+        << "10:21:31:630-690:theirs" << "Surgery|< No Customer >||||typed" << "";
     QTest::newRow("new booking; its resource deleted")
         << false << "delete from tblResources where ResourceId = 10" << false
         << gone.arg("resource") << "" << "Surgery|< No Customer >||||typed" << "";
@@ -425,7 +403,6 @@ void TestBooking::highlightAndFormAgree() {
     QCOMPARE(c.List()->SelectedRow(), c.RowOf(540));
     QCOMPARE(ModMain::Booking().BookingId(), 100);
     QCOMPARE(c.dlg->CbTask()->currentText(), QStringLiteral("Check-up"));
-    c.dlg->hide();
 }
 
 void TestBooking::deleteCommand_data() {
@@ -759,30 +736,6 @@ void TestBooking::windowStateKeptInSettings() {
     QVERIFY(c.dlg->windowState() & Qt::WindowMaximized);
 }
 
-void TestBooking::mainWindowFollowsDialog() {
-    MainFixture f;
-    f.Clinic(); // nothing booked the next day
-    f.Open();
-    DlgAppt& dlg = DlgAppt::Instance();
-    dlg.SetGroupId(1);
-    dlg.SetStartTime(600);
-    dlg.SetResourceId(10);
-    dlg.SetTaskId(20);
-    dlg.SetApptDate(f.main->CurrentDate());
-    dlg.show();
-    dlg.SpinDate_Click(1);
-    QCOMPARE(f.main->CurrentDate(), kDay + 1);
-    QCOMPARE(ModMain::Ini().GetValue("Config", "LastDate", 0).toInt(), kDay + 1);
-    dlg.LbTimeslot_ItemClick(2, 1);
-    dlg.BtnTask_Click(0);
-    QCOMPARE(f.env.boxes.size(), 0);
-    // The schedule is rebuilt: Room A's only bar that day is the new booking.
-    QCOMPARE(f.Sched()->BarCount(1) + f.Sched()->BarCount(2), 1);
-    const int id = f.env.Sql("select max(BookingId) from tblBookings").toInt();
-    QCOMPARE(f.Sched()->BarKey(1, 1), QStringLiteral("B%1").arg(id));
-    dlg.hide();
-}
-
 void TestBooking::timerNeverMovesAnOpenDialog_data() {
     QTest::addColumn<QString>("path");
     QTest::newRow("toolbar") << "toolbar";
@@ -794,8 +747,9 @@ void TestBooking::timerNeverMovesAnOpenDialog_data() {
 
 void TestBooking::timerNeverMovesAnOpenDialog() {
     // However the dialog was opened, the timer keeps its list current while
-    // the user steps to the next day, picks a slot and types, and never
-    // takes the date, the slot or the text away, even with autoscroll on.
+    // the user steps to the next day (the main window follows), picks a slot
+    // and types, and never takes the date, the slot or the text away, even
+    // with autoscroll on. Submit stores it and redraws the main window.
     QFETCH(QString, path);
     MainFixture f;
     f.Clinic();
@@ -819,19 +773,18 @@ void TestBooking::timerNeverMovesAnOpenDialog() {
         dlg->LbTimeslot_ItemClick(rowOf(600), 1);
         ClsForms::SelectItemId(dlg->CbTask(), 20);
         dlg->TxtComments()->setPlainText(QStringLiteral("typed"));
-        f.env.Sql(QStringLiteral("insert into tblBookings (BookingId, ResourceId, TaskId, "
-                                 "CustomerId, BookingDate, BookingStart, BookingEnd, RepeatId, "
-                                 "Ref01, Ref02, Ref03, Comments) values (200, 10, 21, 0, %1, 660, "
-                                 "690, 0, '', '', '', 'elsewhere')")
-                      .arg(MainFixture::kToday + 1));
-        f.env.Sql("update tblProperties set PropValue = '7' where PropName = 'LastUpdated'");
+        f.Booking(200, 10, 21, 0, MainFixture::kToday + 1, 660, 690);
+        f.Exec("update tblProperties set PropValue = '7' where PropName = 'LastUpdated'");
         seen << QString::number(f.main->Timer1()->isActive());
         for (int tick = 0; tick < 25; ++tick)
             f.main->Timer1_Timer();
         seen << QString::number(dlg->ApptDate() - MainFixture::kToday) << list->Heading()
              << list->RowTag(list->SelectedRow()) << dlg->TxtComments()->toPlainText()
-             << QString::number(list->RowValue(rowOf(660)));
+             << QString::number(list->RowValue(rowOf(660)))
+             << QString::number(f.main->CurrentDate() - MainFixture::kToday)
+             << f.IniValue("Config", "LastDate");
         dlg->BtnTask_Click(0);
+        seen << f.Sched()->BarKey(1, 1);
         dlg->hide();
         return int(QDialog::Accepted);
     };
@@ -847,7 +800,9 @@ void TestBooking::timerNeverMovesAnOpenDialog() {
     } else {
         f.main->Sched_DropItem(1, 720, MainFixture::kToday);
     }
-    QCOMPARE(seen, (QStringList{"1", "1", "Sunday 6 December 2026", "600", "typed", "200"}));
+    const int id = f.env.Sql("select max(BookingId) from tblBookings").toInt();
+    QCOMPARE(seen, (QStringList{"1", "1", "Sunday 6 December 2026", "600", "typed", "200", "1",
+                                QString::number(MainFixture::kToday + 1), "B" + QString::number(id)}));
     QCOMPARE(f.env.Sql(QStringLiteral("select count(*) from tblBookings where BookingDate = %1 "
                                       "and BookingStart = 600 and Comments = 'typed'")
                            .arg(MainFixture::kToday + 1))
