@@ -18,9 +18,11 @@
 // one resource overlap, no booking refers to a missing resource or type,
 // every operation reported as stored is stored as reported unless a later
 // operation (one that may have committed after it) changed or deleted its
-// row, nothing reported as failed was stored, no repeat identifier was
-// handed out twice, and the integrity check finds nothing to repair. The
-// killed workstation's last, unreported operation may or may not have run.
+// row, nothing reported as failed was stored (found at the end, or found by
+// a later operation: a row no insert reported, an edit that loaded what a
+// failed save wrote), no repeat identifier was handed out twice, and the
+// integrity check finds nothing to repair. The killed workstation's last,
+// unreported operation may or may not have run.
 // Exits 0 when all of that holds, 1 otherwise, 77 when the server is not
 // reachable (outside CI).
 //
@@ -66,6 +68,7 @@
 #include <cstdio>
 #include <functional>
 #include <random>
+#include <span>
 
 namespace {
 
@@ -403,22 +406,42 @@ int RunWorkstation(const QStringList& args) {
 
 using Row = QHash<QString, QString>;
 
-// One logged operation. `done` is false for the killed workstation's last
-// one, which was never reported: it may or may not have run.
+// One logged operation: its line as logged (a long soak logs hundreds of
+// thousands; the other values are read from the line when needed) and what
+// every check uses. `done` is false for the killed workstation's last one,
+// which was never reported: it may or may not have run.
 struct Op {
-    int ws = 0;
+    QByteArray line;
     QString kind;
-    Row f;
-    QString line;
+    qint64 ts = 0, t1 = 0, ret = 0;
+    qint32 id = 0;
     bool done = false;
 
-    qint64 I(const char* key) const { return f.value(QLatin1String(key)).toLongLong(); }
-    bool Ok() const { return done && I("ret") != 0; }
+    explicit Op(const QByteArray& logged) : line(logged) {
+        static QSet<QString> kinds; // one copy of each kind's name for all operations
+        kind = *kinds.insert(F("op"));
+        ts = F("ts").toLongLong();
+        t1 = F("t1").toLongLong();
+        ret = F("ret").toLongLong();
+        id = F("id").toInt();
+        done = Has("t1");
+    }
+    // The value logged under `key`; empty when there is none.
+    QString F(const QString& key) const {
+        const QByteArray k = ' ' + key.toLatin1() + '=';
+        const qsizetype at = line.indexOf(k);
+        if (at < 0)
+            return QString();
+        const qsizetype end = line.indexOf(' ', at + k.size());
+        return QString::fromUtf8(line.mid(at + k.size(), end < 0 ? -1 : end - at - k.size()));
+    }
+    bool Has(const QString& key) const { return line.contains(' ' + key.toLatin1() + '='); }
+    QString Line() const { return QString::fromUtf8(line); }
+    bool Ok() const { return done && ret != 0; }
     bool MayHaveRun() const { return Ok() || !done; }
-    qint64 Ts() const { return I("ts"); }
-    qint64 End() const { return done ? I("t1") : LLONG_MAX; }
+    qint64 End() const { return done ? t1 : LLONG_MAX; }
     // The row an insert reports is the identifier it returned.
-    qint32 RowId() const { return kind.endsWith(QLatin1String("new")) ? I("ret") : I("id"); }
+    qint32 RowId() const { return kind.endsWith(QLatin1String("new")) ? qint32(ret) : id; }
 };
 
 // What one kind of record is in the logs and in the database: the kinds of
@@ -460,7 +483,11 @@ const Entity kEntities[] = {
 struct Findings {
     QMap<QString, int> count;
     QMap<QString, QStringList> examples;
+    QSet<QString> seen; // an operation counts once under each check
     void Add(const QString& check, const QString& example) {
+        if (seen.contains(check + example.section(QLatin1String(" ["), 0, 0)))
+            return;
+        seen << check + example.section(QLatin1String(" ["), 0, 0);
         ++count[check];
         if (examples[check].size() < 4)
             examples[check] << example;
@@ -490,21 +517,21 @@ void CheckEntity(const Entity& e, const QList<Op>& ops, const QHash<qint32, Row>
     QList<const Op*> saved;
     for (const Op& op : ops) {
         if (e.writes.contains(op.kind)) {
-            byToken.insert(op.f.value("tok"), &op);
+            byToken.insert(op.F("tok"), &op);
             if (op.Ok())
                 saved << &op;
-            const qint32 id = op.done ? op.RowId() : qint32(op.I("id"));
+            const qint32 id = op.done ? op.RowId() : op.id;
             if (op.MayHaveRun() && id != 0)
                 writesOf[id] << &op;
         } else if (e.deletes.contains(op.kind)) {
             const QString key = op.kind == e.deletes.first() ? "id" : cascadeKey[op.kind];
-            deletesBy[key + '=' + op.f.value(key == "rep" ? "rep" : "id")] << &op;
+            deletesBy[key + '=' + op.F(key == "rep" ? "rep" : "id")] << &op;
         }
     }
     // An insert never reported has its row only through its token.
     for (auto it = rows.begin(); it != rows.end(); ++it) {
         const Op* owner = byToken.value(it->value("tok"));
-        if (owner && !owner->done && owner->I("id") == 0)
+        if (owner && !owner->done && owner->id == 0)
             writesOf[it.key()] << owner;
     }
     // The deletes that match a row by its identifier or by a value it held.
@@ -530,18 +557,18 @@ void CheckEntity(const Entity& e, const QList<Op>& ops, const QHash<qint32, Row>
         if (!owner->done)
             continue; // the killed workstation's last operation ran
         if (!owner->Ok()) {
-            out.Add(kFailedStored, owner->line + QLatin1Char(' ') + Show(row));
+            out.Add(kFailedStored, owner->Line() + QLatin1Char(' ') + Show(row));
             continue;
         }
         bool same = owner->RowId() == it.key();
         for (auto f = row.begin(); f != row.end(); ++f)
-            if (f.key() != QLatin1String("id") && owner->f.contains(f.key()))
-                same = same && owner->f.value(f.key()) == f.value();
+            if (f.key() != QLatin1String("id") && owner->Has(f.key()))
+                same = same && owner->F(f.key()) == f.value();
         if (!same)
-            out.Add(kNotAsReported, owner->line + QLatin1Char(' ') + Show(row));
+            out.Add(kNotAsReported, owner->Line() + QLatin1Char(' ') + Show(row));
         for (const Op* d : deletesOf(it.key(), {row}))
-            if (d->Ok() && (d->kind == e.deletes.first() || owner->End() < d->Ts()))
-                out.Add(kNotAsReported, d->line + QStringLiteral(" but still ") + Show(row));
+            if (d->Ok() && (d->kind == e.deletes.first() || owner->End() < d->ts))
+                out.Add(kNotAsReported, d->Line() + QStringLiteral(" but still ") + Show(row));
     }
 
     // Each row an operation found in the database was stored by an insert
@@ -550,69 +577,73 @@ void CheckEntity(const Entity& e, const QList<Op>& ops, const QHash<qint32, Row>
     const Op* pending = nullptr;
     for (const Op& op : ops) {
         if (op.kind == e.writes.first() && op.Ok())
-            created << op.I("ret");
+            created << op.ret;
         if (op.kind == e.writes.first() && !op.done)
             pending = &op;
     }
     QMap<qint64, const Op*> unknown; // the first operation on each
     for (const Op& op : ops)
-        if (e.seen.contains(op.kind) && op.I("id") != 0 && !created.contains(op.I("id")) &&
-            (!unknown.contains(op.I("id")) || op.End() < unknown[op.I("id")]->End()))
-            unknown[op.I("id")] = &op;
+        if (e.seen.contains(op.kind) && op.id != 0 && !created.contains(op.id) &&
+            (!unknown.contains(op.id) || op.End() < unknown[op.id]->End()))
+            unknown[op.id] = &op;
     bool pendingRow = false;
     for (const Op* op : unknown) {
-        if (pending && !pendingRow && op->End() > pending->Ts())
+        if (pending && !pendingRow && op->End() > pending->ts)
             pendingRow = true;
         else
-            out.Add(kFailedStored, op->line + QStringLiteral(" [a row no operation reported "
+            out.Add(kFailedStored, op->Line() + QStringLiteral(" [a row no operation reported "
                                                              "storing]"));
     }
     // What an edit loaded was stored by an operation that reported it so.
     for (const Op& op : ops) {
-        const Op* was = e.seen.contains(op.kind) ? byToken.value(op.f.value("was")) : nullptr;
+        const Op* was = e.seen.contains(op.kind) ? byToken.value(op.F("was")) : nullptr;
         if (was && was->done && !was->Ok())
-            out.Add(kFailedStored, op.line + QStringLiteral(" [loaded what this stored: ") +
-                                       was->line + QLatin1Char(']'));
+            out.Add(kFailedStored, op.Line() + QStringLiteral(" [loaded what this stored: ") +
+                                       was->Line() + QLatin1Char(']'));
     }
 
     // Each operation reported as stored: its row holds it, or an operation
     // that may have committed after it changed or deleted the row.
     for (const Op* s : saved) {
         const qint32 id = s->RowId();
-        if (rows.contains(id) && rows[id].value("tok") == s->f.value("tok"))
+        if (rows.contains(id) && rows[id].value("tok") == s->F("tok"))
             continue; // compared above
         const QList<const Op*> writes = writesOf.value(id);
         QList<const Op*> later;
         for (const Op* w : writes)
-            if (w != s && w->End() > s->Ts())
+            if (w != s && w->End() > s->ts)
                 later << w;
         QString gone;
         if (!rows.contains(id)) {
             QList<Row> held;
-            for (const Op* w : writes)
-                held << w->f;
+            for (const Op* w : writes) {
+                Row values;
+                for (const QString& key : cascadeKey)
+                    values[key] = w->F(key);
+                held << values;
+            }
             const Op* before = nullptr; // the last delete that ended before this save began
             bool failedLater = false;
             for (const Op* d : deletesOf(id, held)) {
-                if (d->End() > s->Ts() && d->MayHaveRun())
+                if (d->End() > s->ts && d->MayHaveRun())
                     later << d;
-                else if (d->End() > s->Ts())
+                else if (d->End() > s->ts)
                     failedLater = true;
                 else if (d->MayHaveRun() && (!before || d->End() > before->End()))
                     before = d;
             }
             if (later.isEmpty() && failedLater) {
-                out.Add(kFailedStored, s->line + QStringLiteral(" [gone; only a delete reported "
+                out.Add(kFailedStored, s->Line() + QStringLiteral(" [gone; only a delete reported "
                                                                 "as failed came after it]"));
                 continue;
             }
             gone = before ? QStringLiteral(" [gone; deleted before this save began by ") +
-                                before->line + QLatin1Char(']')
+                                before->Line() + QLatin1Char(']')
                           : QStringLiteral(" [gone; deleted by no logged operation]");
         }
         if (later.isEmpty())
             out.Add(kNotAsReported,
-                    s->line + (gone.isEmpty() ? QLatin1Char(' ') + Show(rows[id]) : gone));
+                    s->Line() + (gone.isEmpty() ? QLatin1Char(' ') + Show(rows[id]) : gone));
     }
 }
 
@@ -669,10 +700,10 @@ QStringList Explain(QSqlDatabase& db, const QString& where, const QList<Op>& ops
             const int link = op.kind == "rdel" ? 2 : op.kind == "tdel" ? 3 : op.kind == "cdel" ? 4
                                                                                             : 0;
             if ((op.kind == "new" || op.kind == "move") &&
-                op.f.value("tok") == q.value(1).toString())
-                text += QStringLiteral("\n        stored by ") + op.line;
-            else if (link && op.Ok() && op.I("id") == q.value(link).toInt())
-                text += QStringLiteral("\n        ") + op.line;
+                op.F("tok") == q.value(1).toString())
+                text += QStringLiteral("\n        stored by ") + op.Line();
+            else if (link && op.Ok() && op.id == q.value(link).toInt())
+                text += QStringLiteral("\n        ") + op.Line();
         }
         lines << text;
     }
@@ -912,57 +943,43 @@ private:
         return drop;
     }
 
-    QList<Op> ReadLog(int ws) const {
-        QList<Op> ops;
+    void ReadLog(int ws, QList<Op>& ops) const {
         QFile file(QDir(m_folders[ws - 1]).filePath(QStringLiteral("operations.log")));
         if (!file.open(QIODevice::ReadOnly))
-            return ops;
-        const QString text = QString::fromUtf8(file.readAll());
-        for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
-            Op op;
-            op.ws = ws;
-            op.line = QStringLiteral("ws%1 ").arg(ws) + line;
-            for (const QString& part : line.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-                const int eq = int(part.indexOf(QLatin1Char('=')));
-                op.f.insert(part.left(eq), part.mid(eq + 1));
-            }
-            op.kind = op.f.value("op");
-            op.done = op.f.contains("t1");
-            ops << op;
+            return;
+        const QByteArray prefix = "ws" + QByteArray::number(ws) + ' ';
+        while (!file.atEnd()) {
+            const QByteArray line = file.readLine().trimmed();
+            if (!line.isEmpty())
+                ops << Op(prefix + line);
         }
-        return ops;
     }
 
     int Check(const QString& dir) {
         const double seconds = double(m_end - m_start) / 1e6;
         QList<Op> ops;
-        QList<QList<Op>> perWs;
+        std::vector<std::span<const Op>> perWs;
+        // The seeded rows, as if written before everything else.
+        const std::pair<const char*, int> seeded[] = {
+            {"type", kSeedTypes}, {"contact", kSeedContacts}, {"res", kSeedResources}};
+        for (const auto& [what, count] : seeded)
+            for (int id = 1; id <= count; ++id)
+                ops << Op(QStringLiteral("seeded op=%1new ts=0 t1=0 ret=%2 tok=seed-%3-%2")
+                              .arg(QLatin1Char(what[0])).arg(id).arg(what).toUtf8());
+
+        QList<qsizetype> starts; // of each workstation's operations in `ops`
         int stray = 0; // unfinished lines other than the killed workstation's last
         for (int ws = 1; ws <= m_o.workstations; ++ws) {
-            perWs << ReadLog(ws);
-            for (qsizetype i = 0; i < perWs.last().size(); ++i)
-                stray += !perWs.last()[i].done && (ws != 1 || i + 1 < perWs.last().size());
-            ops += perWs.last();
+            const qsizetype first = ops.size();
+            ReadLog(ws, ops);
+            for (qsizetype i = first; i < ops.size(); ++i)
+                stray += !ops[i].done && (ws != 1 || i + 1 < ops.size());
+            starts << first;
         }
-        const bool killedMidWork = m_killedAt != 0 && !perWs[0].isEmpty() && perWs[0].first().done;
-        // The seeded rows, as if written before everything else.
-        for (int i = 1; i <= kSeedTypes + kSeedContacts + kSeedResources; ++i) {
-            Op seed;
-            const bool type = i <= kSeedTypes;
-            const bool contact = !type && i <= kSeedTypes + kSeedContacts;
-            const int id = type ? i : contact ? i - kSeedTypes : i - kSeedTypes - kSeedContacts;
-            seed.kind = type ? "tnew" : contact ? "cnew" : "rnew";
-            seed.done = true;
-            seed.f = {{"ret", QString::number(id)},
-                      {"t1", "0"},
-                      {"ts", "0"},
-                      {"tok", QStringLiteral("seed-%1-%2")
-                                  .arg(type ? "type" : contact ? "contact" : "res")
-                                  .arg(id)}};
-            seed.line = QStringLiteral("seeded ") + seed.f["tok"];
-            ops << seed;
-        }
-
+        starts << ops.size();
+        for (int ws = 1; ws <= m_o.workstations; ++ws)
+            perWs.emplace_back(ops.constData() + starts[ws - 1], starts[ws] - starts[ws - 1]);
+        const bool killedMidWork = m_killedAt != 0 && !perWs[0].empty() && perWs[0].front().done;
         Findings found;
         const QString name = QStringLiteral("soak-check");
         QStringList integrity;
@@ -1006,14 +1023,14 @@ private:
         QHash<qint64, int> repeats;
         int repeatTwice = 0;
         for (const Op& op : ops)
-            if (op.kind == QLatin1String("repeat") && op.Ok() && ++repeats[op.I("ret")] == 2)
+            if (op.kind == QLatin1String("repeat") && op.Ok() && ++repeats[op.ret] == 2)
                 ++repeatTwice;
 
         // The dropped workstation carried on: it stored something after the last drop.
         int afterDrop = 0;
         if (!m_drops.isEmpty())
-            for (const Op& op : perWs.value(1))
-                afterDrop += op.Ok() && op.Ts() > m_drops.last().at ? 1 : 0;
+            for (const Op& op : perWs[1])
+                afterDrop += op.Ok() && op.ts > m_drops.last().at ? 1 : 0;
 
         std::printf("\n%d workstations on %s for %.1f s, seed %llu\n", m_o.workstations,
                     m_o.server ? "a PostgreSQL server database" : "one SQLite file", seconds,
@@ -1039,7 +1056,7 @@ private:
             if (ws == 1 && m_killedAt)
                 note = QStringLiteral("killed at %1 s, %2 operation unreported")
                            .arg(active, 0, 'f', 1)
-                           .arg(perWs[0].isEmpty() || perWs[0].last().done ? "no" : "one");
+                           .arg(perWs[0].empty() || perWs[0].back().done ? "no" : "one");
             if (ws == 2 && !m_drops.isEmpty())
                 note = QStringLiteral("connections ended %1 times; %2 stored after the last")
                            .arg(m_drops.size()).arg(afterDrop);
@@ -1049,14 +1066,14 @@ private:
         std::printf("  %-4s %8d %8.1f\n", "all", total, total / seconds);
         std::printf("  at the end: %d bookings, %d types, %d contacts, %d resources\n",
                     counts["bookings"], counts["types"], counts["contacts"], counts["resources"]);
-        if (m_killedAt && !perWs[0].isEmpty() && !perWs[0].last().done)
-            std::printf("  unreported at the kill: %s\n", qPrintable(perWs[0].last().line));
+        if (m_killedAt && !perWs[0].empty() && !perWs[0].back().done)
+            std::printf("  unreported at the kill: %s\n", perWs[0].back().line.constData());
         for (const Drop& d : m_drops) {
             std::printf("  ws2 connection ended at %4.1f s: %s\n", double(d.at - m_start) / 1e6,
                         qPrintable(d.hit.join(QStringLiteral("; "))));
             for (const Op& op : perWs[1])
-                if (op.I("t0") <= d.at && d.at <= op.End())
-                    std::printf("      in the middle of %s\n", qPrintable(op.line));
+                if (op.F("t0").toLongLong() <= d.at && d.at <= op.End())
+                    std::printf("      in the middle of %s\n", op.line.constData());
         }
 
         int droppedMissed = 0;
