@@ -42,13 +42,11 @@ bool Run(QSqlDatabase& db, const QString& sql, QString& error) {
 
 } // namespace
 
-QString CopyDatabaseToServer(const QString& sqlitePath, const QString& serverUri) {
+QString DropServerDatabase(const QString& serverUri) {
     const ConnectionInfo info = ConnectionInfo::Parse(serverUri);
     if (!info.Valid())
         return info.Error();
     const QString adminName = QStringLiteral("copy-admin");
-    const QString sourceName = QStringLiteral("copy-source");
-    const QString targetName = QStringLiteral("copy-target");
     QString error;
     {
         QSqlDatabase admin = SqlDialect::For(serverUri)->AddConnection(
@@ -62,6 +60,13 @@ QString CopyDatabaseToServer(const QString& sqlitePath, const QString& serverUri
         admin.close();
     }
     QSqlDatabase::removeDatabase(adminName);
+    return error;
+}
+
+QString CopyDatabaseToServer(const QString& sqlitePath, const QString& serverUri) {
+    const QString sourceName = QStringLiteral("copy-source");
+    const QString targetName = QStringLiteral("copy-target");
+    QString error = DropServerDatabase(serverUri);
     if (!error.isEmpty())
         return error;
     error = DbSchema::CreateDatabase(serverUri);
