@@ -39,7 +39,6 @@
 #include "data/ClsDAO.h"
 #include "data/ConnectionInfo.h"
 #include "data/DbSchema.h"
-#include "data/DbTransaction.h"
 #include "data/SqlDialect.h"
 #include "model/ClsBooking.h"
 #include "model/ClsCustomer.h"
@@ -323,18 +322,9 @@ private:
         c.InitBfr();
         c.SetCustomerName(tok);
         c.SetRef01(tok);
-        // The contact and its link to the group in one transaction: a contact
-        // without a group is what the integrity check removes.
-        Run("cnew", 0, QStringLiteral("ref=") + tok, [&] {
-            ClsDAO& dao = ModMain::DAO();
-            DbTransaction txn(dao);
-            const qint32 id = txn.Active() ? c.Save() : 0;
-            const QString link = QStringLiteral("insert into tblCustomerGroups (CustomerId, "
-                                                "GroupId) values (%1, %2)")
-                                     .arg(id)
-                                     .arg(kGroup);
-            return id != 0 && dao.SqlAction(link) && txn.Commit() ? id : 0;
-        });
+        // The contact and its link to the group are stored together, as the
+        // contact window stores them.
+        Run("cnew", 0, QStringLiteral("ref=") + tok, [&] { return c.Save({{kGroup, true}}); });
     }
     void NewResource() {
         const QString tok = Start();
