@@ -103,7 +103,7 @@ void DefinitionDialog::CloseIfSaved(SaveProblem problem, const QString& record) 
                                         "as a new %1, or Cancel.")
                              .arg(record));
         break;
-    case SaveProblem::Failed:
+    default:
         ModMain::Warning(QStringLiteral("Unable to save ") + record + QLatin1Char('!'));
         break;
     }
