@@ -663,10 +663,11 @@ void TestBooking::enablingRule() {
 }
 
 void TestBooking::repeatHandsOverTheAppointment() {
-    // The form's booking is repeated weekly; the date a week on is taken.
+    // The form's booking of Room B is repeated weekly; the date a week on is taken.
     Clinic c;
-    c.Book(100, 10, 20, 0, kDay + 7, 600, 630);
+    c.Book(100, 11, 20, 0, kDay + 7, 600, 630);
     c.Open(540, 21);
+    ClsForms::SelectItemId(c.dlg->CbResource(), 11);
     ClsForms::SelectItemId(c.dlg->CbCustomer(), 31);
     c.Click(600);
     c.dlg->TxtRef02()->setText(QStringLiteral("  r2 "));
@@ -681,7 +682,7 @@ void TestBooking::repeatHandsOverTheAppointment() {
     c.dlg->BtnTask_Click(1);
     QCOMPARE(c.Sql("select count(*) from tblBookings where RepeatId > 0 and BookingStart = 600 "
                    "and BookingEnd = 660 and TaskId = 21 and CustomerId = 31 and Ref01 = 'B1' and "
-                   "Ref02 = 'r2'")
+                   "Ref02 = 'r2' and ResourceId = 11")
                  .toInt(),
              49);
     QVERIFY(c.List()->RowValue(c.RowOf(600)) != 0);
