@@ -168,11 +168,14 @@ qint32 ClsBooking::Save() {
                 result = m_bookingId;
             return;
         }
-        // The link and clash tests, the insert and the read-back of the
-        // identifier run in one write transaction: of two workstations racing
-        // for one slot the second waits, then sees the first one's booking and
-        // stores nothing, and the highest identifier with this date, start and
-        // end is this row's own.
+        // The link and clash tests, the insert, the read-back of the
+        // identifier and of the stored row run in one write transaction: of
+        // two workstations racing for one slot the second waits, then sees the
+        // first one's booking and stores nothing, and the highest identifier
+        // with this date, start and end is this row's own.
+        DbTransaction txn(dao);
+        if (!dao.InWrite())
+            return;
         const qint32 id = RowInsert::Insert(
             dao,
             QStringLiteral("insert into tblBookings (TaskId, BookingDate, BookingStart, "
@@ -195,12 +198,11 @@ qint32 ClsBooking::Save() {
                 m_saveProblem = SaveProblem::Failed;
                 return true;
             });
-        if (id != 0) {
+        // What was stored is what a later save of this record expects.
+        if (id != 0 && m_stored.Reload(dao, id) && txn.Commit()) {
             m_bookingId = id;
             result = id;
             m_saveProblem = SaveProblem::None;
-            // What was stored is what a later save of this record expects.
-            m_stored.Reload(dao, id);
         }
     });
     return result;
