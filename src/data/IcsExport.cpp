@@ -40,11 +40,30 @@ qint32 NumberOf(const FieldValue& f) {
     return f.IsNull() ? 0 : f.Value.toInt();
 }
 
-// Line breaks as one "\n" each, which libical writes as the escape "\n".
+// Stands for the backslash of "\;" and "\," in CATEGORIES, whose commas and
+// semicolons libical writes unescaped; the written text swaps it back. A
+// noncharacter, which Utf8 keeps out of every user text.
+const QChar kCategoryEscape(0xFDD0);
+
+// A user's text as iCalendar TEXT takes it: line breaks as one "\n" each,
+// which libical writes as the escape "\n"; the other control characters,
+// which TEXT may not hold, and noncharacters as blanks.
 QByteArray Utf8(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    for (QChar& c : text)
+        if ((c.unicode() < 0x20 && c != QLatin1Char('\n') && c != QLatin1Char('\t')) ||
+            c.unicode() == 0x7F || c.isNonCharacter())
+            c = QLatin1Char(' ');
     return text.toUtf8();
+}
+
+// One category: its commas and semicolons escaped, so that it stays one.
+QByteArray Category(const QString& text) {
+    QString escaped = QString::fromUtf8(Utf8(text));
+    escaped.replace(QLatin1Char(';'), QString(kCategoryEscape) + QLatin1Char(';'));
+    escaped.replace(QLatin1Char(','), QString(kCategoryEscape) + QLatin1Char(','));
+    return escaped.toUtf8();
 }
 
 bool IsUtcName(const QString& id) {
@@ -250,12 +269,7 @@ bool IcsExport::Build(const Selection& selection) {
                 icalcomponent_add_property(
                     event, icalproperty_new_description(Utf8(lines.join(QLatin1Char('\n')))));
             if (!task.isEmpty()) {
-                // libical writes the commas of CATEGORIES as separators of
-                // several categories: the type is one, so its commas become blanks.
-                icalcomponent_add_property(
-                    event,
-                    icalproperty_new_categories(Utf8(
-                        QString(task).replace(QLatin1Char(','), QLatin1Char(' ')).simplified())));
+                icalcomponent_add_property(event, icalproperty_new_categories(Category(task)));
                 if (!rs.Fields(12).IsNull()) {
                     const qint32 colour = NumberOf(rs.Fields(12));
                     auto name = colourNames.find(colour);
@@ -278,6 +292,7 @@ bool IcsExport::Build(const Selection& selection) {
         }
         m_text = QByteArray(text);
         std::free(text);
+        m_text.replace(QString(kCategoryEscape).toUtf8(), QByteArrayLiteral("\\"));
         ok = true;
     });
     if (!ok && m_failure.isEmpty())
