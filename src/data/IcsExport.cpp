@@ -103,10 +103,16 @@ icaltimetype TimeOf(qint32 day, int minutes, icaltimezone* zone) {
                                          icaltimezone_get_utc_timezone());
 }
 
-// DTSTART or DTEND with the zone's TZID, as libical writes it.
+// The zone's IANA name ("Europe/Berlin"), which calendar programs know; the
+// TZID libical gives its zones carries a prefix of its own in front of it.
+QByteArray ZoneName(icaltimezone* zone) {
+    return QByteArray(icaltimezone_get_location(zone));
+}
+
+// DTSTART or DTEND with the zone's TZID.
 icalproperty* WithZone(icalproperty* property, icaltimezone* zone) {
     if (zone && !icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER))
-        icalproperty_add_parameter(property, icalparameter_new_tzid(icaltimezone_get_tzid(zone)));
+        icalproperty_add_parameter(property, icalparameter_new_tzid(ZoneName(zone).constData()));
     return property;
 }
 
@@ -150,7 +156,7 @@ QString IcsExport::Query(const Selection& selection) {
 
 QString IcsExport::ZoneId() {
     icaltimezone* zone = WorkstationZone();
-    return zone ? QString::fromUtf8(icaltimezone_get_location(zone)) : QStringLiteral("UTC");
+    return zone ? QString::fromUtf8(ZoneName(zone)) : QStringLiteral("UTC");
 }
 
 QString IcsExport::CalendarId() {
@@ -209,6 +215,8 @@ bool IcsExport::Build(const Selection& selection) {
             // The zone's rules from the day before the first booking on: a
             // few lines instead of its whole history since the 1890s.
             icalcomponent* vtimezone = icalcomponent_new_clone(icaltimezone_get_component(zone));
+            icalproperty_set_tzid(icalcomponent_get_first_property(vtimezone, ICAL_TZID_PROPERTY),
+                                  ZoneName(zone).constData());
             const qint32 first = rs.Eof() ? selection.from : NumberOf(rs.Fields(1));
             const QDateTime since(ClsDate::LongToDate(first - 1), QTime(0, 0), Qt::UTC);
             icaltimezone_truncate_vtimezone(
