@@ -17,6 +17,8 @@
 #include <QUuid>
 #include <QtTest>
 #include <memory>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 namespace {
 
@@ -125,6 +127,12 @@ private slots:
         row("calendar of a resource in its group",
             {"--export-ics", "--resource", "room 1", "--group", "Labs", "--from", "2026-12-05",
              "--to", "2026-12-06"}, 0, "1 appointments from 2026-12-05 to 2026-12-06.", "Export/Room 1.ics");
+        row("calendar to the standard output", {"--export-ics", "--resource", "Bench", "--output", "-"}, 0,
+            "BEGIN:VCALENDAR\r\nCalendar exported to: -");
+        row("calendar into a pipe", {"--export-ics", "--resource", "Bench", "--output", "/dev/stdout"}, 0,
+            "BEGIN:VCALENDAR\r");
+        row("calendar into a socket", {"--export-ics", "--resource", "Bench", "--output", "socket"}, 1,
+            "Export FAILED! %HOME%/socket: is a socket, not a file.");
         row("calendar of a group to a file, range without bookings",
             ics + QStringList{"--from", "2026-12-07", "--to", "2026-12-07", "--output", "labs.ics"},
             0, "Calendar exported to: %HOME%/labs.ics\n0 appointments from 2026-12-07 to 2026-12-07.",
@@ -161,12 +169,16 @@ private slots:
         QFETCH(int, bookings);
         Fixture();
         // For the integrity check: a resource of a deleted group with a booking,
-        // and a booking of a deleted resource; a booking with a type of another group.
+        // and a booking of a deleted resource; a booking with a type of another
+        // group; a socket.
         Sql("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, "
             "InitTime) values (9, 99, 'Lost', 15, 600, 15)");
         Booking("(8, 9, 1, 0, 46359, 600, 630, 0, '', '', '', ''), "
                 "(9, 77, 1, 0, 46359, 600, 630, 0, '', '', '', ''), "
                 "(10, 1, 2, 0, 46359, 600, 630, 0, '', '', '', '')");
+        sockaddr_un address{AF_UNIX, {}};
+        qstrncpy(address.sun_path, QFile::encodeName(Path("socket")).constData(), sizeof address.sun_path);
+        QVERIFY(::bind(::socket(AF_UNIX, SOCK_STREAM, 0), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
         const auto expand = [&](QString text) {
             return text.replace("%BACKUP%", TodaysBackup()).replace("%HOME%", home->path());
         };

@@ -42,7 +42,8 @@ const QCommandLineOption& ToOption() {
 const QCommandLineOption& OutputOption() {
     static const QCommandLineOption o(
         QStringLiteral("output"),
-        QStringLiteral("With --export-ics: the file to write (default Export/<name>.ics)."),
+        QStringLiteral("With --export-ics: the file to write (default Export/<name>.ics; "
+                       "- for the standard output)."),
         QStringLiteral("FILE"));
     return o;
 }
@@ -121,6 +122,12 @@ void CalendarVerb::AddOptions(QCommandLineParser& parser) {
     parser.addOption(OutputOption());
 }
 
+bool CalendarVerb::ToStandardOutput(const QCommandLineParser& parser) {
+    const QString output = parser.value(OutputOption());
+    return parser.isSet(Option()) &&
+           (output == QLatin1String("-") || output == QLatin1String("/dev/stdout"));
+}
+
 int CalendarVerb::Run(const QCommandLineParser& parser, const QCommandLineOption& group,
                       const Printer& print) {
     const bool byResource = parser.isSet(ResourceOption());
@@ -188,17 +195,20 @@ int CalendarVerb::Run(const QCommandLineParser& parser, const QCommandLineOption
         return 1;
     selection.id = match.id;
 
-    const QString path = parser.isSet(OutputOption())
-                             ? QFileInfo(parser.value(OutputOption())).absoluteFilePath()
-                             : IcsExport::ExportPath(match.name);
+    // "-" is the standard output, which then carries the calendar alone.
+    const QString output = parser.value(OutputOption());
+    const QString path = output == QLatin1String("-") ? output
+                         : parser.isSet(OutputOption()) ? QFileInfo(output).absoluteFilePath()
+                                                         : IcsExport::ExportPath(match.name);
+    std::FILE* report = ToStandardOutput(parser) ? stderr : stdout;
     IcsExport ics;
     if (!ics.Export(selection, path)) {
         print(stderr, QStringLiteral("Export FAILED! ") + QDir::toNativeSeparators(path) +
                           QStringLiteral(": ") + ics.Failure() + QLatin1Char('.'));
         return 1;
     }
-    print(stdout, QStringLiteral("Calendar exported to: ") + QDir::toNativeSeparators(path));
-    print(stdout, QStringLiteral("%1 appointments from %2 to %3.")
+    print(report, QStringLiteral("Calendar exported to: ") + QDir::toNativeSeparators(path));
+    print(report, QStringLiteral("%1 appointments from %2 to %3.")
                       .arg(ics.Events())
                       .arg(ClsDate::LongToDate(selection.from).toString(Qt::ISODate),
                            ClsDate::LongToDate(selection.to).toString(Qt::ISODate)));

@@ -21,5 +21,8 @@ using Printer = std::function<void(std::FILE* stream, const QString& text)>;
 // several records, or the file cannot be written; 2 when the arguments do
 // not make sense (no or several of --resource, --group, --contact; a date
 // that is no date; a range whose first day comes after its last).
+// Whether the calendar goes to the standard output ("--output -"), which
+// then carries it alone: the verb's other lines go to the standard error.
+bool ToStandardOutput(const QCommandLineParser& parser);
 int Run(const QCommandLineParser& parser, const QCommandLineOption& group, const Printer& print);
 } // namespace CalendarVerb

@@ -273,7 +273,8 @@ int MaintenanceVerbs::Run(const QCommandLineParser& parser) {
         ModMain::Terminate();
         return 1;
     }
-    Print(stdout, QStringLiteral("Database ") + ModMain::DAO().DbPath());
+    Print(CalendarVerb::ToStandardOutput(parser) ? stderr : stdout,
+          QStringLiteral("Database ") + ModMain::DAO().DbPath());
     int code = 1;
     Trap("MaintenanceVerbs.Run", [&] {
         if (parser.isSet(BackupOption()))
