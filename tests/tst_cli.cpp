@@ -127,6 +127,10 @@ private slots:
         row("calendar of a resource in its group",
             {"--export-ics", "--resource", "room 1", "--group", "Labs", "--from", "2026-12-05",
              "--to", "2026-12-06"}, 0, "1 appointments from 2026-12-05 to 2026-12-06.", "Export/Room 1.ics");
+        row("calendar with a booking in the year 5000",
+            {"--export-ics", "--resource", "Room 1", "--group", "Surgery %1", "--from", "2026-12-05", "--to",
+             "5000-12-31"}, 0, "1 appointments from 2026-12-05 to 5000-12-31.\nWarning: 1 appointments were left "
+            "out: their date or times cannot be written in a calendar.", "Export/Room 1.ics");
         row("calendar to the standard output", {"--export-ics", "--resource", "Bench", "--output", "-"}, 0,
             "BEGIN:VCALENDAR\r\nCalendar exported to: -");
         row("calendar into a pipe", {"--export-ics", "--resource", "Bench", "--output", "/dev/stdout"}, 0,
@@ -169,13 +173,13 @@ private slots:
         QFETCH(int, bookings);
         Fixture();
         // For the integrity check: a resource of a deleted group with a booking,
-        // and a booking of a deleted resource; a booking with a type of another
-        // group; a socket.
+        // and a booking of a deleted resource; a booking of the year 5000 with
+        // a type of another group; a socket.
         Sql("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, "
             "InitTime) values (9, 99, 'Lost', 15, 600, 15)");
         Booking("(8, 9, 1, 0, 46359, 600, 630, 0, '', '', '', ''), "
                 "(9, 77, 1, 0, 46359, 600, 630, 0, '', '', '', ''), "
-                "(10, 1, 2, 0, 46359, 600, 630, 0, '', '', '', '')");
+                "(10, 1, 2, 0, 1132254, 600, 630, 0, '', '', '', '')");
         sockaddr_un address{AF_UNIX, {}};
         qstrncpy(address.sun_path, QFile::encodeName(Path("socket")).constData(), sizeof address.sun_path);
         QVERIFY(::bind(::socket(AF_UNIX, SOCK_STREAM, 0), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);

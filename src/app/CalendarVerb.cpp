@@ -212,5 +212,7 @@ int CalendarVerb::Run(const QCommandLineParser& parser, const QCommandLineOption
                       .arg(ics.Events())
                       .arg(ClsDate::LongToDate(selection.from).toString(Qt::ISODate),
                            ClsDate::LongToDate(selection.to).toString(Qt::ISODate)));
+    if (ics.Skipped() > 0)
+        print(stderr, QStringLiteral("Warning: ") + ics.SkippedNote());
     return 0;
 }

@@ -109,6 +109,19 @@ QByteArray ZoneName(icaltimezone* zone) {
     return QByteArray(icaltimezone_get_location(zone));
 }
 
+// The last year libical writes: it writes a time after it as zeros.
+constexpr int kLastYear = 3000;
+
+// Whether a booking's times make a valid event: a start from midnight on, an
+// end after it, and both in a year from 1 to kLastYear.
+bool Writable(const icaltimetype& start, const icaltimetype& end, int startMinutes,
+              int endMinutes) {
+    const auto inRange = [](const icaltimetype& t) {
+        return icaltime_is_valid_time(t) && t.year >= 1 && t.year <= kLastYear;
+    };
+    return startMinutes >= 0 && endMinutes > startMinutes && inRange(start) && inRange(end);
+}
+
 // DTSTART or DTEND with the zone's TZID.
 icalproperty* WithZone(icalproperty* property, icaltimezone* zone) {
     if (zone && !icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER))
@@ -194,6 +207,7 @@ QString IcsExport::CalendarId() {
 bool IcsExport::Build(const Selection& selection) {
     m_text.clear();
     m_events = 0;
+    m_skipped = 0;
     m_failure.clear();
     bool ok = false;
     Trap("IcsExport.Build", [&] {
@@ -218,7 +232,9 @@ bool IcsExport::Build(const Selection& selection) {
             icalproperty_set_tzid(icalcomponent_get_first_property(vtimezone, ICAL_TZID_PROPERTY),
                                   ZoneName(zone).constData());
             const qint32 first = rs.Eof() ? selection.from : NumberOf(rs.Fields(1));
-            const QDateTime since(ClsDate::LongToDate(first - 1), QTime(0, 0), Qt::UTC);
+            const QDateTime since(
+                ClsDate::LongToDate(qMin(first, ClsDate::DateToLong(QDate(kLastYear, 1, 1))) - 1),
+                QTime(0, 0), Qt::UTC);
             icaltimezone_truncate_vtimezone(
                 vtimezone,
                 icaltime_from_timet_with_zone(time_t(since.toSecsSinceEpoch()), 0,
@@ -236,6 +252,15 @@ bool IcsExport::Build(const Selection& selection) {
             const qint32 bookingId = NumberOf(rs.Fields(0));
             const qint32 date = NumberOf(rs.Fields(1));
             const qint32 repeatId = NumberOf(rs.Fields(4));
+            const int startMinutes = NumberOf(rs.Fields(2));
+            const int endMinutes = NumberOf(rs.Fields(3));
+            const icaltimetype start = TimeOf(date, startMinutes, zone);
+            const icaltimetype end = TimeOf(date, endMinutes, zone);
+            // An event libical would write with a broken time is left out and counted.
+            if (!Writable(start, end, startMinutes, endMinutes)) {
+                ++m_skipped;
+                continue;
+            }
             const QString task = TextOf(rs.Fields(11));
             const QString contact = TextOf(rs.Fields(13));
             const QString resource = TextOf(rs.Fields(9));
@@ -249,11 +274,10 @@ bool IcsExport::Build(const Selection& selection) {
             icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
             icalcomponent_add_property(
                 event,
-                WithZone(icalproperty_new_dtstart(TimeOf(date, NumberOf(rs.Fields(2)), zone)),
-                         zone));
+                WithZone(icalproperty_new_dtstart(start), zone));
             icalcomponent_add_property(
                 event,
-                WithZone(icalproperty_new_dtend(TimeOf(date, NumberOf(rs.Fields(3)), zone)), zone));
+                WithZone(icalproperty_new_dtend(end), zone));
             icalcomponent_add_property(
                 event, icalproperty_new_summary(Utf8(
                            contact.isEmpty() ? task : task + QStringLiteral(" - ") + contact)));
@@ -306,6 +330,13 @@ bool IcsExport::Build(const Selection& selection) {
     if (!ok && m_failure.isEmpty())
         m_failure = QStringLiteral("the export failed");
     return ok;
+}
+
+QString IcsExport::SkippedNote() const {
+    return m_skipped == 0 ? QString()
+                          : QString::number(m_skipped) +
+                                QStringLiteral(" appointments were left out: their date or times "
+                                               "cannot be written in a calendar.");
 }
 
 bool IcsExport::Write(const QString& path) {
