@@ -24,5 +24,11 @@ using Printer = std::function<void(std::FILE* stream, const QString& text)>;
 // Whether the calendar goes to the standard output ("--output -"), which
 // then carries it alone: the verb's other lines go to the standard error.
 bool ToStandardOutput(const QCommandLineParser& parser);
+// The resource a name stands for, within the group named `group` unless
+// that is null; names compare blind to letter case, and of several the one
+// named in the exact letter case is taken. False, the reason printed, when
+// none or several are.
+bool FindResource(const QString& name, const QString& group, const Printer& print, qint32* id,
+                  QString* resourceName);
 int Run(const QCommandLineParser& parser, const QCommandLineOption& group, const Printer& print);
 } // namespace CalendarVerb
