@@ -17,6 +17,8 @@
 #include <QUuid>
 #include <QtTest>
 #include <memory>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 namespace {
 
@@ -78,13 +80,14 @@ private:
         Sql("insert into tblBookings (BookingId, ResourceId, TaskId, CustomerId, BookingDate, "
             "BookingStart, BookingEnd, RepeatId, Ref01, Ref02, Ref03, Comments) values " + values);
     }
-    // Surgery: Room 1; Labs: Room 1 and Bench; a booking of each on 5 and 6 December 2026.
+    // Surgery %1: Room 1; Labs: Room 1 and Bench; LABS: ROOM 1; a booking of each but
+    // ROOM 1 on 5 and 6 December 2026.
     void Fixture() {
         Sql("insert into tblGroups (GroupId, GroupName, DayStart, DayEnd, Interval) values "
-            "(1, 'Surgery', 480, 1080, 15), (2, 'Labs', 480, 1080, 15)");
+            "(1, 'Surgery %1', 480, 1080, 15), (2, 'Labs', 480, 1080, 15), (3, 'LABS', 480, 1080, 15)");
         Sql("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, "
             "InitTime) values (1, 1, 'Room 1', 15, 600, 15), (2, 2, 'Room 1', 15, 600, 15), "
-            "(3, 2, 'Bench', 15, 600, 15)");
+            "(3, 2, 'Bench', 15, 600, 15), (4, 3, 'ROOM 1', 15, 600, 15)");
         Sql("insert into tblTasks (TaskId, GroupId, TaskName, Colour, MinTime, MaxTime, InitTime) "
             "values (1, 1, 'Visit', 255, 15, 60, 30), (2, 2, 'Test', 65280, 15, 60, 30)");
         Booking("(1, 1, 1, 0, 46359, 540, 570, 0, '', '', '', ''), "
@@ -108,29 +111,36 @@ private slots:
         QTest::addColumn<int>("bookings");     // left in the database afterwards
         const auto row = [](const char* tag, const QStringList& args, int exitCode,
                             const QString& printed, const QString& file = QString(),
-                            int bookings = 5) {
+                            int bookings = 6) {
             QTest::newRow(tag) << args << exitCode << printed << file << bookings;
         };
         const QStringList ics = {"--export-ics", "--group", "Labs"};
-        row("backup", {"--backup"}, 0, "Backup saved to %BACKUP%", "%BACKUP%");
-        row("export with its group", {"--export-csv", "room 1", "--group", "Labs"}, 0,
-            "Data exported to: %HOME%/Export/Room 1.csv", "Export/Room 1.csv");
-        row("export of a shared name", {"--export-csv", "Room 1"}, 1,
-            "Export FAILED! 2 resources are named \"Room 1\", in the groups \"Labs\", "
-            "\"Surgery\": name the group with --group.");
+        row("backup", {"--backup"}, 0, "Backup saved to %BACKUP%\nWarning: Group \"Surgery %1\": 1 appointments "
+            "have no appointment type of this group and were written without one.", "%BACKUP%");
+        row("export with its group named alike but for case", {"--export-csv", "ROOM 1", "--group", "LABS"},
+            0, "Data exported to: %HOME%/Export/ROOM 1.csv", "Export/ROOM 1.csv");
+        row("export of a shared name", {"--export-csv", "Room 1"}, 1, "Export FAILED! 3 resources are named "
+            "\"Room 1\", in the groups \"LABS\", \"Labs\", \"Surgery %1\": name the group with --group.");
         row("integrity check", {"--integrity-check"}, 0,
             "Removed 1 resources, 0 contacts and 2 appointments that referred to missing records.",
-            "", 3);
-        row("calendar of a resource in its group",
-            {"--export-ics", "--resource", "room 1", "--group", "Labs", "--from", "2026-12-05",
+            "", 4);
+        row("calendar of a resource in its group named alike but for case",
+            {"--export-ics", "--resource", "Room 1", "--group", "Labs", "--from", "2026-12-05",
              "--to", "2026-12-06"}, 0, "1 appointments from 2026-12-05 to 2026-12-06.", "Export/Room 1.ics");
+        row("calendar with a booking in the year 5000",
+            {"--export-ics", "--resource", "Room 1", "--group", "Surgery %1", "--from", "2026-12-05", "--to",
+             "5000-12-31"}, 0, "1 appointments from 2026-12-05 to 5000-12-31.\nWarning: 1 appointments were left "
+            "out: their date or times cannot be written in a calendar.", "Export/Room 1.ics");
+        row("calendar to the standard output", {"--export-ics", "--resource", "Bench", "--output", "-"}, 0,
+            "BEGIN:VCALENDAR\r\nCalendar exported to: -");
+        row("calendar into a pipe", {"--export-ics", "--resource", "Bench", "--output", "/dev/stdout"}, 0,
+            "BEGIN:VCALENDAR\r");
+        row("calendar into a socket", {"--export-ics", "--resource", "Bench", "--output", "socket"}, 1,
+            "Export FAILED! %HOME%/socket: is a socket, not a file.");
         row("calendar of a group to a file, range without bookings",
             ics + QStringList{"--from", "2026-12-07", "--to", "2026-12-07", "--output", "labs.ics"},
             0, "Calendar exported to: %HOME%/labs.ics\n0 appointments from 2026-12-07 to 2026-12-07.",
             "labs.ics");
-        row("calendar of a shared resource name", {"--export-ics", "--resource", "Room 1"}, 1,
-            "Export FAILED! 2 resources are named \"Room 1\", in the groups \"Labs\", "
-            "\"Surgery\": name the group with --group.");
         row("calendar of an unknown contact", {"--export-ics", "--contact", "Nobody"}, 1,
             "Export FAILED! There is no contact named \"Nobody\".");
         row("calendar of an empty range", ics + QStringList{"--from", "2026-12-06", "--to", "2026-12-05"},
@@ -160,11 +170,16 @@ private slots:
         QFETCH(int, bookings);
         Fixture();
         // For the integrity check: a resource of a deleted group with a booking,
-        // and a booking of a deleted resource.
+        // and a booking of a deleted resource; a booking of the year 5000 with
+        // a type of another group; a socket.
         Sql("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, "
             "InitTime) values (9, 99, 'Lost', 15, 600, 15)");
         Booking("(8, 9, 1, 0, 46359, 600, 630, 0, '', '', '', ''), "
-                "(9, 77, 1, 0, 46359, 600, 630, 0, '', '', '', '')");
+                "(9, 77, 1, 0, 46359, 600, 630, 0, '', '', '', ''), "
+                "(10, 1, 2, 0, 1132254, 600, 630, 0, '', '', '', '')");
+        sockaddr_un address{AF_UNIX, {}};
+        qstrncpy(address.sun_path, QFile::encodeName(Path("socket")).constData(), sizeof address.sun_path);
+        QVERIFY(::bind(::socket(AF_UNIX, SOCK_STREAM, 0), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
         const auto expand = [&](QString text) {
             return text.replace("%BACKUP%", TodaysBackup()).replace("%HOME%", home->path());
         };
@@ -175,7 +190,7 @@ private slots:
         const Run r = Tarvelo(args);
         QCOMPARE(r.exitCode, exitCode);
         // Whole lines, or the start of one where the system's reason follows.
-        const QString lines = '\n' + (exitCode == 0 ? r.out : r.err) + '\n';
+        const QString lines = '\n' + r.out + r.err + '\n';
         for (const QString& line : expand(printed).split('\n'))
             QVERIFY2(lines.contains('\n' + line + (line.endsWith(' ') ? "" : "\n")),
                      qPrintable(r.out + "|" + r.err));
@@ -183,7 +198,7 @@ private slots:
             QVERIFY2(QFileInfo::exists(QDir(home->path()).filePath(expand(file))),
                      qPrintable(file));
         QCOMPARE(Sql("select count(*) from tblBookings").toInt(), bookings);
-        QCOMPARE(Sql("select count(*) from tblGroups").toInt(), 2);
+        QCOMPARE(Sql("select count(*) from tblGroups").toInt(), 3);
         // The frame ran as for the main window, after the earlier log line.
         const QString log = Log();
         QVERIFY2(exitCode == 2 || (log.startsWith("05/12/26 16:31:13 Starting up\r\n") &&
@@ -201,8 +216,8 @@ private slots:
         Fixture();
         QCOMPARE(Tarvelo({"--backup"}).exitCode, 0);
         const QByteArray backup = TestEnv::ReadFile(TodaysBackup());
-        // Two groups, three resources, two types, three bookings, the closing line.
-        QCOMPARE(backup.count('\n'), 11);
+        // Three groups, four resources, two types, three bookings, the closing line.
+        QCOMPARE(backup.count('\n'), 13);
 
         Sql("delete from tblBookings");
         Sql("update tblGroups set GroupName = 'Changed'");
@@ -211,13 +226,13 @@ private slots:
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.contains("Database restored from " + TodaysBackup() + " without appointments"));
         QCOMPARE(Sql("select count(*) from tblBookings").toInt(), 0);
-        QCOMPARE(Sql("select count(*) from tblGroups where GroupName <> 'Changed'").toInt(), 2);
+        QCOMPARE(Sql("select count(*) from tblGroups where GroupName <> 'Changed'").toInt(), 3);
 
         // From a pipe, as from a file.
         r = Tarvelo({"--restore", "/dev/stdin"}, backup);
         QCOMPARE(r.exitCode, 0);
         QVERIFY(r.out.contains(
-            "2 groups, 3 resources, 2 appointment types, 0 contacts, 3 appointments."));
+            "3 groups, 4 resources, 2 appointment types, 0 contacts, 3 appointments."));
         QCOMPARE(Sql("select count(*) from tblBookings").toInt(), 3);
         // The same backup again, byte for byte.
         QVERIFY(QFile::remove(TodaysBackup()));

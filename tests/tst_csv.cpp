@@ -48,144 +48,117 @@ private slots:
     void init() { env = std::make_unique<TestEnv>(); QVERIFY(env->Start()); }
     void cleanup() { env.reset(); }
 
-    void exampleLineByteForByte_data();
-    void exampleLineByteForByte();
-    void orderAndMissingValues();
-    void resourceNamesThatAreNoFileNames_data();
-    void resourceNamesThatAreNoFileNames();
-    void noCurrentRow();
-    void unwritableFileIsReported_data();
-    void unwritableFileIsReported();
-};
+    // Spreadsheets read the file as written: numbers between blanks, texts in quotes with a quote
+    // inside doubled, CR LF after every line.
+    void exampleLineByteForByte_data() {
+        QTest::addColumn<int>("military");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<int>("end");
+        QTest::addColumn<QString>("contact");
+        QTest::addColumn<QString>("refs");
+        QTest::addColumn<QByteArray>("line");
+        QTest::newRow("12-hour") << 0 << 750 << 1440 << "Jane Doe" << "'', '', ''"
+                                 << QByteArray(" 42 ,\"05 Dec 2026\",\"12:30 pm\",\"12:00 am\", 690 ,"
+                                               "\"Jane Doe\",\"Check-up\",\"\",\"\",\"\"\r\n");
+        QTest::newRow("24-hour") << 1 << 750 << 810 << "Jane Doe" << "'', '', ''"
+                                 << QByteArray(" 42 ,\"05 Dec 2026\",\"12:30\",\"13:30\", 60 ,"
+                                               "\"Jane Doe\",\"Check-up\",\"\",\"\",\"\"\r\n");
+        QTest::newRow("quotes and commas")
+            << 1 << 540 << 600 << "Doe, \"JD\" Jane" << "'say \"\"hi\"\"', ',', '\"'"
+            << QByteArray(" 42 ,\"05 Dec 2026\",\"09:00\",\"10:00\", 60 ,\"Doe, \"\"JD\"\" Jane\","
+                          "\"Check-up\",\"say \"\"\"\"hi\"\"\"\"\",\",\",\"\"\"\"\r\n");
+    }
 
-// Spreadsheets read the file as written: numbers between blanks, texts in quotes with a quote
-// inside doubled, CR LF after every line.
-void TstCsv::exampleLineByteForByte_data() {
-    QTest::addColumn<int>("military");
-    QTest::addColumn<int>("start");
-    QTest::addColumn<int>("end");
-    QTest::addColumn<QString>("contact");
-    QTest::addColumn<QString>("refs");
-    QTest::addColumn<QByteArray>("line");
-    QTest::newRow("12-hour") << 0 << 750 << 1440 << "Jane Doe" << "'', '', ''"
-                             << QByteArray(" 42 ,\"05 Dec 2026\",\"12:30 pm\",\"12:00 am\", 690 ,"
-                                           "\"Jane Doe\",\"Check-up\",\"\",\"\",\"\"\r\n");
-    QTest::newRow("24-hour") << 1 << 750 << 810 << "Jane Doe" << "'', '', ''"
-                             << QByteArray(" 42 ,\"05 Dec 2026\",\"12:30\",\"13:30\", 60 ,"
-                                           "\"Jane Doe\",\"Check-up\",\"\",\"\",\"\"\r\n");
-    QTest::newRow("quotes and commas")
-        << 1 << 540 << 600 << "Doe, \"JD\" Jane" << "'say \"\"hi\"\"', ',', '\"'"
-        << QByteArray(" 42 ,\"05 Dec 2026\",\"09:00\",\"10:00\", 60 ,\"Doe, \"\"JD\"\" Jane\","
-                      "\"Check-up\",\"say \"\"\"\"hi\"\"\"\"\",\",\",\"\"\"\"\r\n");
-}
+    void exampleLineByteForByte() {
+        QFETCH(int, military);
+        QFETCH(int, start);
+        QFETCH(int, end);
+        QFETCH(QString, contact);
+        QFETCH(QString, refs);
+        QFETCH(QByteArray, line);
+        ModMain::Ini().WriteValue(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), military);
+        Fixture(contact);
+        Book(42, 46359, start, end, 5, 4, refs);
+        QVERIFY(TransferCommands::ExportCsv(1, 3, QStringLiteral("Room 1")));
+        QCOMPARE(TestEnv::ReadFile(ExportPath("Room 1")), kHeader + line);
+        QCOMPARE(env->boxes.size(), 1);
+        QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Information);
+    }
 
-void TstCsv::exampleLineByteForByte() {
-    QFETCH(int, military);
-    QFETCH(int, start);
-    QFETCH(int, end);
-    QFETCH(QString, contact);
-    QFETCH(QString, refs);
-    QFETCH(QByteArray, line);
-    ModMain::Ini().WriteValue(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), military);
-    Fixture(contact);
-    Book(42, 46359, start, end, 5, 4, refs);
-    QVERIFY(TransferCommands::ExportCsv(1, 3, QStringLiteral("Room 1")));
-    QCOMPARE(TestEnv::ReadFile(ExportPath("Room 1")), kHeader + line);
-    QCOMPARE(env->boxes.size(), 1);
-    QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Information);
-}
+    // Bookings of the resource only, by date and time; a missing contact, type or reference is an
+    // empty text. A later export replaces the earlier file.
+    void orderAndMissingValues() {
+        Fixture();
+        Book(1, 46360, 600, 630, 5, 4);
+        Book(2, 46359, 700, 730, 0, 4, "'r1', NULL, 'r3'"); // no contact; a missing reference
+        Book(3, 46359, 480, 500, 5, 99);                    // a deleted appointment type
+        env->Sql("insert into tblBookings (BookingId, ResourceId, TaskId, CustomerId, BookingDate, "
+                 "BookingStart, BookingEnd) values (4, 7, 4, 5, 46359, 480, 500)"); // another resource
+        CsvExport csv;
+        QVERIFY(csv.Export(3, QStringLiteral("Room 1")));
+        QCOMPARE(csv.Lines(), 3);
+        QCOMPARE(TestEnv::ReadFile(csv.Path()), kHeader +
+                     " 3 ,\"05 Dec 2026\",\"08:00 am\",\"08:20 am\", 20 ,\"Jane Doe\",\"\",\"\",\"\",\"\"\r\n"
+                     " 2 ,\"05 Dec 2026\",\"11:40 am\",\"12:10 pm\", 30 ,\"\",\"Check-up\",\"r1\",\"\",\"r3\"\r\n"
+                     " 1 ,\"06 Dec 2026\",\"10:00 am\",\"10:30 am\", 30 ,\"Jane Doe\",\"Check-up\",\"\",\"\",\"\"\r\n");
 
-// Bookings of the resource only, by date and time; a missing contact, type or reference is an
-// empty text. A later export replaces the earlier file.
-void TstCsv::orderAndMissingValues() {
-    Fixture();
-    Book(1, 46360, 600, 630, 5, 4);
-    Book(2, 46359, 700, 730, 0, 4, "'r1', NULL, 'r3'"); // no contact; a missing reference
-    Book(3, 46359, 480, 500, 5, 99);                    // a deleted appointment type
-    env->Sql("insert into tblBookings (BookingId, ResourceId, TaskId, CustomerId, BookingDate, "
-             "BookingStart, BookingEnd) values (4, 7, 4, 5, 46359, 480, 500)"); // another resource
-    CsvExport csv;
-    QVERIFY(csv.Export(3, QStringLiteral("Room 1")));
-    QCOMPARE(csv.Lines(), 3);
-    QCOMPARE(TestEnv::ReadFile(csv.Path()), kHeader +
-                 " 3 ,\"05 Dec 2026\",\"08:00 am\",\"08:20 am\", 20 ,\"Jane Doe\",\"\",\"\",\"\",\"\"\r\n"
-                 " 2 ,\"05 Dec 2026\",\"11:40 am\",\"12:10 pm\", 30 ,\"\",\"Check-up\",\"r1\",\"\",\"r3\"\r\n"
-                 " 1 ,\"06 Dec 2026\",\"10:00 am\",\"10:30 am\", 30 ,\"Jane Doe\",\"Check-up\",\"\",\"\",\"\"\r\n");
+        // A resource without bookings gives the header only.
+        env->Sql("delete from tblBookings where ResourceId = 3");
+        QVERIFY(csv.Export(3, QStringLiteral("Room 1")));
+        QCOMPARE(TestEnv::ReadFile(ExportPath("Room 1")), kHeader);
+        QCOMPARE(QDir(env->Path("Export")).entryList(QDir::Files | QDir::Hidden).size(), 1);
+    }
 
-    // A resource without bookings gives the header only.
-    env->Sql("delete from tblBookings where ResourceId = 3");
-    QVERIFY(csv.Export(3, QStringLiteral("Room 1")));
-    QCOMPARE(TestEnv::ReadFile(ExportPath("Room 1")), kHeader);
-    QCOMPARE(QDir(env->Path("Export")).entryList(QDir::Files | QDir::Hidden).size(), 1);
-}
+    // A "/" or a control character becomes "_": the file stays inside Export.
+    void resourceNamesThatAreNoFileNames_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("climbing out") << "../../escaped" << ".._.._escaped.csv";
+        QTest::newRow("control character") << QStringLiteral("tab\there") << "tab_here.csv";
+    }
 
-// A "/" or a control character becomes "_": the file stays inside Export.
-void TstCsv::resourceNamesThatAreNoFileNames_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("fileName");
-    QTest::newRow("climbing out") << "../../escaped" << ".._.._escaped.csv";
-    QTest::newRow("control character") << QStringLiteral("tab\there") << "tab_here.csv";
-}
+    void resourceNamesThatAreNoFileNames() {
+        QFETCH(QString, name);
+        QFETCH(QString, fileName);
+        Fixture();
+        Book(42, 46359, 540, 600, 5, 4);
+        QVERIFY(TransferCommands::ExportCsv(1, 3, name));
+        // The one file written lies in the Export folder, and the box names it.
+        QCOMPARE(QDir(env->Path("Export")).entryList(QDir::Files | QDir::Hidden), QStringList{fileName});
+        QCOMPARE(TestEnv::ReadFile(env->Path("Export/" + fileName)).count('\n'), 2);
+        QCOMPARE(env->boxes.last().text, QStringLiteral("Data exported to:\r\n\r\n") +
+                                             QDir(env->Folder()).filePath("Export/" + fileName));
+    }
 
-void TstCsv::resourceNamesThatAreNoFileNames() {
-    QFETCH(QString, name);
-    QFETCH(QString, fileName);
-    Fixture();
-    Book(42, 46359, 540, 600, 5, 4);
-    QVERIFY(TransferCommands::ExportCsv(1, 3, name));
-    // The one file written lies in the Export folder, and the box names it.
-    QCOMPARE(QDir(env->Path("Export")).entryList(QDir::Files | QDir::Hidden), QStringList{fileName});
-    QCOMPARE(TestEnv::ReadFile(env->Path("Export/" + fileName)).count('\n'), 2);
-    QCOMPARE(env->boxes.last().text, QStringLiteral("Data exported to:\r\n\r\n") +
-                                         QDir(env->Folder()).filePath("Export/" + fileName));
-}
+    void noCurrentRow() {
+        Fixture();
+        Book(42, 46359, 540, 600, 5, 4);
+        QVERIFY(!TransferCommands::ExportCsv(0, 3, QStringLiteral("Room 1")));
+        QCOMPARE(env->boxes.size(), 1);
+        QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
+        QCOMPARE(env->boxes[0].text, QStringLiteral("Please click on the resource that you wish to export data for!"));
+        QVERIFY(!QFileInfo::exists(env->Path("Export")));
+    }
 
-void TstCsv::noCurrentRow() {
-    Fixture();
-    Book(42, 46359, 540, 600, 5, 4);
-    QVERIFY(!TransferCommands::ExportCsv(0, 3, QStringLiteral("Room 1")));
-    QCOMPARE(env->boxes.size(), 1);
-    QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
-    QCOMPARE(env->boxes[0].text, QStringLiteral("Please click on the resource that you wish to export data for!"));
-    QVERIFY(!QFileInfo::exists(env->Path("Export")));
-}
-
-void TstCsv::unwritableFileIsReported_data() {
-    QTest::addColumn<QString>("where");
-    QTest::newRow("a folder where the file would go") << "folder";
-    QTest::newRow("full disk, the earlier file stays") << "full";
-}
-
-void TstCsv::unwritableFileIsReported() {
-    QFETCH(QString, where);
-    Fixture();
-    Book(42, 46359, 540, 600, 5, 4);
-    SmallDisk disk;
-    const QByteArray earlier = kHeader + " 1 ,\"01 Dec 2026\"\r\n";
-    QString reason = QStringLiteral("is a folder");
-    if (where == QLatin1String("folder"))
-        QVERIFY(QDir().mkpath(ExportPath("Room 1")));
-    else {
+    // A full disk keeps the earlier file, and the box says why.
+    void unwritableFileIsReported() {
+        Fixture();
+        Book(42, 46359, 540, 600, 5, 4);
+        SmallDisk disk;
         REQUIRE_SMALL_DISK(disk);
+        const QByteArray earlier = kHeader + " 1 ,\"01 Dec 2026\"\r\n";
         // The database stays where it is; the program folder is on the full disk.
         ModMain::SetProgramFolder(disk.Path());
-        QVERIFY(QDir().mkpath(disk.Path() + QStringLiteral("/Export")));
-        QFile file(ExportPath("Room 1"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(earlier) == earlier.size());
-        file.close();
+        QVERIFY(QDir().mkpath(disk.Path() + "/Export") && TestEnv::WriteFile(ExportPath("Room 1"), earlier));
         disk.Fill();
-        reason = qt_error_string(ENOSPC);
-    }
-    QVERIFY(!TransferCommands::ExportCsv(1, 3, QStringLiteral("Room 1")));
-    QCOMPARE(env->boxes.size(), 1);
-    QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
-    QCOMPARE(env->boxes[0].text,
-             QStringLiteral("Export FAILED!\r\n\r\n") + ExportPath("Room 1") + ": " + reason + ".");
-    if (where == QLatin1String("folder"))
-        QVERIFY(QFileInfo(ExportPath("Room 1")).isDir());
-    else
+        QVERIFY(!TransferCommands::ExportCsv(1, 3, QStringLiteral("Room 1")));
+        QCOMPARE(env->boxes.size(), 1);
+        QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
+        QCOMPARE(env->boxes[0].text, QStringLiteral("Export FAILED!\r\n\r\n") + ExportPath("Room 1") + ": " +
+                                         qt_error_string(ENOSPC) + ".");
         QCOMPARE(TestEnv::ReadFile(ExportPath("Room 1")), earlier);
-}
+    }
+};
 
 QTEST_MAIN(TstCsv)
 #include "tst_csv.moc"

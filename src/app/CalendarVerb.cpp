@@ -42,7 +42,8 @@ const QCommandLineOption& ToOption() {
 const QCommandLineOption& OutputOption() {
     static const QCommandLineOption o(
         QStringLiteral("output"),
-        QStringLiteral("With --export-ics: the file to write (default Export/<name>.ics)."),
+        QStringLiteral("With --export-ics: the file to write (default Export/<name>.ics; "
+                       "- for the standard output)."),
         QStringLiteral("FILE"));
     return o;
 }
@@ -52,38 +53,49 @@ struct Match {
     QString name;
 };
 
-// The records a name stands for: rows of (id, name, where) from `sql`. One
-// is the answer; none or several end the verb with the reason.
-bool Resolve(const QString& sql, const QString& kind, const QString& name, const QString& within,
-             const CalendarVerb::Printer& print, Match* match) {
+// The records a name stands for: rows of (id, name, group) from `sql`, which
+// compares names blind to letter case. One is the answer; of several, the
+// one whose name and group (where `group` is given) match in their exact
+// letter case. None or several end the verb with the reason.
+bool Resolve(const QString& sql, const QString& kind, const QString& name, const QString& group,
+             const QString& within, const CalendarVerb::Printer& print, Match* match) {
     Recordset rs = ModMain::DAO().SqlQuery(sql);
     if (!rs.IsOpen()) {
         print(stderr, QStringLiteral("Export FAILED! The %1s cannot be read.").arg(kind));
         return false;
     }
+    QList<Match> found;
+    QList<Match> exact;
     QStringList places;
     for (; !rs.Eof(); rs.MoveNext()) {
-        match->id = rs.Fields(0).Long();
-        match->name = rs.Fields(1).Value.toString();
-        places << rs.Fields(2).Value.toString();
+        const Match m{rs.Fields(0).Long(), rs.Fields(1).Value.toString()};
+        const QString place = rs.Fields(2).Value.toString();
+        found << m;
+        places << place;
+        if (m.name == name && (group.isNull() || place == group))
+            exact << m;
     }
-    if (places.isEmpty()) {
+    if (found.size() == 1 || exact.size() == 1) {
+        *match = found.size() == 1 ? found.first() : exact.first();
+        return true;
+    }
+    if (found.isEmpty())
         print(stderr, QStringLiteral("Export FAILED! There is no %1 named \"%2\"%3.")
                           .arg(kind, name, within));
-        return false;
-    }
-    if (places.size() > 1) {
-        print(stderr, kind == QLatin1String("group")
-                          ? QStringLiteral("Export FAILED! %1 groups are named \"%2\".")
-                                .arg(places.size())
-                                .arg(name)
-                          : QStringLiteral("Export FAILED! %1 %2s are named \"%3\", in the groups "
-                                           "\"%4\": name the group with --group.")
-                                .arg(places.size())
-                                .arg(kind, name, places.join(QStringLiteral("\", \""))));
-        return false;
-    }
-    return true;
+    else if (kind == QLatin1String("group") || !within.isEmpty())
+        print(stderr, QStringLiteral("Export FAILED! %1 %2s are named \"%3\"%4: give the names in "
+                                     "their exact letter case.")
+                          .arg(QString::number(found.size()), kind, name, within));
+    else
+        print(stderr, QStringLiteral("Export FAILED! %1 %2s are named \"%3\", in the groups "
+                                     "\"%4\": name the group with --group.")
+                          .arg(QString::number(found.size()), kind, name,
+                               places.join(QStringLiteral("\", \""))));
+    return false;
+}
+
+QString InGroup(const QString& group) {
+    return QStringLiteral(" in the group \"") + group + QLatin1Char('"');
 }
 
 bool DayOf(const QCommandLineParser& parser, const QCommandLineOption& option, qint32 fallback,
@@ -121,6 +133,32 @@ void CalendarVerb::AddOptions(QCommandLineParser& parser) {
     parser.addOption(OutputOption());
 }
 
+bool CalendarVerb::ToStandardOutput(const QCommandLineParser& parser) {
+    const QString output = parser.value(OutputOption());
+    return parser.isSet(Option()) &&
+           (output == QLatin1String("-") || output == QLatin1String("/dev/stdout"));
+}
+
+bool CalendarVerb::FindResource(const QString& name, const QString& group, const Printer& print,
+                                qint32* id, QString* resourceName) {
+    Match match;
+    const bool found = Resolve(
+        QStringLiteral("select ResourceId, ResourceName, (select GroupName from tblGroups where "
+                       "GroupId = tblResources.GroupId) as GroupName from tblResources where "
+                       "ResourceName = ") +
+            ClsDAO::Quoted(name) +
+            (group.isNull() ? QString()
+                            : QStringLiteral(" and GroupId in (select GroupId from tblGroups "
+                                             "where GroupName = ") +
+                                  ClsDAO::Quoted(group) + QLatin1Char(')')) +
+            QStringLiteral(" order by 3, 1"),
+        QStringLiteral("resource"), name, group, group.isNull() ? QString() : InGroup(group), print,
+        &match);
+    *id = match.id;
+    *resourceName = match.name;
+    return found;
+}
+
 int CalendarVerb::Run(const QCommandLineParser& parser, const QCommandLineOption& group,
                       const Printer& print) {
     const bool byResource = parser.isSet(ResourceOption());
@@ -148,19 +186,13 @@ int CalendarVerb::Run(const QCommandLineParser& parser, const QCommandLineOption
                                  "= ") +
                       ClsDAO::Quoted(groupName) + QLatin1Char(')')
                 : QString();
-    const QString within = byGroup && (byResource || byContact)
-                               ? QStringLiteral(" in the group \"%1\"").arg(groupName)
-                               : QString();
+    const QString within = byGroup && (byResource || byContact) ? InGroup(groupName) : QString();
     Match match;
     bool found = false;
     if (byResource) {
-        const QString name = parser.value(ResourceOption());
         selection.scope = IcsExport::Scope::Resource;
-        found = Resolve(QStringLiteral("select ResourceId, ResourceName, (select GroupName from "
-                                       "tblGroups where GroupId = tblResources.GroupId) as "
-                                       "GroupName from tblResources where ResourceName = ") +
-                            ClsDAO::Quoted(name) + inGroup + QStringLiteral(" order by 3"),
-                        QStringLiteral("resource"), name, within, print, &match);
+        found = FindResource(parser.value(ResourceOption()), byGroup ? groupName : QString(), print,
+                             &match.id, &match.name);
     } else if (byContact) {
         const QString name = parser.value(ContactOption());
         selection.scope = IcsExport::Scope::Contact;
@@ -175,32 +207,37 @@ int CalendarVerb::Run(const QCommandLineParser& parser, const QCommandLineOption
                                           "tblCustomerGroups where 1 = 1") +
                                inGroup + QLatin1Char(')')
                          : QString()) +
-                QStringLiteral(" order by 3"),
-            QStringLiteral("contact"), name, within, print, &match);
+                QStringLiteral(" order by 3, 1"),
+            QStringLiteral("contact"), name, QString(), within, print, &match);
     } else {
         selection.scope = IcsExport::Scope::Group;
         found = Resolve(QStringLiteral("select GroupId, GroupName, GroupName from tblGroups where "
                                        "GroupName = ") +
                             ClsDAO::Quoted(groupName),
-                        QStringLiteral("group"), groupName, QString(), print, &match);
+                        QStringLiteral("group"), groupName, groupName, QString(), print, &match);
     }
     if (!found)
         return 1;
     selection.id = match.id;
 
-    const QString path = parser.isSet(OutputOption())
-                             ? QFileInfo(parser.value(OutputOption())).absoluteFilePath()
-                             : IcsExport::ExportPath(match.name);
+    // "-" is the standard output, which then carries the calendar alone.
+    const QString output = parser.value(OutputOption());
+    const QString path = output == QLatin1String("-") ? output
+                         : parser.isSet(OutputOption()) ? QFileInfo(output).absoluteFilePath()
+                                                         : IcsExport::ExportPath(match.name);
+    std::FILE* report = ToStandardOutput(parser) ? stderr : stdout;
     IcsExport ics;
     if (!ics.Export(selection, path)) {
         print(stderr, QStringLiteral("Export FAILED! ") + QDir::toNativeSeparators(path) +
                           QStringLiteral(": ") + ics.Failure() + QLatin1Char('.'));
         return 1;
     }
-    print(stdout, QStringLiteral("Calendar exported to: ") + QDir::toNativeSeparators(path));
-    print(stdout, QStringLiteral("%1 appointments from %2 to %3.")
+    print(report, QStringLiteral("Calendar exported to: ") + QDir::toNativeSeparators(path));
+    print(report, QStringLiteral("%1 appointments from %2 to %3.")
                       .arg(ics.Events())
                       .arg(ClsDate::LongToDate(selection.from).toString(Qt::ISODate),
                            ClsDate::LongToDate(selection.to).toString(Qt::ISODate)));
+    if (ics.Skipped() > 0)
+        print(stderr, QStringLiteral("Warning: ") + ics.SkippedNote());
     return 0;
 }

@@ -21,5 +21,14 @@ using Printer = std::function<void(std::FILE* stream, const QString& text)>;
 // several records, or the file cannot be written; 2 when the arguments do
 // not make sense (no or several of --resource, --group, --contact; a date
 // that is no date; a range whose first day comes after its last).
+// Whether the calendar goes to the standard output ("--output -"), which
+// then carries it alone: the verb's other lines go to the standard error.
+bool ToStandardOutput(const QCommandLineParser& parser);
+// The resource a name stands for, within the group named `group` unless
+// that is null; names compare blind to letter case, and of several the one
+// named in the exact letter case is taken. False, the reason printed, when
+// none or several are.
+bool FindResource(const QString& name, const QString& group, const Printer& print, qint32* id,
+                  QString* resourceName);
 int Run(const QCommandLineParser& parser, const QCommandLineOption& group, const Printer& print);
 } // namespace CalendarVerb

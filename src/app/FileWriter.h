@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QSaveFile>
 #include <QString>
 
@@ -9,6 +10,10 @@
 // does it take the old file's place. A short write (a full disk, a quota)
 // is a failure, not a cut file: the old file stays, and Error() names the
 // file and the system's reason on one line.
+//
+// Only a regular file is ever replaced. A device or a pipe (and "-", the
+// standard output) takes the bytes straight, with no old file to keep; any
+// other kind of file (a folder, a socket) is refused with what it is.
 class FileWriter {
 public:
     explicit FileWriter(const QString& path);
@@ -34,6 +39,9 @@ private:
 
     QString m_path;
     QSaveFile m_file;
+    QFile m_direct;
+    // m_file, or m_direct for a device or a pipe.
+    QFileDevice* m_out = &m_file;
     bool m_failed = false;
     QString m_error;
 };

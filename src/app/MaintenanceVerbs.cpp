@@ -135,44 +135,13 @@ int RunRestore(const QCommandLineParser& parser) {
 }
 
 int RunExport(const QCommandLineParser& parser) {
-    const QString name = parser.value(ExportOption());
-    QString sql =
-        QStringLiteral("select ResourceId, ResourceName, (select GroupName from tblGroups "
-                       "where GroupId = tblResources.GroupId) as GroupName from "
-                       "tblResources where ResourceName = ") +
-        ClsDAO::Quoted(name);
-    if (parser.isSet(GroupOption()))
-        sql += QStringLiteral(" and GroupId in (select GroupId from tblGroups where GroupName = ") +
-               ClsDAO::Quoted(parser.value(GroupOption())) + QLatin1Char(')');
-    Recordset rs = ModMain::DAO().SqlQuery(sql + QStringLiteral(" order by GroupName"));
-    if (!rs.IsOpen()) {
-        Print(stderr, QStringLiteral("Export FAILED! The resources cannot be read."));
-        return 1;
-    }
     qint32 id = 0;
     QString resourceName;
-    QStringList groups;
-    for (; !rs.Eof(); rs.MoveNext()) {
-        id = rs.Fields(QStringLiteral("ResourceId")).Long();
-        resourceName = rs.Fields(QStringLiteral("ResourceName")).Value.toString();
-        groups << rs.Fields(QStringLiteral("GroupName")).Value.toString();
-    }
-    if (groups.isEmpty()) {
-        Print(stderr,
-              QStringLiteral("Export FAILED! There is no resource named \"%1\"%2.")
-                  .arg(name,
-                       parser.isSet(GroupOption())
-                           ? QStringLiteral(" in the group \"%1\"").arg(parser.value(GroupOption()))
-                           : QString()));
+    if (!CalendarVerb::FindResource(parser.value(ExportOption()),
+                                    parser.isSet(GroupOption()) ? parser.value(GroupOption())
+                                                                : QString(),
+                                    Print, &id, &resourceName))
         return 1;
-    }
-    if (groups.size() > 1) {
-        Print(stderr, QStringLiteral("Export FAILED! %1 resources are named \"%2\", in the groups "
-                                     "\"%3\": name the group with --group.")
-                          .arg(groups.size())
-                          .arg(name, groups.join(QStringLiteral("\", \""))));
-        return 1;
-    }
     CsvExport csv;
     if (!csv.Export(id, resourceName)) {
         Print(stderr, QStringLiteral("Export FAILED! ") + csv.Path() + QStringLiteral(": ") +
@@ -273,7 +242,8 @@ int MaintenanceVerbs::Run(const QCommandLineParser& parser) {
         ModMain::Terminate();
         return 1;
     }
-    Print(stdout, QStringLiteral("Database ") + ModMain::DAO().DbPath());
+    Print(CalendarVerb::ToStandardOutput(parser) ? stderr : stdout,
+          QStringLiteral("Database ") + ModMain::DAO().DbPath());
     int code = 1;
     Trap("MaintenanceVerbs.Run", [&] {
         if (parser.isSet(BackupOption()))

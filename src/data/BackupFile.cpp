@@ -267,8 +267,7 @@ private:
         if (withoutType > 0)
             m_warnings << QStringLiteral("Group \"%1\": %2 appointments have no appointment type "
                                          "of this group and were written without one.")
-                              .arg(OneLine(m_groupName))
-                              .arg(withoutType);
+                              .arg(OneLine(m_groupName), QString::number(withoutType));
     }
 
     // Lets window events run. Should they close the program, the database

@@ -40,11 +40,30 @@ qint32 NumberOf(const FieldValue& f) {
     return f.IsNull() ? 0 : f.Value.toInt();
 }
 
-// Line breaks as one "\n" each, which libical writes as the escape "\n".
+// Stands for the backslash of "\;" and "\," in CATEGORIES, whose commas and
+// semicolons libical writes unescaped; the written text swaps it back. A
+// noncharacter, which Utf8 keeps out of every user text.
+const QChar kCategoryEscape(0xFDD0);
+
+// A user's text as iCalendar TEXT takes it: line breaks as one "\n" each,
+// which libical writes as the escape "\n"; the other control characters,
+// which TEXT may not hold, and noncharacters as blanks.
 QByteArray Utf8(QString text) {
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    for (QChar& c : text)
+        if ((c.unicode() < 0x20 && c != QLatin1Char('\n') && c != QLatin1Char('\t')) ||
+            c.unicode() == 0x7F || c.isNonCharacter())
+            c = QLatin1Char(' ');
     return text.toUtf8();
+}
+
+// One category: its commas and semicolons escaped, so that it stays one.
+QByteArray Category(const QString& text) {
+    QString escaped = QString::fromUtf8(Utf8(text));
+    escaped.replace(QLatin1Char(';'), QString(kCategoryEscape) + QLatin1Char(';'));
+    escaped.replace(QLatin1Char(','), QString(kCategoryEscape) + QLatin1Char(','));
+    return escaped.toUtf8();
 }
 
 bool IsUtcName(const QString& id) {
@@ -84,10 +103,29 @@ icaltimetype TimeOf(qint32 day, int minutes, icaltimezone* zone) {
                                          icaltimezone_get_utc_timezone());
 }
 
-// DTSTART or DTEND with the zone's TZID, as libical writes it.
+// The zone's IANA name ("Europe/Berlin"), which calendar programs know; the
+// TZID libical gives its zones carries a prefix of its own in front of it.
+QByteArray ZoneName(icaltimezone* zone) {
+    return QByteArray(icaltimezone_get_location(zone));
+}
+
+// The last year libical writes: it writes a time after it as zeros.
+constexpr int kLastYear = 3000;
+
+// Whether a booking's times make a valid event: a start from midnight on, an
+// end after it, and both in a year from 1 to kLastYear.
+bool Writable(const icaltimetype& start, const icaltimetype& end, int startMinutes,
+              int endMinutes) {
+    const auto inRange = [](const icaltimetype& t) {
+        return icaltime_is_valid_time(t) && t.year >= 1 && t.year <= kLastYear;
+    };
+    return startMinutes >= 0 && endMinutes > startMinutes && inRange(start) && inRange(end);
+}
+
+// DTSTART or DTEND with the zone's TZID.
 icalproperty* WithZone(icalproperty* property, icaltimezone* zone) {
     if (zone && !icalproperty_get_first_parameter(property, ICAL_TZID_PARAMETER))
-        icalproperty_add_parameter(property, icalparameter_new_tzid(icaltimezone_get_tzid(zone)));
+        icalproperty_add_parameter(property, icalparameter_new_tzid(ZoneName(zone).constData()));
     return property;
 }
 
@@ -131,7 +169,7 @@ QString IcsExport::Query(const Selection& selection) {
 
 QString IcsExport::ZoneId() {
     icaltimezone* zone = WorkstationZone();
-    return zone ? QString::fromUtf8(icaltimezone_get_location(zone)) : QStringLiteral("UTC");
+    return zone ? QString::fromUtf8(ZoneName(zone)) : QStringLiteral("UTC");
 }
 
 QString IcsExport::CalendarId() {
@@ -169,6 +207,7 @@ QString IcsExport::CalendarId() {
 bool IcsExport::Build(const Selection& selection) {
     m_text.clear();
     m_events = 0;
+    m_skipped = 0;
     m_failure.clear();
     bool ok = false;
     Trap("IcsExport.Build", [&] {
@@ -190,8 +229,12 @@ bool IcsExport::Build(const Selection& selection) {
             // The zone's rules from the day before the first booking on: a
             // few lines instead of its whole history since the 1890s.
             icalcomponent* vtimezone = icalcomponent_new_clone(icaltimezone_get_component(zone));
+            icalproperty_set_tzid(icalcomponent_get_first_property(vtimezone, ICAL_TZID_PROPERTY),
+                                  ZoneName(zone).constData());
             const qint32 first = rs.Eof() ? selection.from : NumberOf(rs.Fields(1));
-            const QDateTime since(ClsDate::LongToDate(first - 1), QTime(0, 0), Qt::UTC);
+            const QDateTime since(
+                ClsDate::LongToDate(qMin(first, ClsDate::DateToLong(QDate(kLastYear, 1, 1))) - 1),
+                QTime(0, 0), Qt::UTC);
             icaltimezone_truncate_vtimezone(
                 vtimezone,
                 icaltime_from_timet_with_zone(time_t(since.toSecsSinceEpoch()), 0,
@@ -209,6 +252,15 @@ bool IcsExport::Build(const Selection& selection) {
             const qint32 bookingId = NumberOf(rs.Fields(0));
             const qint32 date = NumberOf(rs.Fields(1));
             const qint32 repeatId = NumberOf(rs.Fields(4));
+            const int startMinutes = NumberOf(rs.Fields(2));
+            const int endMinutes = NumberOf(rs.Fields(3));
+            const icaltimetype start = TimeOf(date, startMinutes, zone);
+            const icaltimetype end = TimeOf(date, endMinutes, zone);
+            // An event libical would write with a broken time is left out and counted.
+            if (!Writable(start, end, startMinutes, endMinutes)) {
+                ++m_skipped;
+                continue;
+            }
             const QString task = TextOf(rs.Fields(11));
             const QString contact = TextOf(rs.Fields(13));
             const QString resource = TextOf(rs.Fields(9));
@@ -222,11 +274,10 @@ bool IcsExport::Build(const Selection& selection) {
             icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
             icalcomponent_add_property(
                 event,
-                WithZone(icalproperty_new_dtstart(TimeOf(date, NumberOf(rs.Fields(2)), zone)),
-                         zone));
+                WithZone(icalproperty_new_dtstart(start), zone));
             icalcomponent_add_property(
                 event,
-                WithZone(icalproperty_new_dtend(TimeOf(date, NumberOf(rs.Fields(3)), zone)), zone));
+                WithZone(icalproperty_new_dtend(end), zone));
             icalcomponent_add_property(
                 event, icalproperty_new_summary(Utf8(
                            contact.isEmpty() ? task : task + QStringLiteral(" - ") + contact)));
@@ -250,12 +301,7 @@ bool IcsExport::Build(const Selection& selection) {
                 icalcomponent_add_property(
                     event, icalproperty_new_description(Utf8(lines.join(QLatin1Char('\n')))));
             if (!task.isEmpty()) {
-                // libical writes the commas of CATEGORIES as separators of
-                // several categories: the type is one, so its commas become blanks.
-                icalcomponent_add_property(
-                    event,
-                    icalproperty_new_categories(Utf8(
-                        QString(task).replace(QLatin1Char(','), QLatin1Char(' ')).simplified())));
+                icalcomponent_add_property(event, icalproperty_new_categories(Category(task)));
                 if (!rs.Fields(12).IsNull()) {
                     const qint32 colour = NumberOf(rs.Fields(12));
                     auto name = colourNames.find(colour);
@@ -278,11 +324,19 @@ bool IcsExport::Build(const Selection& selection) {
         }
         m_text = QByteArray(text);
         std::free(text);
+        m_text.replace(QString(kCategoryEscape).toUtf8(), QByteArrayLiteral("\\"));
         ok = true;
     });
     if (!ok && m_failure.isEmpty())
         m_failure = QStringLiteral("the export failed");
     return ok;
+}
+
+QString IcsExport::SkippedNote() const {
+    return m_skipped == 0 ? QString()
+                          : QString::number(m_skipped) +
+                                QStringLiteral(" appointments were left out: their date or times "
+                                               "cannot be written in a calendar.");
 }
 
 bool IcsExport::Write(const QString& path) {

@@ -29,7 +29,8 @@ public:
     static constexpr qint32 DefaultDays = 90;
 
     // Builds the calendar; false (Failure says why) when the bookings cannot
-    // be read. A selection without bookings gives a calendar without events.
+    // be read. A selection without bookings gives a calendar without events;
+    // a booking whose date or times cannot be written is left out and counted.
     bool Build(const Selection& selection);
     // Writes what Build made to `path` whole or not at all, creating its
     // folder; an earlier file there is replaced only by a complete one.
@@ -49,12 +50,17 @@ public:
 
     QByteArray Text() const { return m_text; }
     int Events() const { return m_events; }
+    // The bookings left out because their date or times make no valid event.
+    int Skipped() const { return m_skipped; }
+    // What the user is told of them; empty when none was left out.
+    QString SkippedNote() const;
     QString Path() const { return m_path; }
     QString Failure() const { return m_failure; }
 
 private:
     QByteArray m_text;
     int m_events = 0;
+    int m_skipped = 0;
     QString m_path;
     QString m_failure;
 };
