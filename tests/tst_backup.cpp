@@ -374,33 +374,42 @@ private slots:
                      qPrintable(result.FailureText()));
     }
 
-    // Resources, types and contacts of one group named alike but for letter case, or not
-    // at all: each booking comes back to its own, and the user is told which names.
-    void sameNamesKeepTheirBookings() {
-        Exec({Into(Groups) + "(1, 'Rooms', 480, 1080, 15)",
+    // Resources, types and contacts of a group named alike (letter case aside), or empty: each booking
+    // comes back to its own. A type or contact of another group cannot: the backup and the restore
+    // count those, and the integrity check keeps the bookings.
+    void everyBookingKeepsItsLinks() {
+        Exec({Into(Groups) + "(1, 'Rooms', 480, 1080, 15), (2, 'Other', 480, 1080, 15)",
               Into(Resources) + "(1, 1, 'Room 1', 15, 600, 15), (2, 1, 'ROOM 1', 15, 600, 15)",
-              Into(Tasks) + "(1, 1, 'Visit', 255, 15, 60, 30), (2, 1, 'visit', 65280, 15, 60, 30)",
-              Into(Customers) + "(1, 'Alice Thornton', 'File 1', '', ''), (2, 'Alice Thornton', 'File 2', '', '')",
-              Into(CustomerGroups) + "(1, 1), (2, 1)",
+              Into(Tasks) + "(1, 1, 'Visit', 255, 15, 60, 30), (2, 1, 'visit', 65280, 15, 60, 30), "
+                            "(3, 1, '', 0, 15, 60, 30), (4, 2, 'Elsewhere', 0, 15, 60, 30)",
+              Into(Customers) + "(1, 'Alice Thornton', 'File 1', '', ''), (2, 'Alice Thornton', 'File 2', '', ''), "
+                                "(3, '', 'File 3', '', ''), (4, 'Alice Thornton', 'File 4', '', '')",
+              Into(CustomerGroups) + "(1, 1), (2, 1), (3, 1), (4, 2)",
               Into(Bookings) + "(1, 1, 2, 2, 46359, 540, 570, 0, '', '', '', 'one'), "
                                "(2, 2, 1, 1, 46359, 540, 570, 0, '', '', '', 'two'), "
-                               "(3, 2, 2, 0, 46359, 600, 630, 0, '', '', '', 'three')"});
+                               "(3, 2, 2, 0, 46359, 600, 630, 0, '', '', '', 'three'), "
+                               "(4, 1, 3, 3, 46359, 600, 630, 0, '', '', '', 'four'), "
+                               "(5, 1, 4, 4, 46359, 660, 690, 0, '', '', '', 'five')"});
         const auto bookings = [&] {
             return env->Sql("select group_concat(x, ';') from (select Comments || '|' || ResourceName || '|' || "
-                            "TaskName || '|' || coalesce((select Ref01 from tblCustomers c where c.CustomerId = "
-                            "b.CustomerId), '') as x from tblBookings b join tblResources r on r.ResourceId = "
-                            "b.ResourceId join tblTasks t on t.TaskId = b.TaskId order by Comments) as listed")
-                .toString();
+                            "coalesce(TaskName, '-') || '|' || coalesce((select Ref01 from tblCustomers c where "
+                            "c.CustomerId = b.CustomerId), '') as x from tblBookings b join tblResources r on "
+                            "r.ResourceId = b.ResourceId left join tblTasks t on t.TaskId = b.TaskId order by "
+                            "Comments) as listed").toString();
         };
-        const QString expected = "one|Room 1|visit|File 2;three|ROOM 1|visit|;two|ROOM 1|Visit|File 1";
-        QCOMPARE(bookings(), expected);
+        const QString expected = "five|Room 1|-|;four|Room 1||File 3;one|Room 1|visit|File 2;three|ROOM 1|visit|;"
+                                 "two|ROOM 1|Visit|File 1";
+        QCOMPARE(bookings(), QString(expected).replace("-|", "Elsewhere|File 4"));
         BackupFile backup;
         const QString path = env->Path(QStringLiteral("same.txt"));
         QVERIFY(backup.BackupDb(path));
         const QString warned = backup.Warnings().join('\n');
-        QVERIFY2(warned.contains("\"Room 1\"") && warned.contains("\"Alice Thornton\"") && warned.contains("\"Visit\""),
+        QVERIFY2(warned.contains("\"Room 1\"") && warned.contains("\"Alice Thornton\"") && warned.contains("\"Visit\"") &&
+                     warned.contains("1 appointments have no appointment type") && warned.contains("1 appointments have a contact"),
                  qPrintable(warned));
-        QVERIFY(Restore(TestEnv::ReadFile(path), true));
+        BackupFile result;
+        QVERIFY(Restore(TestEnv::ReadFile(path), true, &result) && ModMain::DAO().IntegrityCheck());
+        QCOMPARE((QList<int>{result.LastCounts().withoutType, result.LastCounts().withoutContact}), (QList<int>{1, 1}));
         QCOMPARE(bookings(), expected);
     }
 

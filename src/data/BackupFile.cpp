@@ -132,8 +132,10 @@ private:
         QHash<QString, QString> firstName; // by case-folded name
         QSet<QString> ambiguous;
         void Clear() { *this = Records(); }
+        // A name that does not find the record again: one the group holds
+        // twice, or an empty one (which a restore by name reads as "none").
         bool Ambiguous(const Record& r) const {
-            return r.place != 0 && ambiguous.contains(r.name.toCaseFolded());
+            return r.place != 0 && (r.name.isEmpty() || ambiguous.contains(r.name.toCaseFolded()));
         }
     };
 
@@ -234,6 +236,7 @@ private:
             QStringLiteral("GroupId = ") + groupId +
             QStringLiteral(") order by BookingDate, BookingStart"));
         int withoutType = 0;
+        int withoutContact = 0;
         for (; !rs.Eof(); rs.MoveNext()) {
             Pump();
             const FieldValue date = rs.Fields(QStringLiteral("BookingDate"));
@@ -244,13 +247,19 @@ private:
             // A type that is gone, or one of another group, cannot be named
             // within this group: the booking is written without one.
             const Record task = m_tasks.byId.value(IdOf(rs, QStringLiteral("TaskId")));
-            if (task.place == 0)
+            if (task.place == 0 && IdOf(rs, QStringLiteral("TaskId")) != 0)
                 ++withoutType;
             const Record contact = m_contacts.byId.value(IdOf(rs, QStringLiteral("CustomerId")));
             const QString contactName =
                 contact.place != 0 ? contact.name : TextOf(rs, QStringLiteral("CustomerName"));
+            // A contact not linked to the group cannot be given by its place:
+            // the reference line says "none", so that a namesake of the group
+            // does not take the booking.
+            const bool lostContact = contact.place == 0 && !contactName.isEmpty();
+            if (lostContact)
+                ++withoutContact;
             if (m_resources.Ambiguous(resource) || m_tasks.Ambiguous(task) ||
-                m_contacts.Ambiguous(contact))
+                m_contacts.Ambiguous(contact) || lostContact)
                 Write({QStringLiteral("K"), Num(resource.place), Num(task.place),
                        Num(contact.place)});
             Write({QStringLiteral("A"), BackupFile::EncodeText(resource.name),
@@ -269,6 +278,11 @@ private:
                                          "of this group and were written without one.")
                               .arg(OneLine(m_groupName))
                               .arg(withoutType);
+        if (withoutContact > 0)
+            m_warnings << QStringLiteral("Group \"%1\": %2 appointments have a contact that is not "
+                                         "linked to this group and were written without one.")
+                              .arg(OneLine(m_groupName))
+                              .arg(withoutContact);
     }
 
     // Lets window events run. Should they close the program, the database
@@ -626,6 +640,8 @@ private:
                 .arg(OneLine(taskName.left(40)));
         if (customerId == 0 && !contactName.isEmpty())
             ++m_counts.withoutContact;
+        if (taskId == 0)
+            ++m_counts.withoutType;
         m_error.clear();
         const qint32 date = qint32(Whole(5, "BookingDate", 0, std::numeric_limits<qint32>::max()));
         const qint16 start = Minutes(6, "BookingStart");
@@ -817,11 +833,15 @@ QString BackupFile::DescribeCounts(const Counts& c) {
 }
 
 QString BackupFile::RestoreNote(const Counts& c) {
-    if (c.withoutContact == 0)
-        return {};
-    return QStringLiteral("%1 appointments name a contact that is not in their group of the file "
-                          "and were restored without one.")
-        .arg(c.withoutContact);
+    QStringList notes;
+    if (c.withoutType > 0)
+        notes << QStringLiteral("%1 appointments were restored without an appointment type.")
+                     .arg(c.withoutType);
+    if (c.withoutContact > 0)
+        notes << QStringLiteral("%1 appointments name a contact that is not in their group of the "
+                                "file and were restored without one.")
+                     .arg(c.withoutContact);
+    return notes.join(QLatin1Char(' '));
 }
 
 bool BackupFile::BackupToday(QString* path) {

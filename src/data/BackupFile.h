@@ -18,9 +18,10 @@ class QIODevice;
 // - "E~groups~resources~types~contacts~appointments", the closing line: how
 //   many lines of each kind the file holds. A file that has it must match
 //   it and end there; a file without it (an older backup) is read as it is.
-// - "K~resource~type~contact", a reference line, precedes an appointment of
-//   a group whose resources, types or contacts share a name (letter case
-//   aside): it gives them by their places among the group's "R", "T" and
+// - "K~resource~type~contact", a reference line, precedes an appointment
+//   whose records its names would not find again (a name the group holds
+//   twice, letter case aside; an empty name; a contact not linked to the
+//   group): it gives them by their places among the group's "R", "T" and
 //   "C" lines (1 for the first; 0 for no type or no contact), so that each
 //   appointment comes back to its own record.
 //
@@ -40,6 +41,7 @@ public:
         int contacts = 0;
         int bookings = 0;
         int withoutContact = 0;
+        int withoutType = 0;
     };
 
     // Field n of a backup line: the kind for n = 1, the text between the
@@ -88,11 +90,12 @@ public:
     // What the last backup wrote or the last restore stored.
     Counts LastCounts() const { return m_counts; }
     // What the last backup found that the user should know: names that only
-    // letter case tells apart, appointments written without their type.
+    // letter case tells apart, appointments written without their type or
+    // contact.
     QStringList Warnings() const { return m_warnings; }
     static QString DescribeCounts(const Counts& counts);
-    // What a restore with these counts could not bring back as it was
-    // (appointments stored without their contact); empty when nothing.
+    // What a restore with these counts stored without a link (appointments
+    // without their appointment type or contact); empty when nothing.
     static QString RestoreNote(const Counts& counts);
 
 private:
