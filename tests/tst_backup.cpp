@@ -23,8 +23,9 @@
 namespace {
 
 // The file older and newer versions read: one line per record, fields parted by "~",
-// a tilde or line break inside a text escaped with DLE.
-const QByteArray kKnownBackup =
+// a tilde or line break inside a text escaped with DLE, between a header and a closing line.
+const QByteArray kHeader = "H~Tarvelo backup~1\r\n";
+const QByteArray kKnownBackup = kHeader +
     "G~Clinic~540~1020~30\r\nR~Desk~30~480~30\r\nT~Advice~30~60~30~65280\r\nC~Jane Doe~r1~r2~r3\r\n"
     "A~Desk~Advice~Jane Doe~46360~540~600~~~~\r\n"
     "G~Surgery~480~1080~15\r\nR~Room 1~15~600~15\r\nR~Room 2~15~600~15\r\n"
@@ -56,14 +57,14 @@ QByteArray Closed(const QByteArray& lines) {
     QByteArray closing = "E";
     for (const char kind : QByteArray("GRTCA"))
         closing += '~' + QByteArray::number(('\n' + lines).count('\n' + QByteArray(1, kind)));
-    return lines + closing + "\r\n";
+    return kHeader + lines + closing + "\r\n";
 }
 
-// The record lines of a backup, without its closing line and, unless asked, its appointments.
+// The record lines of a backup as older versions wrote them, unless asked without appointments.
 QByteArray Lines(const QByteArray& backup, bool appointments) {
     QByteArray out;
     for (const QByteArray& line : backup.split('\n'))
-        if (!line.isEmpty() && !line.startsWith('E') && (appointments || !line.startsWith('A')))
+        if (!line.isEmpty() && !QByteArray("EH").contains(line[0]) && (appointments || !line.startsWith('A')))
             out += line + '\n';
     return out;
 }
@@ -170,7 +171,7 @@ private slots:
                       QStringList{q(i + 4), q(i + 5), q(i + 6), q(i + 7)}.join(", ") + ")"});
         }
         const QByteArray first = BackupNow();
-        QCOMPARE(first.count('\n'), 2 + 4 * int(texts.size()));
+        QCOMPARE(first.count('\n'), 3 + 4 * int(texts.size()));
         QVERIFY(Restore(first, true));
         QCOMPARE(BackupNow(), first); // each booking found its own resource, type and contact again
         for (const QString& text : texts)
@@ -228,7 +229,7 @@ private slots:
         const QByteArray g = "G~Rooms~480~1080~15\r\n";
         const QByteArray rooms = g + "R~Room 1~15~600~15\r\nT~Visit~15~60~30~255\r\n";
         const QByteArray appt = rooms + "A~Room 1~Visit~~"; // date, start, end follow
-        row("a bad number on the last appointment", QByteArray(kKnownBackup).replace("46361", "4x361"), 16, "BookingDate (field 5)");
+        row("a bad number on the last appointment", QByteArray(kKnownBackup).replace("46361", "4x361"), 17, "BookingDate (field 5)");
         row("missing numbers", g + "G~Lonely\r\n", 2, "DayStart (field 3)");
         QByteArray junk(4096, '\0');
         for (int i = 0; i < junk.size(); ++i)
@@ -240,11 +241,12 @@ private slots:
         row("/dev/null", "@/dev/null", 0, "not a backup file");
         row("a note whose lines start like records", "Call Tom about the rooms\r\nAsk for keys\r\nRing Grace\r\n",
             0, "not a backup file");
-        // The closing line: a file cut at a line end, and two files run together.
+        // The closing line: a file cut at a line end, inside a text or before it, and two files run together.
         row("appointment missing before the closing line", QByteArray(kKnownBackup).replace("A~Room 1~~~46361~500~520~~~~-5\r\n", ""),
-            16, "it counts 5 appointments, the file holds 4");
-        row("lines after the closing line", kKnownBackup + g, 18, "after the closing line");
-        row("cut closing line", kKnownBackup.chopped(4), 17, "(field 6)");
+            17, "it counts 5 appointments, the file holds 4");
+        row("cut before the closing line", kKnownBackup.left(kKnownBackup.indexOf("\r\nE~") - 1), 0, "cut short");
+        row("lines after the closing line", kKnownBackup + g, 19, "after the closing line");
+        row("cut closing line", kKnownBackup.chopped(4), 18, "(field 6)");
         row("unknown resource", rooms + "A~Nowhere~Visit~~46359~540~570~~~~\r\n", 4, "the resource \"Nowhere\"");
         row("unknown appointment type", "G~Rooms~480~1080~15\r\nT~Visit~15~60~30~255\r\nG~Other~480~1080~15\r\n"
             "R~Room 1~15~600~15\r\nA~Room 1~Visit~~46359~540~570~~~~\r\n", 5, "the appointment type \"Visit\"");
@@ -478,7 +480,8 @@ private slots:
         QTest::addColumn<int>("answer"); // to the confirmation; -1: the window is cancelled
         QTest::addColumn<QString>("lastBox");
         const QByteArray g = "G~New~0~1440~5\r\n";
-        QTest::newRow("without appointments") << kKnownBackup << false << 1 << "Restore Complete!|Database restored!";
+        QTest::newRow("older file without appointments") << Lines(kKnownBackup, true) << false << 1
+            << "Restore Complete!|Database restored!\r\n\r\n2 groups, 3 resources, 3 appointment types, 3 contacts, 0 appointments.";
         QTest::newRow("answered No") << g << true << 0 << "Confirm|" + TransferCommands::RestorePrompt();
         QTest::newRow("window cancelled") << g << true << -1 << "";
         QTest::newRow("failing file") << g + "R~Bad~1~2~three\r\n" << true << 1

@@ -201,8 +201,8 @@ private slots:
         Fixture();
         QCOMPARE(Tarvelo({"--backup"}).exitCode, 0);
         const QByteArray backup = TestEnv::ReadFile(TodaysBackup());
-        // Two groups, three resources, two types, three bookings, the closing line.
-        QCOMPARE(backup.count('\n'), 11);
+        // The header, two groups, three resources, two types, three bookings, the closing line.
+        QCOMPARE(backup.count('\n'), 12);
 
         Sql("delete from tblBookings");
         Sql("update tblGroups set GroupName = 'Changed'");

@@ -80,11 +80,13 @@ QString OneLine(QString text) {
 // database, and ends them with the closing line that counts the records.
 //
 // Names stand for records, and names of one group may differ only in letter
-// case or not at all ("Room 1" and "ROOM 1", two contacts "Alice Thornton").
-// An appointment that names such a record is preceded by a reference line
-// "K" that gives its resource, appointment type and contact by their places
-// among the group's "R", "T" and "C" lines (1 for the first, 0 for none).
-// Older versions skip "K" and "E" lines as lines of an unknown kind.
+// case or not at all ("Room 1" and "ROOM 1", two contacts "Alice Thornton"),
+// and a name may be empty. An appointment that names such a record, or a
+// contact outside the group, is preceded by a reference line "K" that gives
+// its resource, appointment type and contact by their places among the
+// group's "R", "T" and "C" lines (1 for the first, 0 for none). The file
+// starts with a header line "H" and ends with the closing line "E"; older
+// versions skip "H", "K" and "E" lines as lines of an unknown kind.
 class BackupWriter {
 public:
     using FailFn = std::function<void(const QString&)>;
@@ -94,6 +96,7 @@ public:
         : m_out(out), m_dao(dao), m_counts(counts), m_warnings(warnings), m_fail(std::move(fail)) {}
 
     void Run() {
+        Write({QStringLiteral("H"), QStringLiteral("Tarvelo backup"), QStringLiteral("1")});
         Recordset groups = Query(
             QStringLiteral("select GroupId, GroupName, DayStart, DayEnd, Interval from tblGroups "
                            "order by GroupName"));
@@ -332,6 +335,11 @@ public:
         if (m_pendingLine > 0)
             return QStringLiteral("the reference line is not followed by its appointment");
         *line = 0;
+        // A file that starts with a header is written with its closing line:
+        // without it, the file was cut short and holds only part of a backup.
+        if (m_headed && !m_ended)
+            return QStringLiteral("the file ends before its closing line: it was cut short and "
+                                  "holds only part of a backup");
         // Nothing to restore is no backup of an empty database: that one
         // holds its closing line.
         if (!m_sawRecord && !m_ended)
@@ -379,6 +387,17 @@ public:
             return m_addAppointments ? Booking() : QString();
         case 'E':
             return Closing();
+        case 'H':
+            // The first line of a file of this version; anywhere else it is
+            // the start of another backup run into this one. Any other "H"
+            // line is of a kind this version does not know.
+            if (Text(2) != QStringLiteral("Tarvelo backup"))
+                return {};
+            if (m_headed || m_sawRecord)
+                return QStringLiteral("a header line inside the file: the file holds more than "
+                                      "one backup, or was changed");
+            m_headed = true;
+            return {};
         default:
             return {};
         }
@@ -688,6 +707,7 @@ private:
     bool m_sawRecord = false;
     bool m_inGroup = false;
     bool m_ended = false;
+    bool m_headed = false;
     // The group's resources, appointment types and contacts in file order.
     QList<Place> m_places[3];
     // A reference line waiting for its appointment: its line and places.

@@ -12,9 +12,13 @@ class QIODevice;
 // each preceded by "~". Names stand in for identifiers, so a backup can be
 // loaded into any database.
 //
-// Two more kinds keep a restore from going wrong; an older version of the
+// Three more kinds keep a restore from going wrong; an older version of the
 // program skips them as lines of an unknown kind and reads the rest as
 // before:
+// - "H~Tarvelo backup~1", the header: the first line of a file that is
+//   written with its closing line. A file that starts with it and lacks its
+//   closing line was cut short and is refused; a file with neither (an older
+//   backup) is read as it is.
 // - "E~groups~resources~types~contacts~appointments", the closing line: how
 //   many lines of each kind the file holds. A file that has it must match
 //   it and end there; a file without it (an older backup) is read as it is.
@@ -73,7 +77,8 @@ public:
     // cannot be read, a file without a single record, a number that is not a
     // whole number in its range, an appointment whose resource or type is
     // not in its group of the file, a closing line that does not match, a
-    // statement that fails) the database keeps its previous contents;
+    // header without a closing line (a file cut short), a statement that
+    // fails) the database keeps its previous contents;
     // FailedLine and Failure say where and why. A pipe is read to its end
     // (one that nobody writes into is refused after a few seconds). True
     // when the whole file was loaded.

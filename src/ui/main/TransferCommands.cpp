@@ -53,7 +53,9 @@ bool TransferCommands::Restore(QWidget* owner, const std::function<void()>& refi
             refillGroups();
         const QString note = BackupFile::RestoreNote(backup.LastCounts());
         ModMain::Information(QStringLiteral("Restore Complete!"),
-                             QStringLiteral("Database restored!") +
+                             QStringLiteral("Database restored!") + kParagraph +
+                                 BackupFile::DescribeCounts(backup.LastCounts()) +
+                                 QLatin1Char('.') +
                                  (note.isEmpty() ? QString() : kParagraph + note));
     });
     return ok;
