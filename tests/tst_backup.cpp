@@ -197,6 +197,8 @@ private slots:
             "G~Résidence~480~1080~15\r\nR~Room 1~15~600~15\r\n");
         row("byte order mark, LF line ends and no last line end",
             "\xEF\xBB\xBFG~Rooms~480~1080~15\nR~Room 1~15~600~15", rooms);
+        row("appointment type longer than a day", rooms + "T~Seminar~1500~32767~2880~255\r\n",
+            rooms + "T~Seminar~1500~32767~2880~255\r\n");
         // A day may start where it ends.
         row("missing texts are empty, extra fields ignored", "G~Rooms~480~480~15~junk\r\nC~Solo\r\n",
             "G~Rooms~480~480~15\r\nC~Solo~~~\r\n");

@@ -40,7 +40,8 @@ constexpr QChar kSeparator = QLatin1Char('~');
 constexpr QChar kEscape = QChar(0x10); // DLE
 const QString kTask = QStringLiteral("Task");
 const QString kPerson = QStringLiteral("Person");
-// The minutes of a day: times of day and lengths lie within 0 to 1440.
+// The minutes of a day: times of day and the lengths of resources lie within
+// 0 to 1440.
 constexpr qint64 kDayMinutes = 1440;
 // How long a restore waits for a program to write into a pipe.
 constexpr int kPipeWaitMs = 3000;
@@ -510,9 +511,12 @@ private:
         t.SetTaskName(Text(2));
         ModMain::ShowStatus(kPerson, t.TaskName());
         m_error.clear();
-        t.SetMinTime(Minutes(3, "MinTime"));
-        t.SetMaxTime(Minutes(4, "MaxTime"));
-        t.SetInitTime(Minutes(5, "InitTime"));
+        // An appointment type's lengths may exceed a day: its window lets
+        // them grow to the largest length a record holds.
+        const qint64 longest = std::numeric_limits<qint16>::max();
+        t.SetMinTime(qint16(Whole(3, "MinTime", 0, longest)));
+        t.SetMaxTime(qint16(Whole(4, "MaxTime", 0, longest)));
+        t.SetInitTime(qint16(Whole(5, "InitTime", 0, longest)));
         t.SetColour(qint32(Whole(6, "Colour", std::numeric_limits<qint32>::min(),
                                  std::numeric_limits<qint32>::max())));
         if (!m_error.isEmpty())
