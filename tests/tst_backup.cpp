@@ -239,7 +239,6 @@ private slots:
         row("binary junk", junk, 1, "binary data");
         // Nothing to restore is no backup of an empty database.
         row("blank lines", "\r\n\r\n  \r\n\r\n", 0, "not a backup file");
-        row("a single line break", "\n", 0, "not a backup file");
         row("/dev/null", "@/dev/null", 0, "not a backup file");
         row("a note whose lines start like records", "Call Tom about the rooms\r\nAsk for keys\r\nRing Grace\r\n",
             0, "not a backup file");

@@ -241,7 +241,6 @@ void TstServer::twoWorkstationsSeeEachOtherAtOnce() {
     SERVER_ONLY();
     TestEnv env;
     QVERIFY(env.CreateDatabase());
-    // A database that reads a backslash in a quoted text as an escape: the text stays a text.
     QVERIFY(TestEnv::ServerAdmin("alter database " + DatabaseOf(env.DbPath()) + " set standard_conforming_strings = off"));
     ClsDAO a, b;
     QCOMPARE(a.DbOpen(env.DbPath()), qint16(0));
@@ -252,7 +251,7 @@ void TstServer::twoWorkstationsSeeEachOtherAtOnce() {
     a.Updated();
     b.Updated();
 
-    // A change of A's is announced to B at once, not to A itself.
+    // A change of A's is announced to B at once, not to A itself; a backslash does not end a quoted text.
     const QString text = "a\\'); delete from tblRepeats; --";
     QVERIFY(a.SqlAction("insert into tblRepeats (SerialNo) values (" + ClsDAO::Quoted(text) + ")"));
     QCOMPARE(env.Sql("select SerialNo from tblRepeats").toString(), text);
