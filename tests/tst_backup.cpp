@@ -478,15 +478,16 @@ private slots:
     void restoreCommand_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<bool>("tickAppointments");
-        QTest::addColumn<int>("answer"); // to the confirmation; -1: the window is cancelled
+        QTest::addColumn<int>("answer"); // to the confirmations; -1: the window is cancelled; 2: Yes, then No
         QTest::addColumn<QString>("lastBox");
         const QByteArray g = "G~New~0~1440~5\r\n";
         QTest::newRow("older file without appointments") << Lines(kKnownBackup, true) << false << 1
             << "Restore Complete!|Database restored!\r\n\r\n2 groups, 3 resources, 3 appointment types, 3 contacts, 0 appointments.";
         QTest::newRow("answered No") << g << true << 0 << "Confirm|" + TransferCommands::RestorePrompt();
+        QTest::newRow("older file answered No") << g << true << 2 << "Confirm|" + TransferCommands::UnclosedPrompt();
         QTest::newRow("window cancelled") << g << true << -1 << "";
-        QTest::newRow("failing file") << g + "R~Bad~1~2~three\r\n" << true << 1
-                                      << "Warning!|Restore FAILED!\r\n\r\nLine 2 of %1: InitTime (field 5) is \"three\", "
+        QTest::newRow("failing file") << Closed(g + "R~Bad~1~2~three\r\n") << true << 2
+                                      << "Warning!|Restore FAILED!\r\n\r\nLine 3 of %1: InitTime (field 5) is \"three\", "
                                          "not a whole number.\r\n\r\nThe database was left as it was.";
     }
     void restoreCommand() {
@@ -514,7 +515,7 @@ private slots:
             dialog->BtnRestore_Click(answer < 0 ? 1 : 0);
             return dialog->result();
         };
-        env->confirmAnswers = {answer > 0};
+        env->confirmAnswers = {answer > 0, answer == 1};
         int refills = 0;
         QCOMPARE(TransferCommands::Restore(nullptr, [&] { ++refills; }), restored);
         QCOMPARE(env->modalsShown.size(), 1);

@@ -989,6 +989,18 @@ QString ReadWhole(const QString& path, QByteArray* data) {
 
 } // namespace
 
+bool BackupFile::HasClosingLine(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    // The closing line is short: the end of the file is enough to find it.
+    constexpr qint64 kTail = 4096;
+    if (file.size() > kTail)
+        file.seek(file.size() - kTail);
+    const QByteArray tail = file.readAll().trimmed();
+    return tail.mid(tail.lastIndexOf('\n') + 1).startsWith("E~");
+}
+
 bool BackupFile::RestoreDb(const QString& path, bool addAppointments) {
     // The whole file is read before anything is deleted: a file that cannot
     // be read leaves the database as it is.

@@ -83,6 +83,9 @@ public:
     // (one that nobody writes into is refused after a few seconds). True
     // when the whole file was loaded.
     bool RestoreDb(const QString& path, bool addAppointments);
+    // True when the last line of the file that holds text is a closing line:
+    // the file was written by a version that closes its backups, and whole.
+    static bool HasClosingLine(const QString& path);
     // The same from an open device; sourceName names it in messages.
     bool Restore(QIODevice& in, bool addAppointments, const QString& sourceName);
 
