@@ -23,8 +23,9 @@
 namespace {
 
 // The file older and newer versions read: one line per record, fields parted by "~",
-// a tilde or line break inside a text escaped with DLE.
-const QByteArray kKnownBackup =
+// a tilde or line break inside a text escaped with DLE, between a header and a closing line.
+const QByteArray kHeader = "H~Tarvelo backup~1\r\n";
+const QByteArray kKnownBackup = kHeader +
     "G~Clinic~540~1020~30\r\nR~Desk~30~480~30\r\nT~Advice~30~60~30~65280\r\nC~Jane Doe~r1~r2~r3\r\n"
     "A~Desk~Advice~Jane Doe~46360~540~600~~~~\r\n"
     "G~Surgery~480~1080~15\r\nR~Room 1~15~600~15\r\nR~Room 2~15~600~15\r\n"
@@ -56,14 +57,14 @@ QByteArray Closed(const QByteArray& lines) {
     QByteArray closing = "E";
     for (const char kind : QByteArray("GRTCA"))
         closing += '~' + QByteArray::number(('\n' + lines).count('\n' + QByteArray(1, kind)));
-    return lines + closing + "\r\n";
+    return kHeader + lines + closing + "\r\n";
 }
 
-// The record lines of a backup, without its closing line and, unless asked, its appointments.
+// The record lines of a backup as older versions wrote them, unless asked without appointments.
 QByteArray Lines(const QByteArray& backup, bool appointments) {
     QByteArray out;
     for (const QByteArray& line : backup.split('\n'))
-        if (!line.isEmpty() && !line.startsWith('E') && (appointments || !line.startsWith('A')))
+        if (!line.isEmpty() && !QByteArray("EH").contains(line[0]) && (appointments || !line.startsWith('A')))
             out += line + '\n';
     return out;
 }
@@ -170,7 +171,7 @@ private slots:
                       QStringList{q(i + 4), q(i + 5), q(i + 6), q(i + 7)}.join(", ") + ")"});
         }
         const QByteArray first = BackupNow();
-        QCOMPARE(first.count('\n'), 2 + 4 * int(texts.size()));
+        QCOMPARE(first.count('\n'), 3 + 4 * int(texts.size()));
         QVERIFY(Restore(first, true));
         QCOMPARE(BackupNow(), first); // each booking found its own resource, type and contact again
         for (const QString& text : texts)
@@ -196,6 +197,8 @@ private slots:
             "G~Résidence~480~1080~15\r\nR~Room 1~15~600~15\r\n");
         row("byte order mark, LF line ends and no last line end",
             "\xEF\xBB\xBFG~Rooms~480~1080~15\nR~Room 1~15~600~15", rooms);
+        row("appointment type longer than a day", rooms + "T~Seminar~1500~32767~2880~255\r\n",
+            rooms + "T~Seminar~1500~32767~2880~255\r\n");
         // A day may start where it ends.
         row("missing texts are empty, extra fields ignored", "G~Rooms~480~480~15~junk\r\nC~Solo\r\n",
             "G~Rooms~480~480~15\r\nC~Solo~~~\r\n");
@@ -228,7 +231,7 @@ private slots:
         const QByteArray g = "G~Rooms~480~1080~15\r\n";
         const QByteArray rooms = g + "R~Room 1~15~600~15\r\nT~Visit~15~60~30~255\r\n";
         const QByteArray appt = rooms + "A~Room 1~Visit~~"; // date, start, end follow
-        row("a bad number on the last appointment", QByteArray(kKnownBackup).replace("46361", "4x361"), 16, "BookingDate (field 5)");
+        row("a bad number on the last appointment", QByteArray(kKnownBackup).replace("46361", "4x361"), 17, "BookingDate (field 5)");
         row("missing numbers", g + "G~Lonely\r\n", 2, "DayStart (field 3)");
         QByteArray junk(4096, '\0');
         for (int i = 0; i < junk.size(); ++i)
@@ -236,15 +239,15 @@ private slots:
         row("binary junk", junk, 1, "binary data");
         // Nothing to restore is no backup of an empty database.
         row("blank lines", "\r\n\r\n  \r\n\r\n", 0, "not a backup file");
-        row("a single line break", "\n", 0, "not a backup file");
         row("/dev/null", "@/dev/null", 0, "not a backup file");
         row("a note whose lines start like records", "Call Tom about the rooms\r\nAsk for keys\r\nRing Grace\r\n",
             0, "not a backup file");
-        // The closing line: a file cut at a line end, and two files run together.
+        // The closing line: a file cut at a line end, inside a text or before it, and two files run together.
         row("appointment missing before the closing line", QByteArray(kKnownBackup).replace("A~Room 1~~~46361~500~520~~~~-5\r\n", ""),
-            16, "it counts 5 appointments, the file holds 4");
-        row("lines after the closing line", kKnownBackup + g, 18, "after the closing line");
-        row("cut closing line", kKnownBackup.chopped(4), 17, "(field 6)");
+            17, "it counts 5 appointments, the file holds 4");
+        row("cut before the closing line", kKnownBackup.left(kKnownBackup.indexOf("\r\nE~") - 1), 0, "cut short");
+        row("lines after the closing line", kKnownBackup + g, 19, "after the closing line");
+        row("cut closing line", kKnownBackup.chopped(4), 18, "(field 6)");
         row("unknown resource", rooms + "A~Nowhere~Visit~~46359~540~570~~~~\r\n", 4, "the resource \"Nowhere\"");
         row("unknown appointment type", "G~Rooms~480~1080~15\r\nT~Visit~15~60~30~255\r\nG~Other~480~1080~15\r\n"
             "R~Room 1~15~600~15\r\nA~Room 1~Visit~~46359~540~570~~~~\r\n", 5, "the appointment type \"Visit\"");
@@ -374,33 +377,42 @@ private slots:
                      qPrintable(result.FailureText()));
     }
 
-    // Resources, types and contacts of one group named alike but for letter case, or not
-    // at all: each booking comes back to its own, and the user is told which names.
-    void sameNamesKeepTheirBookings() {
-        Exec({Into(Groups) + "(1, 'Rooms', 480, 1080, 15)",
+    // Resources, types and contacts of a group named alike (letter case aside), or empty: each booking
+    // comes back to its own. A type or contact of another group cannot: the backup and the restore
+    // count those, and the integrity check keeps the bookings.
+    void everyBookingKeepsItsLinks() {
+        Exec({Into(Groups) + "(1, 'Rooms', 480, 1080, 15), (2, 'Other', 480, 1080, 15)",
               Into(Resources) + "(1, 1, 'Room 1', 15, 600, 15), (2, 1, 'ROOM 1', 15, 600, 15)",
-              Into(Tasks) + "(1, 1, 'Visit', 255, 15, 60, 30), (2, 1, 'visit', 65280, 15, 60, 30)",
-              Into(Customers) + "(1, 'Alice Thornton', 'File 1', '', ''), (2, 'Alice Thornton', 'File 2', '', '')",
-              Into(CustomerGroups) + "(1, 1), (2, 1)",
+              Into(Tasks) + "(1, 1, 'Visit', 255, 15, 60, 30), (2, 1, 'visit', 65280, 15, 60, 30), "
+                            "(3, 1, '', 0, 15, 60, 30), (4, 2, 'Elsewhere', 0, 15, 60, 30)",
+              Into(Customers) + "(1, 'Alice Thornton', 'File 1', '', ''), (2, 'Alice Thornton', 'File 2', '', ''), "
+                                "(3, '', 'File 3', '', ''), (4, 'Alice Thornton', 'File 4', '', '')",
+              Into(CustomerGroups) + "(1, 1), (2, 1), (3, 1), (4, 2)",
               Into(Bookings) + "(1, 1, 2, 2, 46359, 540, 570, 0, '', '', '', 'one'), "
                                "(2, 2, 1, 1, 46359, 540, 570, 0, '', '', '', 'two'), "
-                               "(3, 2, 2, 0, 46359, 600, 630, 0, '', '', '', 'three')"});
+                               "(3, 2, 2, 0, 46359, 600, 630, 0, '', '', '', 'three'), "
+                               "(4, 1, 3, 3, 46359, 600, 630, 0, '', '', '', 'four'), "
+                               "(5, 1, 4, 4, 46359, 660, 690, 0, '', '', '', 'five')"});
         const auto bookings = [&] {
             return env->Sql("select group_concat(x, ';') from (select Comments || '|' || ResourceName || '|' || "
-                            "TaskName || '|' || coalesce((select Ref01 from tblCustomers c where c.CustomerId = "
-                            "b.CustomerId), '') as x from tblBookings b join tblResources r on r.ResourceId = "
-                            "b.ResourceId join tblTasks t on t.TaskId = b.TaskId order by Comments) as listed")
-                .toString();
+                            "coalesce(TaskName, '-') || '|' || coalesce((select Ref01 from tblCustomers c where "
+                            "c.CustomerId = b.CustomerId), '') as x from tblBookings b join tblResources r on "
+                            "r.ResourceId = b.ResourceId left join tblTasks t on t.TaskId = b.TaskId order by "
+                            "Comments) as listed").toString();
         };
-        const QString expected = "one|Room 1|visit|File 2;three|ROOM 1|visit|;two|ROOM 1|Visit|File 1";
-        QCOMPARE(bookings(), expected);
+        const QString expected = "five|Room 1|-|;four|Room 1||File 3;one|Room 1|visit|File 2;three|ROOM 1|visit|;"
+                                 "two|ROOM 1|Visit|File 1";
+        QCOMPARE(bookings(), QString(expected).replace("-|", "Elsewhere|File 4"));
         BackupFile backup;
         const QString path = env->Path(QStringLiteral("same.txt"));
         QVERIFY(backup.BackupDb(path));
         const QString warned = backup.Warnings().join('\n');
-        QVERIFY2(warned.contains("\"Room 1\"") && warned.contains("\"Alice Thornton\"") && warned.contains("\"Visit\""),
+        QVERIFY2(warned.contains("\"Room 1\"") && warned.contains("\"Alice Thornton\"") && warned.contains("\"Visit\"") &&
+                     warned.contains("1 appointments have no appointment type") && warned.contains("1 appointments have a contact"),
                  qPrintable(warned));
-        QVERIFY(Restore(TestEnv::ReadFile(path), true));
+        BackupFile result;
+        QVERIFY(Restore(TestEnv::ReadFile(path), true, &result) && ModMain::DAO().IntegrityCheck());
+        QCOMPARE((QList<int>{result.LastCounts().withoutType, result.LastCounts().withoutContact}), (QList<int>{1, 1}));
         QCOMPARE(bookings(), expected);
     }
 
@@ -466,14 +478,16 @@ private slots:
     void restoreCommand_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<bool>("tickAppointments");
-        QTest::addColumn<int>("answer"); // to the confirmation; -1: the window is cancelled
+        QTest::addColumn<int>("answer"); // to the confirmations; -1: the window is cancelled; 2: Yes, then No
         QTest::addColumn<QString>("lastBox");
         const QByteArray g = "G~New~0~1440~5\r\n";
-        QTest::newRow("without appointments") << kKnownBackup << false << 1 << "Restore Complete!|Database restored!";
+        QTest::newRow("older file without appointments") << Lines(kKnownBackup, true) << false << 1
+            << "Restore Complete!|Database restored!\r\n\r\n2 groups, 3 resources, 3 appointment types, 3 contacts, 0 appointments.";
         QTest::newRow("answered No") << g << true << 0 << "Confirm|" + TransferCommands::RestorePrompt();
+        QTest::newRow("older file answered No") << g << true << 2 << "Confirm|" + TransferCommands::UnclosedPrompt();
         QTest::newRow("window cancelled") << g << true << -1 << "";
-        QTest::newRow("failing file") << g + "R~Bad~1~2~three\r\n" << true << 1
-                                      << "Warning!|Restore FAILED!\r\n\r\nLine 2 of %1: InitTime (field 5) is \"three\", "
+        QTest::newRow("failing file") << Closed(g + "R~Bad~1~2~three\r\n") << true << 2
+                                      << "Warning!|Restore FAILED!\r\n\r\nLine 3 of %1: InitTime (field 5) is \"three\", "
                                          "not a whole number.\r\n\r\nThe database was left as it was.";
     }
     void restoreCommand() {
@@ -501,7 +515,7 @@ private slots:
             dialog->BtnRestore_Click(answer < 0 ? 1 : 0);
             return dialog->result();
         };
-        env->confirmAnswers = {answer > 0};
+        env->confirmAnswers = {answer > 0, answer == 1};
         int refills = 0;
         QCOMPARE(TransferCommands::Restore(nullptr, [&] { ++refills; }), restored);
         QCOMPARE(env->modalsShown.size(), 1);

@@ -491,7 +491,7 @@ void TstDao::integrityRepair() {
                   "(1, 1, 2, '', '', '', 'in no group'), (1, 1, 77, '', '', '', 'gone'), "
                   "(55, 1, 0, '', '', '', 'no resource'), (1, 55, 0, '', '', '', 'no type'), "
                   "(1, 1, 0, 'a', 'b', 'c', null), (1, 1, 0, null, null, null, 'refs'), "
-                  "(1, 1, 0, 'set', null, 'c', 'Ref02')"})
+                  "(1, 1, 0, 'set', null, 'c', 'Ref02'), (1, 0, 0, '', '', '', 'type none')"})
         env.Sql(sql);
     env.ClearLog();
     QVERIFY(dao.IntegrityCheck());
@@ -509,9 +509,9 @@ void TstDao::integrityRepair() {
     QCOMPARE(list({"CustomerName", "Ref01", "Ref02", "Ref03"}, "tblCustomers", "CustomerId"),
              QStringLiteral("C,,,|???,,,"));
     QCOMPARE(env.Count("tblCustomerGroups"), 3);
-    // Bookings of a missing resource, type or contact go; those without a contact stay.
+    // Bookings of a missing resource, type or contact go; those without a contact or type stay.
     QCOMPARE(list({"Comments", "Ref01", "Ref02", "Ref03"}, "tblBookings", "BookingId"),
-             QStringLiteral("no contact,,,|C,,,|,a,b,c|refs,,,|Ref02,set,,c"));
+             QStringLiteral("no contact,,,|C,,,|,a,b,c|refs,,,|Ref02,set,,c|type none,,,"));
 
     // A failing statement does not stop the others: with tblGroups gone, its two fail.
     env.Sql("insert into tblResources (GroupId, ResourceName) values (1, null)");

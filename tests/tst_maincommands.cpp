@@ -325,7 +325,7 @@ void TestMainCommands::commandsOpenTheirWindows() {
     // Backup and export from the Transfer menu; the window is usable after.
     f.main->MenuEntry(QStringLiteral("mnuTransferBackup"))->trigger();
     QFile file(f.env.Path(QDate::currentDate().toString("'Backup/'yyyyMMdd'.txt'")));
-    QVERIFY(file.open(QIODevice::ReadOnly) && file.readLine().startsWith("G~Clinic~480~1080~15"));
+    QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll().contains("\nG~Clinic~480~1080~15"));
     QCOMPARE(f.env.boxes.last().title, QStringLiteral("Backup Complete!"));
     QVERIFY(f.main->Toolbar1()->actions().first()->isEnabled() && f.Sched()->isEnabled());
     f.main->SelectResource(10);

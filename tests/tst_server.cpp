@@ -241,6 +241,7 @@ void TstServer::twoWorkstationsSeeEachOtherAtOnce() {
     SERVER_ONLY();
     TestEnv env;
     QVERIFY(env.CreateDatabase());
+    QVERIFY(TestEnv::ServerAdmin("alter database " + DatabaseOf(env.DbPath()) + " set standard_conforming_strings = off"));
     ClsDAO a, b;
     QCOMPARE(a.DbOpen(env.DbPath()), qint16(0));
     QCOMPARE(b.DbOpen(env.DbPath()), qint16(0));
@@ -250,8 +251,10 @@ void TstServer::twoWorkstationsSeeEachOtherAtOnce() {
     a.Updated();
     b.Updated();
 
-    // A change of A's is announced to B at once, not to A itself.
-    QVERIFY(a.SqlAction("insert into tblRepeats (SerialNo) values ('a')"));
+    // A change of A's is announced to B at once, not to A itself; a backslash does not end a quoted text.
+    const QString text = "a\\'); delete from tblRepeats; --";
+    QVERIFY(a.SqlAction("insert into tblRepeats (SerialNo) values (" + ClsDAO::Quoted(text) + ")"));
+    QCOMPARE(env.Sql("select SerialNo from tblRepeats").toString(), text);
     QTRY_VERIFY_WITH_TIMEOUT(toldB == 1, 1000);
     QVERIFY(b.Updated() && !b.Updated());
     QCOMPARE(toldA, 0);

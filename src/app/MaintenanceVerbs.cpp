@@ -58,7 +58,7 @@ const QCommandLineOption& IntegrityOption() {
     static const QCommandLineOption o(
         QStringLiteral("integrity-check"),
         QStringLiteral("Repair the database: fill missing names and remove rows that refer to "
-                       "missing records."));
+                       "missing records; count the appointments that overlap another."));
     return o;
 }
 const QCommandLineOption& SampleOption() {
@@ -159,8 +159,11 @@ int RunIntegrityCheck() {
         *ok = TrapSilent([&] {
             const Recordset rs = ModMain::DAO().SqlQuery(QStringLiteral(
                 "select (select count(*) from tblResources), (select count(*) from tblCustomers), "
-                "(select count(*) from tblBookings)"));
-            for (int i = 0; i < 3; ++i)
+                "(select count(*) from tblBookings), (select count(*) from tblBookings a where "
+                "exists (select 1 from tblBookings b where b.ResourceId = a.ResourceId and "
+                "b.BookingDate = a.BookingDate and b.BookingId <> a.BookingId and "
+                "b.BookingStart < a.BookingEnd and a.BookingStart < b.BookingEnd))"));
+            for (int i = 0; i < 4; ++i)
                 result << rs.Fields(i).Long();
         });
         return result;
@@ -189,6 +192,12 @@ int RunIntegrityCheck() {
                       .arg(was[0] - now[0])
                       .arg(was[1] - now[1])
                       .arg(was[2] - now[2]));
+    // Overlaps are data the program may hold (a restored or moved booking):
+    // the check reports them and leaves them to the user.
+    if (now[3] > 0)
+        Print(stdout, QStringLiteral("%1 appointments overlap another appointment of their "
+                                     "resource; they were left as they are.")
+                          .arg(now[3]));
     return 0;
 }
 

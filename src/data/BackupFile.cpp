@@ -40,7 +40,8 @@ constexpr QChar kSeparator = QLatin1Char('~');
 constexpr QChar kEscape = QChar(0x10); // DLE
 const QString kTask = QStringLiteral("Task");
 const QString kPerson = QStringLiteral("Person");
-// The minutes of a day: times of day and lengths lie within 0 to 1440.
+// The minutes of a day: times of day and the lengths of resources lie within
+// 0 to 1440.
 constexpr qint64 kDayMinutes = 1440;
 // How long a restore waits for a program to write into a pipe.
 constexpr int kPipeWaitMs = 3000;
@@ -80,11 +81,13 @@ QString OneLine(QString text) {
 // database, and ends them with the closing line that counts the records.
 //
 // Names stand for records, and names of one group may differ only in letter
-// case or not at all ("Room 1" and "ROOM 1", two contacts "Alice Thornton").
-// An appointment that names such a record is preceded by a reference line
-// "K" that gives its resource, appointment type and contact by their places
-// among the group's "R", "T" and "C" lines (1 for the first, 0 for none).
-// Older versions skip "K" and "E" lines as lines of an unknown kind.
+// case or not at all ("Room 1" and "ROOM 1", two contacts "Alice Thornton"),
+// and a name may be empty. An appointment that names such a record, or a
+// contact outside the group, is preceded by a reference line "K" that gives
+// its resource, appointment type and contact by their places among the
+// group's "R", "T" and "C" lines (1 for the first, 0 for none). The file
+// starts with a header line "H" and ends with the closing line "E"; older
+// versions skip "H", "K" and "E" lines as lines of an unknown kind.
 class BackupWriter {
 public:
     using FailFn = std::function<void(const QString&)>;
@@ -94,6 +97,7 @@ public:
         : m_out(out), m_dao(dao), m_counts(counts), m_warnings(warnings), m_fail(std::move(fail)) {}
 
     void Run() {
+        Write({QStringLiteral("H"), QStringLiteral("Tarvelo backup"), QStringLiteral("1")});
         Recordset groups = Query(
             QStringLiteral("select GroupId, GroupName, DayStart, DayEnd, Interval from tblGroups "
                            "order by GroupName"));
@@ -132,8 +136,10 @@ private:
         QHash<QString, QString> firstName; // by case-folded name
         QSet<QString> ambiguous;
         void Clear() { *this = Records(); }
+        // A name that does not find the record again: one the group holds
+        // twice, or an empty one (which a restore by name reads as "none").
         bool Ambiguous(const Record& r) const {
-            return r.place != 0 && ambiguous.contains(r.name.toCaseFolded());
+            return r.place != 0 && (r.name.isEmpty() || ambiguous.contains(r.name.toCaseFolded()));
         }
     };
 
@@ -234,6 +240,7 @@ private:
             QStringLiteral("GroupId = ") + groupId +
             QStringLiteral(") order by BookingDate, BookingStart"));
         int withoutType = 0;
+        int withoutContact = 0;
         for (; !rs.Eof(); rs.MoveNext()) {
             Pump();
             const FieldValue date = rs.Fields(QStringLiteral("BookingDate"));
@@ -244,13 +251,19 @@ private:
             // A type that is gone, or one of another group, cannot be named
             // within this group: the booking is written without one.
             const Record task = m_tasks.byId.value(IdOf(rs, QStringLiteral("TaskId")));
-            if (task.place == 0)
+            if (task.place == 0 && IdOf(rs, QStringLiteral("TaskId")) != 0)
                 ++withoutType;
             const Record contact = m_contacts.byId.value(IdOf(rs, QStringLiteral("CustomerId")));
             const QString contactName =
                 contact.place != 0 ? contact.name : TextOf(rs, QStringLiteral("CustomerName"));
+            // A contact not linked to the group cannot be given by its place:
+            // the reference line says "none", so that a namesake of the group
+            // does not take the booking.
+            const bool lostContact = contact.place == 0 && !contactName.isEmpty();
+            if (lostContact)
+                ++withoutContact;
             if (m_resources.Ambiguous(resource) || m_tasks.Ambiguous(task) ||
-                m_contacts.Ambiguous(contact))
+                m_contacts.Ambiguous(contact) || lostContact)
                 Write({QStringLiteral("K"), Num(resource.place), Num(task.place),
                        Num(contact.place)});
             Write({QStringLiteral("A"), BackupFile::EncodeText(resource.name),
@@ -268,6 +281,10 @@ private:
             m_warnings << QStringLiteral("Group \"%1\": %2 appointments have no appointment type "
                                          "of this group and were written without one.")
                               .arg(OneLine(m_groupName), QString::number(withoutType));
+        if (withoutContact > 0)
+            m_warnings << QStringLiteral("Group \"%1\": %2 appointments have a contact that is not "
+                                         "linked to this group and were written without one.")
+                              .arg(OneLine(m_groupName), QString::number(withoutContact));
     }
 
     // Lets window events run. Should they close the program, the database
@@ -317,6 +334,11 @@ public:
         if (m_pendingLine > 0)
             return QStringLiteral("the reference line is not followed by its appointment");
         *line = 0;
+        // A file that starts with a header is written with its closing line:
+        // without it, the file was cut short and holds only part of a backup.
+        if (m_headed && !m_ended)
+            return QStringLiteral("the file ends before its closing line: it was cut short and "
+                                  "holds only part of a backup");
         // Nothing to restore is no backup of an empty database: that one
         // holds its closing line.
         if (!m_sawRecord && !m_ended)
@@ -364,6 +386,17 @@ public:
             return m_addAppointments ? Booking() : QString();
         case 'E':
             return Closing();
+        case 'H':
+            // The first line of a file of this version; anywhere else it is
+            // the start of another backup run into this one. Any other "H"
+            // line is of a kind this version does not know.
+            if (Text(2) != QStringLiteral("Tarvelo backup"))
+                return {};
+            if (m_headed || m_sawRecord)
+                return QStringLiteral("a header line inside the file: the file holds more than "
+                                      "one backup, or was changed");
+            m_headed = true;
+            return {};
         default:
             return {};
         }
@@ -476,9 +509,12 @@ private:
         t.SetTaskName(Text(2));
         ModMain::ShowStatus(kPerson, t.TaskName());
         m_error.clear();
-        t.SetMinTime(Minutes(3, "MinTime"));
-        t.SetMaxTime(Minutes(4, "MaxTime"));
-        t.SetInitTime(Minutes(5, "InitTime"));
+        // An appointment type's lengths may exceed a day: its window lets
+        // them grow to the largest length a record holds.
+        const qint64 longest = std::numeric_limits<qint16>::max();
+        t.SetMinTime(qint16(Whole(3, "MinTime", 0, longest)));
+        t.SetMaxTime(qint16(Whole(4, "MaxTime", 0, longest)));
+        t.SetInitTime(qint16(Whole(5, "InitTime", 0, longest)));
         t.SetColour(qint32(Whole(6, "Colour", std::numeric_limits<qint32>::min(),
                                  std::numeric_limits<qint32>::max())));
         if (!m_error.isEmpty())
@@ -625,6 +661,8 @@ private:
                 .arg(OneLine(taskName.left(40)));
         if (customerId == 0 && !contactName.isEmpty())
             ++m_counts.withoutContact;
+        if (taskId == 0)
+            ++m_counts.withoutType;
         m_error.clear();
         const qint32 date = qint32(Whole(5, "BookingDate", 0, std::numeric_limits<qint32>::max()));
         const qint16 start = Minutes(6, "BookingStart");
@@ -671,6 +709,7 @@ private:
     bool m_sawRecord = false;
     bool m_inGroup = false;
     bool m_ended = false;
+    bool m_headed = false;
     // The group's resources, appointment types and contacts in file order.
     QList<Place> m_places[3];
     // A reference line waiting for its appointment: its line and places.
@@ -816,11 +855,15 @@ QString BackupFile::DescribeCounts(const Counts& c) {
 }
 
 QString BackupFile::RestoreNote(const Counts& c) {
-    if (c.withoutContact == 0)
-        return {};
-    return QStringLiteral("%1 appointments name a contact that is not in their group of the file "
-                          "and were restored without one.")
-        .arg(c.withoutContact);
+    QStringList notes;
+    if (c.withoutType > 0)
+        notes << QStringLiteral("%1 appointments were restored without an appointment type.")
+                     .arg(c.withoutType);
+    if (c.withoutContact > 0)
+        notes << QStringLiteral("%1 appointments name a contact that is not in their group of the "
+                                "file and were restored without one.")
+                     .arg(c.withoutContact);
+    return notes.join(QLatin1Char(' '));
 }
 
 bool BackupFile::BackupToday(QString* path) {
@@ -943,6 +986,18 @@ QString ReadWhole(const QString& path, QByteArray* data) {
 }
 
 } // namespace
+
+bool BackupFile::HasClosingLine(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    // The closing line is short: the end of the file is enough to find it.
+    constexpr qint64 kTail = 4096;
+    if (file.size() > kTail)
+        file.seek(file.size() - kTail);
+    const QByteArray tail = file.readAll().trimmed();
+    return tail.mid(tail.lastIndexOf('\n') + 1).startsWith("E~");
+}
 
 bool BackupFile::RestoreDb(const QString& path, bool addAppointments) {
     // The whole file is read before anything is deleted: a file that cannot

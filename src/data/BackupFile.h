@@ -12,15 +12,20 @@ class QIODevice;
 // each preceded by "~". Names stand in for identifiers, so a backup can be
 // loaded into any database.
 //
-// Two more kinds keep a restore from going wrong; an older version of the
+// Three more kinds keep a restore from going wrong; an older version of the
 // program skips them as lines of an unknown kind and reads the rest as
 // before:
+// - "H~Tarvelo backup~1", the header: the first line of a file that is
+//   written with its closing line. A file that starts with it and lacks its
+//   closing line was cut short and is refused; a file with neither (an older
+//   backup) is read as it is.
 // - "E~groups~resources~types~contacts~appointments", the closing line: how
 //   many lines of each kind the file holds. A file that has it must match
 //   it and end there; a file without it (an older backup) is read as it is.
-// - "K~resource~type~contact", a reference line, precedes an appointment of
-//   a group whose resources, types or contacts share a name (letter case
-//   aside): it gives them by their places among the group's "R", "T" and
+// - "K~resource~type~contact", a reference line, precedes an appointment
+//   whose records its names would not find again (a name the group holds
+//   twice, letter case aside; an empty name; a contact not linked to the
+//   group): it gives them by their places among the group's "R", "T" and
 //   "C" lines (1 for the first; 0 for no type or no contact), so that each
 //   appointment comes back to its own record.
 //
@@ -40,6 +45,7 @@ public:
         int contacts = 0;
         int bookings = 0;
         int withoutContact = 0;
+        int withoutType = 0;
     };
 
     // Field n of a backup line: the kind for n = 1, the text between the
@@ -71,11 +77,15 @@ public:
     // cannot be read, a file without a single record, a number that is not a
     // whole number in its range, an appointment whose resource or type is
     // not in its group of the file, a closing line that does not match, a
-    // statement that fails) the database keeps its previous contents;
+    // header without a closing line (a file cut short), a statement that
+    // fails) the database keeps its previous contents;
     // FailedLine and Failure say where and why. A pipe is read to its end
     // (one that nobody writes into is refused after a few seconds). True
     // when the whole file was loaded.
     bool RestoreDb(const QString& path, bool addAppointments);
+    // True when the last line of the file that holds text is a closing line:
+    // the file was written by a version that closes its backups, and whole.
+    static bool HasClosingLine(const QString& path);
     // The same from an open device; sourceName names it in messages.
     bool Restore(QIODevice& in, bool addAppointments, const QString& sourceName);
 
@@ -88,11 +98,12 @@ public:
     // What the last backup wrote or the last restore stored.
     Counts LastCounts() const { return m_counts; }
     // What the last backup found that the user should know: names that only
-    // letter case tells apart, appointments written without their type.
+    // letter case tells apart, appointments written without their type or
+    // contact.
     QStringList Warnings() const { return m_warnings; }
     static QString DescribeCounts(const Counts& counts);
-    // What a restore with these counts could not bring back as it was
-    // (appointments stored without their contact); empty when nothing.
+    // What a restore with these counts stored without a link (appointments
+    // without their appointment type or contact); empty when nothing.
     static QString RestoreNote(const Counts& counts);
 
 private:

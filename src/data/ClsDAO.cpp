@@ -89,7 +89,11 @@ void ClsDAO::OpenConnection() {
     m_db = m_dialect->AddConnection(m_connectionName, m_dbPath);
     if (!m_db.open())
         throw m_db.lastError();
-    m_dialect->Opened(m_db);
+    const QString unfit = m_dialect->Opened(m_db);
+    if (!unfit.isEmpty()) {
+        m_db.close();
+        throw PlainError(unfit);
+    }
     // A database without our tables is refused before anything is written
     // to it.
     const QString problem = m_dialect->SchemaProblem(m_db);

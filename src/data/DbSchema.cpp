@@ -69,8 +69,10 @@ QStringList DbSchema::RepairStatements() {
         QStringLiteral("update tblCustomers set Ref03 = '' where Ref03 is Null"),
         QStringLiteral("delete from tblBookings where ResourceId not in ") +
             QStringLiteral("(select ResourceId from tblResources)"),
+        // Type 0 is "none", as the program and its restore store it: such a
+        // booking is kept, as one without a contact is.
         QStringLiteral("delete from tblBookings where TaskId not in ") +
-            QStringLiteral("(select TaskId from tblTasks)"),
+            QStringLiteral("(select TaskId from tblTasks) and TaskId <> 0"),
         QStringLiteral("delete from tblBookings where CustomerId not in ") +
             QStringLiteral("(select CustomerId from tblCustomers)") +
             QStringLiteral(" and CustomerId <> 0"),

@@ -147,10 +147,22 @@ QString PostgresDialect::StatementProblem(const QString& sql) const {
     return QString();
 }
 
-void PostgresDialect::Opened(QSqlDatabase& db) const {
+QString PostgresDialect::Opened(QSqlDatabase& db) const {
     // The server's notices ("already exists, skipping") are no news here.
     QSqlQuery q(db);
     q.exec(QStringLiteral("set client_min_messages = warning"));
+    // Quoted texts only double their quotes. A server that reads a backslash
+    // in a literal as an escape (standard_conforming_strings off, set for the
+    // database or the user) would end the literal at a backslash and a quote
+    // and run the rest of the text as statements: such a connection is not
+    // worked on.
+    if (!q.exec(QStringLiteral("set standard_conforming_strings = on")) ||
+        !q.exec(QStringLiteral("show standard_conforming_strings")) || !q.next())
+        return QStringLiteral("standard_conforming_strings cannot be set on (%1)")
+            .arg(ErrorText(q.lastError()));
+    if (q.value(0).toString() != QStringLiteral("on"))
+        return QStringLiteral("standard_conforming_strings cannot be set on");
+    return {};
 }
 
 QString PostgresDialect::SchemaProblem(QSqlDatabase& db) const {
@@ -223,8 +235,9 @@ QString PostgresDialect::CreateDatabase(const QString& connStr) const {
                     error = ErrorText(db.lastError());
             }
         }
+        if (error.isEmpty())
+            error = Opened(db);
         if (error.isEmpty()) {
-            Opened(db);
             QSqlQuery q(db);
             // A database of another program is left exactly as it is.
             if (!q.exec(QStringLiteral("select count(*), count(*) filter (where table_name in ") +

@@ -19,7 +19,9 @@ public:
     // read as the server reads it (literals, quoted names, comments) and a
     // ";" followed by anything but blanks is refused.
     QString StatementProblem(const QString& sql) const override;
-    void Opened(QSqlDatabase& db) const override;
+    // Sets standard_conforming_strings on for the connection, and refuses a
+    // connection where it does not hold.
+    QString Opened(QSqlDatabase& db) const override;
     QString SchemaProblem(QSqlDatabase& db) const override;
     QString CreateDatabase(const QString& connStr) const override;
     QString PropertySetSql() const override;

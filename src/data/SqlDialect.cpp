@@ -21,7 +21,9 @@ QString SqlDialect::BeginReadSql() const {
 
 QString SqlDialect::StatementProblem(const QString&) const { return QString(); }
 
-void SqlDialect::Opened(QSqlDatabase&) const {}
+QString SqlDialect::Opened(QSqlDatabase&) const {
+    return {};
+}
 
 QString SqlDialect::ErrorText(const QSqlError& error) {
     return (error.databaseText().isEmpty() ? error.text() : error.databaseText()).simplified();

@@ -31,8 +31,9 @@ public:
     // Empty when the text is one statement the connection may run, else the
     // reason for refusing it. A call runs one statement, never a list.
     virtual QString StatementProblem(const QString& sql) const;
-    // Settles a newly opened connection.
-    virtual void Opened(QSqlDatabase& db) const;
+    // Settles a newly opened connection: empty when it is fit to work on,
+    // else the reason for refusing it.
+    virtual QString Opened(QSqlDatabase& db) const;
     // Empty when the open database holds all eight tables, else the reason.
     virtual QString SchemaProblem(QSqlDatabase& db) const = 0;
     // Creates the database (or completes an existing Tarvelo database) with

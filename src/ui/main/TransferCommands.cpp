@@ -15,6 +15,12 @@ QString TransferCommands::RestorePrompt() {
            QStringLiteral("Are you sure you wish to continue?");
 }
 
+QString TransferCommands::UnclosedPrompt() {
+    return QStringLiteral("The file has no closing line: it is a backup of an older version, or "
+                          "one that was cut short and would restore only in part.") +
+           kParagraph + QStringLiteral("Do you wish to restore it all the same?");
+}
+
 bool TransferCommands::Backup() {
     bool ok = false;
     Trap("TransferCommands.Backup", [&] {
@@ -41,6 +47,10 @@ bool TransferCommands::Restore(QWidget* owner, const std::function<void()>& refi
         ModMain::ShowModal(&dialog);
         if (dialog.RestoreFile().isEmpty() || !ModMain::Confirm(RestorePrompt()))
             return;
+        // Only the user can tell an older backup from one cut short.
+        if (!BackupFile::HasClosingLine(dialog.RestoreFile()) &&
+            !ModMain::Confirm(UnclosedPrompt()))
+            return;
         BackupFile backup;
         ok = backup.RestoreDb(dialog.RestoreFile(), dialog.AddAppointments());
         if (!ok) {
@@ -53,7 +63,9 @@ bool TransferCommands::Restore(QWidget* owner, const std::function<void()>& refi
             refillGroups();
         const QString note = BackupFile::RestoreNote(backup.LastCounts());
         ModMain::Information(QStringLiteral("Restore Complete!"),
-                             QStringLiteral("Database restored!") +
+                             QStringLiteral("Database restored!") + kParagraph +
+                                 BackupFile::DescribeCounts(backup.LastCounts()) +
+                                 QLatin1Char('.') +
                                  (note.isEmpty() ? QString() : kParagraph + note));
     });
     return ok;

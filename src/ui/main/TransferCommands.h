@@ -16,7 +16,8 @@ public:
     // Complete!" or "Backup FAILED!". True when the backup was written.
     static bool Backup();
 
-    // "&Restore Database": the restore window, the confirmation, the restore
+    // "&Restore Database": the restore window, the confirmation (and a second
+    // one for a file without a closing line), the restore
     // itself; then refillGroups (the main window refills its group list) and
     // "Restore Complete!", or a warning that names the failing line when the
     // restore failed and the database was left as it was. True when the
@@ -29,4 +30,7 @@ public:
     static bool ExportCsv(int row, qint32 resourceId, const QString& rowText);
 
     static QString RestorePrompt();
+    // Asked before a file without a closing line is restored: a backup of an
+    // older version, or one cut short whose restore would be partial.
+    static QString UnclosedPrompt();
 };
