@@ -1,6 +1,5 @@
 // Start-up and shutdown as the error log, the settings file and the message
 // boxes show them; the program folder; the command line that creates a database.
-#include "SmallDisk.h"
 #include "TestEnv.h"
 
 #include "app/ClsIni.h"
@@ -120,7 +119,7 @@ private slots:
         QTest::newRow("database of another program") << "foreign" << true << "";
         QTest::newRow("DbName names a missing file: kept, the default is not opened") << "missing" << true << missing;
         QTest::newRow("neither the named nor the default file exists") << "missing" << false << missing;
-        QTest::newRow("new installation without a database: the default is named") << "" << false << missing;
+        QTest::newRow("new installation without a database: nothing named, still a first start") << "" << false << missing;
     }
 
     void databaseCannotBeOpened() {
@@ -140,8 +139,7 @@ private slots:
                                     : TestEnv::ReadFile(env.DbPath()).replace("tblGroups", "tblGroupx");
             QVERIFY(TestEnv::WriteFile(bad, bytes));
         }
-        const QByteArray ini = QByteArray(named.isEmpty() ? "" : "; ws 2\r\n") + "[Config]\r\nDbName=" +
-                               bad.toUtf8() + (named.isEmpty() ? "\r\n" : "\r\nTimeType=2\r\n");
+        const QByteArray ini = named.isEmpty() ? QByteArray() : "; ws 2\r\n[Config]\r\nDbName=" + bad.toUtf8() + "\r\nTimeType=2\r\n";
         if (!named.isEmpty())
             QVERIFY(TestEnv::WriteFile(env.IniPath(), ini));
         const QByteArray defaultBytes = TestEnv::ReadFile(env.DbPath());
@@ -165,6 +163,7 @@ private slots:
                      qPrintable(env.boxes.at(0).text + "|" + log.at(2)));
         QCOMPARE(log.mid(3), (QStringList{"Database close [0]", "Closing down"}));
         QCOMPARE(TestEnv::ReadFile(env.IniPath()), ini);
+        QCOMPARE(FirstStart::IsNewInstallation(), named.isEmpty() && !defaultExists);
         if (named == "directory")
             QVERIFY(QDir(bad).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
         else if (!bytes.isEmpty())
@@ -233,7 +232,7 @@ private slots:
         QTest::addColumn<QString>("option");      // --home
         QTest::addColumn<QByteArray>("variable"); // TARVELO_HOME, null when unset
         QTest::addColumn<QString>("expected");
-        QTest::newRow("empty variable: the executable's folder") << "" << QByteArray("") << "<exe>";
+        QTest::newRow("empty variable, no settings beside the executable: the data folder") << "" << QByteArray("") << "<data>";
         QTest::newRow("variable with trailing slash") << "" << QByteArray("/srv/tarvelo/ws2/") << "/srv/tarvelo/ws2";
         QTest::newRow("option wins over variable") << "/home/anna" << QByteArray("/srv/ws2") << "/home/anna";
         QTest::newRow("relative option") << "rel/dir" << QByteArray() << "<cwd>/rel/dir";
@@ -249,7 +248,7 @@ private slots:
             old.isNull() ? qunsetenv("TARVELO_HOME") : qputenv("TARVELO_HOME", old); });
         variable.isNull() ? qunsetenv("TARVELO_HOME") : qputenv("TARVELO_HOME", variable);
         ModMain::SetProgramFolder(option);
-        expected.replace(QStringLiteral("<exe>"), QCoreApplication::applicationDirPath());
+        expected.replace("<data>", QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Tarvelo");
         expected.replace(QStringLiteral("<cwd>"), QDir::currentPath());
         QCOMPARE(ModMain::ProgramFolder(), expected);
         QCOMPARE(ModMain::LogFilePath(), expected + QStringLiteral("/Error.txt"));
@@ -257,26 +256,26 @@ private slots:
     }
 
     void programFolderWithoutHome_data() {
-        QTest::addColumn<QString>("folder"); // "ini": holds its settings file, "ro": read-only
-        QTest::addColumn<bool>("dataFolder");
-        QTest::newRow("writable: a portable copy") << "" << false;
-        QTest::newRow("read-only with its settings file") << "ini ro" << false;
-        QTest::newRow("read-only: an installed program") << "ro" << true;
-        QTest::newRow("no such folder") << "gone" << true;
+        QTest::addColumn<bool>("settings"); // a settings file beside the copy
+        QTest::newRow("none, folder writable (a cron job of root): the user's data folder") << false;
+        QTest::newRow("settings file beside it: a portable copy") << true;
     }
 
+    // A copy of the program run as a cron job runs it: nothing is made beside
+    // it that would make its folder everyone's program folder.
     void programFolderWithoutHome() {
-        QFETCH(QString, folder);
-        QFETCH(bool, dataFolder);
-        SmallDisk disk;
-        REQUIRE_SMALL_DISK(disk);
-        QFile ini(disk.Path() + "/tarvelo.ini");
-        QVERIFY(!folder.contains("ini") || ini.open(QIODevice::WriteOnly));
-        ini.close();
-        QVERIFY(!folder.contains("ro") || disk.MakeReadOnly());
-        folder = folder == "gone" ? disk.Path() + "/gone" : disk.Path();
-        const QString data = QStringLiteral("/home/anna/.local/share/Tarvelo");
-        QCOMPARE(FirstStart::ChooseProgramFolder(folder, "tarvelo.ini", data), dataFolder ? data : folder);
+        QFETCH(bool, settings);
+        TestEnv env; // holds the copy; its "home" stands for the user's
+        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + "/../tarvelo", env.Path("tarvelo")));
+        QVERIFY(!settings || TestEnv::WriteFile(env.Path("tarvelo.ini"), ""));
+        QProcess p;
+        p.start("env", {"-u", "TARVELO_HOME", "-u", "XDG_DATA_HOME", "HOME=" + env.Path("home"), env.Path("tarvelo"), "--backup"});
+        QVERIFY(p.waitForFinished(60000));
+        const QString db = (settings ? env.Folder() : env.Path("home/.local/share/Tarvelo")) + "/Tarvelo.db";
+        const QByteArray err = p.readAllStandardError();
+        QVERIFY2(err.contains("Warning! Unable to open database! " + db.toUtf8() + ": "), err.constData());
+        QCOMPARE(QDir(env.Folder()).entryList(QDir::Files),
+                 (settings ? QStringList{"Error.txt", "tarvelo", "tarvelo.ini"} : QStringList{"tarvelo"}));
     }
 
     void firstStartOffersSampleOnce_data() {

@@ -2,6 +2,7 @@
 // makes of complete, incomplete and damaged files.
 
 #include "TestEnv.h"
+#include "app/EventPump.h"
 
 #include "model/ClsGroup.h"
 #include "model/ClsResource.h"
@@ -130,6 +131,17 @@ private slots:
             env->boxes[1].text,
             QStringLiteral("Group NOT saved!\nIt holds 1001 resources; a template holds at most "
                            "1000."));
+        QVERIFY(!QFile::exists(TemplatePath()));
+        // 1000 resources, and the program ends while the save lets events run:
+        // through the pump a close waits for, and no part of the template is written.
+        env->Sql("delete from tblResources where ResourceName = 'Desk 1001'");
+        int depth = 0;
+        EventPump::RunNow();
+        QTest::qWait(30);
+        QTimer::singleShot(0, [&depth] { depth = EventPump::Depth(); ModMain::Terminate(); });
+        ModMain::Group().SaveTemplate(id);
+        QCOMPARE(depth, 1);
+        QCOMPARE(env->boxes.value(2).text, QStringLiteral("Group NOT saved!\nThe program was closed during the save."));
         QVERIFY(!QFile::exists(TemplatePath()));
     }
 

@@ -28,9 +28,10 @@ QString Prepare() {
 
 QString ChooseProgramFolder(const QString& executableFolder, const QString& settingsName,
                             const QString& dataFolder) {
-    const QFileInfo folder(executableFolder);
-    if (QFileInfo::exists(QDir(executableFolder).filePath(settingsName)) ||
-        (folder.isDir() && folder.isWritable()))
+    // Only a settings file someone put there makes the executable's folder the
+    // program folder: a folder that may merely be written (/usr/bin for root)
+    // would otherwise gain a settings file that every later user then shares.
+    if (QFileInfo::exists(QDir(executableFolder).filePath(settingsName)))
         return executableFolder;
     return dataFolder;
 }

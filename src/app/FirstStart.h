@@ -15,8 +15,8 @@ QString Prepare();
 
 // Where the program keeps its files when neither --home nor TARVELO_HOME
 // names a folder: the executable's folder when it already holds the settings
-// file or the user may write there (a portable copy), otherwise the user's
-// data folder (an installed program).
+// file (a portable copy someone set up on purpose), otherwise the user's data
+// folder (an installed program). Nothing is ever created beside the executable.
 QString ChooseProgramFolder(const QString& executableFolder, const QString& settingsName,
                             const QString& dataFolder);
 } // namespace FirstStart

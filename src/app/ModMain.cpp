@@ -129,18 +129,21 @@ bool ModMain::Initialise(LogStart logStart) {
         return false;
     }
     // Only a new installation, whose settings name no database yet, gets the
-    // default one and has it written down. A database the settings name is
+    // default one, written down once it has opened: a start that fails (a
+    // command-line verb run before the first windowed start) leaves the
+    // settings without a name, so that the next start is still a new
+    // installation and creates the database. A database the settings name is
     // used as it is, however long its name, and never written over: when it
     // cannot be found (a share that is not mounted) the start says so
     // instead of booking into a local database nobody else sees.
     QString dbPath = DefaultDbPath();
+    bool named = false;
     TrapSilent([&] {
         const QString configured =
             Ini().GetWholeValue(QStringLiteral("Config"), QStringLiteral("DbName"));
-        if (!configured.isEmpty())
+        named = !configured.isEmpty();
+        if (named)
             dbPath = configured;
-        else
-            Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("DbName"), dbPath);
     });
     TrapSilent([&] {
         const int status = DAO().DbOpen(dbPath);
@@ -149,6 +152,9 @@ bool ModMain::Initialise(LogStart logStart) {
         else
             Warning(QStringLiteral("Unable to open database!\n") + DatabaseProblem(dbPath));
     });
+    if (result && !named)
+        TrapSilent(
+            [&] { Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("DbName"), dbPath); });
     return result;
 }
 
@@ -266,8 +272,9 @@ QString ModMain::ProgramFolder() {
     const QString env = qEnvironmentVariable("TARVELO_HOME");
     if (!env.isEmpty())
         return QDir::cleanPath(QDir(env).absolutePath());
-    // An installed program cannot write beside its executable (/usr/bin):
-    // its files go to the user's data folder.
+    // An installed program keeps its files in the user's data folder; only a
+    // portable copy, whose folder already holds its settings file, keeps them
+    // beside the executable.
     static const QString chosen = FirstStart::ChooseProgramFolder(
         QCoreApplication::applicationDirPath(), ExecutableBaseName() + QStringLiteral(".ini"),
         QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +

@@ -2,6 +2,7 @@
 
 #include "app/ClsIni.h"
 #include "app/ErrorTrap.h"
+#include "app/EventPump.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
 #include "data/DbTransaction.h"
@@ -12,7 +13,6 @@
 #include "model/RowInsert.h"
 #include "model/RowUpdate.h"
 
-#include <QCoreApplication>
 #include <QDir>
 
 namespace {
@@ -172,9 +172,17 @@ void ClsGroup::SaveTemplate(qint32 groupId) {
         Recordset rs = Dao().SqlQuery(
             QStringLiteral("select ResourceId from tblResources where GroupId = ") + Num(groupId));
         int n = 0;
-        ClsResource& res = ModMain::Resource();
         while (!rs.Eof()) {
-            QCoreApplication::processEvents();
+            // Through the pump the main window's close waits for (it checks
+            // EventPump::Depth()); should the program end all the same, the
+            // shared records are gone and no part of the template is written.
+            EventPump::Run();
+            if (!ModMain::IsRunning()) {
+                ModMain::Warning(QStringLiteral("Group NOT saved!\nThe program was closed during "
+                                                "the save."));
+                return;
+            }
+            ClsResource& res = ModMain::Resource();
             if (res.Load(rs.Fields(QStringLiteral("ResourceId")).Long())) {
                 ++n;
                 entries << qMakePair(TemplateKey("ResName", n), QVariant(res.ResourceName()))

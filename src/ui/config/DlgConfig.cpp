@@ -282,8 +282,9 @@ void DlgConfig::Form_Load() {
         }
         for (QCheckBox* box : ChkOption)
             box->setChecked(Ini().GetValue(QStringLiteral("Options"), Tag(box), 0).toInt() != 0);
-        TxtDatabase->setText(Ini().GetValue(QStringLiteral("Config"), QStringLiteral("DbName"),
-                                            ModMain::DefaultDbPath()));
+        // The whole name, however long: a cut one would be saved as another path.
+        TxtDatabase->setText(Ini().GetWholeValue(QStringLiteral("Config"), QStringLiteral("DbName"),
+                                                 ModMain::DefaultDbPath()));
         ShowPurgeDate();
         CbPageSize->clear();
         for (int code = PageSizes::First; code <= PageSizes::Last; ++code)
@@ -404,10 +405,11 @@ bool DlgConfig::SwitchDatabase(const QString& path) {
         m_databaseChanged = true;
         return true;
     }
+    // The reason is taken before the reopen below replaces it.
+    const QString failed = ModMain::DatabaseProblem(path);
     // The failed open still counts as one; give it back before reopening, so
     // that one close (at a compaction or at shutdown) closes the database.
     dao.DbClose();
-    const QString failed = QDir::toNativeSeparators(path);
     if (!previous.isEmpty() && dao.DbOpen(previous) == 0) {
         ModMain::Warning(QStringLiteral("Unable to open database!\n%1\n\n"
                                         "The database that was open before is in use again:\n%2")
@@ -456,13 +458,31 @@ void DlgConfig::BtnPurge_Click() {
         Recordset rs = ModMain::DAO().SqlQuery(
             QStringLiteral("select BookingId from tblBookings where BookingDate < ") +
             QString::number(PurgeCutOff(period)));
+        int total = 0;
+        int failed = 0;
+        QString reason;
         while (!rs.Eof()) {
             EventPump::Run();
-            ModMain::Booking().Delete(rs.Fields(QStringLiteral("BookingId")).Long());
+            ++total;
+            if (!ModMain::Booking().Delete(rs.Fields(QStringLiteral("BookingId")).Long())) {
+                ++failed;
+                reason = ModMain::DAO().LastFailure();
+            }
             rs.MoveNext();
         }
         ClsDAO& dao = ModMain::DAO();
-        if (dao.CompactDb())
+        const bool compacted = dao.CompactDb();
+        if (failed > 0 && dao.IsOpen()) {
+            // A database that cannot be written keeps its bookings: never
+            // report them as purged.
+            ModMain::Warning(QStringLiteral("%1 of the %2 old bookings could not be purged:\n%3: "
+                                            "%4\n\nThey are still in the database.")
+                                 .arg(failed)
+                                 .arg(total)
+                                 .arg(QDir::toNativeSeparators(dao.DbPath()), reason));
+            return;
+        }
+        if (compacted)
             return;
         if (dao.IsOpen()) {
             ModMain::Warning(QStringLiteral("The old bookings were purged, but the database could "
@@ -482,7 +502,13 @@ void DlgConfig::BtnAction_Click(int index) {
             return;
         SetControlsEnabled(false);
         const auto enableAgain = qScopeGuard([this] { SetControlsEnabled(true); });
-        ModMain::DAO().IntegrityCheck();
+        ClsDAO& dao = ModMain::DAO();
+        // A database that cannot be written repairs nothing; saying nothing
+        // would read as a sound database.
+        if (!dao.IntegrityCheck())
+            ModMain::Warning(QStringLiteral("Integrity check FAILED!\n%1: %2\n\n"
+                                            "Not every repair could be made.")
+                                 .arg(QDir::toNativeSeparators(dao.DbPath()), dao.LastFailure()));
     });
 }
 
@@ -537,13 +563,20 @@ void DlgConfig::Save() {
         SaveServerName(path);
         return;
     }
-    const bool pathSaved = !path.isEmpty() && QFileInfo(path).isFile();
-    if (pathSaved)
-        Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("DbName"), path);
-    if (!path.isEmpty() && !pathSaved)
+    if (path.isEmpty())
+        return;
+    if (!QFileInfo(path).isFile()) {
         ModMain::Warning(QStringLiteral("There is no database file at\n%1\n\n"
                                         "The database setting was not changed.")
                              .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    // The file is tried as a server name is: one that is not a Tarvelo
+    // database is not saved (the next start could not get past it), and the
+    // database in use stays open.
+    if (path != ModMain::DAO().DbPath() && !SwitchDatabase(path))
+        return;
+    Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("DbName"), path);
 }
 
 void DlgConfig::SaveServerName(const QString& uri) {
