@@ -318,7 +318,8 @@ void TestMainCommands::commandsOpenTheirWindows() {
     // The configuration's new settings are applied when it closes.
     f.main->Toolbar1_ButtonClick(QStringLiteral("Config"));
     f.main->Toolbar1_ButtonClick(QStringLiteral("Binocular"));
-    QCOMPARE(shown, (QStringList{"print", "config", "DlgSearch"}));
+    f.main->MenuEntry(QStringLiteral("mnuResourceEditGroup"))->trigger();
+    QCOMPARE(shown, (QStringList{"print", "config", "DlgSearch", "DlgGroup"}));
     QCOMPARE(f.Sched()->WeekendColour(), 0x224466);
     QCOMPARE(f.Sched()->LastDate(), kToday + 32); // the days view
 
