@@ -42,9 +42,6 @@ public:
     // Whether the row `id` of `table` exists: Same when it does, Gone when
     // it does not, Unknown when it cannot be read.
     static State Lookup(ClsDAO& dao, const QString& table, const QString& idColumn, qint32 id);
-    static bool Exists(ClsDAO& dao, const QString& table, const QString& idColumn, qint32 id) {
-        return Lookup(dao, table, idColumn, id) == State::Same;
-    }
 
 private:
     QString SelectSql(qint32 id) const;
