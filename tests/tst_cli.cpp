@@ -218,8 +218,9 @@ private slots:
         Fixture();
         QCOMPARE(Tarvelo({"--backup"}).exitCode, 0);
         const QByteArray backup = TestEnv::ReadFile(TodaysBackup());
-        // The header, three groups, four resources, two types, three bookings, the closing line.
-        QCOMPARE(backup.count('\n'), 14);
+        // The header, three groups, four resources, two types, three bookings with their
+        // reference lines, the closing line.
+        QCOMPARE(backup.count('\n'), 17);
 
         Sql("delete from tblBookings");
         Sql("update tblGroups set GroupName = 'Changed'");

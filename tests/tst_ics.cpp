@@ -5,6 +5,7 @@
 #include "MainFixture.h"
 
 #include "app/ClsForms.h"
+#include "data/BackupFile.h"
 #include "data/ClsDAO.h"
 #include "data/IcsExport.h"
 #include "model/ClsDate.h"
@@ -251,6 +252,17 @@ private slots:
             related << first[i]["related-to"].toString();
         }
         QCOMPARE(related, (QStringList{"", "", "series-7@" + id, "series-7@" + id}));
+        // A backup restored here, or where the database never had an identity, keeps every UID.
+        f->Exec("delete from tblBookings where BookingId >= 108");
+        const QString backup = f->env.Path("uids.txt");
+        QVERIFY(BackupFile().BackupDb(backup));
+        f->Exec("delete from tblProperties where PropName = 'CalendarId'");
+        QVERIFY(BackupFile().RestoreDb(backup, true));
+        const qint32 clinic = f->env.Sql("select GroupId from tblGroups where GroupName = 'Clinic'").toInt();
+        const QJsonArray restored = PythonEvents(Export(IcsExport::Scope::Group, clinic, kSat, kSat + 3));
+        QCOMPARE(restored.size(), first.size());
+        for (int i = 0; i < first.size(); ++i)
+            QCOMPARE(restored[i]["uid"].toString(), first[i]["uid"].toString());
         // The type's colour (red, stored with red in the low byte), its name and
         // the resource with its group.
         QCOMPARE(first[0]["color"].toString() + '/' + first[0]["summary"].toString() + '/' +

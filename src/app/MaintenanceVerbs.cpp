@@ -101,15 +101,16 @@ bool PrintBox(ModMain::BoxKind kind, const QString& title, const QString& text) 
 int RunBackup() {
     BackupFile backup;
     QString path;
-    if (!backup.BackupToday(&path)) {
+    const bool ok = backup.BackupToday(&path);
+    if (!ok) {
         Print(stderr, QStringLiteral("Backup FAILED! ") + backup.FailureText());
-        return 1;
+    } else {
+        Print(stdout, QStringLiteral("Backup saved to ") + path);
+        Print(stdout, BackupFile::DescribeCounts(backup.LastCounts()) + QLatin1Char('.'));
     }
-    Print(stdout, QStringLiteral("Backup saved to ") + path);
-    Print(stdout, BackupFile::DescribeCounts(backup.LastCounts()) + QLatin1Char('.'));
     for (const QString& warning : backup.Warnings())
         Print(stderr, QStringLiteral("Warning: ") + warning);
-    return 0;
+    return ok ? 0 : 1;
 }
 
 int RunRestore(const QCommandLineParser& parser) {

@@ -6,6 +6,7 @@
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
 #include "data/DbTransaction.h"
+#include "data/IcsExport.h"
 #include "model/ClsBooking.h"
 #include "model/ClsCustomer.h"
 #include "model/ClsDate.h"
@@ -17,6 +18,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
@@ -45,6 +47,8 @@ const QString kPerson = QStringLiteral("Person");
 constexpr qint64 kDayMinutes = 1440;
 // How long a restore waits for a program to write into a pipe.
 constexpr int kPipeWaitMs = 3000;
+// How many refused lines a message lists.
+constexpr int kShownProblems = 20;
 
 QString Num(qint64 v) {
     return QString::number(v);
@@ -82,22 +86,29 @@ QString OneLine(QString text) {
 //
 // Names stand for records, and names of one group may differ only in letter
 // case or not at all ("Room 1" and "ROOM 1", two contacts "Alice Thornton"),
-// and a name may be empty. An appointment that names such a record, or a
-// contact outside the group, is preceded by a reference line "K" that gives
-// its resource, appointment type and contact by their places among the
-// group's "R", "T" and "C" lines (1 for the first, 0 for none). The file
-// starts with a header line "H" and ends with the closing line "E"; older
-// versions skip "H", "K" and "E" lines as lines of an unknown kind.
+// and a name may be empty. Each appointment is preceded by a reference line
+// "K" that gives its resource, appointment type and contact by their places
+// among the group's "R", "T" and "C" lines (1 for the first, 0 for none),
+// and its identifier. The file starts with a header line "H" and ends with
+// the closing line "E"; older versions skip "H", "K" and "E" lines as lines
+// of an unknown kind.
 class BackupWriter {
 public:
     using FailFn = std::function<void(const QString&)>;
 
-    BackupWriter(FileWriter& out, ClsDAO& dao, BackupFile::Counts& counts, QStringList& warnings,
+    BackupWriter(QByteArray& out, ClsDAO& dao, BackupFile::Counts& counts, QStringList& warnings,
                  FailFn fail)
         : m_out(out), m_dao(dao), m_counts(counts), m_warnings(warnings), m_fail(std::move(fail)) {}
 
     void Run() {
-        Write({QStringLiteral("H"), QStringLiteral("Tarvelo backup"), QStringLiteral("1")});
+        // The header carries the database's calendar identity, so that a
+        // restore keeps every booking's calendar UID.
+        QStringList header{QStringLiteral("H"), QStringLiteral("Tarvelo backup"),
+                           QStringLiteral("1")};
+        const QString calendarId = IcsExport::StoredCalendarId();
+        if (!calendarId.isEmpty())
+            header << calendarId;
+        Write(header);
         Recordset groups = Query(
             QStringLiteral("select GroupId, GroupName, DayStart, DayEnd, Interval from tblGroups "
                            "order by GroupName"));
@@ -119,7 +130,6 @@ public:
         }
         Write({QStringLiteral("E"), Num(m_counts.groups), Num(m_counts.resources),
                Num(m_counts.tasks), Num(m_counts.contacts), Num(m_counts.bookings)});
-        Flush();
     }
 
 private:
@@ -136,11 +146,6 @@ private:
         QHash<QString, QString> firstName; // by case-folded name
         QSet<QString> ambiguous;
         void Clear() { *this = Records(); }
-        // A name that does not find the record again: one the group holds
-        // twice, or an empty one (which a restore by name reads as "none").
-        bool Ambiguous(const Record& r) const {
-            return r.place != 0 && (r.name.isEmpty() || ambiguous.contains(r.name.toCaseFolded()));
-        }
     };
 
     Recordset Query(const QString& sql) {
@@ -232,7 +237,7 @@ private:
         // stores such a booking without a contact and says so); a booking
         // without a contact has contact 0, which names no row.
         Recordset rs = Query(
-            QStringLiteral("select ResourceId, TaskId, CustomerId, (select CustomerName from "
+            QStringLiteral("select BookingId, ResourceId, TaskId, CustomerId, (select CustomerName from "
                            "tblCustomers where CustomerId = tblBookings.CustomerId) as "
                            "CustomerName, BookingDate, BookingStart, BookingEnd, Ref01, Ref02, "
                            "Ref03, Comments from tblBookings where ") +
@@ -262,10 +267,11 @@ private:
             const bool lostContact = contact.place == 0 && !contactName.isEmpty();
             if (lostContact)
                 ++withoutContact;
-            if (m_resources.Ambiguous(resource) || m_tasks.Ambiguous(task) ||
-                m_contacts.Ambiguous(contact) || lostContact)
-                Write({QStringLiteral("K"), Num(resource.place), Num(task.place),
-                       Num(contact.place)});
+            // Every appointment has its reference line: it finds the records
+            // again whatever their names, and carries the appointment's
+            // identifier, which its calendar UID is made of.
+            Write({QStringLiteral("K"), Num(resource.place), Num(task.place), Num(contact.place),
+                   NumberOf(rs, QStringLiteral("BookingId"))});
             Write({QStringLiteral("A"), BackupFile::EncodeText(resource.name),
                    BackupFile::EncodeText(task.name), BackupFile::EncodeText(contactName),
                    NumberOf(rs, QStringLiteral("BookingDate")),
@@ -296,24 +302,15 @@ private:
     }
 
     void Write(const QStringList& fields) {
-        m_buffer += fields.join(kSeparator).toUtf8();
-        m_buffer += "\r\n";
-        if (m_buffer.size() >= (1 << 16))
-            Flush();
+        m_out += fields.join(kSeparator).toUtf8();
+        m_out += "\r\n";
     }
 
-    void Flush() {
-        if (!m_out.Write(m_buffer))
-            m_fail(QString()); // the writer's own reason
-        m_buffer.clear();
-    }
-
-    FileWriter& m_out;
+    QByteArray& m_out;
     ClsDAO& m_dao;
     BackupFile::Counts& m_counts;
     QStringList& m_warnings;
     FailFn m_fail;
-    QByteArray m_buffer;
     QString m_groupName;
     Records m_resources;
     Records m_tasks;
@@ -322,9 +319,13 @@ private:
 
 // Loads the lines of a backup file into the emptied database. Each method
 // returns an empty text when its line was taken, otherwise the reason.
+//
+// Without a database (dao null) it only reads: every line is tested as a
+// restore would test it, and nothing is stored, so that a backup can be
+// read back before it replaces an earlier one.
 class Restorer {
 public:
-    Restorer(ClsDAO& dao, bool addAppointments, BackupFile::Counts& counts)
+    Restorer(ClsDAO* dao, bool addAppointments, BackupFile::Counts& counts)
         : m_dao(dao), m_addAppointments(addAppointments), m_counts(counts) {}
 
     // After the last line: empty when the file as a whole is a backup,
@@ -347,6 +348,7 @@ public:
     }
 
     QString Line(const QString& line, int lineNo) {
+        m_fields.clear();
         if (line.isEmpty())
             return {};
         if (line.contains(QChar(0)))
@@ -360,9 +362,12 @@ public:
         // are lines of kinds this version does not know.
         const QString kind = m_fields.first();
         const QChar letter = kind.size() == 1 ? kind.at(0) : QChar();
-        if (m_pendingLine > 0 && letter != QLatin1Char('A'))
+        if (m_pendingLine > 0 && letter != QLatin1Char('A')) {
+            const int pending = m_pendingLine;
+            m_pendingLine = 0;
             return QStringLiteral("the reference line %1 is not followed by its appointment")
-                .arg(m_pendingLine);
+                .arg(pending);
+        }
         const bool needsGroup = QStringLiteral("RTCAK").contains(letter) && !letter.isNull();
         if (needsGroup && !m_inGroup)
             return QStringLiteral("a \"%1\" line before the first group line").arg(letter);
@@ -382,28 +387,64 @@ public:
             ++m_inFile.bookings;
             m_pendingLine = 0;
             if (!m_addAppointments)
-                m_pending[0] = m_pending[1] = m_pending[2] = 0;
+                ClearPending();
             return m_addAppointments ? Booking() : QString();
         case 'E':
             return Closing();
         case 'H':
-            // The first line of a file of this version; anywhere else it is
-            // the start of another backup run into this one. Any other "H"
-            // line is of a kind this version does not know.
-            if (Text(2) != QStringLiteral("Tarvelo backup"))
-                return {};
-            if (m_headed || m_sawRecord)
-                return QStringLiteral("a header line inside the file: the file holds more than "
-                                      "one backup, or was changed");
-            m_headed = true;
-            return {};
+            return Header();
         default:
             return {};
         }
     }
 
+    // What the line just read holds, for a message that lists refused lines
+    // without the file at hand: its group and record.
+    QString Subject() const {
+        const QChar letter = m_fields.value(0).size() == 1 ? m_fields.value(0).at(0) : QChar();
+        const QString group = QStringLiteral("group \"%1\"").arg(OneLine(m_groupName.left(40)));
+        const auto named = [&](const char* what) {
+            return group + QStringLiteral(", %1 \"%2\"")
+                               .arg(QString::fromLatin1(what), OneLine(Text(2).left(40)));
+        };
+        switch (letter.unicode()) {
+        case 'G':
+            return QStringLiteral("group \"%1\"").arg(OneLine(Text(2).left(40)));
+        case 'R':
+            return named("resource");
+        case 'T':
+            return named("appointment type");
+        case 'C':
+            return named("contact");
+        case 'K':
+            return group + QStringLiteral(", a reference line");
+        case 'A': {
+            bool ok = false;
+            const qint32 date = m_fields.value(4).toInt(&ok);
+            const bool shown = ok && date >= 0 && date <= LastDay();
+            return named("appointment of") +
+                   QStringLiteral(" on %1 at %2")
+                       .arg(shown ? ClsDate::FormatDate(date, QStringLiteral("d mmmm yyyy"))
+                                  : OneLine(m_fields.value(4).left(20)),
+                            OneLine(m_fields.value(5).left(20)));
+        }
+        default:
+            return QStringLiteral("the file");
+        }
+    }
+
+    // The identity of the calendar the file's appointments belong to, as
+    // its header gives it; empty for a file without one.
+    QString CalendarId() const { return m_calendarId; }
+
 private:
+    bool Checking() const { return m_dao == nullptr; }
     QString Text(int n) const { return BackupFile::DecodeText(m_fields.value(n - 1)); }
+    void ClearPending() { m_pending[0] = m_pending[1] = m_pending[2] = m_pendingId = 0; }
+    static qint32 LastDay() {
+        static const qint32 last = ClsDate::DateToLong(QDate(9999, 12, 31));
+        return last;
+    }
 
     // Field n as a whole number within min to max; on failure the reason is
     // stored in m_error (the first one of the line).
@@ -418,12 +459,7 @@ private:
             return 0;
         }
         const qint64 value = text.toLongLong();
-        if (value < min && min == 0 && std::string_view(what) == "BookingDate")
-            Error(QStringLiteral("%1 (field %2) is %3, before 1 January 1900")
-                      .arg(QString::fromLatin1(what))
-                      .arg(n)
-                      .arg(value));
-        else if (value < min || value > max)
+        if (value < min || value > max)
             Error(QStringLiteral("%1 (field %2) is %3, outside %4 to %5")
                       .arg(QString::fromLatin1(what))
                       .arg(n)
@@ -441,37 +477,65 @@ private:
     }
     QString Stored(const char* what) const {
         return QStringLiteral("the %1 could not be stored (%2)")
-            .arg(QString::fromLatin1(what), m_dao.LastFailure());
+            .arg(QString::fromLatin1(what), m_dao->LastFailure());
+    }
+    // A record of kind 0 (resource), 1 (type) or 2 (contact) taken: its
+    // place, and its name for a read without a database.
+    void Taken(int kind, qint32 id, const QString& name) {
+        m_places[kind] << Place{id, name};
+        m_byName[kind].clear();
+        if (Checking() && !m_names[kind].contains(name.toCaseFolded()))
+            m_names[kind].insert(name.toCaseFolded(), id);
+    }
+
+    QString Header() {
+        // The first line of a file of this version; anywhere else it is the
+        // start of another backup run into this one. Any other "H" line is
+        // of a kind this version does not know.
+        if (Text(2) != QStringLiteral("Tarvelo backup"))
+            return {};
+        if (m_headed || m_sawRecord)
+            return QStringLiteral("a header line inside the file: the file holds more than "
+                                  "one backup, or was changed");
+        m_headed = true;
+        // A calendar identity that is not one is ignored: the database's own
+        // one stays.
+        if (IcsExport::IsCalendarId(Text(4)))
+            m_calendarId = Text(4);
+        return {};
     }
 
     QString Group() {
         m_sawRecord = true;
         m_inGroup = true;
         ++m_inFile.groups;
-        m_resources.clear();
-        m_tasks.clear();
-        m_contacts.clear();
-        m_places[0].clear();
-        m_places[1].clear();
-        m_places[2].clear();
-        ClsGroup& g = ModMain::Group();
-        g.InitBfr();
-        g.SetGroupName(Text(2));
-        ModMain::ShowStatus(kTask, g.GroupName());
+        for (int kind = 0; kind < 3; ++kind) {
+            m_byName[kind].clear();
+            m_names[kind].clear();
+            m_places[kind].clear();
+        }
+        m_groupName = Text(2);
         m_error.clear();
         const qint16 start = Minutes(3, "DayStart");
         const qint16 end = Minutes(4, "DayEnd");
-        g.SetDayStart(start);
-        g.SetDayEnd(end);
-        g.SetInterval(Minutes(5, "Interval", 1));
+        const qint16 interval = Minutes(5, "Interval", 1);
         if (m_error.isEmpty() && start > end)
             Error(QStringLiteral("DayStart (field 3) is %1, after DayEnd (field 4) %2")
                       .arg(start)
                       .arg(end));
         if (!m_error.isEmpty())
             return m_error;
-        if (g.Save() == 0)
-            return Stored("group");
+        if (!Checking()) {
+            ClsGroup& g = ModMain::Group();
+            g.InitBfr();
+            g.SetGroupName(m_groupName);
+            ModMain::ShowStatus(kTask, g.GroupName());
+            g.SetDayStart(start);
+            g.SetDayEnd(end);
+            g.SetInterval(interval);
+            if (g.Save() == 0)
+                return Stored("group");
+        }
         ++m_counts.groups;
         return {};
     }
@@ -479,22 +543,26 @@ private:
     QString Resource() {
         m_sawRecord = true;
         ++m_inFile.resources;
-        m_resources.clear();
-        ClsResource& r = ModMain::Resource();
-        r.InitBfr();
-        r.SetGroupId(ModMain::Group().GroupId());
-        r.SetResourceName(Text(2));
-        ModMain::ShowStatus(kPerson, r.ResourceName());
         m_error.clear();
-        r.SetMinTime(Minutes(3, "MinTime"));
-        r.SetMaxTime(Minutes(4, "MaxTime"));
-        r.SetInitTime(Minutes(5, "InitTime"));
+        const qint16 minTime = Minutes(3, "MinTime");
+        const qint16 maxTime = Minutes(4, "MaxTime");
+        const qint16 initTime = Minutes(5, "InitTime");
         if (!m_error.isEmpty())
             return m_error;
-        const qint32 id = r.Save();
-        if (id == 0)
-            return Stored("resource");
-        m_places[0] << Place{id, r.ResourceName()};
+        qint32 id = m_places[0].size() + 1;
+        if (!Checking()) {
+            ClsResource& r = ModMain::Resource();
+            r.InitBfr();
+            r.SetGroupId(ModMain::Group().GroupId());
+            r.SetResourceName(Text(2));
+            ModMain::ShowStatus(kPerson, r.ResourceName());
+            r.SetMinTime(minTime);
+            r.SetMaxTime(maxTime);
+            r.SetInitTime(initTime);
+            if ((id = r.Save()) == 0)
+                return Stored("resource");
+        }
+        Taken(0, id, Text(2));
         ++m_counts.resources;
         return {};
     }
@@ -502,27 +570,32 @@ private:
     QString Task() {
         m_sawRecord = true;
         ++m_inFile.tasks;
-        m_tasks.clear();
-        ClsTask& t = ModMain::Task();
-        t.InitBfr();
-        t.SetGroupId(ModMain::Group().GroupId());
-        t.SetTaskName(Text(2));
-        ModMain::ShowStatus(kPerson, t.TaskName());
         m_error.clear();
         // An appointment type's lengths may exceed a day: its window lets
         // them grow to the largest length a record holds.
         const qint64 longest = std::numeric_limits<qint16>::max();
-        t.SetMinTime(qint16(Whole(3, "MinTime", 0, longest)));
-        t.SetMaxTime(qint16(Whole(4, "MaxTime", 0, longest)));
-        t.SetInitTime(qint16(Whole(5, "InitTime", 0, longest)));
-        t.SetColour(qint32(Whole(6, "Colour", std::numeric_limits<qint32>::min(),
-                                 std::numeric_limits<qint32>::max())));
+        const qint16 minTime = qint16(Whole(3, "MinTime", 0, longest));
+        const qint16 maxTime = qint16(Whole(4, "MaxTime", 0, longest));
+        const qint16 initTime = qint16(Whole(5, "InitTime", 0, longest));
+        const qint32 colour = qint32(Whole(6, "Colour", std::numeric_limits<qint32>::min(),
+                                           std::numeric_limits<qint32>::max()));
         if (!m_error.isEmpty())
             return m_error;
-        const qint32 id = t.Save();
-        if (id == 0)
-            return Stored("appointment type");
-        m_places[1] << Place{id, t.TaskName()};
+        qint32 id = m_places[1].size() + 1;
+        if (!Checking()) {
+            ClsTask& t = ModMain::Task();
+            t.InitBfr();
+            t.SetGroupId(ModMain::Group().GroupId());
+            t.SetTaskName(Text(2));
+            ModMain::ShowStatus(kPerson, t.TaskName());
+            t.SetMinTime(minTime);
+            t.SetMaxTime(maxTime);
+            t.SetInitTime(initTime);
+            t.SetColour(colour);
+            if ((id = t.Save()) == 0)
+                return Stored("appointment type");
+        }
+        Taken(1, id, Text(2));
         ++m_counts.tasks;
         return {};
     }
@@ -530,38 +603,48 @@ private:
     QString Contact() {
         m_sawRecord = true;
         ++m_inFile.contacts;
-        m_contacts.clear();
-        ClsCustomer& c = ModMain::Customer();
-        c.InitBfr();
-        c.SetCustomerName(Text(2));
-        ModMain::ShowStatus(kPerson, c.CustomerName());
-        c.SetRef01(Text(3));
-        c.SetRef02(Text(4));
-        c.SetRef03(Text(5));
-        const qint32 id = c.Save();
-        if (id == 0)
-            return Stored("contact");
-        // Each "C" line is a contact of its own, linked to the current group.
-        if (!m_dao.SqlAction(QStringLiteral("insert into tblCustomerGroups (GroupId, CustomerId) "
-                                            "values (") +
-                             Num(ModMain::Group().GroupId()) + QStringLiteral(", ") + Num(id) +
-                             QLatin1Char(')')))
-            return QStringLiteral("the contact could not be linked to its group (%1)")
-                .arg(m_dao.LastFailure());
-        m_places[2] << Place{id, c.CustomerName()};
+        qint32 id = m_places[2].size() + 1;
+        if (!Checking()) {
+            ClsCustomer& c = ModMain::Customer();
+            c.InitBfr();
+            c.SetCustomerName(Text(2));
+            ModMain::ShowStatus(kPerson, c.CustomerName());
+            c.SetRef01(Text(3));
+            c.SetRef02(Text(4));
+            c.SetRef03(Text(5));
+            if ((id = c.Save()) == 0)
+                return Stored("contact");
+            // Each "C" line is a contact of its own, linked to the current group.
+            if (!m_dao->SqlAction(
+                    QStringLiteral("insert into tblCustomerGroups (GroupId, CustomerId) values (") +
+                    Num(ModMain::Group().GroupId()) + QStringLiteral(", ") + Num(id) +
+                    QLatin1Char(')')))
+                return QStringLiteral("the contact could not be linked to its group (%1)")
+                    .arg(m_dao->LastFailure());
+        }
+        Taken(2, id, Text(2));
         ++m_counts.contacts;
         return {};
     }
 
     // "K": the next appointment's resource, appointment type and contact by
-    // their places among the group's lines.
+    // their places among the group's lines, and the appointment's own
+    // identifier when the line gives one.
     QString References(int lineNo) {
         m_error.clear();
         const char* what[] = {"resource", "appointment type", "contact"};
         for (int i = 0; i < 3; ++i)
             m_pending[i] = int(Whole(i + 2, what[i], i == 0 ? 1 : 0, m_places[i].size()));
-        if (!m_error.isEmpty())
+        if (!m_error.isEmpty()) {
+            ClearPending();
             return m_error + QStringLiteral(" of this group's lines");
+        }
+        if (m_fields.size() >= 5)
+            m_pendingId = qint32(Whole(5, "BookingId", 1, std::numeric_limits<qint32>::max()));
+        if (!m_error.isEmpty()) {
+            ClearPending();
+            return m_error;
+        }
         m_pendingLine = lineNo;
         return {};
     }
@@ -589,16 +672,27 @@ private:
         return {};
     }
 
-    // The identifier that a name stands for in the current group, through the
-    // record's LoadByName; 0 when there is none. The tables do not change
-    // between two "R", "T" or "C" lines, so each name is looked up once.
-    static qint32 Lookup(QHash<QString, qint32>& cache, const QString& name,
-                         const std::function<qint32()>& find) {
-        const auto it = cache.constFind(name);
-        if (it != cache.constEnd())
+    // The identifier that a name of kind 0 (resource), 1 (type) or 2
+    // (contact) stands for in the current group; 0 when there is none.
+    // The database is asked through the record's LoadByName, once per name:
+    // the tables do not change between two "R", "T" or "C" lines.
+    qint32 ByName(int kind, const QString& name) {
+        if (name.isEmpty())
+            return 0;
+        if (Checking())
+            return m_names[kind].value(name.toCaseFolded());
+        const auto it = m_byName[kind].constFind(name);
+        if (it != m_byName[kind].constEnd())
             return it.value();
-        const qint32 id = find();
-        cache.insert(name, id);
+        const qint32 groupId = ModMain::Group().GroupId();
+        qint32 id = 0;
+        if (kind == 0 && ModMain::Resource().LoadByName(name, groupId))
+            id = ModMain::Resource().ResourceId();
+        else if (kind == 1 && ModMain::Task().LoadByName(name, groupId))
+            id = ModMain::Task().TaskId();
+        else if (kind == 2 && ModMain::Customer().LoadByName(name, groupId))
+            id = ModMain::Customer().CustomerId();
+        m_byName[kind].insert(name, id);
         return id;
     }
 
@@ -617,38 +711,28 @@ private:
     }
 
     QString Booking() {
-        const qint32 groupId = ModMain::Group().GroupId();
         const QString resourceName = Text(2);
         const QString taskName = Text(3);
         const QString contactName = Text(4);
         qint32 resourceId = 0;
         qint32 taskId = 0;
         qint32 customerId = 0;
-        const bool referenced = m_pending[0] > 0;
-        if (referenced) {
+        qint32 bookingId = m_pendingId;
+        if (m_pending[0] > 0) {
             QString why = ByPlace(0, m_pending[0], resourceName, &resourceId);
             if (why.isEmpty())
                 why = ByPlace(1, m_pending[1], taskName, &taskId);
             if (why.isEmpty())
                 why = ByPlace(2, m_pending[2], contactName, &customerId);
-            m_pending[0] = m_pending[1] = m_pending[2] = 0;
+            ClearPending();
             if (!why.isEmpty())
                 return why;
         } else {
-            resourceId = Lookup(m_resources, resourceName, [&] {
-                ClsResource& r = ModMain::Resource();
-                return r.LoadByName(resourceName, groupId) ? r.ResourceId() : 0;
-            });
             // An empty type is how a backup writes a booking whose type was
             // gone: it stays without one.
-            taskId = taskName.isEmpty() ? 0 : Lookup(m_tasks, taskName, [&] {
-                ClsTask& t = ModMain::Task();
-                return t.LoadByName(taskName, groupId) ? t.TaskId() : 0;
-            });
-            customerId = contactName.isEmpty() ? 0 : Lookup(m_contacts, contactName, [&] {
-                ClsCustomer& c = ModMain::Customer();
-                return c.LoadByName(contactName, groupId) ? c.CustomerId() : 0;
-            });
+            resourceId = ByName(0, resourceName);
+            taskId = ByName(1, taskName);
+            customerId = ByName(2, contactName);
         }
         // A booking of a resource or type that is not in the file would
         // belong nowhere and vanish; one whose contact is missing keeps
@@ -659,12 +743,14 @@ private:
         if (taskId == 0 && !taskName.isEmpty())
             return QStringLiteral("the appointment type \"%1\" is not in this group of the file")
                 .arg(OneLine(taskName.left(40)));
-        if (customerId == 0 && !contactName.isEmpty())
-            ++m_counts.withoutContact;
-        if (taskId == 0)
-            ++m_counts.withoutType;
         m_error.clear();
-        const qint32 date = qint32(Whole(5, "BookingDate", 0, std::numeric_limits<qint32>::max()));
+        // The dates the program can show and print: 1900 to 9999.
+        const qint64 date = Whole(5, "BookingDate", std::numeric_limits<qint32>::min(),
+                                  std::numeric_limits<qint32>::max());
+        if (m_error.isEmpty() && date < 0)
+            Error(QStringLiteral("BookingDate (field 5) is %1, before 1 January 1900").arg(date));
+        if (m_error.isEmpty() && date > LastDay())
+            Error(QStringLiteral("BookingDate (field 5) is %1, after 31 December 9999").arg(date));
         const qint16 start = Minutes(6, "BookingStart");
         const qint16 end = Minutes(7, "BookingEnd");
         if (m_error.isEmpty() && end <= start)
@@ -673,23 +759,39 @@ private:
                       .arg(start));
         if (!m_error.isEmpty())
             return m_error;
-        if (ClsDate::LongToDate(date).isValid())
-            ModMain::ShowStatus(kPerson, ClsDate::FormatDate(date, QStringLiteral("d mmmm yyyy")));
+        if (customerId == 0 && !contactName.isEmpty())
+            ++m_counts.withoutContact;
+        if (taskId == 0)
+            ++m_counts.withoutType;
+        // An identifier given twice (a file put together by hand) is used
+        // once; the second appointment gets a new one.
+        if (bookingId > 0 && m_usedIds.contains(bookingId))
+            bookingId = 0;
+        if (bookingId > 0)
+            m_usedIds.insert(bookingId);
+        if (Checking()) {
+            ++m_counts.bookings;
+            return {};
+        }
+        ModMain::ShowStatus(kPerson,
+                            ClsDate::FormatDate(qint32(date), QStringLiteral("d mmmm yyyy")));
         // Stored as it stands in the file, without the clash test of a new
         // booking: a restore brings back every booking that was backed up,
-        // also one that overlaps another (a moved booking).
+        // also one that overlaps another (a moved booking). The identifier
+        // the booking had keeps its calendar UID.
         const QString sql =
-            QStringLiteral(
-                "insert into tblBookings (TaskId, BookingDate, BookingStart, BookingEnd, "
-                "CustomerId, RepeatId, ResourceId, Ref01, Ref02, Ref03, Comments) "
-                "values (") +
-            Num(taskId) + QStringLiteral(", ") + Num(date) + QStringLiteral(", ") + Num(start) +
+            QStringLiteral("insert into tblBookings (") +
+            (bookingId > 0 ? QStringLiteral("BookingId, ") : QString()) +
+            QStringLiteral("TaskId, BookingDate, BookingStart, BookingEnd, CustomerId, RepeatId, "
+                           "ResourceId, Ref01, Ref02, Ref03, Comments) values (") +
+            (bookingId > 0 ? Num(bookingId) + QStringLiteral(", ") : QString()) + Num(taskId) +
+            QStringLiteral(", ") + Num(date) + QStringLiteral(", ") + Num(start) +
             QStringLiteral(", ") + Num(end) + QStringLiteral(", ") + Num(customerId) +
             QStringLiteral(", 0, ") + Num(resourceId) + QStringLiteral(", ") +
             ClsDAO::Quoted(Text(8)) + QStringLiteral(", ") + ClsDAO::Quoted(Text(9)) +
             QStringLiteral(", ") + ClsDAO::Quoted(Text(10)) + QStringLiteral(", ") +
             ClsDAO::Quoted(Text(11)) + QLatin1Char(')');
-        if (!m_dao.SqlAction(sql))
+        if (!m_dao->SqlAction(sql))
             return Stored("appointment");
         ++m_counts.bookings;
         return {};
@@ -700,24 +802,30 @@ private:
         QString name;
     };
 
-    ClsDAO& m_dao;
+    ClsDAO* m_dao;
     bool m_addAppointments;
     BackupFile::Counts& m_counts;
     BackupFile::Counts m_inFile; // the lines of each kind read so far
     QStringList m_fields;
     QString m_error;
+    QString m_groupName;
+    QString m_calendarId;
     bool m_sawRecord = false;
     bool m_inGroup = false;
     bool m_ended = false;
     bool m_headed = false;
     // The group's resources, appointment types and contacts in file order.
     QList<Place> m_places[3];
-    // A reference line waiting for its appointment: its line and places.
+    // A reference line waiting for its appointment: its line, places and
+    // the appointment's identifier.
     int m_pendingLine = 0;
     int m_pending[3] = {0, 0, 0};
-    QHash<QString, qint32> m_resources;
-    QHash<QString, qint32> m_tasks;
-    QHash<QString, qint32> m_contacts;
+    qint32 m_pendingId = 0;
+    QSet<qint32> m_usedIds;
+    // Names looked up in the database (by the exact name), and without one
+    // the group's names so far (case folded).
+    QHash<QString, qint32> m_byName[3];
+    QHash<QString, qint32> m_names[3];
 };
 
 // One line of the file as text: without its line end, UTF-8 where it is
@@ -874,46 +982,101 @@ bool BackupFile::BackupToday(QString* path) {
     return BackupDb(file);
 }
 
-bool BackupFile::BackupDb(const QString& path) {
-    Start(path);
+bool BackupFile::BackupText(QByteArray* text) {
+    Start(QStringLiteral("the database"));
+    text->clear();
     bool ok = false;
     bool reading = false;
-    Trap("BackupFile.BackupDb", [&] {
-        // Written beside the old file and put in its place once complete.
-        FileWriter file(path);
-        const auto fileFailed = [&] {
-            // The writer names the file; the reason is what follows.
-            const QString prefix = QDir::toNativeSeparators(path) + QStringLiteral(": ");
-            const QString error = file.Error();
-            Fail(0, error.startsWith(prefix) ? error.mid(prefix.size()) : error);
-        };
-        if (!file.Open())
-            fileFailed();
+    Trap("BackupFile.BackupText", [&] {
         // One snapshot: a restore on another workstation meanwhile is either
-        // wholly in the file or not at all.
+        // wholly in the text or not at all.
         ClsDAO& dao = ModMain::DAO();
         if (!dao.BeginRead())
             Fail(0, QStringLiteral("the database could not be read (%1)").arg(dao.LastFailure()));
         reading = true;
-        BackupWriter(file, dao, m_counts, m_warnings, [&](const QString& reason) {
-            if (reason.isEmpty())
-                fileFailed();
+        BackupWriter(*text, dao, m_counts, m_warnings, [&](const QString& reason) {
             Fail(0, reason);
         }).Run();
-        if (!file.Commit())
-            fileFailed();
         ok = true;
     });
     // A program closed under the backup took its connection, and the read
     // transaction, with it.
     if (reading && ModMain::IsRunning())
         ModMain::DAO().EndRead();
-    if (!ok && m_failure.isEmpty())
-        m_failure = QStringLiteral("the backup failed");
-    if (!ok)
+    if (!ok) {
+        text->clear();
         m_counts = Counts();
+    }
     ModMain::ShowStatus(kTask, QString());
     ModMain::ShowStatus(kPerson, QString());
+    return ok;
+}
+
+QString BackupFile::RefusedPath(const QString& path) {
+    const QFileInfo info(path);
+    return info.dir().filePath(info.completeBaseName() + QStringLiteral(".refused.") +
+                               (info.suffix().isEmpty() ? QStringLiteral("txt") : info.suffix()));
+}
+
+QString BackupFile::DescribeProblem(const Problem& problem) {
+    const QString where = problem.line > 0 ? QStringLiteral("Line %1 (%2)").arg(problem.line)
+                                           : QStringLiteral("The file (%1)");
+    return OneLine(where.arg(problem.subject) + QStringLiteral(": ") + problem.reason +
+                   QLatin1Char('.'));
+}
+
+QStringList BackupFile::DescribeProblems(const QList<Problem>& problems, int shown) {
+    QStringList lines;
+    for (const Problem& p : problems.mid(0, shown))
+        lines << DescribeProblem(p);
+    if (problems.size() > shown)
+        lines << QStringLiteral("And %1 more.").arg(problems.size() - shown);
+    return lines;
+}
+
+bool BackupFile::BackupDb(const QString& path) {
+    QByteArray text;
+    if (!BackupText(&text)) {
+        m_source = path;
+        return false;
+    }
+    m_source = path;
+    bool ok = false;
+    Trap("BackupFile.BackupDb", [&] {
+        // Read back as a restore reads it before it takes the place of an
+        // earlier file: one the restore would refuse is no backup.
+        const QList<Problem> problems = Check(text);
+        QString error;
+        // Written beside an old file and put in its place once complete;
+        // error takes the reason alone.
+        const auto write = [&](const QString& file) {
+            FileWriter writer(file);
+            const bool written = writer.Open() && writer.Write(text) && writer.Commit();
+            error = writer.Reason();
+            return written;
+        };
+        if (!problems.isEmpty()) {
+            const QString kept = RefusedPath(path);
+            const bool keptOk = write(kept);
+            m_warnings << DescribeProblems(problems, kShownProblems);
+            Fail(0, QStringLiteral("a restore would refuse %1 of its lines, so it did not replace "
+                                   "an earlier backup; ")
+                            .arg(problems.size()) +
+                        (keptOk ? QStringLiteral("it was kept as %1 (the lines are listed below; "
+                                                 "the integrity check lists them too)")
+                                      .arg(QDir::toNativeSeparators(kept))
+                                : QStringLiteral("it could not be kept as %1 either (%2)")
+                                      .arg(QDir::toNativeSeparators(kept), error)));
+        }
+        if (!write(path))
+            Fail(0, error);
+        ok = true;
+    });
+    if (!ok) {
+        if (m_failure.isEmpty())
+            m_failure = QStringLiteral("the backup failed");
+        m_counts = Counts();
+    }
     return ok;
 }
 
@@ -1015,6 +1178,44 @@ bool BackupFile::RestoreDb(const QString& path, bool addAppointments) {
     return Restore(buffer, addAppointments, path);
 }
 
+namespace {
+
+// Gives each line of a backup's text to `take` with its number (1 for the
+// first), decoded; stops when `take` says false.
+void ReadLines(const QByteArray& data, const std::function<bool(int, const QString&)>& take) {
+    int lineNo = 0;
+    qsizetype pos = 0;
+    while (pos < data.size()) {
+        qsizetype end = data.indexOf('\n', pos);
+        if (end < 0)
+            end = data.size() - 1;
+        const QByteArray raw = data.mid(pos, end - pos + 1);
+        pos = end + 1;
+        ++lineNo;
+        if (!take(lineNo, DecodeLine(raw, lineNo == 1)))
+            return;
+    }
+}
+
+} // namespace
+
+QList<BackupFile::Problem> BackupFile::Check(const QByteArray& data) {
+    QList<Problem> problems;
+    Counts counts;
+    Restorer reader(nullptr, true, counts);
+    ReadLines(data, [&](int lineNo, const QString& line) {
+        const QString error = reader.Line(line, lineNo);
+        if (!error.isEmpty())
+            problems << Problem{lineNo, reader.Subject(), error};
+        return true;
+    });
+    int line = 0;
+    const QString error = reader.Finish(&line);
+    if (!error.isEmpty())
+        problems << Problem{line, QStringLiteral("the file"), error};
+    return problems;
+}
+
 bool BackupFile::Restore(QIODevice& in, bool addAppointments, const QString& sourceName) {
     Start(sourceName);
     ClsDAO& dao = ModMain::DAO();
@@ -1033,32 +1234,29 @@ bool BackupFile::Restore(QIODevice& in, bool addAppointments, const QString& sou
                 Fail(0,
                      QStringLiteral("the database cannot be emptied (%1)").arg(dao.LastFailure()));
         ModMain::Group().InitBfr();
-        Restorer restorer(dao, addAppointments, m_counts);
-        int lineNo = 0;
-        qsizetype pos = 0;
-        while (pos < data.size()) {
+        Restorer restorer(&dao, addAppointments, m_counts);
+        ReadLines(data, [&](int lineNo, const QString& line) {
             EventPump::Run();
             if (!ModMain::IsRunning()) {
                 // The program was closed under the restore: closing the
                 // connection rolled the transaction back, and the guard must
                 // not touch the database that is gone.
                 (void)txn.release();
-                Fail(lineNo, QStringLiteral("the program was closed during the restore"));
+                Fail(lineNo - 1, QStringLiteral("the program was closed during the restore"));
             }
-            qsizetype end = data.indexOf('\n', pos);
-            if (end < 0)
-                end = data.size() - 1;
-            const QByteArray raw = data.mid(pos, end - pos + 1);
-            pos = end + 1;
-            ++lineNo;
-            const QString error = restorer.Line(DecodeLine(raw, lineNo == 1), lineNo);
+            const QString error = restorer.Line(line, lineNo);
             if (!error.isEmpty())
                 Fail(lineNo, error);
-        }
+            return true;
+        });
         int line = 0;
         const QString error = restorer.Finish(&line);
         if (!error.isEmpty())
             Fail(line, error);
+        // The calendar identity the file carries keeps its bookings' UIDs.
+        if (!restorer.CalendarId().isEmpty() && !IcsExport::KeepCalendarId(restorer.CalendarId()))
+            Fail(0, QStringLiteral("the calendar identity could not be stored (%1)")
+                        .arg(dao.LastFailure()));
         if (!txn->Commit())
             Fail(0, QStringLiteral("the restored data could not be stored (%1)")
                         .arg(dao.LastFailure()));

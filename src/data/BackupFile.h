@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QList>
 #include <QStringList>
 #include <QtGlobal>
 
@@ -22,12 +23,14 @@ class QIODevice;
 // - "E~groups~resources~types~contacts~appointments", the closing line: how
 //   many lines of each kind the file holds. A file that has it must match
 //   it and end there; a file without it (an older backup) is read as it is.
-// - "K~resource~type~contact", a reference line, precedes an appointment
-//   whose records its names would not find again (a name the group holds
-//   twice, letter case aside; an empty name; a contact not linked to the
-//   group): it gives them by their places among the group's "R", "T" and
-//   "C" lines (1 for the first; 0 for no type or no contact), so that each
-//   appointment comes back to its own record.
+// - "K~resource~type~contact~id", a reference line, precedes each
+//   appointment: it gives its resource, appointment type and contact by
+//   their places among the group's "R", "T" and "C" lines (1 for the first;
+//   0 for no type or no contact), so that each appointment comes back to its
+//   own record whatever the names (a name the group holds twice, letter case
+//   aside; an empty name; a contact not linked to the group), and the
+//   appointment's identifier, so that it keeps its calendar UID. The header
+//   carries the database's calendar identity as its fourth field.
 //
 // A text holding "~", a carriage return or a line feed could not be written
 // plainly without splitting its line, so such a text is written with escapes
@@ -61,15 +64,37 @@ public:
     static QString BackupFolder();
     static QString BackupPath(qint32 dayNumber);
 
+    // A line that a restore would refuse: where, what it holds (its group
+    // and record) and why.
+    struct Problem {
+        int line = 0;
+        QString subject;
+        QString reason;
+    };
+
     // Today's backup: creates the folder (an existing one is no error) and
     // writes the file; path receives the file name used.
     bool BackupToday(QString* path);
     // Writes the whole database to path from one snapshot (a restore on
-    // another workstation meanwhile is wholly in it or not at all). The file
-    // is replaced only once it is complete: a failed backup (a full disk)
-    // leaves an earlier file of that name as it was. True when the whole
-    // file was written. Warnings tells what the user should know of it.
+    // another workstation meanwhile is wholly in it or not at all). The text
+    // is read back as a restore reads it first: one that a restore would
+    // refuse is kept under RefusedPath instead, and Warnings lists its
+    // refused lines. The file is replaced only once it is complete: a failed
+    // backup (a full disk) leaves an earlier file of that name as it was.
+    // True when the whole file was written. Warnings tells what the user
+    // should know of it.
     bool BackupDb(const QString& path);
+    // The backup of the whole database as text, from one snapshot.
+    bool BackupText(QByteArray* text);
+    // Reads a backup's text as a restore reads it, without touching the
+    // database: every line a restore would refuse, in file order.
+    static QList<Problem> Check(const QByteArray& text);
+    // "Line 12 (group "Clinic", resource "Room A"): reason." and a list of
+    // the first `shown` of them.
+    static QString DescribeProblem(const Problem& problem);
+    static QStringList DescribeProblems(const QList<Problem>& problems, int shown);
+    // Where a backup that a restore would refuse is kept: "name.refused.txt".
+    static QString RefusedPath(const QString& path);
 
     // Replaces the whole database with the contents of a backup file, with or
     // without its appointments. All or nothing: the restore runs as one write

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QTimeZone>
+#include <QRegularExpression>
 #include <QUuid>
 #include <cstdlib>
 #include <ctime>
@@ -172,31 +173,49 @@ QString IcsExport::ZoneId() {
     return zone ? QString::fromUtf8(ZoneName(zone)) : QStringLiteral("UTC");
 }
 
-QString IcsExport::CalendarId() {
+QString IcsExport::StoredCalendarId() {
     QString id;
     TrapSilent([&] {
-        ClsDAO& dao = ModMain::DAO();
-        const QString read =
+        const Recordset rs = ModMain::DAO().SqlQuery(
             QStringLiteral("select PropValue from tblProperties where PropName = ") +
-            ClsDAO::Quoted(kCalendarIdProperty);
-        Recordset rs = dao.SqlQuery(read);
-        if (rs.IsOpen() && !rs.Eof())
-            id = TextOf(rs.Fields(0));
-        if (!id.isEmpty())
-            return;
-        // Another workstation may create it at the same moment: only the
-        // first insert stands, and both read back the one that does.
-        dao.SqlAction(QStringLiteral("insert into tblProperties (PropName, PropValue) select ") +
-                          ClsDAO::Quoted(kCalendarIdProperty) + QStringLiteral(", ") +
-                          ClsDAO::Quoted(QUuid::createUuid().toString(QUuid::WithoutBraces)) +
-                          QStringLiteral(" where not exists (select PropName from tblProperties "
-                                         "where PropName = ") +
-                          ClsDAO::Quoted(kCalendarIdProperty) + QLatin1Char(')'),
-                      true);
-        rs = dao.SqlQuery(read);
+            ClsDAO::Quoted(kCalendarIdProperty));
         if (rs.IsOpen() && !rs.Eof())
             id = TextOf(rs.Fields(0));
     });
+    return id;
+}
+
+bool IcsExport::IsCalendarId(const QString& id) {
+    static const QRegularExpression form(QStringLiteral("^[A-Za-z0-9.-]{1,64}$"));
+    return form.match(id).hasMatch();
+}
+
+bool IcsExport::KeepCalendarId(const QString& id) {
+    ClsDAO& dao = ModMain::DAO();
+    return dao.SqlAction(QStringLiteral("delete from tblProperties where PropName = ") +
+                         ClsDAO::Quoted(kCalendarIdProperty)) &&
+           dao.SqlAction(QStringLiteral("insert into tblProperties (PropName, PropValue) values (") +
+                         ClsDAO::Quoted(kCalendarIdProperty) + QStringLiteral(", ") +
+                         ClsDAO::Quoted(id) + QLatin1Char(')'));
+}
+
+QString IcsExport::CalendarId() {
+    QString id = StoredCalendarId();
+    if (!id.isEmpty())
+        return id;
+    TrapSilent([&] {
+        // Another workstation may create it at the same moment: only the
+        // first insert stands, and both read back the one that does.
+        ModMain::DAO().SqlAction(
+            QStringLiteral("insert into tblProperties (PropName, PropValue) select ") +
+                ClsDAO::Quoted(kCalendarIdProperty) + QStringLiteral(", ") +
+                ClsDAO::Quoted(QUuid::createUuid().toString(QUuid::WithoutBraces)) +
+                QStringLiteral(" where not exists (select PropName from tblProperties "
+                               "where PropName = ") +
+                ClsDAO::Quoted(kCalendarIdProperty) + QLatin1Char(')'),
+            true);
+    });
+    id = StoredCalendarId();
     // A database that cannot be written still gives stable identifiers: one
     // derived from where it is.
     if (id.isEmpty())

@@ -45,6 +45,13 @@ public:
     static QString Query(const Selection& selection);
     // The database's identity in the UIDs, created on first use.
     static QString CalendarId();
+    // The identity as stored; empty when none was made yet.
+    static QString StoredCalendarId();
+    // A text that can stand as an identity: 1 to 64 letters, digits, "-"
+    // and ".".
+    static bool IsCalendarId(const QString& id);
+    // Stores id as the identity, in the caller's transaction.
+    static bool KeepCalendarId(const QString& id);
     // The zone the times are written in: the system zone's name, or "UTC".
     static QString ZoneId();
 

@@ -35,7 +35,9 @@ bool TransferCommands::Backup() {
         else
             // The file and the system's reason (a full disk, a folder that
             // cannot be made); an older file of the day was kept.
-            ModMain::Warning(QStringLiteral("Backup FAILED!") + kParagraph + backup.FailureText());
+            ModMain::Warning((QStringList{QStringLiteral("Backup FAILED!"), backup.FailureText()} +
+                              backup.Warnings())
+                                 .join(kParagraph));
     });
     return ok;
 }
