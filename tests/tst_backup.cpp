@@ -8,6 +8,7 @@
 #include "data/BackupFile.h"
 #include "data/ClsDAO.h"
 #include "data/DlgRestore.h"
+#include "data/IntegrityReport.h"
 #include "ui/main/TransferCommands.h"
 
 #include <QCheckBox>
@@ -179,6 +180,32 @@ private slots:
                                       "tblCustomers where Ref01", "tblBookings where Comments", "tblBookings where Ref03"})
                 QVERIFY2(env->Sql(QStringLiteral("select count(*) from %1 = %2").arg(where, ClsDAO::Quoted(text)))
                                  .toInt() == 1, qPrintable(where + (": " + text.left(20))));
+    }
+
+    // Values that earlier versions stored and a restore refuses: the backup never takes a good
+    // file's place with them, keeps its text under another name and lists the lines; the
+    // integrity check lists the rows.
+    void backupThatWouldNotRestore() {
+        KnownDatabase();
+        const QString path = env->Path(QStringLiteral("check.txt"));
+        QCOMPARE(BackupNow(), kKnownBackup);
+        Exec({"update tblGroups set Interval = 0 where GroupName = 'Clinic'",
+              "update tblResources set MaxTime = 2000 where ResourceName = 'Room 2'"});
+        BackupFile backup;
+        QVERIFY(!backup.BackupDb(path));
+        QCOMPARE(TestEnv::ReadFile(path), kKnownBackup);
+        const QString kept = BackupFile::RefusedPath(path);
+        QVERIFY2(backup.FailureText().contains("a restore would refuse 2 of its lines") &&
+                     backup.FailureText().contains(kept), qPrintable(backup.FailureText()));
+        QVERIFY(TestEnv::ReadFile(kept).contains("G~Clinic~540~1020~0\r\n"));
+        const QStringList what{"group \"Clinic\": Interval (field 5) is 0, outside 1 to 1440.",
+                               "group \"Surgery\", resource \"Room 2\": MaxTime (field 4) is 2000, outside 0 to 1440."};
+        QCOMPARE(backup.Warnings().mid(1), (QStringList{"Line 2 (" + QString(what[0]).replace(":", "):"),
+                                                        "Line 10 (" + QString(what[1]).replace("\":", "\"):")}));
+        IntegrityReport report;
+        QVERIFY(report.Run());
+        QCOMPARE(report.Unrestorable(), 2);
+        QCOMPARE(report.Details(), (QStringList{"A restore would refuse " + what[0], "A restore would refuse " + what[1]}));
     }
 
     void oddInputStillRestores_data() {

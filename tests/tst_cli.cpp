@@ -123,7 +123,10 @@ private slots:
             "\"Room 1\", in the groups \"LABS\", \"Labs\", \"Surgery %1\": name the group with --group.");
         row("integrity check", {"--integrity-check"}, 0,
             "Removed 1 resources, 0 contacts and 2 appointments that referred to missing records.\n"
-            "2 appointments overlap another appointment of their resource; they were left as they are.",
+            "2 appointments overlap another appointment of their resource; they were left as they are.\n"
+            "1 appointments lie outside their group's day; they were left as they are.\n"
+            "Labs, Bench, Sunday 6 December 2026, 10:15 am to 10:45 am: overlaps another appointment of its resource.\n"
+            "Surgery %1, Room 1, Friday 3 January 5000, 06:10 pm to 06:40 pm: outside its group's day.",
             "", 5);
         row("calendar of a resource in its group named alike but for case",
             {"--export-ics", "--resource", "Room 1", "--group", "Labs", "--from", "2026-12-05",
@@ -172,12 +175,13 @@ private slots:
         Fixture();
         // For the integrity check: a resource of a deleted group with a booking,
         // and a booking of a deleted resource; one that overlaps booking 3; a
-        // booking of the year 5000 with a type of another group; a socket.
+        // booking of the year 5000 past its group's day with a type of another
+        // group; a socket.
         Sql("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, "
             "InitTime) values (9, 99, 'Lost', 15, 600, 15)");
         Booking("(8, 9, 1, 0, 46359, 600, 630, 0, '', '', '', ''), "
                 "(9, 77, 1, 0, 46359, 600, 630, 0, '', '', '', ''), "
-                "(10, 1, 2, 0, 1132254, 600, 630, 0, '', '', '', ''), "
+                "(10, 1, 2, 0, 1132254, 1090, 1120, 0, '', '', '', ''), "
                 "(11, 3, 2, 0, 46360, 615, 645, 0, '', '', '', '')");
         sockaddr_un address{AF_UNIX, {}};
         qstrncpy(address.sun_path, QFile::encodeName(Path("socket")).constData(), sizeof address.sun_path);

@@ -429,6 +429,21 @@ void TstConfig::integrityCheck() {
     // What it switched off is on again.
     QVERIFY(Child("BtnAction0")->isEnabled() && Child("mnuFile")->isEnabled());
     QVERIFY(Child<QAction>("Exit")->isEnabled());
+    // Once the repair can be made, the window says what it did and lists what it left alone.
+    env->Sql("drop trigger refuse");
+    env->Sql("insert into tblGroups (GroupId, GroupName, DayStart, DayEnd, Interval) values (1, 'Day', 480, 1080, 15)");
+    env->Sql("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, InitTime) "
+             "values (1, 1, 'Desk', 15, 600, 15)");
+    env->Sql("insert into tblTasks (TaskId, GroupId, TaskName, Colour, MinTime, MaxTime, InitTime) "
+             "values (1, 1, 'Visit', 255, 15, 60, 30)");
+    AddBookings({ClsDate::Today()});
+    env->boxes.clear();
+    QTest::keyClick(dlg->windowHandle(), Qt::Key_I, Qt::AltModifier);
+    QTRY_COMPARE(env->boxes.size(), 1);
+    QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Information);
+    QVERIFY2(env->boxes[0].text.startsWith("Removed 0 resources, 0 contacts and 0 appointments that referred to "
+                                           "missing records.\n2 appointments overlap") &&
+                 env->boxes[0].text.count("Day, Desk, ") == 2, qPrintable(env->boxes[0].text));
 
     Trigger("Help");
     Trigger("mnuHelp");

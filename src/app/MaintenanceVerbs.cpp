@@ -6,6 +6,7 @@
 #include "data/BackupFile.h"
 #include "data/ClsDAO.h"
 #include "data/CsvExport.h"
+#include "data/IntegrityReport.h"
 #include "data/SampleDatabase.h"
 
 #include <QByteArray>
@@ -155,50 +156,16 @@ int RunExport(const QCommandLineParser& parser) {
 }
 
 int RunIntegrityCheck() {
-    const auto counts = [](bool* ok) {
-        QList<qint32> result;
-        *ok = TrapSilent([&] {
-            const Recordset rs = ModMain::DAO().SqlQuery(QStringLiteral(
-                "select (select count(*) from tblResources), (select count(*) from tblCustomers), "
-                "(select count(*) from tblBookings), (select count(*) from tblBookings a where "
-                "exists (select 1 from tblBookings b where b.ResourceId = a.ResourceId and "
-                "b.BookingDate = a.BookingDate and b.BookingId <> a.BookingId and "
-                "b.BookingStart < a.BookingEnd and a.BookingStart < b.BookingEnd))"));
-            for (int i = 0; i < 4; ++i)
-                result << rs.Fields(i).Long();
-        });
-        return result;
-    };
-    bool before = false;
-    bool after = false;
-    const QList<qint32> was = counts(&before);
-    const bool repaired = ModMain::DAO().IntegrityCheck();
-    const QList<qint32> now = counts(&after);
-    if (!before || !after) {
-        Print(stderr, QStringLiteral("Integrity check FAILED! The database cannot be read."));
-        return 1;
-    }
-    if (!repaired) {
-        // A database that cannot be written repairs nothing: the counts
-        // would say "Removed 0" as for a sound one.
-        Print(stderr, QStringLiteral("Integrity check FAILED! ") +
-                          QDir::toNativeSeparators(ModMain::DAO().DbPath()) + QStringLiteral(": ") +
-                          ModMain::DAO().LastFailure() +
-                          QStringLiteral(". Not every repair could be made."));
+    IntegrityReport report;
+    if (!report.Run()) {
+        Print(stderr, QStringLiteral("Integrity check FAILED! ") + report.Failure());
         return 1;
     }
     Print(stdout, QStringLiteral("Database integrity check done on ") + ModMain::DAO().DbPath());
-    Print(stdout, QStringLiteral("Removed %1 resources, %2 contacts and %3 appointments that "
-                                 "referred to missing records.")
-                      .arg(was[0] - now[0])
-                      .arg(was[1] - now[1])
-                      .arg(was[2] - now[2]));
-    // Overlaps are data the program may hold (a restored or moved booking):
-    // the check reports them and leaves them to the user.
-    if (now[3] > 0)
-        Print(stdout, QStringLiteral("%1 appointments overlap another appointment of their "
-                                     "resource; they were left as they are.")
-                          .arg(now[3]));
+    Print(stdout, report.RemovedText());
+    // What the check leaves to the user, each row with where and when it is.
+    for (const QString& line : report.Summary() + report.Details())
+        Print(stdout, line);
     return 0;
 }
 

@@ -547,9 +547,13 @@ private:
         const qint16 minTime = Minutes(3, "MinTime");
         const qint16 maxTime = Minutes(4, "MaxTime");
         const qint16 initTime = Minutes(5, "InitTime");
+        qint32 id = m_places[0].size() + 1;
+        // Read without a database, a refused record still takes its place:
+        // its appointments are not refused again for it.
+        if (!m_error.isEmpty() && Checking())
+            Taken(0, id, Text(2));
         if (!m_error.isEmpty())
             return m_error;
-        qint32 id = m_places[0].size() + 1;
         if (!Checking()) {
             ClsResource& r = ModMain::Resource();
             r.InitBfr();
@@ -579,9 +583,11 @@ private:
         const qint16 initTime = qint16(Whole(5, "InitTime", 0, longest));
         const qint32 colour = qint32(Whole(6, "Colour", std::numeric_limits<qint32>::min(),
                                            std::numeric_limits<qint32>::max()));
+        qint32 id = m_places[1].size() + 1;
+        if (!m_error.isEmpty() && Checking())
+            Taken(1, id, Text(2));
         if (!m_error.isEmpty())
             return m_error;
-        qint32 id = m_places[1].size() + 1;
         if (!Checking()) {
             ClsTask& t = ModMain::Task();
             t.InitBfr();

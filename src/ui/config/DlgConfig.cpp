@@ -9,6 +9,7 @@
 #include "app/EventPump.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
+#include "data/IntegrityReport.h"
 #include "model/ClsBooking.h"
 #include "model/ClsDate.h"
 #include "print/PageSizes.h"
@@ -38,6 +39,9 @@
 #include <limits>
 
 namespace {
+
+// How many rows the integrity check's message lists.
+constexpr int kListedRows = 20;
 
 // The settings each colour button and option box edits. The key travels
 // with the control as its tag; the handlers read it from there.
@@ -502,13 +506,23 @@ void DlgConfig::BtnAction_Click(int index) {
             return;
         SetControlsEnabled(false);
         const auto enableAgain = qScopeGuard([this] { SetControlsEnabled(true); });
-        ClsDAO& dao = ModMain::DAO();
         // A database that cannot be written repairs nothing; saying nothing
         // would read as a sound database.
-        if (!dao.IntegrityCheck())
-            ModMain::Warning(QStringLiteral("Integrity check FAILED!\n%1: %2\n\n"
-                                            "Not every repair could be made.")
-                                 .arg(QDir::toNativeSeparators(dao.DbPath()), dao.LastFailure()));
+        IntegrityReport report;
+        if (!report.Run()) {
+            ModMain::Warning(QStringLiteral("Integrity check FAILED!\n") + report.Failure());
+            return;
+        }
+        // What was repaired, and the rows left to the user: the first of
+        // them, and where to find them all.
+        QStringList lines{report.RemovedText()};
+        lines += report.Summary();
+        const QStringList details = report.Details();
+        lines += details.mid(0, kListedRows);
+        if (details.size() > kListedRows)
+            lines << QStringLiteral("And %1 more: \"tarvelo --integrity-check\" lists them all.")
+                         .arg(details.size() - kListedRows);
+        ModMain::Information(QStringLiteral("Integrity Check"), lines.join(QLatin1Char('\n')));
     });
 }
 
