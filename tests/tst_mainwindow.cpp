@@ -5,15 +5,20 @@
 #include "app/ClsForms.h"
 #include "app/ColourUtil.h"
 #include "model/ClsDate.h"
+#include "ui/booking/DlgAppt.h"
 #include "ui/booking/DlgCalendar.h"
+#include "ui/booking/DlgRepeat.h"
+#include "ui/controls/ItemList.h"
 #include "ui/controls/MarkedCalendar.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/controls/SpinButtons.h"
+#include "ui/main/DlgExportCalendar.h"
 #include "ui/main/DlgMain.h"
 #include "ui/main/LegendLabel.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDateEdit>
 #include <QGroupBox>
 #include <QSlider>
 #include <QTimer>
@@ -44,6 +49,8 @@ private slots:
     void emptyDatabaseExplainsHowToBegin();
     void viewSettingsAreReadAndSaved();
     void calendarMarksAndCancel();
+    void datesStayWithinShownYears_data();
+    void datesStayWithinShownYears();
 };
 
 void TestMainWindow::rebuildFollowsDatabase() {
@@ -223,6 +230,68 @@ void TestMainWindow::calendarMarksAndCancel() {
         QCOMPARE(DlgCalendar::Choose(0), button == 0);
         QCOMPARE(cal.SelDate(), button == 0 ? kToday + 40 : kToday);
     }
+}
+
+void TestMainWindow::datesStayWithinShownYears_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<int>("step"); // -1: before 1 January 1900, 1: after 31 December 9999
+    QTest::newRow("main window, previous day") << "spinner" << -1;
+    QTest::newRow("main window, next day") << "spinner" << 1;
+    QTest::newRow("main window, weeks view") << "schedule" << 1;
+    QTest::newRow("Change Date, a day before") << "calendar" << -1;
+    QTest::newRow("booking window, previous day") << "booking" << -1;
+    QTest::newRow("booking window, next day") << "booking" << 1;
+    QTest::newRow("Export Calendar, a day before") << "export" << -1;
+    QTest::newRow("Repeat Appointment, dates listed") << "repeat" << 1;
+}
+
+// Each way a user steps to, picks or types a date, tried past either end of
+// the years the program shows: the date stays at that end.
+void TestMainWindow::datesStayWithinShownYears() {
+    QFETCH(QString, path);
+    QFETCH(int, step);
+    const qint32 end = step < 0 ? ClsDate::FirstDay : ClsDate::LastDay;
+    MainFixture f;
+    f.Clinic();
+    f.Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), 2); // 60 days shown
+    f.Open();
+    f.main->SetCurrentDate(end);
+    qint32 reached = end + step; // as when a path did not run
+    f.env.onModal = [&](QDialog* dialog) {
+        if (auto* cal = qobject_cast<DlgCalendar*>(dialog)) {
+            cal->Cal()->setSelectedDate(ClsDate::LongToDate(end + step));
+            reached = cal->Cal()->DayNumber();
+            cal->BtnCalendar_Click(0);
+        } else if (auto* appt = qobject_cast<DlgAppt*>(dialog)) {
+            appt->SpinDate_Click(step > 0);
+            reached = appt->ApptDate();
+        }
+        return int(dialog->result());
+    };
+    SpinButtons* spin = f.main->SpinDate();
+    if (path == QLatin1String("spinner")) {
+        (step < 0 ? spin->DecreaseButton() : spin->IncreaseButton())->click();
+        reached = f.main->CurrentDate();
+    } else if (path == QLatin1String("schedule")) {
+        reached = f.Sched()->LastDate();
+    } else if (path == QLatin1String("calendar")) {
+        f.main->MenuEntry(QStringLiteral("mnuBookingChange"))->trigger();
+    } else if (path == QLatin1String("booking")) {
+        f.main->MenuEntry(QStringLiteral("mnuBookingEdit"))->trigger();
+    } else if (path == QLatin1String("export")) {
+        DlgExportCalendar dlg(f.main.get(), 1, 10, QStringLiteral("Room A"));
+        dlg.DtFrom()->setDate(ClsDate::LongToDate(end + step));
+        reached = dlg.Selection().from;
+    } else {
+        DlgRepeat repeat;
+        repeat.SetApptDate(end);
+        repeat.SetGroupId(1);
+        repeat.SetResourceId(10);
+        repeat.SetEndTime(60);
+        repeat.Form_Load();
+        reached = repeat.LbTimeSlot()->RowValue(repeat.LbTimeSlot()->RowCount() - 1);
+    }
+    QCOMPARE(reached, end);
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -148,63 +148,85 @@ private slots:
     void load_data() {
         QTest::addColumn<QStringList>("file");
         QTest::addColumn<QStringList>("groups");
+        QTest::addColumn<QString>("refusal"); // "%f" stands for the file's path
         const QStringList head{"[Rooms]", "DayStart=480", "DayEnd=1080", "Interval=15"};
         QTest::newRow("complete")
             << head + QStringList{"ResName001=Room 1", "ResMin001=15",      "ResMax001=600",
                                   "ResInit001=15",     "ResName002=Room 2", "ResMin002=30",
                                   "ResMax002=300",     "ResInit002=45",     "Resources=2"}
-            << QStringList{"Rooms [1] 480-1080/15: Room 1 15/600/15; Room 2 30/300/45"};
+            << QStringList{"Rooms [1] 480-1080/15: Room 1 15/600/15; Room 2 30/300/45"} << "";
         QTest::newRow("keys in another order and case")
             << QStringList{"[rooms]",       "resources=1",   "RESNAME001=Room 1",
                            "interval=15",   "ResInit001=15", "DAYEND=1080",
                            "ResMax001=600", "ResMin001=15",  "DayStart=480"}
-            << QStringList{"Rooms [1] 480-1080/15: Room 1 15/600/15"};
+            << QStringList{"Rooms [1] 480-1080/15: Room 1 15/600/15"} << "";
         QTest::newRow("missing keys take the defaults")
             << QStringList{"[Rooms]", "ResName001=Room 1", "Resources=1"}
-            << QStringList{"Rooms [1] 0-1440/5: Room 1 5/60/5"};
+            << QStringList{"Rooms [1] 0-1440/5: Room 1 5/60/5"} << "";
         QTest::newRow("more resources than keys")
             << head + QStringList{"ResName001=Room 1", "ResMin001=15", "ResMax001=600",
                                   "ResInit001=15",     "ResMin002=30", "Resources=3"}
-            << QStringList{"Rooms [1] 480-1080/15: Room 1 15/600/15; ??? 30/60/5; ??? 5/60/5"};
+            << QStringList{"Rooms [1] 480-1080/15: Room 1 15/600/15; ??? 30/60/5; ??? 5/60/5"} << "";
         QTest::newRow("negative Resources")
             << head + QStringList{"ResName001=Room 1", "Resources=-2"}
-            << QStringList{"Rooms [1] 480-1080/15"};
-        QTest::newRow("missing section") << QStringList{"[Other]", "DayStart=480"} << QStringList{"Rooms [1] 0-1440/5"};
+            << QStringList{"Rooms [1] 480-1080/15"} << "";
+        QTest::newRow("missing section") << QStringList{"[Other]", "DayStart=480"} << QStringList{"Rooms [1] 0-1440/5"} << "";
         QTest::newRow("comments and blank lines")
             << QStringList{"; saved by hand",    "[Rooms]",    "", "DayStart=480", "; note",
                            "ResName001=Room; 1", "Resources=1"}
-            << QStringList{"Rooms [1] 480-1440/5: Room; 1 5/60/5"};
+            << QStringList{"Rooms [1] 480-1440/5: Room; 1 5/60/5"} << "";
         QTest::newRow("section written twice: only its first copy counts")
             << QStringList{"[Rooms]", "DayStart=480", "ResName001=Room 1", "Resources=1",
                            "[Other]", "[Rooms]",      "Interval=30"}
-            << QStringList{"Rooms [1] 480-1440/5: Room 1 5/60/5"};
+            << QStringList{"Rooms [1] 480-1440/5: Room 1 5/60/5"} << "";
+        QTest::newRow("the limits a restore takes back")
+            << QStringList{"[Rooms]", "DayStart=1440", "DayEnd=1440", "Interval=1440", "ResMin001=0",
+                           "ResMax001=1440", "ResInit001=1440", "Resources=1"}
+            << QStringList{"Rooms [1] 1440-1440/1440: ??? 0/1440/1440"} << "";
         // The rows below store nothing at all and say so.
-        QTest::newRow("text in DayStart") << QStringList{"[Rooms]", "DayStart=eight", "Resources=1"} << QStringList{};
-        QTest::newRow("empty DayEnd") << QStringList{"[Rooms]", "DayEnd=", "Resources=1"} << QStringList{};
-        QTest::newRow("text in Resources") << head + QStringList{"ResName001=Room 1", "Resources=many"} << QStringList{};
+        const QString notANumber = "%f: a value is not a number in range.";
+        QTest::newRow("text in DayStart") << QStringList{"[Rooms]", "DayStart=eight", "Resources=1"} << QStringList{} << notANumber;
+        QTest::newRow("empty DayEnd") << QStringList{"[Rooms]", "DayEnd=", "Resources=1"} << QStringList{} << notANumber;
+        QTest::newRow("text in Resources") << head + QStringList{"ResName001=Room 1", "Resources=many"} << QStringList{} << notANumber;
         QTest::newRow("text in the second resource's time")
             << head + QStringList{"ResName001=Room 1", "ResName002=Room 2", "ResMax002=long",
                                   "ResName003=Room 3", "Resources=3"}
-            << QStringList{};
-        QTest::newRow("DayStart beyond 16 bits") << QStringList{"[Rooms]", "DayStart=40000"} << QStringList{};
+            << QStringList{} << notANumber;
+        QTest::newRow("DayStart beyond 16 bits") << QStringList{"[Rooms]", "DayStart=40000"} << QStringList{} << notANumber;
         QTest::newRow("more resources than a template may hold")
-            << head + QStringList{"ResName001=Room 1", "Resources=1001"} << QStringList{};
+            << head + QStringList{"ResName001=Room 1", "Resources=1001"} << QStringList{}
+            << "It asks for 1001 resources; a template holds at most 1000.";
+        // What a restore refuses: stored, it would make every later backup unrestorable.
+        QTest::newRow("Interval 0") << QStringList{"[Rooms]", "DayStart=480", "Interval=0"} << QStringList{}
+                                    << "%f, line 3: Interval is 0, outside 1 to 1440.";
+        QTest::newRow("DayEnd past midnight") << QStringList{"[Rooms]", "dayend=1441"} << QStringList{}
+                                              << "%f, line 2: DayEnd is 1441, outside 0 to 1440.";
+        QTest::newRow("DayStart after DayEnd") << QStringList{"[Rooms]", "DayEnd=600", "DayStart=900"} << QStringList{}
+                                               << "%f, line 3: DayStart is 900, after DayEnd 600 (line 2).";
+        QTest::newRow("a resource longer than a day")
+            << head + QStringList{"ResName001=Room 1", "ResName002=Room 2", "ResMax002=2000", "Resources=2"}
+            << QStringList{} << "%f, line 7: ResMax002 is 2000, outside 0 to 1440.";
+        QTest::newRow("a negative resource time")
+            << head + QStringList{"ResInit001=-5", "Resources=1"} << QStringList{}
+            << "%f, line 5: ResInit001 is -5, outside 0 to 1440.";
     }
     void load() {
         QFETCH(QStringList, file);
         QFETCH(QStringList, groups);
+        QFETCH(QString, refusal);
         WriteTemplate(file);
         const QStringList before = TemplateLines();
         ModMain::Group().LoadTemplate(QStringLiteral("Rooms"));
         QCOMPARE(Groups(), groups);
         QCOMPARE(TemplateLines(), before);
         QCOMPARE(env->LogLines().filter(QStringLiteral("Error")), QStringList());
-        QCOMPARE(env->boxes.size(), groups.isEmpty() ? 1 : 0);
-        if (groups.isEmpty()) {
+        QCOMPARE(env->boxes.size(), refusal.isEmpty() ? 0 : 1);
+        if (!refusal.isEmpty()) {
             QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
-            QVERIFY2(env->boxes[0].text.startsWith("Group template \"Rooms\" NOT loaded!\n") &&
-                         env->boxes[0].text.endsWith("\nNothing was stored."),
-                     qPrintable(env->boxes[0].text));
+            QCOMPARE(env->boxes[0].text,
+                     "Group template \"Rooms\" NOT loaded!\n" +
+                         refusal.replace("%f", QDir::toNativeSeparators(TemplatePath())) +
+                         "\nNothing was stored.");
             QCOMPARE(ModMain::Group().GroupId(), 0);
         }
     }

@@ -167,4 +167,8 @@ QString ClsIni::Hold() {
     }
 }
 
+int ClsIni::LineOf(const QString& sectName, const QString& keyName) const {
+    return m_held ? m_held->LineOf(sectName, keyName) : 0;
+}
+
 QString ClsIni::VersionNumber() const { return ModMain::VersionNumber(); }

@@ -44,6 +44,9 @@ public:
     // next write, for a reader of many keys (a template of a thousand
     // resources). Returns what ReadProblem() would.
     QString Hold();
+    // Where the copy Hold() took gives the key its value (IniDocument::LineOf);
+    // 0 without a held copy.
+    int LineOf(const QString& sectName, const QString& keyName) const;
     // "path: reason" of the last failed read or write.
     QString Error() const { return m_error; }
 

@@ -158,17 +158,28 @@ std::optional<QString> IniDocument::Value(const QString& section, const QString&
         const auto it = m_index.constFind(IndexKey(section, key));
         return it == m_index.constEnd() ? std::nullopt : std::optional<QString>(*it);
     }
+    QString v;
+    return FindEntry(section, key, &v) < 0 ? std::nullopt : std::optional<QString>(v);
+}
+
+int IniDocument::FindEntry(const QString& section, const QString& key, QString* value) const {
     const int s = FindSection(section);
     if (s < 0)
-        return std::nullopt;
+        return -1;
     const int end = SectionEnd(s);
     const QString wanted = key.trimmed();
     for (int i = s + 1; i < end; ++i) {
-        QString k, v;
-        if (SplitEntry(m_lines[i].text, k, v) && k.compare(wanted, Qt::CaseInsensitive) == 0)
-            return v;
+        QString k;
+        if (SplitEntry(m_lines[i].text, k, *value) && k.compare(wanted, Qt::CaseInsensitive) == 0)
+            return i;
     }
-    return std::nullopt;
+    return -1;
+}
+
+int IniDocument::LineOf(const QString& section, const QString& key) const {
+    QString v;
+    const int i = FindEntry(section, key, &v);
+    return (i >= 0 ? i : FindSection(section)) + 1;
 }
 
 void IniDocument::SetValue(const QString& section, const QString& key, const QString& value) {

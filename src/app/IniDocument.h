@@ -18,6 +18,9 @@ public:
     // Makes Value() a look-up instead of a walk through the lines, for a
     // reader of many keys; SetValue() drops the index.
     void Index();
+    // The line (from 1) that gives the key its value, as Value() finds it;
+    // the section's line when the key is missing, 0 without the section.
+    int LineOf(const QString& section, const QString& key) const;
     void SetValue(const QString& section, const QString& key, const QString& value);
 
     // A line break inside a name or value would split its line or start a
@@ -38,6 +41,9 @@ private:
     static bool SplitEntry(const QByteArray& line, QString& key, QString& value);
     int FindSection(const QString& section) const;
     int SectionEnd(int sectionLine) const;
+    // The index of the key's line in the first copy of the section, -1 when
+    // there is none; *value takes its value.
+    int FindEntry(const QString& section, const QString& key, QString* value) const;
 
     static QString IndexKey(const QString& section, const QString& key);
 

@@ -8,6 +8,7 @@
 #include "data/DbTransaction.h"
 #include "model/ClsCustomer.h"
 #include "model/ClsResource.h"
+#include "model/GroupLimits.h"
 #include "model/RecordValue.h"
 #include "model/RowDelete.h"
 #include "model/RowInsert.h"
@@ -215,21 +216,49 @@ bool ClsGroup::LoadTemplate(const QString& sectionName) {
             failure = problem;
             return;
         }
-        // Every value is read before anything is stored.
-        const qint16 dayStart =
-            RecordValue::ToInt16(ini.GetValue(sectionName, QStringLiteral("DayStart"), 0));
-        const qint16 dayEnd =
-            RecordValue::ToInt16(ini.GetValue(sectionName, QStringLiteral("DayEnd"), 1440));
-        const qint16 interval =
-            RecordValue::ToInt16(ini.GetValue(sectionName, QStringLiteral("Interval"), 5));
+        // Every value is read and checked before anything is stored: what a
+        // restore would refuse is refused here too, with the line holding it.
+        const QString file = QDir::toNativeSeparators(TemplateFile());
+        const auto at = [&](const QString& key) {
+            return file + QStringLiteral(", line %1: ").arg(ini.LineOf(sectionName, key));
+        };
+        const auto minutes = [&](const QString& key, int fallback, int lowest = 0) {
+            const qint16 v = RecordValue::ToInt16(ini.GetValue(sectionName, key, fallback));
+            if (failure.isEmpty() && (v < lowest || v > GroupLimits::DayMinutes))
+                failure = at(key) + QStringLiteral("%1 is %2, outside %3 to %4.")
+                                        .arg(key)
+                                        .arg(v)
+                                        .arg(lowest)
+                                        .arg(GroupLimits::DayMinutes);
+            return v;
+        };
+        const qint16 dayStart = minutes(QStringLiteral("DayStart"), 0);
+        const qint16 dayEnd = minutes(QStringLiteral("DayEnd"), GroupLimits::DayMinutes);
+        const qint16 interval = minutes(QStringLiteral("Interval"), 5, GroupLimits::MinInterval);
+        if (failure.isEmpty() && dayStart > dayEnd)
+            failure = at(QStringLiteral("DayStart")) +
+                      QStringLiteral("DayStart is %1, after DayEnd %2 (line %3).")
+                          .arg(dayStart)
+                          .arg(dayEnd)
+                          .arg(ini.LineOf(sectionName, QStringLiteral("DayEnd")));
         const int count =
             RecordValue::ToInt16(ini.GetValue(sectionName, QStringLiteral("Resources"), 0));
-        if (count > MaxTemplateResources) {
+        if (failure.isEmpty() && count > MaxTemplateResources)
             failure = QStringLiteral("It asks for %1 resources; a template holds at most %2.")
                           .arg(count)
                           .arg(MaxTemplateResources);
+        struct Entry {
+            QString name;
+            qint16 min, max, init;
+        };
+        QVector<Entry> entries;
+        for (int i = 1; failure.isEmpty() && i <= count; ++i)
+            entries.push_back(
+                {ini.GetValue(sectionName, TemplateKey("ResName", i), QStringLiteral("???")),
+                 minutes(TemplateKey("ResMin", i), 5), minutes(TemplateKey("ResMax", i), 60),
+                 minutes(TemplateKey("ResInit", i), 5)});
+        if (!failure.isEmpty())
             return;
-        }
         failure = QStringLiteral("The database refused it: ");
         // The group and its resources are stored in one write transaction:
         // all of them, or (a failure, a program that ends half-way) none.
@@ -245,17 +274,13 @@ bool ClsGroup::LoadTemplate(const QString& sectionName) {
         m_groupName = m_groupName + QStringLiteral(" [") + Num(m_groupId) + QLatin1Char(']');
         if (Save() == 0)
             return;
-        for (int i = 1; i <= count; ++i) {
+        for (const Entry& entry : entries) {
             res.InitBfr();
             res.SetGroupId(m_groupId);
-            res.SetResourceName(
-                ini.GetValue(sectionName, TemplateKey("ResName", i), QStringLiteral("???")));
-            res.SetMinTime(
-                RecordValue::ToInt16(ini.GetValue(sectionName, TemplateKey("ResMin", i), 5)));
-            res.SetMaxTime(
-                RecordValue::ToInt16(ini.GetValue(sectionName, TemplateKey("ResMax", i), 60)));
-            res.SetInitTime(
-                RecordValue::ToInt16(ini.GetValue(sectionName, TemplateKey("ResInit", i), 5)));
+            res.SetResourceName(entry.name);
+            res.SetMinTime(entry.min);
+            res.SetMaxTime(entry.max);
+            res.SetInitTime(entry.init);
             if (res.Save() == 0)
                 return;
         }

@@ -393,6 +393,7 @@ void DlgAppt::SetApptDate(qint32 day) {
     // The window keeps the date the user chose: nothing else that moves the
     // program's current date (the main window's timer, say) changes the day
     // this window books on. The calendar and the main window follow it.
+    day = ClsDate::WithinShown(day);
     m_apptDate = day;
     DlgCalendar::Instance().SetSelDate(day);
     m_lbTimeSlot->SetHeading(ClsDate::FormatDate(day, QStringLiteral("dddd d mmmm yyyy")));

@@ -205,7 +205,7 @@ void DlgRepeat::ShowDates() {
         const bool bookable = m_endTime > m_startTime;
         ClsBooking& booking = ModMain::Booking();
         qint32 d = m_apptDate;
-        for (int i = 0; i < DateCount; ++i) {
+        for (int i = 0; i < DateCount && d <= ClsDate::LastDay; ++i) {
             const int row = m_lbTimeSlot->AddRow(QStringLiteral(";") +
                                                  ClsDate::FormatDate(d, QStringLiteral("ddd")) +
                                                  QStringLiteral(";") +

@@ -13,6 +13,7 @@ MarkedCalendar::MarkedCalendar(QWidget* parent) : QCalendarWidget(parent) {
     setVerticalHeaderFormat(QCalendarWidget::NoVerticalHeader);
     setFirstDayOfWeek(Qt::Sunday);
     setHorizontalHeaderFormat(QCalendarWidget::ShortDayNames);
+    ClsDate::LimitToShown(this);
 }
 
 qint32 MarkedCalendar::DayNumber() const { return ClsDate::DateToLong(selectedDate()); }

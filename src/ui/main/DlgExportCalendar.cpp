@@ -60,6 +60,7 @@ DlgExportCalendar::DlgExportCalendar(QWidget* owner, qint32 groupId, qint32 reso
     for (QDateEdit* edit : {m_dtFrom, m_dtTo}) {
         edit->setCalendarPopup(true);
         edit->setDisplayFormat(QStringLiteral("d MMM yyyy"));
+        ClsDate::LimitToShown(edit);
     }
 
     m_txtFile = new QLineEdit(this);

@@ -526,6 +526,7 @@ qint32 DlgMain::CurrentDate() const { return DlgCalendar::Instance().SelDate(); 
 
 void DlgMain::SetCurrentDate(qint32 date) {
     Trap("DlgMain.CurrentDate", [&] {
+        date = ClsDate::WithinShown(date);
         ModMain::Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("LastDate"), date);
         DlgCalendar::Instance().SetSelDate(date);
         m_sched->SetFirstDate(date);
@@ -600,11 +601,11 @@ void DlgMain::SetScheduleEndDate() {
             m_sched->SetRulerDateFormat(QStringLiteral("D, n M Y"));
             break;
         case 1:
-            m_sched->SetLastDate(first + 32);
+            m_sched->SetLastDate(ClsDate::WithinShown(first + 32));
             m_sched->SetRulerDateFormat(QStringLiteral("M Y"));
             break;
         case 2:
-            m_sched->SetLastDate(first + 60);
+            m_sched->SetLastDate(ClsDate::WithinShown(first + 60));
             m_sched->SetRulerDateFormat(QStringLiteral("M Y"));
             break;
         default:
