@@ -13,6 +13,7 @@
 #include "model/ClsGroup.h"
 #include "model/ClsResource.h"
 #include "model/ClsTask.h"
+#include "model/GroupLimits.h"
 #include "model/RecordValue.h"
 
 #include <QBuffer>
@@ -42,9 +43,6 @@ constexpr QChar kSeparator = QLatin1Char('~');
 constexpr QChar kEscape = QChar(0x10); // DLE
 const QString kTask = QStringLiteral("Task");
 const QString kPerson = QStringLiteral("Person");
-// The minutes of a day: times of day and the lengths of resources lie within
-// 0 to 1440.
-constexpr qint64 kDayMinutes = 1440;
 // How long a restore waits for a program to write into a pipe.
 constexpr int kPipeWaitMs = 3000;
 // How many refused lines a message lists.
@@ -421,7 +419,7 @@ public:
         case 'A': {
             bool ok = false;
             const qint32 date = m_fields.value(4).toInt(&ok);
-            const bool shown = ok && date >= 0 && date <= LastDay();
+            const bool shown = ok && date >= ClsDate::FirstDay && date <= ClsDate::LastDay;
             return named("appointment of") +
                    QStringLiteral(" on %1 at %2")
                        .arg(shown ? ClsDate::FormatDate(date, QStringLiteral("d mmmm yyyy"))
@@ -441,10 +439,6 @@ private:
     bool Checking() const { return m_dao == nullptr; }
     QString Text(int n) const { return BackupFile::DecodeText(m_fields.value(n - 1)); }
     void ClearPending() { m_pending[0] = m_pending[1] = m_pending[2] = m_pendingId = 0; }
-    static qint32 LastDay() {
-        static const qint32 last = ClsDate::DateToLong(QDate(9999, 12, 31));
-        return last;
-    }
 
     // Field n as a whole number within min to max; on failure the reason is
     // stored in m_error (the first one of the line).
@@ -469,7 +463,7 @@ private:
         return value;
     }
     qint16 Minutes(int n, const char* what, qint64 min = 0) {
-        return qint16(Whole(n, what, min, kDayMinutes));
+        return qint16(Whole(n, what, min, GroupLimits::DayMinutes));
     }
     void Error(const QString& reason) {
         if (m_error.isEmpty())
@@ -518,7 +512,7 @@ private:
         m_error.clear();
         const qint16 start = Minutes(3, "DayStart");
         const qint16 end = Minutes(4, "DayEnd");
-        const qint16 interval = Minutes(5, "Interval", 1);
+        const qint16 interval = Minutes(5, "Interval", GroupLimits::MinInterval);
         if (m_error.isEmpty() && start > end)
             Error(QStringLiteral("DayStart (field 3) is %1, after DayEnd (field 4) %2")
                       .arg(start)
@@ -753,9 +747,9 @@ private:
         // The dates the program can show and print: 1900 to 9999.
         const qint64 date = Whole(5, "BookingDate", std::numeric_limits<qint32>::min(),
                                   std::numeric_limits<qint32>::max());
-        if (m_error.isEmpty() && date < 0)
+        if (m_error.isEmpty() && date < ClsDate::FirstDay)
             Error(QStringLiteral("BookingDate (field 5) is %1, before 1 January 1900").arg(date));
-        if (m_error.isEmpty() && date > LastDay())
+        if (m_error.isEmpty() && date > ClsDate::LastDay)
             Error(QStringLiteral("BookingDate (field 5) is %1, after 31 December 9999").arg(date));
         const qint16 start = Minutes(6, "BookingStart");
         const qint16 end = Minutes(7, "BookingEnd");
