@@ -147,6 +147,8 @@ private slots:
         const BackupFile::Counts counts = result.LastCounts();
         QCOMPARE((QList<int>{counts.groups, counts.contacts, counts.bookings}), (QList<int>{2, 3, 5}));
         QCOMPARE(BackupNow(), first);
+        QCOMPARE(env->Sql("select Action || ' ' || After from tblJournal").toString(),
+                 "Restore {\"bookings\":5,\"contacts\":3,\"groups\":2,\"resources\":3,\"types\":3}");
         // Restored rows are new rows: a contact under two groups becomes two, no repeat survives.
         QCOMPARE(env->Sql("select count(*) from tblCustomers where CustomerName = 'Jane Doe'").toInt(), 2);
         QCOMPARE(env->Sql("select count(*) from tblRepeats").toInt(), 0);

@@ -321,6 +321,7 @@ void TstConfig::purge() {
     QCOMPARE(Child<QLabel>("LblPurge")->text(), CutOffText(period));
     QCOMPARE(dlg->Changed(), !clicks.isEmpty());
     env->ClearLog();
+    env->Sql("insert into tblJournal (ChangedAt, Action) values ('2000-01-01T00:00:00.000Z', 'Old')");
     if (obstacle == "temp")
         QVERIFY(QDir(env->Folder()).mkdir("TempDb.db"));
     if (obstacle == "gone")
@@ -339,6 +340,9 @@ void TstConfig::purge() {
     } else if (obstacle != "gone") {
         QCOMPARE(env->LogLines().value(0), QString("Database purge requested"));
         QCOMPARE(BookingDates(), QString("%1,%2,%3").arg(cutOff).arg(cutOff + 1).arg(today + 7));
+        // One entry for the purge; the journal keeps nothing older than the bookings kept.
+        QCOMPARE(env->Sql("select group_concat(Action || After) from tblJournal").toString(),
+                 "Purge{\"bookings\":2}");
         QCOMPARE(QFileInfo::exists(env->Path("OldDb.db")), obstacle.isEmpty());
         QCOMPARE(ModMain::DAO().OpenCount(), 1);
         QCOMPARE(GroupNames(), QString("Clinic"));

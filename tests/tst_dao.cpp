@@ -347,7 +347,8 @@ void TstDao::schemaTables() {
         "tblCustomers: CustomerId CustomerName Ref01 Ref02 Ref03", "tblCustomerGroups: CustomerId GroupId",
         "tblBookings: BookingId ResourceId TaskId CustomerId BookingDate BookingStart BookingEnd "
         "RepeatId Ref01 Ref02 Ref03 Comments",
-        "tblRepeats: RepeatId SerialNo", "tblProperties: PropName PropValue"};
+        "tblRepeats: RepeatId SerialNo", "tblProperties: PropName PropValue",
+        "tblJournal: JournalId ChangedAt Workstation UserName Action TableName RowId Before After"};
     for (const QString& table : tables) {
         const QString name = table.section(": ", 0, 0);
         const QString sql = server ? "select column_name from information_schema.columns where table_schema = "
@@ -360,7 +361,13 @@ void TstDao::schemaTables() {
     QCOMPARE(Column(dao, server ? "select count(*) from information_schema.tables where "
                                   "table_schema = current_schema() and table_name like 'tbl%'"
                                 : "select count(*) from sqlite_master where type = 'table' and name like 'tbl%'"),
-             QStringList{"8"});
+             QStringList{"9"});
+    // A database of an earlier version gets the journal when it is first opened.
+    QVERIFY(dao.SqlAction("drop table tblJournal"));
+    ClsDAO later;
+    QCOMPARE(later.DbOpen(env.DbPath()), qint16(0));
+    QVERIFY(env.LogContains("Database brought up to date: journal of changes added"));
+    QCOMPARE(Column(later, "select count(*) from tblJournal"), QStringList{"0"});
 }
 
 void TstDao::identifiersAreNeverReused() {

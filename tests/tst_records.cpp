@@ -3,6 +3,7 @@
 #include "TestEnv.h"
 
 #include "data/ClsDAO.h"
+#include "data/Journal.h"
 #include "model/ClsBooking.h"
 #include "model/ClsCustomer.h"
 #include "model/ClsGroup.h"
@@ -135,6 +136,8 @@ private slots:
     void nextRepeatId();
     void workstationTag();
     void bookingCheck();
+    void journal_data();
+    void journal();
 };
 
 void TstRecords::RecordFixture() {
@@ -703,6 +706,64 @@ void TstRecords::bookingCheck() {
     // Moving a booking by ten minutes changes the signature.
     env->Sql("update tblBookings set BookingStart = 610, BookingEnd = 670 where BookingId = 1");
     QCOMPARE(b.BookingCheck(45000, 45010, 1), 670 + 500);
+}
+
+// Each change appends one entry in its own transaction: the action, the row, and one column
+// before and after ("-" where the row was not or is no more); a refused change appends none.
+void TstRecords::journal_data() {
+    QTest::addColumn<Scenario>("scenario");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("expected");
+    const auto row = [](const char* name, Scenario s, const char* column, const QString& expected) {
+        QTest::newRow(name) << s << QString(column) << expected;
+    };
+    const auto edit = [](const std::function<void(ClsBooking&)>& change) {
+        return [change] { ClsBooking b; b.Load(5); change(b); return QString::number(b.Save()); };
+    };
+    row("new booking", [] { ClsBooking b; SetSlot(b, 3, 45002, 600, 660), b.SetTaskId(2); return QString::number(b.Save()); },
+        "bookingdate", "New tblBookings 7 ->45002");
+    row("move", edit([](ClsBooking& b) { b.SetBookingStart(700), b.SetBookingEnd(760); }), "bookingstart",
+        "Move tblBookings 5 600>700");
+    row("move to another resource", edit([](ClsBooking& b) { b.SetResourceId(4); }), "resourceid",
+        "Move tblBookings 5 3>4");
+    row("stretch", edit([](ClsBooking& b) { b.SetBookingEnd(700); }), "bookingend", "Stretch tblBookings 5 660>700");
+    row("comment", edit([](ClsBooking& b) { b.SetComments("later"); }), "comments", "Change tblBookings 5 first>later");
+    row("clash refused: no entry", edit([](ClsBooking& b) { b.SetBookingDate(45001), b.SetResourceId(4), b.SetBookingEnd(720); }),
+        "bookingid", "0");
+    row("delete", [] { return QString::number(ClsBooking().Delete(5)); }, "ref01", "Delete tblBookings 5 a1>-");
+    row("series delete", [] { return QString::number(ClsBooking().DeleteRepeats(12)); }, "comments",
+        "Delete series tblBookings 12 second>-");
+    row("group renamed", [] { ClsGroup g; g.Load(7); g.SetGroupName("Halls"); return QString::number(g.Save()); },
+        "groupname", "Change tblGroups 7 Rooms>Halls");
+    row("resource deleted with its bookings", [] { return QString::number(ClsResource().Delete(3)); },
+        "resourcename", "Delete tblResources 3 Room 1>-");
+    row("new contact", [] { ClsCustomer c; c.SetCustomerName("Ada"); return QString::number(c.Save({{9, true}})); },
+        "customername", "New tblCustomers 6 ->Ada");
+    row("type deleted", [] { return QString::number(ClsTask().Delete(2)); }, "taskname", "Delete tblTasks 2 Visit>-");
+}
+
+void TstRecords::journal() {
+    QFETCH(Scenario, scenario);
+    QFETCH(QString, column);
+    QFETCH(QString, expected);
+    RecordFixture();
+    const QString result = scenario();
+    const int entries = Count("tblJournal");
+    if (expected == "0") {
+        QCOMPARE(result + '/' + QString::number(entries), QString("0/0"));
+        return;
+    }
+    QCOMPARE(entries, 1);
+    const auto value = [&](const char* side) {
+        const QJsonDocument doc = QJsonDocument::fromJson(env->Sql(QString("select %1 from tblJournal").arg(side)).toByteArray());
+        const QJsonObject row = doc.isArray() ? doc.array().last().toObject() : doc.object();
+        return row.isEmpty() ? QString("-") : row.value(column).toVariant().toString();
+    };
+    QCOMPARE(env->Sql("select Action || ' ' || TableName || ' ' || RowId from tblJournal").toString() + ' ' +
+                 value("Before") + '>' + value("After"),
+             expected);
+    QCOMPARE(env->Sql("select UserName || '@' || Workstation from tblJournal").toString(),
+             Journal::UserName() + '@' + QSysInfo::machineHostName());
 }
 
 QTEST_GUILESS_MAIN(TstRecords)

@@ -7,6 +7,7 @@
 #include "data/ClsDAO.h"
 #include "data/DbTransaction.h"
 #include "data/IcsExport.h"
+#include "data/Journal.h"
 #include "model/ClsBooking.h"
 #include "model/ClsCustomer.h"
 #include "model/ClsDate.h"
@@ -21,6 +22,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
 #include <QSet>
 #include <QStringDecoder>
@@ -1229,6 +1232,8 @@ bool BackupFile::Restore(QIODevice& in, bool addAppointments, const QString& sou
         if (!txn->Active())
             Fail(0, QStringLiteral("the database cannot be locked for writing (%1)")
                         .arg(dao.LastFailure()));
+        const Recordset last = dao.SqlQuery(QStringLiteral("select max(JournalId) from tblJournal"));
+        const qint64 journalEnd = last.Eof() ? 0 : last.Fields(0).Value.toLongLong();
         for (const char* sql : kEmptyTables)
             if (!dao.SqlAction(QString::fromLatin1(sql)))
                 Fail(0,
@@ -1257,6 +1262,19 @@ bool BackupFile::Restore(QIODevice& in, bool addAppointments, const QString& sou
         if (!restorer.CalendarId().isEmpty() && !IcsExport::KeepCalendarId(restorer.CalendarId()))
             Fail(0, QStringLiteral("the calendar identity could not be stored (%1)")
                         .arg(dao.LastFailure()));
+        // The restore is one entry of the journal, which it keeps: the
+        // entries of the records it stored go.
+        if (!dao.SqlAction(QStringLiteral("delete from tblJournal where JournalId > ") +
+                           Num(journalEnd)))
+            Fail(0, QStringLiteral("the journal could not be written (%1)").arg(dao.LastFailure()));
+        const QJsonObject counts{{QStringLiteral("groups"), m_counts.groups},
+                                 {QStringLiteral("resources"), m_counts.resources},
+                                 {QStringLiteral("types"), m_counts.tasks},
+                                 {QStringLiteral("contacts"), m_counts.contacts},
+                                 {QStringLiteral("bookings"), m_counts.bookings}};
+        if (!Journal::Append(dao, QStringLiteral("Restore"), QString(), 0, {},
+                             QString::fromUtf8(QJsonDocument(counts).toJson(QJsonDocument::Compact))))
+            Fail(0, QStringLiteral("the restore could not be journalled (%1)").arg(dao.LastFailure()));
         if (!txn->Commit())
             Fail(0, QStringLiteral("the restored data could not be stored (%1)")
                         .arg(dao.LastFailure()));

@@ -101,6 +101,16 @@ void ClsDAO::OpenConnection() {
         m_db.close();
         throw PlainError(problem);
     }
+    // A database made by an earlier version gets the tables and indexes it
+    // lacks (the journal) in one transaction; that version still works on it.
+    if (!QSqlQuery(m_db).exec(QStringLiteral("select JournalId from tblJournal where JournalId = 0"))) {
+        // One that cannot be written stays as it is: it is read, and a save
+        // on it fails as any other write does.
+        const QString failure = m_dialect->CreateDatabase(m_dbPath);
+        ModMain::WriteLog(failure.isEmpty()
+                              ? QStringLiteral("Database brought up to date: journal of changes added")
+                              : QStringLiteral("Database could not be brought up to date: ") + failure);
+    }
     if (m_dialect->Listen(m_db)) {
         QObject::connect(m_db.driver(), &QSqlDriver::notification, m_db.driver(),
                          [this](const QString&, QSqlDriver::NotificationSource source,

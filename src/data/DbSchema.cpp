@@ -27,6 +27,10 @@ QStringList DbSchema::CreateStatements() {
                        "Ref03 text collate nocase, Comments text collate nocase)"),
         QStringLiteral("create table if not exists tblRepeats (RepeatId integer primary key "
                        "autoincrement, SerialNo text collate nocase)"),
+        // The journal of changes, newest last.
+        QStringLiteral("create table if not exists tblJournal (JournalId integer primary key "
+                       "autoincrement, ChangedAt text, Workstation text, UserName text, "
+                       "Action text, TableName text, RowId integer, Before text, After text)"),
         QStringLiteral("create table if not exists tblProperties (PropName text primary key "
                        "collate nocase, PropValue text)"),
         QStringLiteral("create index if not exists ixGroupsName on tblGroups (GroupName)"),
@@ -52,6 +56,8 @@ QStringList DbSchema::CreateStatements() {
                        "(CustomerId, BookingDate, BookingStart)"),
         QStringLiteral("create index if not exists ixBookingsRepeat on tblBookings (RepeatId)"),
         QStringLiteral("create index if not exists ixRepeatsSerial on tblRepeats (SerialNo)"),
+        QStringLiteral("create index if not exists ixJournalRow on tblJournal "
+                       "(TableName, RowId, JournalId)"),
     };
 }
 

@@ -4,8 +4,11 @@
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
 #include "data/DbTransaction.h"
+#include "data/Journal.h"
+#include "model/RowDelete.h"
 #include "model/RowInsert.h"
 #include "model/RowUpdate.h"
+#include "model/StoredRow.h"
 
 #include <QFile>
 #include <QSysInfo>
@@ -177,7 +180,7 @@ qint32 ClsBooking::Save() {
         if (!dao.InWrite())
             return;
         const qint32 id = RowInsert::Insert(
-            dao,
+            dao, QStringLiteral("tblBookings"), QStringLiteral("BookingId"),
             QStringLiteral("insert into tblBookings (TaskId, BookingDate, BookingStart, "
                            "BookingEnd, CustomerId, RepeatId, ResourceId, Ref01, Ref02, "
                            "Ref03, Comments) values (") +
@@ -208,11 +211,19 @@ qint32 ClsBooking::Save() {
     return result;
 }
 
-bool ClsBooking::Delete(qint32 bookingId) {
+bool ClsBooking::Delete(qint32 bookingId, bool journal) {
     bool ok = false;
     Trap("ClsBooking.Delete", [&] {
-        ok = Dao().SqlAction(QStringLiteral("delete from tblBookings where BookingId = ") +
-                             Num(bookingId));
+        ClsDAO& dao = Dao();
+        if (!journal) {
+            ok = dao.SqlAction(QStringLiteral("delete from tblBookings where BookingId = ") +
+                               Num(bookingId));
+            return;
+        }
+        ok = RowDelete::Cascade(dao, QStringLiteral("tblBookings"), QStringLiteral("BookingId"),
+                                bookingId,
+                                {QStringLiteral("delete from tblBookings where BookingId = ") +
+                                 Num(bookingId)});
     });
     return ok;
 }
@@ -220,8 +231,27 @@ bool ClsBooking::Delete(qint32 bookingId) {
 bool ClsBooking::DeleteRepeats(qint32 repeatId) {
     bool ok = false;
     TrapSilent([&] {
-        ok = Dao().SqlAction(QStringLiteral("delete from tblBookings where RepeatId = ") +
-                             Num(repeatId));
+        ClsDAO& dao = Dao();
+        DbTransaction txn(dao);
+        if (!dao.InWrite())
+            return;
+        // The entry holds every booking of the series as it was, so that the
+        // series can be told and brought back whole.
+        Recordset rs = dao.SqlQuery(QStringLiteral("select * from tblBookings where RepeatId = ") +
+                                    Num(repeatId) + QStringLiteral(" order by BookingId"));
+        QStringList rows;
+        for (; !rs.Eof(); rs.MoveNext()) {
+            StoredRow row(QStringLiteral("tblBookings"), QStringLiteral("BookingId"));
+            row.Take(rs);
+            rows << row.Json();
+        }
+        ok = dao.SqlAction(QStringLiteral("delete from tblBookings where RepeatId = ") +
+                           Num(repeatId)) &&
+             (rows.isEmpty() ||
+              Journal::Append(dao, QStringLiteral("Delete series"), QStringLiteral("tblBookings"),
+                              repeatId, QLatin1Char('[') + rows.join(QLatin1Char(',')) + QLatin1Char(']'),
+                              {})) &&
+             txn.Commit();
     });
     return ok;
 }
@@ -254,7 +284,7 @@ qint32 ClsBooking::NextRepeatId() {
         // The workstation tag keeps apart the rows of different machines; the
         // transaction also keeps apart two program instances on one machine.
         result = RowInsert::Insert(
-            dao,
+            dao, QString(), QString(),
             QStringLiteral("insert into tblRepeats (SerialNo) values (") + tag + QLatin1Char(')'),
             QStringLiteral("select max(RepeatId) from tblRepeats where SerialNo = ") + tag);
         if (result == 0)

@@ -42,7 +42,10 @@ public:
     qint32 GetBookingId(qint32 resourceId, qint32 bookingDate, qint16 bookingStart,
                         qint16 bookingEnd, qint32 bookingId);
     // True when the delete statement ran (a booking already gone counts as deleted).
-    bool Delete(qint32 bookingId);
+    // Deletes the booking and journals it in one write transaction; a purge
+    // deletes without an entry of each booking (it journals itself once).
+    bool Delete(qint32 bookingId, bool journal = true);
+    // Deletes every booking of the series: one journal entry holds them all.
     bool DeleteRepeats(qint32 repeatId);
     void InitBfr();
     bool Load(qint32 bookingId);

@@ -113,7 +113,7 @@ qint32 ClsCustomer::Save(const QMap<qint32, bool>& groupLinks) {
         if (!dao.InWrite())
             return;
         const qint32 id = RowInsert::Insert(
-            dao,
+            dao, QStringLiteral("tblCustomers"), QStringLiteral("CustomerId"),
             QStringLiteral(
                 "insert into tblCustomers (CustomerName, Ref01, Ref02, Ref03) values (") +
                 ClsDAO::Quoted(m_customerName) + QStringLiteral(", ") + ClsDAO::Quoted(m_ref01) +
@@ -137,7 +137,8 @@ bool ClsCustomer::Delete(qint32 customerId) {
     Trap("ClsCustomer.Delete", [&] {
         const QString id = Num(customerId);
         deleted = RowDelete::Cascade(
-            Dao(), {QStringLiteral("delete from tblCustomers where CustomerId = ") + id,
+            Dao(), QStringLiteral("tblCustomers"), QStringLiteral("CustomerId"), customerId,
+            {QStringLiteral("delete from tblCustomers where CustomerId = ") + id,
                     QStringLiteral("delete from tblBookings where CustomerId = ") + id,
                     QStringLiteral("delete from tblCustomerGroups where CustomerId = ") + id});
     });

@@ -85,7 +85,7 @@ qint32 ClsGroup::Save() {
         // the same write transaction as the insert: it is this row's own even
         // when another workstation adds a group of the same name meanwhile.
         const qint32 id = RowInsert::Insert(
-            dao,
+            dao, QStringLiteral("tblGroups"), QStringLiteral("GroupId"),
             QStringLiteral(
                 "insert into tblGroups (DayStart, DayEnd, Interval, GroupName) values (") +
                 Num(m_dayStart) + QStringLiteral(", ") + Num(m_dayEnd) + QStringLiteral(", ") +
@@ -123,7 +123,8 @@ bool ClsGroup::Delete(qint32 groupId) {
         // delete, which joins this transaction. No window events run in
         // between: the transaction holds the write lock, and an event could
         // write into it or close the database under it.
-        deleted = RowDelete::Cascade(dao, statements, [&] {
+        deleted = RowDelete::Cascade(dao, QStringLiteral("tblGroups"), QStringLiteral("GroupId"),
+                                     groupId, statements, [&] {
             Recordset rs = dao.SqlQuery(
                 QStringLiteral("select (select count(*) from tblCustomerGroups where CustomerId = "
                                "tblCustomers.CustomerId), CustomerId from tblCustomers"));

@@ -110,7 +110,7 @@ qint32 ClsResource::Save() {
         }
         // Read back by name across all groups, in the insert's own transaction.
         const qint32 id = RowInsert::Insert(
-            dao,
+            dao, QStringLiteral("tblResources"), QStringLiteral("ResourceId"),
             QStringLiteral("insert into tblResources (GroupId, MinTime, MaxTime, InitTime, "
                            "ResourceName) values (") +
                 Num(m_groupId) + QStringLiteral(", ") + Num(m_minTime) + QStringLiteral(", ") +
@@ -133,7 +133,7 @@ bool ClsResource::Delete(qint32 resourceId) {
     bool deleted = false;
     Trap("ClsResource.Delete", [&] {
         deleted = RowDelete::Cascade(
-            Dao(),
+            Dao(), QStringLiteral("tblResources"), QStringLiteral("ResourceId"), resourceId,
             {QStringLiteral("delete from tblResources where ResourceId = ") + Num(resourceId),
              QStringLiteral("delete from tblBookings where ResourceId = ") + Num(resourceId)});
     });

@@ -109,7 +109,7 @@ qint32 ClsTask::Save() {
         }
         // Read back by name across all groups, in the insert's own transaction.
         const qint32 id = RowInsert::Insert(
-            dao,
+            dao, QStringLiteral("tblTasks"), QStringLiteral("TaskId"),
             QStringLiteral("insert into tblTasks (Colour, GroupId, MinTime, MaxTime, InitTime, "
                            "TaskName) values (") +
                 Num(m_colour) + QStringLiteral(", ") + Num(m_groupId) + QStringLiteral(", ") +
@@ -133,7 +133,8 @@ bool ClsTask::Delete(qint32 taskId) {
     bool deleted = false;
     Trap("ClsTask.Delete", [&] {
         deleted = RowDelete::Cascade(
-            Dao(), {QStringLiteral("delete from tblTasks where TaskId = ") + Num(taskId),
+            Dao(), QStringLiteral("tblTasks"), QStringLiteral("TaskId"), taskId,
+            {QStringLiteral("delete from tblTasks where TaskId = ") + Num(taskId),
                     QStringLiteral("delete from tblBookings where TaskId = ") + Num(taskId)});
     });
     return deleted;

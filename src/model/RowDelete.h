@@ -18,5 +18,8 @@ namespace RowDelete {
 // open, joined); otherwise rolls everything back and returns false, also when
 // the write lock could not be taken. A step that throws is rolled back too,
 // and the exception goes on into the caller's trap.
-bool Cascade(ClsDAO& dao, const QStringList& statements, const std::function<bool()>& more = {});
+// The row `id` of `table` (its identifier in idColumn) goes into the journal
+// as deleted, in the same transaction.
+bool Cascade(ClsDAO& dao, const QString& table, const QString& idColumn, qint32 id,
+             const QStringList& statements, const std::function<bool()>& more = {});
 } // namespace RowDelete

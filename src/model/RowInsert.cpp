@@ -2,10 +2,13 @@
 
 #include "data/ClsDAO.h"
 #include "data/DbTransaction.h"
+#include "data/Journal.h"
+#include "model/StoredRow.h"
 
 namespace RowInsert {
 
-qint32 Insert(ClsDAO& dao, const QString& insertSql, const QString& idSql,
+qint32 Insert(ClsDAO& dao, const QString& table, const QString& idColumn,
+              const QString& insertSql, const QString& idSql,
               const std::function<bool()>& mayInsert) {
     DbTransaction txn(dao);
     // Without the write lock the test, the insert and the read-back could be
@@ -20,6 +23,11 @@ qint32 Insert(ClsDAO& dao, const QString& insertSql, const QString& idSql,
     if (rs.Eof() || rs.Fields(0).IsNull())
         return 0;
     const qint32 id = rs.Fields(0).Long();
+    if (!table.isEmpty()) {
+        StoredRow row(table, idColumn);
+        if (!row.Reload(dao, id) || !Journal::Append(dao, {}, table, id, {}, row.Json()))
+            return 0;
+    }
     if (!txn.Commit())
         return 0;
     return id;

@@ -11,12 +11,15 @@ class ClsDAO;
 // between: the identifier returned is always this row's own.
 namespace RowInsert {
 // Runs insertSql and then idSql (a "select max(...)" over the values just
-// inserted) and returns the first column of its row. When mayInsert is given
+// inserted) and returns the first column of its row; the new row of `table`
+// (its identifier in idColumn) goes into the journal in the same
+// transaction (nothing is journalled for an empty table name). When mayInsert is given
 // it runs first, inside the same transaction, and a false result stores
 // nothing. Returns 0, with nothing stored, when the transaction cannot be
 // opened, mayInsert refuses, the insert fails, the read-back finds no row or
 // the commit fails. A failing read-back throws (into the caller's trap) after
 // the transaction was rolled back.
-qint32 Insert(ClsDAO& dao, const QString& insertSql, const QString& idSql,
+qint32 Insert(ClsDAO& dao, const QString& table, const QString& idColumn,
+              const QString& insertSql, const QString& idSql,
               const std::function<bool()>& mayInsert = {});
 } // namespace RowInsert

@@ -2,6 +2,7 @@
 
 #include "data/ClsDAO.h"
 #include "data/DbTransaction.h"
+#include "data/Journal.h"
 #include "model/StoredRow.h"
 
 namespace RowUpdate {
@@ -27,7 +28,12 @@ SaveProblem Update(ClsDAO& dao, StoredRow& row, qint32 id, const QString& update
     // What was taken before stays when the save does not go through, so that
     // a failed save is not mistaken for another workstation's change later.
     const StoredRow before = row;
-    if (!dao.SqlAction(updateSql) || (more && !more()) || !row.Reload(dao, id) || !txn.Commit()) {
+    // The journal takes the row as it is now (a record set by hand never
+    // took it) and as the update leaves it.
+    StoredRow old(row.Table(), row.IdColumn());
+    if (!old.Reload(dao, id) || !dao.SqlAction(updateSql) || (more && !more()) ||
+        !row.Reload(dao, id) ||
+        !Journal::Append(dao, {}, row.Table(), id, old.Json(), row.Json()) || !txn.Commit()) {
         row = before;
         return SaveProblem::Failed;
     }

@@ -2,6 +2,9 @@
 
 #include "data/ClsDAO.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+
 namespace {
 // Both engines hand numbers back in types of their own (a 64-bit integer, a
 // 32-bit one); the text of a value compares them alike.
@@ -29,6 +32,15 @@ void StoredRow::Take(const Recordset& rs) {
         m_values << rs.Fields(i).Value;
     }
     m_id = rs.Fields(m_idColumn).Value.toInt();
+}
+
+QString StoredRow::Json() const {
+    if (m_columns.isEmpty())
+        return {};
+    QJsonObject row;
+    for (int i = 0; i < m_columns.size(); ++i)
+        row.insert(m_columns[i].toLower(), QJsonValue::fromVariant(m_values[i]));
+    return QString::fromUtf8(QJsonDocument(row).toJson(QJsonDocument::Compact));
 }
 
 void StoredRow::Clear() {

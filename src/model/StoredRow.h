@@ -30,6 +30,11 @@ public:
     void Clear();
     // Identifier of the row taken; 0 when none was.
     qint32 Id() const { return m_id; }
+    QString Table() const { return m_table; }
+    QString IdColumn() const { return m_idColumn; }
+    // The row taken as a JSON object, column names in lower case; empty
+    // when none was taken.
+    QString Json() const;
 
     // Compares the stored row `id` with what was taken. A record whose
     // identifier differs from the one taken (set by hand, never loaded) has

@@ -9,6 +9,8 @@
 #include "app/EventPump.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
+#include "data/DbTransaction.h"
+#include "data/Journal.h"
 #include "data/IntegrityReport.h"
 #include "model/ClsBooking.h"
 #include "model/ClsDate.h"
@@ -468,13 +470,23 @@ void DlgConfig::BtnPurge_Click() {
         while (!rs.Eof()) {
             EventPump::Run();
             ++total;
-            if (!ModMain::Booking().Delete(rs.Fields(QStringLiteral("BookingId")).Long())) {
+            if (!ModMain::Booking().Delete(rs.Fields(QStringLiteral("BookingId")).Long(), false)) {
                 ++failed;
                 reason = ModMain::DAO().LastFailure();
             }
             rs.MoveNext();
         }
         ClsDAO& dao = ModMain::DAO();
+        // The purge is one entry of the journal, which keeps no entry older
+        // than the bookings kept.
+        {
+            DbTransaction txn(dao);
+            if (!Journal::Purged(dao, total - failed,
+                                 ClsDate::LongToDate(PurgeCutOff(period)).startOfDay()) ||
+                !txn.Commit())
+                ModMain::WriteLog(QStringLiteral("The purge could not be journalled: ") +
+                                  dao.LastFailure());
+        }
         const bool compacted = dao.CompactDb();
         if (failed > 0 && dao.IsOpen()) {
             // A database that cannot be written keeps its bookings: never
