@@ -237,14 +237,15 @@ private:
         // linked to the group is written by name as before (the restore
         // stores such a booking without a contact and says so); a booking
         // without a contact has contact 0, which names no row.
-        Recordset rs = Query(
-            QStringLiteral("select BookingId, ResourceId, TaskId, CustomerId, (select CustomerName from "
-                           "tblCustomers where CustomerId = tblBookings.CustomerId) as "
-                           "CustomerName, BookingDate, BookingStart, BookingEnd, Ref01, Ref02, "
-                           "Ref03, Comments from tblBookings where ") +
-            QStringLiteral("ResourceId in (select ResourceId from tblResources where ") +
-            QStringLiteral("GroupId = ") + groupId +
-            QStringLiteral(") order by BookingDate, BookingStart"));
+        Recordset rs =
+            Query(QStringLiteral(
+                      "select BookingId, ResourceId, TaskId, CustomerId, (select CustomerName from "
+                      "tblCustomers where CustomerId = tblBookings.CustomerId) as "
+                      "CustomerName, BookingDate, BookingStart, BookingEnd, Ref01, Ref02, "
+                      "Ref03, Comments from tblBookings where ") +
+                  QStringLiteral("ResourceId in (select ResourceId from tblResources where ") +
+                  QStringLiteral("GroupId = ") + groupId +
+                  QStringLiteral(") order by BookingDate, BookingStart"));
         int withoutType = 0;
         int withoutContact = 0;
         for (; !rs.Eof(); rs.MoveNext()) {
@@ -1232,7 +1233,8 @@ bool BackupFile::Restore(QIODevice& in, bool addAppointments, const QString& sou
         if (!txn->Active())
             Fail(0, QStringLiteral("the database cannot be locked for writing (%1)")
                         .arg(dao.LastFailure()));
-        const Recordset last = dao.SqlQuery(QStringLiteral("select max(JournalId) from tblJournal"));
+        const Recordset last =
+            dao.SqlQuery(QStringLiteral("select max(JournalId) from tblJournal"));
         const qint64 journalEnd = last.Eof() ? 0 : last.Fields(0).Value.toLongLong();
         for (const char* sql : kEmptyTables)
             if (!dao.SqlAction(QString::fromLatin1(sql)))
@@ -1272,9 +1274,11 @@ bool BackupFile::Restore(QIODevice& in, bool addAppointments, const QString& sou
                                  {QStringLiteral("types"), m_counts.tasks},
                                  {QStringLiteral("contacts"), m_counts.contacts},
                                  {QStringLiteral("bookings"), m_counts.bookings}};
-        if (!Journal::Append(dao, QStringLiteral("Restore"), QString(), 0, {},
-                             QString::fromUtf8(QJsonDocument(counts).toJson(QJsonDocument::Compact))))
-            Fail(0, QStringLiteral("the restore could not be journalled (%1)").arg(dao.LastFailure()));
+        if (!Journal::Append(
+                dao, QStringLiteral("Restore"), QString(), 0, {},
+                QString::fromUtf8(QJsonDocument(counts).toJson(QJsonDocument::Compact))))
+            Fail(0,
+                 QStringLiteral("the restore could not be journalled (%1)").arg(dao.LastFailure()));
         if (!txn->Commit())
             Fail(0, QStringLiteral("the restored data could not be stored (%1)")
                         .arg(dao.LastFailure()));

@@ -70,9 +70,13 @@ ClsDAO::~ClsDAO() {
     }
 }
 
-bool ClsDAO::IsOpen() const { return m_db.isValid() && m_db.isOpen(); }
+bool ClsDAO::IsOpen() const {
+    return m_db.isValid() && m_db.isOpen();
+}
 
-bool ClsDAO::IsServer() const { return m_dialect && m_dialect->IsServer(); }
+bool ClsDAO::IsServer() const {
+    return m_dialect && m_dialect->IsServer();
+}
 
 void ClsDAO::SetChangeListener(std::function<void()> listener) {
     m_changeListener = std::move(listener);
@@ -103,21 +107,23 @@ void ClsDAO::OpenConnection() {
     }
     // A database made by an earlier version gets the tables and indexes it
     // lacks (the journal) in one transaction; that version still works on it.
-    if (!QSqlQuery(m_db).exec(QStringLiteral("select JournalId from tblJournal where JournalId = 0"))) {
+    if (!QSqlQuery(m_db).exec(
+            QStringLiteral("select JournalId from tblJournal where JournalId = 0"))) {
         // One that cannot be written stays as it is: it is read, and a save
         // on it fails as any other write does.
         const QString failure = m_dialect->CreateDatabase(m_dbPath);
-        ModMain::WriteLog(failure.isEmpty()
-                              ? QStringLiteral("Database brought up to date: journal of changes added")
-                              : QStringLiteral("Database could not be brought up to date: ") + failure);
+        ModMain::WriteLog(
+            failure.isEmpty()
+                ? QStringLiteral("Database brought up to date: journal of changes added")
+                : QStringLiteral("Database could not be brought up to date: ") + failure);
     }
     if (m_dialect->Listen(m_db)) {
-        QObject::connect(m_db.driver(), &QSqlDriver::notification, m_db.driver(),
-                         [this](const QString&, QSqlDriver::NotificationSource source,
-                                const QVariant&) {
-                             if (source != QSqlDriver::SelfSource && m_changeListener)
-                                 m_changeListener();
-                         });
+        QObject::connect(
+            m_db.driver(), &QSqlDriver::notification, m_db.driver(),
+            [this](const QString&, QSqlDriver::NotificationSource source, const QVariant&) {
+                if (source != QSqlDriver::SelfSource && m_changeListener)
+                    m_changeListener();
+            });
     }
 }
 
@@ -164,7 +170,8 @@ bool ClsDAO::EnsureConnection() {
     } catch (const QSqlError& error) {
         LogDbErrors(QStringLiteral("Reconnect failed!"), error);
     } catch (const std::exception& e) {
-        LogDbErrors(QStringLiteral("Reconnect failed!"), PlainError(QString::fromStdString(e.what())));
+        LogDbErrors(QStringLiteral("Reconnect failed!"),
+                    PlainError(QString::fromStdString(e.what())));
     }
     m_lost = true;
     m_reconnectFailedAt = SteadyMs();
@@ -196,7 +203,8 @@ qint16 ClsDAO::DbOpen(const QString& connStr) {
     } catch (const QSqlError& error) {
         LogDbErrors(QStringLiteral("DbOpen() failed!"), error);
     } catch (const std::exception& e) {
-        LogDbErrors(QStringLiteral("DbOpen() failed!"), PlainError(QString::fromStdString(e.what())));
+        LogDbErrors(QStringLiteral("DbOpen() failed!"),
+                    PlainError(QString::fromStdString(e.what())));
     }
     return 2;
 }

@@ -13,8 +13,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QTimeZone>
 #include <QRegularExpression>
+#include <QTimeZone>
 #include <QUuid>
 #include <cstdlib>
 #include <ctime>
@@ -194,9 +194,10 @@ bool IcsExport::KeepCalendarId(const QString& id) {
     ClsDAO& dao = ModMain::DAO();
     return dao.SqlAction(QStringLiteral("delete from tblProperties where PropName = ") +
                          ClsDAO::Quoted(kCalendarIdProperty)) &&
-           dao.SqlAction(QStringLiteral("insert into tblProperties (PropName, PropValue) values (") +
-                         ClsDAO::Quoted(kCalendarIdProperty) + QStringLiteral(", ") +
-                         ClsDAO::Quoted(id) + QLatin1Char(')'));
+           dao.SqlAction(
+               QStringLiteral("insert into tblProperties (PropName, PropValue) values (") +
+               ClsDAO::Quoted(kCalendarIdProperty) + QStringLiteral(", ") + ClsDAO::Quoted(id) +
+               QLatin1Char(')'));
 }
 
 QString IcsExport::CalendarId() {
@@ -291,12 +292,8 @@ bool IcsExport::Build(const Selection& selection) {
                                                                    QByteArray::number(bookingId) +
                                                                    domain));
             icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
-            icalcomponent_add_property(
-                event,
-                WithZone(icalproperty_new_dtstart(start), zone));
-            icalcomponent_add_property(
-                event,
-                WithZone(icalproperty_new_dtend(end), zone));
+            icalcomponent_add_property(event, WithZone(icalproperty_new_dtstart(start), zone));
+            icalcomponent_add_property(event, WithZone(icalproperty_new_dtend(end), zone));
             icalcomponent_add_property(
                 event, icalproperty_new_summary(Utf8(
                            contact.isEmpty() ? task : task + QStringLiteral(" - ") + contact)));

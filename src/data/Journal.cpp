@@ -3,8 +3,10 @@
 #include "app/ClsIni.h"
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
+#include "data/Recordset.h"
 
 #include <QDateTime>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSysInfo>
@@ -41,6 +43,43 @@ bool Journal::Purged(ClsDAO& dao, int bookings, const QDateTime& before) {
                          ClsDAO::Quoted(before.toUTC().toString(Qt::ISODateWithMs)));
 }
 
+QList<Journal::Entry> Journal::Read(ClsDAO& dao, const QString& where, int limit) {
+    QList<Entry> entries;
+    Recordset rs = dao.SqlQuery(
+        QStringLiteral("select JournalId, ChangedAt, Workstation, UserName, Action, TableName, "
+                       "RowId, Before, After from tblJournal") +
+        (where.isEmpty() ? QString() : QStringLiteral(" where ") + where) +
+        QStringLiteral(" order by JournalId desc") +
+        (limit > 0 ? QStringLiteral(" limit ") + QString::number(limit) : QString()));
+    for (; rs.IsOpen() && !rs.Eof(); rs.MoveNext()) {
+        const auto text = [&](int i) {
+            return rs.Fields(i).IsNull() ? QString() : rs.Fields(i).Value.toString();
+        };
+        Entry e;
+        e.id = rs.Fields(0).Value.toLongLong();
+        e.when = QDateTime::fromString(text(1), Qt::ISODateWithMs);
+        e.workstation = text(2);
+        e.user = text(3);
+        e.action = text(4);
+        e.table = text(5);
+        e.rowId = qint32(rs.Fields(6).Value.toLongLong());
+        e.before = text(7);
+        e.after = text(8);
+        entries << e;
+    }
+    return entries;
+}
+
+QList<QJsonObject> Journal::Rows(const QString& json) {
+    const QJsonDocument doc = QJsonDocument::fromJson(json.toUtf8());
+    if (doc.isObject())
+        return {doc.object()};
+    QList<QJsonObject> rows;
+    for (const QJsonValue& v : doc.array())
+        rows << v.toObject();
+    return rows;
+}
+
 QString Journal::ActionOf(const QString& table, const QString& before, const QString& after) {
     if (before.isEmpty())
         return QStringLiteral("New");
@@ -66,10 +105,10 @@ QString Journal::ActionOf(const QString& table, const QString& before, const QSt
 }
 
 QString Journal::Workstation() {
-    const QString name = ModMain::Ini()
-                             .GetValue(QStringLiteral("Config"), QStringLiteral("Workstation"),
-                                       QString())
-                             .trimmed();
+    const QString name =
+        ModMain::Ini()
+            .GetValue(QStringLiteral("Config"), QStringLiteral("Workstation"), QString())
+            .trimmed();
     return name.isEmpty() ? QSysInfo::machineHostName() : name;
 }
 

@@ -3,8 +3,11 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <QDateTime>
+#include <QJsonObject>
+#include <QList>
+
 class ClsDAO;
-class QDateTime;
 
 // The journal of changes, tblJournal: one entry per change, written in the
 // change's own write transaction, so that an entry stands exactly for what
@@ -15,6 +18,19 @@ class QDateTime;
 // their counts in `After`.
 class Journal {
 public:
+    // One entry as read back.
+    struct Entry {
+        qint64 id = 0;
+        QDateTime when; // UTC
+        QString workstation;
+        QString user;
+        QString action;
+        QString table;
+        qint32 rowId = 0;
+        QString before;
+        QString after;
+    };
+
     // Appends an entry inside the caller's write transaction; an empty
     // action is the one ActionOf gives. False when it could not be written:
     // the caller then stores nothing.
@@ -23,6 +39,13 @@ public:
     // A purge: one entry with the count of bookings deleted, and the entries
     // older than `before` go. In the caller's write transaction.
     static bool Purged(ClsDAO& dao, int bookings, const QDateTime& before);
+    // The entries that a condition on tblJournal's columns selects (every
+    // entry for an empty one), newest first; at most `limit` of them when
+    // it is above 0. Empty when they cannot be read.
+    static QList<Entry> Read(ClsDAO& dao, const QString& where, int limit = 0);
+    // The rows an entry's `before` or `after` holds: none, one, or (a series
+    // deleted) several; each column name in lower case.
+    static QList<QJsonObject> Rows(const QString& json);
     // The action of a change of a row: "New", "Delete", and for a booking
     // "Move" (another resource, date or start, the same length), "Stretch"
     // (another start or end) or "Change" (anything else).

@@ -95,9 +95,8 @@ bool ClsBooking::FindClash(qint32 resourceId, qint32 bookingDate, qint16 booking
 qint32 ClsBooking::GetBookingId(qint32 resourceId, qint32 bookingDate, qint16 bookingStart,
                                 qint16 bookingEnd, qint32 bookingId) {
     qint32 result = 0;
-    TrapSilent([&] {
-        FindClash(resourceId, bookingDate, bookingStart, bookingEnd, bookingId, result);
-    });
+    TrapSilent(
+        [&] { FindClash(resourceId, bookingDate, bookingStart, bookingEnd, bookingId, result); });
     return result;
 }
 
@@ -132,9 +131,9 @@ bool ClsBooking::LinksExist() {
     if (m_taskId != 0 && missing(QStringLiteral("tblTasks"), QStringLiteral("TaskId"), m_taskId,
                                  SaveProblem::TypeGone))
         return false;
-    return m_customerId == 0 || !missing(QStringLiteral("tblCustomers"),
-                                         QStringLiteral("CustomerId"), m_customerId,
-                                         SaveProblem::ContactGone);
+    return m_customerId == 0 ||
+           !missing(QStringLiteral("tblCustomers"), QStringLiteral("CustomerId"), m_customerId,
+                    SaveProblem::ContactGone);
 }
 
 qint32 ClsBooking::Save() {
@@ -220,10 +219,9 @@ bool ClsBooking::Delete(qint32 bookingId, bool journal) {
                                Num(bookingId));
             return;
         }
-        ok = RowDelete::Cascade(dao, QStringLiteral("tblBookings"), QStringLiteral("BookingId"),
-                                bookingId,
-                                {QStringLiteral("delete from tblBookings where BookingId = ") +
-                                 Num(bookingId)});
+        ok = RowDelete::Cascade(
+            dao, QStringLiteral("tblBookings"), QStringLiteral("BookingId"), bookingId,
+            {QStringLiteral("delete from tblBookings where BookingId = ") + Num(bookingId)});
     });
     return ok;
 }
@@ -248,9 +246,9 @@ bool ClsBooking::DeleteRepeats(qint32 repeatId) {
         ok = dao.SqlAction(QStringLiteral("delete from tblBookings where RepeatId = ") +
                            Num(repeatId)) &&
              (rows.isEmpty() ||
-              Journal::Append(dao, QStringLiteral("Delete series"), QStringLiteral("tblBookings"),
-                              repeatId, QLatin1Char('[') + rows.join(QLatin1Char(',')) + QLatin1Char(']'),
-                              {})) &&
+              Journal::Append(
+                  dao, QStringLiteral("Delete series"), QStringLiteral("tblBookings"), repeatId,
+                  QLatin1Char('[') + rows.join(QLatin1Char(',')) + QLatin1Char(']'), {})) &&
              txn.Commit();
     });
     return ok;

@@ -139,8 +139,8 @@ bool ClsCustomer::Delete(qint32 customerId) {
         deleted = RowDelete::Cascade(
             Dao(), QStringLiteral("tblCustomers"), QStringLiteral("CustomerId"), customerId,
             {QStringLiteral("delete from tblCustomers where CustomerId = ") + id,
-                    QStringLiteral("delete from tblBookings where CustomerId = ") + id,
-                    QStringLiteral("delete from tblCustomerGroups where CustomerId = ") + id});
+             QStringLiteral("delete from tblBookings where CustomerId = ") + id,
+             QStringLiteral("delete from tblCustomerGroups where CustomerId = ") + id});
     });
     return deleted;
 }

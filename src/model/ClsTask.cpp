@@ -135,7 +135,7 @@ bool ClsTask::Delete(qint32 taskId) {
         deleted = RowDelete::Cascade(
             Dao(), QStringLiteral("tblTasks"), QStringLiteral("TaskId"), taskId,
             {QStringLiteral("delete from tblTasks where TaskId = ") + Num(taskId),
-                    QStringLiteral("delete from tblBookings where TaskId = ") + Num(taskId)});
+             QStringLiteral("delete from tblBookings where TaskId = ") + Num(taskId)});
     });
     return deleted;
 }

@@ -7,9 +7,8 @@
 
 namespace RowInsert {
 
-qint32 Insert(ClsDAO& dao, const QString& table, const QString& idColumn,
-              const QString& insertSql, const QString& idSql,
-              const std::function<bool()>& mayInsert) {
+qint32 Insert(ClsDAO& dao, const QString& table, const QString& idColumn, const QString& insertSql,
+              const QString& idSql, const std::function<bool()>& mayInsert) {
     DbTransaction txn(dao);
     // Without the write lock the test, the insert and the read-back could be
     // separated by another workstation's write; store nothing then.

@@ -19,7 +19,6 @@ namespace RowInsert {
 // opened, mayInsert refuses, the insert fails, the read-back finds no row or
 // the commit fails. A failing read-back throws (into the caller's trap) after
 // the transaction was rolled back.
-qint32 Insert(ClsDAO& dao, const QString& table, const QString& idColumn,
-              const QString& insertSql, const QString& idSql,
-              const std::function<bool()>& mayInsert = {});
+qint32 Insert(ClsDAO& dao, const QString& table, const QString& idColumn, const QString& insertSql,
+              const QString& idSql, const std::function<bool()>& mayInsert = {});
 } // namespace RowInsert
