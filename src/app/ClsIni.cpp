@@ -11,9 +11,7 @@
 
 namespace {
 
-QString ArgText(const QVariant& v) {
-    return v.isValid() ? v.toString() : QString();
-}
+QString ArgText(const QVariant& v) { return v.isValid() ? v.toString() : QString(); }
 
 QString FailureLine(const char* op, const QString& sect, const QString& key, const QVariant& v) {
     return QStringLiteral("ERROR: ClsIni.%1(\"%2\", \"%3\", \"%4\")")
@@ -173,6 +171,4 @@ int ClsIni::LineOf(const QString& sectName, const QString& keyName) const {
     return m_held ? m_held->LineOf(sectName, keyName) : 0;
 }
 
-QString ClsIni::VersionNumber() const {
-    return ModMain::VersionNumber();
-}
+QString ClsIni::VersionNumber() const { return ModMain::VersionNumber(); }

@@ -123,18 +123,18 @@ bool ClsGroup::Delete(qint32 groupId) {
         // delete, which joins this transaction. No window events run in
         // between: the transaction holds the write lock, and an event could
         // write into it or close the database under it.
-        deleted = RowDelete::Cascade(
-            dao, QStringLiteral("tblGroups"), QStringLiteral("GroupId"), groupId, statements, [&] {
-                Recordset rs = dao.SqlQuery(QStringLiteral(
-                    "select (select count(*) from tblCustomerGroups where CustomerId = "
-                    "tblCustomers.CustomerId), CustomerId from tblCustomers"));
-                for (; !rs.Eof(); rs.MoveNext()) {
-                    if (rs.Fields(0).Long() == 0 &&
-                        !ModMain::Customer().Delete(rs.Fields(QStringLiteral("CustomerId")).Long()))
-                        return false;
-                }
-                return true;
-            });
+        deleted = RowDelete::Cascade(dao, QStringLiteral("tblGroups"), QStringLiteral("GroupId"),
+                                     groupId, statements, [&] {
+            Recordset rs = dao.SqlQuery(
+                QStringLiteral("select (select count(*) from tblCustomerGroups where CustomerId = "
+                               "tblCustomers.CustomerId), CustomerId from tblCustomers"));
+            for (; !rs.Eof(); rs.MoveNext()) {
+                if (rs.Fields(0).Long() == 0 &&
+                    !ModMain::Customer().Delete(rs.Fields(QStringLiteral("CustomerId")).Long()))
+                    return false;
+            }
+            return true;
+        });
     });
     return deleted;
 }

@@ -38,8 +38,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
-#include <QShowEvent>
 #include <QSignalBlocker>
+#include <QShowEvent>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -64,9 +64,7 @@ constexpr qint32 kFreeColour = 0xFFFFFF;
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-QString Num(qint64 v) {
-    return QString::number(v);
-}
+QString Num(qint64 v) { return QString::number(v); }
 
 int IniInt(const QString& section, const QString& key, int def) {
     return ModMain::Ini().GetValue(section, key, def).toInt();
@@ -85,9 +83,7 @@ QString TrimBlanks(const QString& text) {
 }
 
 // A text column that may hold no value: a null reads as empty text.
-QString TextOrEmpty(const FieldValue& field) {
-    return field.IsNull() ? QString() : field.Text();
-}
+QString TextOrEmpty(const FieldValue& field) { return field.IsNull() ? QString() : field.Text(); }
 
 QLabel* TimeLabel(const QString& name, QWidget* parent) {
     auto* label = new QLabel(parent);
@@ -110,9 +106,7 @@ void DlgAppt::Release() {
     g_instance = nullptr;
 }
 
-bool DlgAppt::IsShown() {
-    return g_instance && g_instance->isVisible();
-}
+bool DlgAppt::IsShown() { return g_instance && g_instance->isVisible(); }
 
 DlgAppt::DlgAppt(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("DlgAppt"));
@@ -289,8 +283,7 @@ void DlgAppt::BuildToolbar() {
     };
     for (const Button& b : buttons) {
         const QString key = QString::fromLatin1(b.key);
-        QAction* action =
-            m_toolbar->addAction(IconFactory::Icon(QString::fromLatin1(b.image)), key);
+        QAction* action = m_toolbar->addAction(IconFactory::Icon(QString::fromLatin1(b.image)), key);
         action->setObjectName(key);
         action->setData(key);
         action->setToolTip(QString::fromLatin1(b.tip).isEmpty() ? key : QString::fromLatin1(b.tip));
@@ -393,9 +386,7 @@ void DlgAppt::SetGroupId(qint32 groupId) {
     ModMain::Task().SetGroupId(groupId);
 }
 
-qint32 DlgAppt::ApptDate() const {
-    return m_apptDate;
-}
+qint32 DlgAppt::ApptDate() const { return m_apptDate; }
 
 void DlgAppt::SetApptDate(qint32 day) {
     EnsureLoaded();
@@ -427,8 +418,7 @@ void DlgAppt::Form_Load() {
         ClsForms::EnableToolbar(m_toolbar, true);
         QWidget* owner = ContextIDs::HelpOwner();
         ClsForms::CentreForm(this, owner);
-        m_militaryTime =
-            IniInt(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), 0) != 0;
+        m_militaryTime = IniInt(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), 0) != 0;
         // A modal window restored minimised would block the program out of
         // sight, so only the maximised state is taken over.
         const int state = IniInt(QStringLiteral("DlgAppt"), QStringLiteral("WindowState"), 0);
@@ -612,17 +602,16 @@ void DlgAppt::ShowBookings() {
             const qint32 day = ApptDate();
             Recordset rs = dao.SqlQuery(
                 QStringLiteral("select (select TaskName from tblTasks where TaskId = ") +
-                QStringLiteral(
-                    "tblBookings.TaskId), (select Colour from tblTasks where TaskId = ") +
+                QStringLiteral("tblBookings.TaskId), (select Colour from tblTasks where TaskId = ") +
                 QStringLiteral("tblBookings.TaskId), BookingId, CustomerId, Ref01, Ref02, Ref03 ") +
                 QStringLiteral("from tblBookings where ResourceId = ") + Num(resource) +
                 QStringLiteral(" and BookingStart <= ") + Num(t) +
                 QStringLiteral(" and BookingEnd > ") + Num(t) +
                 QStringLiteral(" and BookingDate = ") + Num(day));
-            const QString label = m_militaryTime
-                                      ? ClsDate::ShowTime(t, true) + QStringLiteral(" to ") +
-                                            ClsDate::ShowTime(t + interval, true)
-                                      : ClsDate::ShowTime(t, true);
+            const QString label =
+                m_militaryTime ? ClsDate::ShowTime(t, true) + QStringLiteral(" to ") +
+                                     ClsDate::ShowTime(t + interval, true)
+                               : ClsDate::ShowTime(t, true);
             int row = -1;
             if (rs.Eof()) {
                 row = m_lbTimeSlot->AddRow(
@@ -665,9 +654,10 @@ void DlgAppt::ShowBookings() {
             const qint32 held = ModMain::Booking().BookingId();
             for (int row = 0; row < m_lbTimeSlot->RowCount(); ++row) {
                 const qint32 value = m_lbTimeSlot->RowValue(row);
-                const bool same = keepBooking != 0 ? value == keepBooking
-                                                   : m_lbTimeSlot->RowTag(row) == keepSlot &&
-                                                         (value == 0 || value == held);
+                const bool same =
+                    keepBooking != 0
+                        ? value == keepBooking
+                        : m_lbTimeSlot->RowTag(row) == keepSlot && (value == 0 || value == held);
                 if (same) {
                     m_lbTimeSlot->SetSelectedRow(row);
                     break;
@@ -707,7 +697,8 @@ void DlgAppt::LbTimeslot_ItemClick(int row, int column) {
                 // Shorten the booking one slot at a time until it fits.
                 while (end > start) {
                     if (booking.GetBookingId(booking.ResourceId(), booking.BookingDate(),
-                                             qint16(start), qint16(end), booking.BookingId()) == 0)
+                                             qint16(start), qint16(end),
+                                             booking.BookingId()) == 0)
                         break;
                     EventPump::Run();
                     end = interval > 0 ? end - interval : start;
@@ -724,13 +715,14 @@ void DlgAppt::LbTimeslot_ItemClick(int row, int column) {
                                          SaveProblemText(booking.LastSaveProblem()));
                 }
             } else if (m_moveBookingId != 0) {
-                ModMain::Warning(
-                    QStringLiteral("Unable to move appointment!") +
-                    SaveProblemText(StoredRow::Lookup(ModMain::DAO(), QStringLiteral("tblBookings"),
-                                                      QStringLiteral("BookingId"),
-                                                      m_moveBookingId) == StoredRow::State::Gone
-                                        ? SaveProblem::Deleted
-                                        : SaveProblem::Failed));
+                ModMain::Warning(QStringLiteral("Unable to move appointment!") +
+                                 SaveProblemText(StoredRow::Lookup(ModMain::DAO(),
+                                                                   QStringLiteral("tblBookings"),
+                                                                   QStringLiteral("BookingId"),
+                                                                   m_moveBookingId) ==
+                                                         StoredRow::State::Gone
+                                                     ? SaveProblem::Deleted
+                                                     : SaveProblem::Failed));
             }
             BtnTask_Click(3);
             ShowBookings();
@@ -892,15 +884,9 @@ void DlgAppt::EnableMe(bool enabled) {
     });
 }
 
-void DlgAppt::TxtRef01_GotFocus() {
-    ClsForms::SelectAllText(m_txtRef[0]);
-}
-void DlgAppt::TxtRef02_GotFocus() {
-    ClsForms::SelectAllText(m_txtRef[1]);
-}
-void DlgAppt::TxtRef03_GotFocus() {
-    ClsForms::SelectAllText(m_txtRef[2]);
-}
+void DlgAppt::TxtRef01_GotFocus() { ClsForms::SelectAllText(m_txtRef[0]); }
+void DlgAppt::TxtRef02_GotFocus() { ClsForms::SelectAllText(m_txtRef[1]); }
+void DlgAppt::TxtRef03_GotFocus() { ClsForms::SelectAllText(m_txtRef[2]); }
 
 bool DlgAppt::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn) {
@@ -999,22 +985,21 @@ bool DlgAppt::SaveRefused() {
         return false;
     }
     case SaveProblem::Changed:
-        if (ModMain::Confirm(
-                QStringLiteral("This appointment was changed at another workstation.") + kCrLf +
-                kCrLf +
-                QStringLiteral("Nothing was saved. Show the appointment as it is "
-                               "stored now?") +
-                kCrLf + kCrLf +
-                QStringLiteral("No keeps what you typed; Submit then saves it over "
-                               "the other workstation's change."))) {
+        if (ModMain::Confirm(QStringLiteral("This appointment was changed at another workstation.") +
+                             kCrLf + kCrLf +
+                             QStringLiteral("Nothing was saved. Show the appointment as it is "
+                                            "stored now?") +
+                             kCrLf + kCrLf +
+                             QStringLiteral("No keeps what you typed; Submit then saves it over "
+                                            "the other workstation's change."))) {
             if (booking.Load(booking.BookingId()))
                 ShowBookingInForm();
         }
         return false;
     case SaveProblem::Deleted:
-        if (!ModMain::Confirm(
-                QStringLiteral("This appointment was deleted at another workstation.") + kCrLf +
-                kCrLf + QStringLiteral("Nothing was saved. Book it anew with what you typed?")))
+        if (!ModMain::Confirm(QStringLiteral("This appointment was deleted at another workstation.") +
+                              kCrLf + kCrLf +
+                              QStringLiteral("Nothing was saved. Book it anew with what you typed?")))
             return false;
         // A new booking with the form's values, tested like any other.
         booking.SetBookingId(0);
@@ -1065,8 +1050,7 @@ QString DlgAppt::CommentsText() const {
     // The text box turns every line break into a line feed; a comment that
     // was not edited keeps its stored line breaks (CR LF from elsewhere).
     QString shown = m_shownComments;
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
-        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return TrimBlanks(text == shown ? m_shownComments : text);
 }
 
@@ -1136,9 +1120,9 @@ void DlgAppt::DeleteBooking() {
     bool series = false;
     if (booking.Load(id)) {
         series = booking.RepeatId() != 0 &&
-                 ModMain::Confirm(
-                     QStringLiteral("This appointment is part of a repeated sequence.") + kCrLf +
-                     QStringLiteral("Do you wish to delete all repeated appointments?"));
+                 ModMain::Confirm(QStringLiteral("This appointment is part of a repeated sequence.") +
+                                  kCrLf +
+                                  QStringLiteral("Do you wish to delete all repeated appointments?"));
         deleted = series ? booking.DeleteRepeats(booking.RepeatId()) : booking.Delete(id);
     } else {
         // A booking that another workstation removed meanwhile is simply

@@ -1,5 +1,6 @@
 #include "ui/booking/DlgRepeat.h"
 
+
 #include "app/ClsForms.h"
 #include "app/ClsIni.h"
 #include "app/ColourUtil.h"
@@ -73,8 +74,7 @@ DlgRepeat::DlgRepeat(QWidget* parent) : QDialog(parent) {
     m_lbTimeSlot = new ItemList(daysFrame);
     m_lbTimeSlot->setObjectName(QStringLiteral("LbTimeSlot"));
     m_lbTimeSlot->setMinimumWidth(250);
-    const QStringList selectCaptions = {QStringLiteral("Select &All"),
-                                        QStringLiteral("Clea&r All")};
+    const QStringList selectCaptions = {QStringLiteral("Select &All"), QStringLiteral("Clea&r All")};
     auto* selectRow = new QHBoxLayout;
     for (int i = 0; i < 2; ++i) {
         auto* button = new QPushButton(selectCaptions[i], daysFrame);
@@ -126,8 +126,9 @@ void DlgRepeat::Form_Load() {
                                 QStringLiteral(" order by ResourceName"),
                             true);
         ClsForms::SelectItemId(m_cbResource, m_resourceId);
-        int type =
-            ModMain::Ini().GetValue(QStringLiteral("Repeat"), QStringLiteral("Type"), 0).toInt();
+        int type = ModMain::Ini()
+                       .GetValue(QStringLiteral("Repeat"), QStringLiteral("Type"), 0)
+                       .toInt();
         // A value no option stands for chooses the first pattern.
         if (type < 0 || type >= RepeatPattern::Count)
             type = 0;
@@ -205,9 +206,10 @@ void DlgRepeat::ShowDates() {
         ClsBooking& booking = ModMain::Booking();
         qint32 d = m_apptDate;
         for (int i = 0; i < DateCount && d <= ClsDate::LastDay; ++i) {
-            const int row = m_lbTimeSlot->AddRow(
-                QStringLiteral(";") + ClsDate::FormatDate(d, QStringLiteral("ddd")) +
-                QStringLiteral(";") + ClsDate::FormatDate(d, QStringLiteral("dd mmmm yyyy")));
+            const int row = m_lbTimeSlot->AddRow(QStringLiteral(";") +
+                                                 ClsDate::FormatDate(d, QStringLiteral("ddd")) +
+                                                 QStringLiteral(";") +
+                                                 ClsDate::FormatDate(d, QStringLiteral("dd mmmm yyyy")));
             if (bookable && booking.GetBookingId(m_resourceId, d, m_startTime, m_endTime, 0) == 0) {
                 m_lbTimeSlot->SetRowValue(row, d);
             } else {

@@ -16,9 +16,7 @@ MarkedCalendar::MarkedCalendar(QWidget* parent) : QCalendarWidget(parent) {
     ClsDate::LimitToShown(this);
 }
 
-qint32 MarkedCalendar::DayNumber() const {
-    return ClsDate::DateToLong(selectedDate());
-}
+qint32 MarkedCalendar::DayNumber() const { return ClsDate::DateToLong(selectedDate()); }
 
 void MarkedCalendar::SetDayNumber(qint32 day) {
     const QDate date = ClsDate::LongToDate(day);
@@ -36,16 +34,10 @@ QDate MarkedCalendar::PageFirstDate() const {
     return first.addDays(-back);
 }
 
-qint32 MarkedCalendar::PageFirstDay() const {
-    return ClsDate::DateToLong(PageFirstDate());
-}
-qint32 MarkedCalendar::PageLastDay() const {
-    return PageFirstDay() + kPageDays - 1;
-}
+qint32 MarkedCalendar::PageFirstDay() const { return ClsDate::DateToLong(PageFirstDate()); }
+qint32 MarkedCalendar::PageLastDay() const { return PageFirstDay() + kPageDays - 1; }
 
-void MarkedCalendar::ClearMarks() {
-    setDateTextFormat(QDate(), QTextCharFormat());
-}
+void MarkedCalendar::ClearMarks() { setDateTextFormat(QDate(), QTextCharFormat()); }
 
 void MarkedCalendar::MarkDay(qint32 day) {
     QTextCharFormat format;

@@ -187,11 +187,11 @@ bool DlgExportCalendar::ExportAndReport(const IcsExport::Selection& selection,
     const bool ok = ics.Export(selection, path);
     const QString shown = QDir::toNativeSeparators(path);
     if (ok)
-        ModMain::Information(
-            QStringLiteral("Calendar Exported!"),
-            QStringLiteral("%1 appointments exported to:").arg(ics.Events()) +
-                QStringLiteral("\r\n\r\n") + shown +
-                (ics.Skipped() == 0 ? QString() : QStringLiteral("\r\n\r\n") + ics.SkippedNote()));
+        ModMain::Information(QStringLiteral("Calendar Exported!"),
+                             QStringLiteral("%1 appointments exported to:").arg(ics.Events()) +
+                                 QStringLiteral("\r\n\r\n") + shown +
+                                 (ics.Skipped() == 0 ? QString()
+                                                     : QStringLiteral("\r\n\r\n") + ics.SkippedNote()));
     else
         ModMain::Warning(QStringLiteral("Export FAILED!\r\n\r\n") + shown + QStringLiteral(": ") +
                          ics.Failure() + QLatin1Char('.'));

@@ -1,8 +1,8 @@
 #include "ui/main/DlgMain.h"
 
 #include "app/ClsForms.h"
-#include "app/ClsIni.h"
 #include "app/ColourUtil.h"
+#include "app/ClsIni.h"
 #include "app/ContextIDs.h"
 #include "app/ErrorTrap.h"
 #include "app/EventPump.h"
@@ -18,40 +18,40 @@
 #include "ui/booking/DlgSearch.h"
 #include "ui/config/DlgConfig.h"
 #include "ui/controls/IconFactory.h"
-#include "ui/controls/ScheduleMapper.h"
-#include "ui/controls/ScheduleView.h"
-#include "ui/controls/SpinButtons.h"
 #include "ui/definitions/DlgGroup.h"
 #include "ui/definitions/DlgResource.h"
 #include "ui/definitions/DlgTemplate.h"
+#include "ui/controls/ScheduleMapper.h"
+#include "ui/controls/ScheduleView.h"
+#include "ui/controls/SpinButtons.h"
 #include "ui/main/DlgExportCalendar.h"
 #include "ui/main/LegendLabel.h"
 #include "ui/main/TransferCommands.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QCloseEvent>
-#include <QComboBox>
-#include <QDateTime>
 #include <QDir>
 #include <QDrag>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QScreen>
-#include <QScrollArea>
-#include <QSlider>
-#include <QStackedWidget>
-#include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 #include <QToolTip>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateTime>
+#include <QGroupBox>
+#include <QScreen>
+#include <QStackedWidget>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QScrollArea>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -64,9 +64,7 @@ constexpr int kScrollMin = 24;
 constexpr int kScrollMax = 240;
 constexpr int kScrollDesign = 60;
 
-QString Num(qint64 v) {
-    return QString::number(v);
-}
+QString Num(qint64 v) { return QString::number(v); }
 
 // Counts the commands running, so a close asked for meanwhile waits for them.
 struct BusyScope {
@@ -81,9 +79,7 @@ int IniInt(const QString& section, const QString& key, const QVariant& def) {
 }
 } // namespace
 
-DlgMain* DlgMain::Instance() {
-    return g_main;
-}
+DlgMain* DlgMain::Instance() { return g_main; }
 
 DlgMain::DlgMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("DlgMain"));
@@ -207,8 +203,7 @@ void DlgMain::BuildWindow() {
     for (const char* key : {"Start", "End", "Task", "Person"}) {
         auto* panel = new QLabel(this);
         panel->setObjectName(QString::fromLatin1(key));
-        panel->setMinimumWidth(QString::fromLatin1(key).startsWith(QLatin1String("Person")) ? 180
-                                                                                            : 90);
+        panel->setMinimumWidth(QString::fromLatin1(key).startsWith(QLatin1String("Person")) ? 180 : 90);
         panel->setFrameShape(QFrame::StyledPanel);
         statusBar()->addWidget(panel, QString::fromLatin1(key) == QLatin1String("Person") ? 1 : 0);
         m_panels.insert(QString::fromLatin1(key), panel);
@@ -255,22 +250,12 @@ void DlgMain::BuildCommands() {
         {"Write", "Make Appointment", "Write", {}},
         {"Calendar", "Calendar", "Watch", {}},
         {"Config", "Configuration", "Config", {}},
-        {"Group",
-         "Group Definition",
-         "Group",
-         {{"&Add Group", "AddGroup"},
-          {"&Edit Group", "EditGroup"},
-          {"&Delete Group", "DeleteGroup"}}},
-        {"Resource",
-         "Resource Definition",
-         "Resource",
-         {{"&Add Resource", "AddRes"},
-          {"&Edit Resource", "EditRes"},
-          {"&Delete Resource", "DeleteRes"}}},
+        {"Group", "Group Definition", "Group",
+         {{"&Add Group", "AddGroup"}, {"&Edit Group", "EditGroup"}, {"&Delete Group", "DeleteGroup"}}},
+        {"Resource", "Resource Definition", "Resource",
+         {{"&Add Resource", "AddRes"}, {"&Edit Resource", "EditRes"}, {"&Delete Resource", "DeleteRes"}}},
         {"Print", "Print Schedule", "Print", {}},
-        {"Screen",
-         "Schedule resolution",
-         "Screen",
+        {"Screen", "Schedule resolution", "Screen",
          {{"Hourly", "Hours"}, {"Daily", "Days"}, {"Weekly", "Weeks"}}},
         {"Help", "Online Help", "Help", {}},
     };
@@ -333,11 +318,9 @@ void DlgMain::BuildCommands() {
                  QStringLiteral("&Delete Group"), item("DeleteGroup"));
     resource->addSeparator();
     AddMenuEntry(resource, QStringLiteral("mnuResourceSaveTemplate"),
-                 QStringLiteral("&Save Group Template"),
-                 [this] { mnuResourceSaveTemplate_Click(); });
+                 QStringLiteral("&Save Group Template"), [this] { mnuResourceSaveTemplate_Click(); });
     AddMenuEntry(resource, QStringLiteral("mnuResourceLoadTemplate"),
-                 QStringLiteral("&Load Group Template"),
-                 [this] { mnuResourceLoadTemplate_Click(); });
+                 QStringLiteral("&Load Group Template"), [this] { mnuResourceLoadTemplate_Click(); });
     resource->addSeparator();
     AddMenuEntry(resource, QStringLiteral("mnuResourceNew"), QStringLiteral("Ne&w Resource"),
                  item("AddRes"));
@@ -408,8 +391,7 @@ void DlgMain::Form_Load() {
         UpdateCaption();
         for (const char* key : {"Start", "End", "Task", "Person"})
             SetPanelText(QString::fromLatin1(key), QString());
-        SetCurrentDate(
-            IniInt(QStringLiteral("Config"), QStringLiteral("LastDate"), ClsDate::Today()));
+        SetCurrentDate(IniInt(QStringLiteral("Config"), QStringLiteral("LastDate"), ClsDate::Today()));
         m_sched->SetTitle(QString());
         m_sched->SetListWidth(IniInt(QStringLiteral("Sched"), QStringLiteral("ListWidth"), 100));
         const int distance =
@@ -511,10 +493,8 @@ void DlgMain::Form_QueryUnload() {
             const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
             ini.WriteValue(section, QStringLiteral("Left"), QString::number(float(normal.x())));
             ini.WriteValue(section, QStringLiteral("Top"), QString::number(float(normal.y())));
-            ini.WriteValue(section, QStringLiteral("Width"),
-                           QString::number(float(normal.width())));
-            ini.WriteValue(section, QStringLiteral("Height"),
-                           QString::number(float(normal.height())));
+            ini.WriteValue(section, QStringLiteral("Width"), QString::number(float(normal.width())));
+            ini.WriteValue(section, QStringLiteral("Height"), QString::number(float(normal.height())));
             const int state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
             ini.WriteValue(section, QStringLiteral("WindowState"), state);
         }
@@ -542,9 +522,7 @@ void DlgMain::Form_Unload() {
     m_timer1->stop();
 }
 
-qint32 DlgMain::CurrentDate() const {
-    return DlgCalendar::Instance().SelDate();
-}
+qint32 DlgMain::CurrentDate() const { return DlgCalendar::Instance().SelDate(); }
 
 void DlgMain::SetCurrentDate(qint32 date) {
     Trap("DlgMain.CurrentDate", [&] {
@@ -577,16 +555,14 @@ void DlgMain::SelectResource(qint32 resourceId) {
     });
 }
 
-qint32 DlgMain::SelectedGroupId() const {
-    return ClsForms::GetItemId(m_cbGroup);
-}
+qint32 DlgMain::SelectedGroupId() const { return ClsForms::GetItemId(m_cbGroup); }
 
 void DlgMain::ShowGroups(qint32 groupId) {
     Trap("DlgMain.ShowGroups", [&] {
         m_sched->SetTitle(QString());
-        ClsForms::FillCombo(
-            m_cbGroup,
-            QStringLiteral("select GroupName, GroupId from tblGroups order by GroupName"), true);
+        ClsForms::FillCombo(m_cbGroup,
+                            QStringLiteral("select GroupName, GroupId from tblGroups order by GroupName"),
+                            true);
         ClsForms::SelectItemId(m_cbGroup, groupId);
         if (m_cbGroup->count() == 0) {
             // No group at all: an empty schedule and legend.
@@ -659,8 +635,7 @@ void DlgMain::ShowResources(qint32 resourceId) {
             Num(group) + QStringLiteral(" order by ResourceName"));
         while (!resources.Eof()) {
             const qint32 id = resources.Fields(QStringLiteral("ResourceId")).Long();
-            const int row =
-                m_sched->AddRow(resources.Fields(QStringLiteral("ResourceName")).Text());
+            const int row = m_sched->AddRow(resources.Fields(QStringLiteral("ResourceName")).Text());
             m_sched->SetRowData(row, id);
             if (id == resourceId)
                 m_sched->SetCurrentRow(row);
@@ -675,10 +650,10 @@ void DlgMain::ShowResources(qint32 resourceId) {
             while (!bookings.Eof()) {
                 const qint32 bookingId = bookings.Fields(QStringLiteral("BookingId")).Long();
                 const qint32 date = bookings.Fields(QStringLiteral("BookingDate")).Long();
-                const int bar =
-                    m_sched->AddBar(row, bookings.Fields(QStringLiteral("BookingStart")).Int(),
-                                    bookings.Fields(QStringLiteral("BookingEnd")).Int(), date, date,
-                                    QStringLiteral("B") + Num(bookingId));
+                const int bar = m_sched->AddBar(
+                    row, bookings.Fields(QStringLiteral("BookingStart")).Int(),
+                    bookings.Fields(QStringLiteral("BookingEnd")).Int(), date, date,
+                    QStringLiteral("B") + Num(bookingId));
                 m_sched->SetBarData(row, bar, bookingId);
                 // A booking whose type is gone has no colour: it shows grey.
                 const FieldValue colour = bookings.Fields(0);
@@ -730,10 +705,8 @@ void DlgMain::ShowLegends() {
                 colour->setFrameShape(QFrame::Box);
                 auto* name = new LegendLabel(i, line);
                 name->setMinimumHeight(16);
-                connect(colour, &LegendLabel::Pressed, this,
-                        [this](int index) { LblColor_MouseDown(index); });
-                connect(name, &LegendLabel::Pressed, this,
-                        [this](int index) { LblLegend_MouseDown(index); });
+                connect(colour, &LegendLabel::Pressed, this, [this](int index) { LblColor_MouseDown(index); });
+                connect(name, &LegendLabel::Pressed, this, [this](int index) { LblLegend_MouseDown(index); });
                 lineLayout->addWidget(colour);
                 lineLayout->addWidget(name, 1);
                 m_legendLayout->insertWidget(m_legendLayout->count() - 1, line);
@@ -778,8 +751,7 @@ void DlgMain::SetupDefaults() {
             {"ListBackColor", &ScheduleView::ListBackColour, &ScheduleView::SetListBackColour},
             {"WeekendColor", &ScheduleView::WeekendColour, &ScheduleView::SetWeekendColour},
             {"RulerBackColor", &ScheduleView::RulerBackColour, &ScheduleView::SetRulerBackColour},
-            {"SelectBackColor", &ScheduleView::SelectBackColour,
-             &ScheduleView::SetSelectBackColour},
+            {"SelectBackColor", &ScheduleView::SelectBackColour, &ScheduleView::SetSelectBackColour},
         };
         for (const ColourKey& k : keys) {
             const qint32 current = (m_sched->*k.get)();
@@ -787,8 +759,7 @@ void DlgMain::SetupDefaults() {
                 IniInt(QStringLiteral("Colours"), QString::fromLatin1(k.key), current));
         }
         SetScheduleEndDate();
-        if (IniInt(QStringLiteral("Options"), QStringLiteral("Autoscroll"), 0) != 0 &&
-            m_holdOff < 1)
+        if (IniInt(QStringLiteral("Options"), QStringLiteral("Autoscroll"), 0) != 0 && m_holdOff < 1)
             SetCurrentDate(ClsDate::Today());
     });
 }
@@ -811,8 +782,9 @@ void DlgMain::Scroll_Change() {
 }
 
 void DlgMain::SpinDate_Click(int direction) {
-    Trap("DlgMain.SpinDate_Click",
-         [&] { SetCurrentDate(direction == 0 ? CurrentDate() - 1 : CurrentDate() + 1); });
+    Trap("DlgMain.SpinDate_Click", [&] {
+        SetCurrentDate(direction == 0 ? CurrentDate() - 1 : CurrentDate() + 1);
+    });
 }
 
 QString DlgMain::PanelText(const QString& key) const {
@@ -825,14 +797,11 @@ void DlgMain::SetPanelText(const QString& key, const QString& text) {
         panel->setText(text);
 }
 
-void DlgMain::EnableToolbar(bool enabled) {
-    ClsForms::EnableToolbar(m_toolbar1, enabled);
-}
+void DlgMain::EnableToolbar(bool enabled) { ClsForms::EnableToolbar(m_toolbar1, enabled); }
 
 QString DlgMain::PrintFooter() {
     return QStringLiteral("Printed by Tarvelo ") + ModMain::VersionNumber() +
-           QStringLiteral(" on ") +
-           ClsDate::FormatDate(ClsDate::Today(), QStringLiteral("d mmmm yyyy"));
+           QStringLiteral(" on ") + ClsDate::FormatDate(ClsDate::Today(), QStringLiteral("d mmmm yyyy"));
 }
 
 void DlgMain::StartDrag(int index) {
@@ -914,8 +883,9 @@ void DlgMain::Sched_DropItem(int row, int minute, qint32 date) {
 }
 
 void DlgMain::Sched_ListDblClick(int row) {
-    Trap("DlgMain.Sched_ListDblClick",
-         [&] { OpenBooking(ShownGroup().DayStart(), m_sched->RowData(row), 0, CurrentDate()); });
+    Trap("DlgMain.Sched_ListDblClick", [&] {
+        OpenBooking(ShownGroup().DayStart(), m_sched->RowData(row), 0, CurrentDate());
+    });
 }
 
 void DlgMain::Sched_ItemMove(int row, int bar) {
@@ -929,16 +899,13 @@ void DlgMain::Sched_ItemMove(int row, int bar) {
         QString tip;
         Recordset times = dao.SqlQuery(
             QStringLiteral("select BookingStart, BookingEnd, Comments from tblBookings where "
-                           "BookingId = ") +
-            Num(booking));
+                           "BookingId = ") + Num(booking));
         if (times.Eof()) {
             SetPanelText(QStringLiteral("Start"), QString());
             SetPanelText(QStringLiteral("End"), QString());
         } else {
-            const QString start =
-                ClsDate::ShowTime(times.Fields(QStringLiteral("BookingStart")).Int(), true);
-            const QString end =
-                ClsDate::ShowTime(times.Fields(QStringLiteral("BookingEnd")).Int(), true);
+            const QString start = ClsDate::ShowTime(times.Fields(QStringLiteral("BookingStart")).Int(), true);
+            const QString end = ClsDate::ShowTime(times.Fields(QStringLiteral("BookingEnd")).Int(), true);
             SetPanelText(QStringLiteral("Start"), start);
             SetPanelText(QStringLiteral("End"), end);
             if (popups()) {
@@ -951,14 +918,13 @@ void DlgMain::Sched_ItemMove(int row, int bar) {
         }
         Recordset task = dao.SqlQuery(
             QStringLiteral("select TaskName from tblTasks where TaskId = (select TaskId from "
-                           "tblBookings where BookingId = ") +
-            Num(booking) + QLatin1Char(')'));
+                           "tblBookings where BookingId = ") + Num(booking) + QLatin1Char(')'));
         SetPanelText(QStringLiteral("Task"),
                      task.Eof() ? QString() : task.Fields(QStringLiteral("TaskName")).Text());
         Recordset person = dao.SqlQuery(
             QStringLiteral("select CustomerName from tblCustomers where CustomerId = (select "
-                           "CustomerId from tblBookings where BookingId = ") +
-            Num(booking) + QLatin1Char(')'));
+                           "CustomerId from tblBookings where BookingId = ") + Num(booking) +
+            QLatin1Char(')'));
         if (person.Eof()) {
             SetPanelText(QStringLiteral("Person"), QString());
         } else {
@@ -985,9 +951,7 @@ void DlgMain::Sched_BarPreSelect() {
     Trap("DlgMain.Sched_BarPreSelect", [&] { m_sched->CancelBarAction(); });
 }
 
-void DlgMain::Sched_ScrollTrack() {
-    m_holdOff = 20;
-}
+void DlgMain::Sched_ScrollTrack() { m_holdOff = 20; }
 
 void DlgMain::RearmTimer() {
     if (m_closeRequest) {
@@ -997,8 +961,7 @@ void DlgMain::RearmTimer() {
     }
     TrapSilent([&] {
         const int current = m_timer1->interval() / 1000;
-        const int seconds =
-            IniInt(QStringLiteral("Config"), QStringLiteral("UpdateCheck"), current);
+        const int seconds = IniInt(QStringLiteral("Config"), QStringLiteral("UpdateCheck"), current);
         const qint64 ms = qint64(seconds) * 1000;
         // An interval the timer cannot take keeps the previous one.
         if (ms > 0 && ms <= 65535)
@@ -1163,9 +1126,7 @@ void DlgMain::Toolbar1_ButtonMenuClick(const QString& key) {
         } else if (key == QLatin1String("Hours") || key == QLatin1String("Days") ||
                    key == QLatin1String("Weeks")) {
             EnableToolbar(false);
-            const int type = key == QLatin1String("Hours")  ? 0
-                             : key == QLatin1String("Days") ? 1
-                                                            : 2;
+            const int type = key == QLatin1String("Hours") ? 0 : key == QLatin1String("Days") ? 1 : 2;
             ModMain::Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("TimeType"), type);
             ShowResources(0);
             EnableToolbar(true);
@@ -1247,8 +1208,7 @@ void DlgMain::Form_Activate() {
             const QRect frame = frameGeometry();
             const QRect inside = geometry();
             const QMargins margins(inside.left() - frame.left(), inside.top() - frame.top(),
-                                   frame.right() - inside.right(),
-                                   frame.bottom() - inside.bottom());
+                                   frame.right() - inside.right(), frame.bottom() - inside.bottom());
             if (screen)
                 r = ClsForms::FitOnScreen(r, screen->availableGeometry().marginsRemoved(margins));
             setGeometry(r);
