@@ -3,6 +3,7 @@
 #include "TestEnv.h"
 
 #include "app/ClsForms.h"
+#include "data/Journal.h"
 #include "app/ClsIni.h"
 #include "app/ContextIDs.h"
 #include "data/ClsDAO.h"
@@ -210,6 +211,8 @@ void TstConfig::changesAreSavedOrAskedFor_data() {
     row("server that does not answer", "postgresql://me@127.0.0.1:1/tarvelo", "mnuFileSave",
         "DbName", "<db>", "Unable to open database!\npostgresql://me@127.0.0.1:1/tarvelo: ");
     row("blank path is not saved", "   ", "mnuFileSave", "DbName", "<db>");
+    // The name the journal's entries carry.
+    row("workstation name typed, Exit, Yes", "station", "Exit Yes", "Workstation", "Desk 3");
 }
 
 // A typed path is no change by itself: only Save takes it, and a name that
@@ -220,9 +223,10 @@ void TstConfig::changesAreSavedOrAskedFor() {
     QFETCH(QString, key);
     QFETCH(QString, expected);
     QFETCH(QString, warned);
-    const QString section = key == "WeekendColor" ? "Colours"
-                            : key == "DbName"     ? "Config"
-                                                  : "Options";
+    const QString section = key == "WeekendColor"                      ? "Colours"
+                            : key == "DbName" || key == "Workstation" ? "Config"
+                                                                      : "Options";
+    const bool database = key == "DbName";
     const QString other = env->Path("Other.db");
     QVERIFY(CreateOtherDatabase(other, "Other"));
     QVERIFY(QDir(env->Folder()).mkdir("Folder.db") && TestEnv::WriteFile(env->Path("Notes.db"), "Rooms\r\n"));
@@ -247,12 +251,14 @@ void TstConfig::changesAreSavedOrAskedFor() {
         ClsForms::SelectItemId(Child<QComboBox>("CbPageSize"), 12);
     } else if (action == "find") {
         Find(QString());
+    } else if (action == "station") {
+        QTest::keyClicks(Child<QLineEdit>("TxtWorkstation"), "Desk 3");
     } else {
         Child<QLineEdit>("TxtDatabase")->setText(action);
     }
-    const bool changed = section != "Config" && action != "find";
+    const bool changed = !database && action != "find";
     QCOMPARE(dlg->Changed(), changed);
-    QCOMPARE(IniValue(section, key), section == "Config" ? env->DbPath() : "<absent>");
+    QCOMPARE(IniValue(section, key), database ? env->DbPath() : "<absent>");
 
     if (how == "frame")
         dlg->close();
@@ -264,7 +270,9 @@ void TstConfig::changesAreSavedOrAskedFor() {
     QCOMPARE(IniValue(section, key), expected);
     QVERIFY2(warned.isEmpty() ? Warning().isEmpty() : Warning().startsWith(warned), qPrintable(Warning()));
     // Typing never switches the database; Save opens the name it keeps.
-    QCOMPARE(ModMain::DAO().DbPath(), section == "Config" ? expected : env->DbPath());
+    QCOMPARE(ModMain::DAO().DbPath(), database ? expected : env->DbPath());
+    if (key == "Workstation")
+        QCOMPARE(Journal::Workstation(), expected);
     QCOMPARE(dlg->isVisible(), how == "mnuFileSave");
     QCOMPARE(dlg->Changed(), how.endsWith("No") || how == "frame");
 }

@@ -36,6 +36,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSysInfo>
 #include <QToolBar>
 #include <algorithm>
 #include <limits>
@@ -155,9 +156,24 @@ void DlgConfig::BuildWindow() {
     BtnFind->setObjectName(QStringLiteral("BtnFind"));
     BtnFind->setAutoDefault(false);
     connect(BtnFind, &QPushButton::clicked, this, &DlgConfig::BtnFind_Click);
-    auto* databaseRow = new QHBoxLayout(database);
+    auto* databaseRows = new QVBoxLayout(database);
+    auto* databaseRow = new QHBoxLayout;
     databaseRow->addWidget(TxtDatabase, 1);
     databaseRow->addWidget(BtnFind);
+    databaseRows->addLayout(databaseRow);
+    // The name this workstation's changes carry in the journal; empty: the
+    // host name.
+    TxtWorkstation = MakeTextBox(QStringLiteral("TxtWorkstation"));
+    TxtWorkstation->setPlaceholderText(QSysInfo::machineHostName());
+    TxtWorkstation->setAccessibleName(QStringLiteral("Workstation name"));
+    TxtWorkstation->setToolTip(QStringLiteral("The name this workstation's changes carry"));
+    connect(TxtWorkstation, &QLineEdit::textEdited, this, [this] { m_changed = true; });
+    auto* stationLabel = new QLabel(QStringLiteral("&Workstation name"), database);
+    stationLabel->setBuddy(TxtWorkstation);
+    auto* stationRow = new QHBoxLayout;
+    stationRow->addWidget(stationLabel);
+    stationRow->addWidget(TxtWorkstation, 1);
+    databaseRows->addLayout(stationRow);
 
     auto* purge = new QGroupBox(QStringLiteral("Purge Data Before Date"), this);
     purge->setObjectName(QStringLiteral("FramePurge"));
@@ -291,6 +307,8 @@ void DlgConfig::Form_Load() {
         // The whole name, however long: a cut one would be saved as another path.
         TxtDatabase->setText(Ini().GetWholeValue(QStringLiteral("Config"), QStringLiteral("DbName"),
                                                  ModMain::DefaultDbPath()));
+        TxtWorkstation->setText(
+            Ini().GetValue(QStringLiteral("Config"), QStringLiteral("Workstation"), QString()));
         ShowPurgeDate();
         CbPageSize->clear();
         for (int code = PageSizes::First; code <= PageSizes::Last; ++code)
@@ -543,7 +561,8 @@ void DlgConfig::SetControlsEnabled(bool enabled) {
     mnuFile->setEnabled(enabled);
     mnuHelp->setEnabled(enabled);
     for (QWidget* control :
-         std::initializer_list<QWidget*>{BtnPurge, SpinPurge, TxtDatabase, BtnFind, CbPageSize})
+         std::initializer_list<QWidget*>{BtnPurge, SpinPurge, TxtDatabase, TxtWorkstation, BtnFind,
+                                         CbPageSize})
         control->setEnabled(enabled);
     for (QPushButton* button : BtnColour)
         button->setEnabled(enabled);
@@ -584,6 +603,8 @@ void DlgConfig::Save() {
     for (QCheckBox* box : ChkOption)
         Ini().WriteValue(QStringLiteral("Options"), Tag(box), box->isChecked() ? 1 : 0);
     Ini().WriteValue(QStringLiteral("Options"), QStringLiteral("PageSize"), m_pageSize);
+    Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("Workstation"),
+                     TxtWorkstation->text().simplified());
     const QString path = TxtDatabase->text().trimmed();
     if (ConnectionInfo::IsServerUri(path)) {
         SaveServerName(path);

@@ -85,6 +85,7 @@ private:
     ColourPalette* ColourPick = nullptr;
     std::array<QCheckBox*, OptionCount> ChkOption{};
     QLineEdit* TxtDatabase = nullptr;
+    QLineEdit* TxtWorkstation = nullptr;
     QPushButton* BtnFind = nullptr;
     QLabel* LblPurge = nullptr;
     SpinButtons* SpinPurge = nullptr;
