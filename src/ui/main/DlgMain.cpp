@@ -13,6 +13,7 @@
 #include "model/ClsDate.h"
 #include "model/ClsGroup.h"
 #include "model/ClsResource.h"
+#include "model/ScheduleData.h"
 #include "ui/booking/DlgAppt.h"
 #include "ui/booking/DlgCalendar.h"
 #include "ui/booking/DlgSearch.h"
@@ -63,6 +64,8 @@ constexpr int kMinHeight = 430; // 6450 twips
 constexpr int kScrollMin = 24;
 constexpr int kScrollMax = 240;
 constexpr int kScrollDesign = 60;
+// Bars added to the schedule between two chances for events to run.
+constexpr int kBarsPerPump = 512;
 
 QString Num(qint64 v) { return QString::number(v); }
 
@@ -618,62 +621,49 @@ void DlgMain::ShowResources(qint32 resourceId) {
     Trap("DlgMain.ShowResources", [&] {
         m_sched->Clear();
         SetScheduleEndDate();
-        const bool showContact =
-            IniInt(QStringLiteral("Options"), QStringLiteral("DispCustomer"), 0) != 0;
         const bool military =
             IniInt(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), 0) != 0;
         m_sched->SetUse12Hour(!military);
         m_sched->SetUse24Hour(military);
-        const qint32 group = SelectedGroupId();
-        const qint32 first = m_sched->FirstDate();
-        const qint32 last = m_sched->LastDate();
-        // The database is asked for again at every row: no reference to it
-        // is kept across letting events run.
-        Recordset resources = ModMain::DAO().SqlQuery(
-            QStringLiteral("select ResourceName, ResourceId from tblResources where GroupId = ") +
-            Num(group) + QStringLiteral(" order by ResourceName"));
-        while (!resources.Eof()) {
-            const qint32 id = resources.Fields(QStringLiteral("ResourceId")).Long();
-            const int row = m_sched->AddRow(resources.Fields(QStringLiteral("ResourceName")).Text());
-            m_sched->SetRowData(row, id);
-            if (id == resourceId)
+        ScheduleData::Selection selection;
+        selection.groupId = SelectedGroupId();
+        selection.firstDate = m_sched->FirstDate();
+        selection.lastDate = m_sched->LastDate();
+        selection.contactNames =
+            IniInt(QStringLiteral("Options"), QStringLiteral("DispCustomer"), 0) != 0;
+        // Read at once: no reference to the database is kept while events run.
+        ScheduleData data;
+        if (!data.Load(selection))
+            throw TarveloError(QStringLiteral("the schedule cannot be read"));
+        int sincePump = 0;
+        for (const ScheduleData::Row& r : data.Rows()) {
+            const int row = m_sched->AddRow(r.name);
+            m_sched->SetRowData(row, r.resourceId);
+            if (r.resourceId == resourceId)
                 m_sched->SetCurrentRow(row);
-            Recordset bookings = ModMain::DAO().SqlQuery(
-                QStringLiteral("select (select Colour from tblTasks where TaskId = "
-                               "tblBookings.TaskId), (select CustomerName from tblCustomers "
-                               "where CustomerId = tblBookings.CustomerId), * from tblBookings "
-                               "where ResourceId = ") +
-                Num(id) + QStringLiteral(" and BookingDate >= ") + Num(first) +
-                QStringLiteral(" and BookingDate <= ") + Num(last) +
-                QStringLiteral(" order by BookingStart"));
-            while (!bookings.Eof()) {
-                const qint32 bookingId = bookings.Fields(QStringLiteral("BookingId")).Long();
-                const qint32 date = bookings.Fields(QStringLiteral("BookingDate")).Long();
-                const int bar = m_sched->AddBar(
-                    row, bookings.Fields(QStringLiteral("BookingStart")).Int(),
-                    bookings.Fields(QStringLiteral("BookingEnd")).Int(), date, date,
-                    QStringLiteral("B") + Num(bookingId));
-                m_sched->SetBarData(row, bar, bookingId);
-                // A booking whose type is gone has no colour: it shows grey.
-                const FieldValue colour = bookings.Fields(0);
-                m_sched->SetBarColour(row, bar, colour.IsNull() ? 0xC0C0C0 : colour.Long());
-                m_sched->SetBarSecondText(row, bar, Num(bookingId));
-                if (showContact) {
-                    // A booking without a contact shows no name and the rebuild goes on.
-                    const FieldValue contact = bookings.Fields(1);
-                    m_sched->SetBarText(row, bar, contact.IsNull() ? QString() : contact.Text());
+            m_sched->ReserveBars(row, r.barCount);
+            for (const ScheduleData::Bar& b : data.Bars(r)) {
+                const QString id = Num(b.bookingId);
+                const int bar = m_sched->AddBar(row, b.start, b.end, b.date, b.date, u'B' + id);
+                m_sched->SetBarData(row, bar, b.bookingId);
+                m_sched->SetBarColour(row, bar, b.colour);
+                m_sched->SetBarSecondText(row, bar, id);
+                if (!b.text.isEmpty())
+                    m_sched->SetBarText(row, bar, b.text);
+                // Events run between rows, and within a long row every so
+                // many bars; a rebuild started meanwhile takes over the view.
+                if (++sincePump == kBarsPerPump) {
+                    sincePump = 0;
+                    EventPump::Run();
+                    if (generation != m_rebuildGeneration)
+                        return;
                 }
-                EventPump::Run();
-                if (generation != m_rebuildGeneration)
-                    return;
-                bookings.MoveNext();
             }
             EventPump::Run();
             if (generation != m_rebuildGeneration)
                 return;
-            resources.MoveNext();
         }
-        m_bookingSignature = ModMain::Booking().BookingCheck(first, last, group);
+        m_bookingSignature = data.Signature();
         m_holdOff = 20;
     });
     if (generation == m_rebuildGeneration)
