@@ -62,9 +62,10 @@ public:
     std::span<const Bar> Bars(const Row& row) const {
         return std::span<const Bar>(m_bars).subspan(size_t(row.firstBar), size_t(row.barCount));
     }
-    // The details of a bar, by its index in the schedule's bars; only when
-    // the selection asked for them.
-    const Details& DetailsOf(int bar) const { return m_details[size_t(bar)]; }
+    // The details of one of the bars; only when the selection asked for them.
+    const Details& DetailsOf(const Bar& bar) const {
+        return m_details[size_t(&bar - m_bars.data())];
+    }
     int TotalBars() const { return int(m_bars.size()); }
     // The change signature of the bookings read, as ClsBooking::BookingCheck
     // computes it for the same group and dates.
