@@ -9,6 +9,7 @@
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
 #include "data/SampleDatabase.h"
+#include "model/BookingSummary.h"
 #include "model/ClsBooking.h"
 #include "model/ClsDate.h"
 #include "model/ClsGroup.h"
@@ -26,7 +27,7 @@
 #include "ui/controls/ScheduleView.h"
 #include "ui/controls/SpinButtons.h"
 #include "ui/main/DlgExportCalendar.h"
-#include "ui/main/LegendLabel.h"
+#include "ui/main/LegendPanel.h"
 #include "ui/main/TransferCommands.h"
 
 #include <QApplication>
@@ -58,7 +59,6 @@
 namespace {
 DlgMain* g_main = nullptr;
 
-constexpr int kLegendWidth = 170;
 constexpr int kMinWidth = 640;  // 9600 twips
 constexpr int kMinHeight = 430; // 6450 twips
 constexpr int kScrollMin = 24;
@@ -184,21 +184,7 @@ void DlgMain::BuildWindow() {
     connect(m_sched, &ScheduleView::Sched_BarPreSelect, this, [this] { Sched_BarPreSelect(); });
     connect(m_sched, &ScheduleView::Sched_ScrollTrack, this, [this] { Sched_ScrollTrack(); });
 
-    m_frame1 = new QGroupBox(QStringLiteral("Legend"), central);
-    m_frame1->setObjectName(QStringLiteral("Frame1"));
-    m_frame1->setFixedWidth(kLegendWidth);
-    auto* frameLayout = new QVBoxLayout(m_frame1);
-    frameLayout->setContentsMargins(4, 4, 4, 4);
-    auto* legendScroll = new QScrollArea(m_frame1);
-    legendScroll->setFrameShape(QFrame::NoFrame);
-    legendScroll->setWidgetResizable(true);
-    auto* legendInner = new QWidget;
-    m_legendLayout = new QVBoxLayout(legendInner);
-    m_legendLayout->setContentsMargins(0, 0, 0, 0);
-    m_legendLayout->setSpacing(0);
-    m_legendLayout->addStretch(1);
-    legendScroll->setWidget(legendInner);
-    frameLayout->addWidget(legendScroll);
+    m_frame1 = new LegendPanel(central);
     body->addWidget(m_frame1);
     outer->addLayout(body, 1);
     setCentralWidget(central);
@@ -389,7 +375,6 @@ void DlgMain::Form_Load() {
         m_closeRequest = false;
         m_holdOff = 0;
         m_bookingSignature = 0;
-        m_draggedTask = 0;
         SetupDefaults();
         UpdateCaption();
         for (const char* key : {"Start", "End", "Task", "Person"})
@@ -425,7 +410,7 @@ void DlgMain::closeEvent(QCloseEvent* event) {
         m_timer1->stop();
         m_closeRequest = true;
         ++m_rebuildGeneration;
-        ++m_legendGeneration;
+        m_frame1->Stop();
         event->ignore();
         m_timer1->setInterval(100);
         if (m_busy == 0)
@@ -672,58 +657,7 @@ void DlgMain::ShowResources(qint32 resourceId) {
 }
 
 void DlgMain::ShowLegends() {
-    const int generation = ++m_legendGeneration;
-    Trap("DlgMain.ShowLegends", [&] {
-        for (LegendLabel* label : m_lblColor)
-            label->setVisible(false);
-        for (LegendLabel* label : m_lblLegend)
-            label->setVisible(false);
-        Recordset rs = ModMain::DAO().SqlQuery(
-            QStringLiteral("select TaskId, TaskName, Colour from tblTasks where GroupId = ") +
-            Num(SelectedGroupId()) + QStringLiteral(" order by TaskName"));
-        int i = 0;
-        while (!rs.Eof()) {
-            if (i >= m_lblColor.size()) {
-                auto* line = new QWidget;
-                auto* lineLayout = new QHBoxLayout(line);
-                lineLayout->setContentsMargins(2, 1, 2, 1);
-                lineLayout->setSpacing(6);
-                auto* colour = new LegendLabel(i, line);
-                colour->setFixedSize(22, 14);
-                colour->setAutoFillBackground(true);
-                colour->setFrameShape(QFrame::Box);
-                auto* name = new LegendLabel(i, line);
-                name->setMinimumHeight(16);
-                connect(colour, &LegendLabel::Pressed, this, [this](int index) { LblColor_MouseDown(index); });
-                connect(name, &LegendLabel::Pressed, this, [this](int index) { LblLegend_MouseDown(index); });
-                lineLayout->addWidget(colour);
-                lineLayout->addWidget(name, 1);
-                m_legendLayout->insertWidget(m_legendLayout->count() - 1, line);
-                m_lblColor << colour;
-                m_lblLegend << name;
-            }
-            const qint32 taskId = rs.Fields(QStringLiteral("TaskId")).Long();
-            LegendLabel* colour = m_lblColor[i];
-            LegendLabel* name = m_lblLegend[i];
-            colour->SetTag(taskId);
-            name->SetTag(taskId);
-            QPalette palette = colour->palette();
-            palette.setColor(QPalette::Window,
-                             ColourUtil::ToColor(rs.Fields(QStringLiteral("Colour")).Long()));
-            colour->setPalette(palette);
-            name->setText(rs.Fields(QStringLiteral("TaskName")).Text());
-            name->setToolTip(name->text());
-            colour->setVisible(true);
-            name->setVisible(true);
-            ++i;
-            EventPump::Run();
-            // A rebuild started meanwhile (another group chosen) owns the
-            // labels now.
-            if (generation != m_legendGeneration)
-                return;
-            rs.MoveNext();
-        }
-    });
+    Trap("DlgMain.ShowLegends", [&] { m_frame1->ShowTypes(SelectedGroupId()); });
 }
 
 void DlgMain::SetupDefaults() {
@@ -793,31 +727,17 @@ QString DlgMain::PrintFooter() {
            QStringLiteral(" on ") + ClsDate::FormatDate(ClsDate::Today(), QStringLiteral("d mmmm yyyy"));
 }
 
-void DlgMain::StartDrag(int index) {
-    LegendLabel* source = m_lblColor.value(index);
-    if (!source)
-        return;
-    m_draggedTask = source->Tag();
-    auto* drag = new QDrag(source);
-    drag->setMimeData(ScheduleView::MakeTaskMimeData(m_draggedTask));
-    QPixmap pixmap(22, 14);
-    pixmap.fill(source->palette().color(QPalette::Window));
-    drag->setPixmap(pixmap);
-    drag->exec(Qt::CopyAction);
-}
+QGroupBox* DlgMain::Frame1() const { return m_frame1; }
+qint32 DlgMain::DraggedTask() const { return m_frame1->DraggedTask(); }
+const QVector<LegendLabel*>& DlgMain::LblColor() const { return m_frame1->ColourLabels(); }
+const QVector<LegendLabel*>& DlgMain::LblLegend() const { return m_frame1->NameLabels(); }
 
 void DlgMain::LblColor_MouseDown(int index) {
-    Trap("DlgMain.LblColor_MouseDown", [&] {
-        m_draggedTask = m_lblColor.at(index)->Tag();
-        StartDrag(index);
-    });
+    Trap("DlgMain.LblColor_MouseDown", [&] { m_frame1->StartDrag(index); });
 }
 
 void DlgMain::LblLegend_MouseDown(int index) {
-    Trap("DlgMain.LblLegend_MouseDown", [&] {
-        m_draggedTask = m_lblLegend.at(index)->Tag();
-        StartDrag(index);
-    });
+    Trap("DlgMain.LblLegend_MouseDown", [&] { m_frame1->StartDrag(index); });
 }
 
 void DlgMain::OpenBooking(qint32 startTime, qint32 resourceId, qint32 taskId, qint32 date) {
@@ -867,7 +787,7 @@ void DlgMain::Sched_DropItem(int row, int minute, qint32 date) {
             ModMain::Warning(QStringLiteral("Requested event overlaps previously defined event!"));
             return;
         }
-        OpenBooking(start, resourceId, m_draggedTask, date);
+        OpenBooking(start, resourceId, m_frame1->DraggedTask(), date);
     });
 }
 
@@ -880,51 +800,15 @@ void DlgMain::Sched_ListDblClick(int row) {
 void DlgMain::Sched_ItemMove(int row, int bar) {
     Trap("DlgMain.Sched_ItemMove", [&] {
         m_tipText.clear();
-        const qint32 booking = m_sched->BarData(row, bar);
-        ClsDAO& dao = ModMain::DAO();
-        auto popups = [] {
-            return IniInt(QStringLiteral("Options"), QStringLiteral("PopupReminders"), 0) != 0;
-        };
-        QString tip;
-        Recordset times = dao.SqlQuery(
-            QStringLiteral("select BookingStart, BookingEnd, Comments from tblBookings where "
-                           "BookingId = ") + Num(booking));
-        if (times.Eof()) {
-            SetPanelText(QStringLiteral("Start"), QString());
-            SetPanelText(QStringLiteral("End"), QString());
-        } else {
-            const QString start = ClsDate::ShowTime(times.Fields(QStringLiteral("BookingStart")).Int(), true);
-            const QString end = ClsDate::ShowTime(times.Fields(QStringLiteral("BookingEnd")).Int(), true);
-            SetPanelText(QStringLiteral("Start"), start);
-            SetPanelText(QStringLiteral("End"), end);
-            if (popups()) {
-                tip = start + QStringLiteral(" to ") + end;
-                const FieldValue comments = times.Fields(QStringLiteral("Comments"));
-                const QString text = comments.IsNull() ? QString() : comments.Text();
-                if (!text.trimmed().isEmpty())
-                    tip += QStringLiteral("\r\n") + text;
-            }
-        }
-        Recordset task = dao.SqlQuery(
-            QStringLiteral("select TaskName from tblTasks where TaskId = (select TaskId from "
-                           "tblBookings where BookingId = ") + Num(booking) + QLatin1Char(')'));
-        SetPanelText(QStringLiteral("Task"),
-                     task.Eof() ? QString() : task.Fields(QStringLiteral("TaskName")).Text());
-        Recordset person = dao.SqlQuery(
-            QStringLiteral("select CustomerName from tblCustomers where CustomerId = (select "
-                           "CustomerId from tblBookings where BookingId = ") + Num(booking) +
-            QLatin1Char(')'));
-        if (person.Eof()) {
-            SetPanelText(QStringLiteral("Person"), QString());
-        } else {
-            const QString name = person.Fields(QStringLiteral("CustomerName")).Text();
-            if (popups())
-                tip += QStringLiteral("\r\n") + name;
-            SetPanelText(QStringLiteral("Person"), name);
-        }
-        if (popups()) {
-            m_tipText = tip;
-            QString shown = tip;
+        BookingSummary booking;
+        booking.Load(m_sched->BarData(row, bar));
+        SetPanelText(QStringLiteral("Start"), booking.Start());
+        SetPanelText(QStringLiteral("End"), booking.End());
+        SetPanelText(QStringLiteral("Task"), booking.Task());
+        SetPanelText(QStringLiteral("Person"), booking.Contact());
+        if (IniInt(QStringLiteral("Options"), QStringLiteral("PopupReminders"), 0) != 0) {
+            m_tipText = booking.Tip();
+            QString shown = m_tipText;
             shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
             QToolTip::showText(QCursor::pos(), shown, m_sched);
         }

@@ -7,6 +7,7 @@
 
 class ClsGroup;
 class LegendLabel;
+class LegendPanel;
 class QAction;
 class QMenu;
 class QToolBar;
@@ -18,7 +19,6 @@ class QLabel;
 class QSlider;
 class QStackedWidget;
 class QTimer;
-class QVBoxLayout;
 class ScheduleView;
 class SpinButtons;
 
@@ -93,7 +93,7 @@ public:
     QAction* ToolbarButton(const QString& key) const { return m_buttons.value(key); }
     QAction* MenuEntry(const QString& name) const { return m_menuEntries.value(name); }
     QString TipText() const { return m_tipText; }
-    qint32 DraggedTask() const { return m_draggedTask; }
+    qint32 DraggedTask() const;
     bool CloseRequested() const { return m_closeRequest; }
     // The footer printed under the schedule.
     static QString PrintFooter();
@@ -105,11 +105,11 @@ public:
     QComboBox* CbGroup() const { return m_cbGroup; }
     QLabel* EmptyHint() const { return m_emptyHint; }
     QCheckBox* ChkLegend() const { return m_chkLegend; }
-    QGroupBox* Frame1() const { return m_frame1; }
+    QGroupBox* Frame1() const;
     QSlider* Scroll() const { return m_scroll; }
     SpinButtons* SpinDate() const { return m_spinDate; }
-    const QVector<LegendLabel*>& LblColor() const { return m_lblColor; }
-    const QVector<LegendLabel*>& LblLegend() const { return m_lblLegend; }
+    const QVector<LegendLabel*>& LblColor() const;
+    const QVector<LegendLabel*>& LblLegend() const;
     qint32 BookingSignature() const { return m_bookingSignature; }
     int AutoscrollHoldOff() const { return m_holdOff; }
 
@@ -131,7 +131,6 @@ private:
     // Rebuilds the view when the change marker moved and the bookings in
     // view changed.
     void CheckForChanges();
-    void StartDrag(int index);
     void EnableToolbar(bool enabled);
     // A Transfer command with the toolbar, the schedule and the timer off.
     void RunTransfer(const char* where, const std::function<void()>& command);
@@ -146,11 +145,9 @@ private:
     bool m_closeRequest = false;
     int m_holdOff = 0;
     qint32 m_bookingSignature = 0;
-    qint32 m_draggedTask = 0;
     // Raised by every rebuild; a rebuild that finds it changed after letting
     // events run gives way to the newer one.
     int m_rebuildGeneration = 0;
-    int m_legendGeneration = 0; // the legend rebuild running; an older one stops
     // A change announcement waiting to be checked (announcements of a burst
     // of changes are checked once).
     bool m_changeCheckPending = false;
@@ -162,12 +159,9 @@ private:
     QLabel* m_emptyHint = nullptr;
     QComboBox* m_cbGroup = nullptr;
     QCheckBox* m_chkLegend = nullptr;
-    QGroupBox* m_frame1 = nullptr;
-    QVBoxLayout* m_legendLayout = nullptr;
+    LegendPanel* m_frame1 = nullptr;
     QSlider* m_scroll = nullptr;
     SpinButtons* m_spinDate = nullptr;
-    QVector<LegendLabel*> m_lblColor;
-    QVector<LegendLabel*> m_lblLegend;
     QMap<QString, QLabel*> m_panels;
     QTimer* m_clock = nullptr;
     QTimer* m_timer1 = nullptr;
