@@ -28,19 +28,16 @@
 #include "ui/controls/SpinButtons.h"
 #include "ui/main/DlgExportCalendar.h"
 #include "ui/main/LegendPanel.h"
+#include "ui/main/MainCommands.h"
 #include "ui/main/TransferCommands.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QDrag>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QToolBar>
-#include <QToolButton>
 #include <QToolTip>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -50,7 +47,6 @@
 #include <QStackedWidget>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QScrollArea>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTimer>
@@ -219,143 +215,24 @@ void DlgMain::BuildWindow() {
 }
 
 void DlgMain::BuildCommands() {
-    m_toolbar1 = addToolBar(QStringLiteral("Toolbar"));
-    m_toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-    m_toolbar1->setMovable(false);
-    m_toolbar1->setIconSize(QSize(24, 24));
-    struct Item {
-        const char* caption;
-        const char* key;
+    m_commands = new MainCommands(this);
+    connect(m_commands, &MainCommands::ButtonClicked, this,
+            [this](const QString& key) { Toolbar1_ButtonClick(key); });
+    connect(m_commands, &MainCommands::ItemClicked, this,
+            [this](const QString& key) { Toolbar1_ButtonMenuClick(key); });
+    const QHash<QString, void (DlgMain::*)()> own = {
+        {QStringLiteral("mnuResourceSaveTemplate"), &DlgMain::mnuResourceSaveTemplate_Click},
+        {QStringLiteral("mnuResourceLoadTemplate"), &DlgMain::mnuResourceLoadTemplate_Click},
+        {QStringLiteral("mnuTransferExport"), &DlgMain::mnuTransferExport_Click},
+        {QStringLiteral("mnuTransferExportCalendar"), &DlgMain::mnuTransferExportCalendar_Click},
+        {QStringLiteral("mnuTransferBackup"), &DlgMain::mnuTransferBackup_Click},
+        {QStringLiteral("mnuTransferRestore"), &DlgMain::mnuTransferRestore_Click},
+        {QStringLiteral("mnuHelpAbout"), &DlgMain::mnuHelpAbout_Click},
     };
-    struct Button {
-        const char* key;
-        const char* tip;
-        const char* image;
-        std::vector<Item> items;
-    };
-    const std::vector<Button> buttons = {
-        {"Exit", "Exit Application", "Exit", {}},
-        {"Binocular", "Search For Appointment", "Binocular", {}},
-        {"Write", "Make Appointment", "Write", {}},
-        {"Calendar", "Calendar", "Watch", {}},
-        {"Config", "Configuration", "Config", {}},
-        {"Group", "Group Definition", "Group",
-         {{"&Add Group", "AddGroup"}, {"&Edit Group", "EditGroup"}, {"&Delete Group", "DeleteGroup"}}},
-        {"Resource", "Resource Definition", "Resource",
-         {{"&Add Resource", "AddRes"}, {"&Edit Resource", "EditRes"}, {"&Delete Resource", "DeleteRes"}}},
-        {"Print", "Print Schedule", "Print", {}},
-        {"Screen", "Schedule resolution", "Screen",
-         {{"Hourly", "Hours"}, {"Daily", "Days"}, {"Weekly", "Weeks"}}},
-        {"Help", "Online Help", "Help", {}},
-    };
-    for (const Button& b : buttons) {
-        const QString key = QString::fromLatin1(b.key);
-        auto* action = new QAction(IconFactory::Icon(QString::fromLatin1(b.image)),
-                                   QString::fromLatin1(b.tip), this);
-        action->setObjectName(key);
-        action->setData(key);
-        action->setToolTip(QString::fromLatin1(b.tip));
-        connect(action, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
-        m_buttons.insert(key, action);
-        if (b.items.empty()) {
-            m_toolbar1->addAction(action);
-            continue;
-        }
-        auto* menu = new QMenu(this);
-        for (const Item& item : b.items) {
-            const QString itemKey = QString::fromLatin1(item.key);
-            QAction* entry = menu->addAction(QString::fromLatin1(item.caption));
-            entry->setObjectName(itemKey);
-            entry->setData(itemKey);
-            connect(entry, &QAction::triggered, this,
-                    [this, itemKey] { Toolbar1_ButtonMenuClick(itemKey); });
-        }
-        auto* button = new QToolButton(m_toolbar1);
-        button->setDefaultAction(action);
-        button->setMenu(menu);
-        button->setPopupMode(QToolButton::MenuButtonPopup);
-        m_toolbar1->addWidget(button);
-    }
-
-    auto button = [this](const char* key) {
-        return [this, key] { Toolbar1_ButtonClick(QString::fromLatin1(key)); };
-    };
-    auto item = [this](const char* key) {
-        return [this, key] { Toolbar1_ButtonMenuClick(QString::fromLatin1(key)); };
-    };
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("mnuFile"));
-    AddMenuEntry(file, QStringLiteral("mnuFileConfiguration"), QStringLiteral("&Configuration"),
-                 button("Config"));
-    AddMenuEntry(file, QStringLiteral("mnuFilePrint"), QStringLiteral("&Print"), button("Print"));
-    file->addSeparator();
-    AddMenuEntry(file, QStringLiteral("mnuFileExit"), QStringLiteral("E&xit"), button("Exit"));
-
-    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-    view->setObjectName(QStringLiteral("mnuView"));
-    AddMenuEntry(view, QStringLiteral("mnuViewHours"), QStringLiteral("&Hours"), item("Hours"));
-    AddMenuEntry(view, QStringLiteral("mnuViewDays"), QStringLiteral("&Days"), item("Days"));
-    AddMenuEntry(view, QStringLiteral("mnuViewWeeks"), QStringLiteral("&Weeks"), item("Weeks"));
-
-    QMenu* resource = menuBar()->addMenu(QStringLiteral("&Resource"));
-    resource->setObjectName(QStringLiteral("mnuResoure"));
-    AddMenuEntry(resource, QStringLiteral("mnuResourceNewGroup"), QStringLiteral("&New Group"),
-                 item("AddGroup"));
-    AddMenuEntry(resource, QStringLiteral("mnuResourceEditGroup"), QStringLiteral("&Edit Group"),
-                 item("EditGroup"));
-    AddMenuEntry(resource, QStringLiteral("mnuResourceDeleteGroup"),
-                 QStringLiteral("&Delete Group"), item("DeleteGroup"));
-    resource->addSeparator();
-    AddMenuEntry(resource, QStringLiteral("mnuResourceSaveTemplate"),
-                 QStringLiteral("&Save Group Template"), [this] { mnuResourceSaveTemplate_Click(); });
-    AddMenuEntry(resource, QStringLiteral("mnuResourceLoadTemplate"),
-                 QStringLiteral("&Load Group Template"), [this] { mnuResourceLoadTemplate_Click(); });
-    resource->addSeparator();
-    AddMenuEntry(resource, QStringLiteral("mnuResourceNew"), QStringLiteral("Ne&w Resource"),
-                 item("AddRes"));
-    AddMenuEntry(resource, QStringLiteral("mnuResourceEdit"), QStringLiteral("Edi&t Resource"),
-                 item("EditRes"));
-    AddMenuEntry(resource, QStringLiteral("mnuResourceDelete"), QStringLiteral("Delet&e Resource"),
-                 item("DeleteRes"));
-
-    QMenu* booking = menuBar()->addMenu(QStringLiteral("&Appointment"));
-    booking->setObjectName(QStringLiteral("mnuBooking"));
-    AddMenuEntry(booking, QStringLiteral("mnuBookingChange"), QStringLiteral("Change &Date"),
-                 button("Calendar"));
-    AddMenuEntry(booking, QStringLiteral("mnuBookingSearch"),
-                 QStringLiteral("&Search For Appointment"), button("Binocular"));
-    AddMenuEntry(booking, QStringLiteral("mnuBookingEdit"), QStringLiteral("&Add/Edit Booking"),
-                 button("Write"));
-
-    QMenu* transfer = menuBar()->addMenu(QStringLiteral("&Transfer"));
-    transfer->setObjectName(QStringLiteral("mnuTransfer"));
-    AddMenuEntry(transfer, QStringLiteral("mnuTransferExport"),
-                 QStringLiteral("E&xport to CSV file"), [this] { mnuTransferExport_Click(); });
-    AddMenuEntry(transfer, QStringLiteral("mnuTransferExportCalendar"),
-                 QStringLiteral("Export &Calendar..."),
-                 [this] { mnuTransferExportCalendar_Click(); });
-    AddMenuEntry(transfer, QStringLiteral("mnuTransferBackup"), QStringLiteral("&Backup Database"),
-                 [this] { mnuTransferBackup_Click(); });
-    AddMenuEntry(transfer, QStringLiteral("mnuTransferRestore"),
-                 QStringLiteral("&Restore Database"), [this] { mnuTransferRestore_Click(); });
-
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->setObjectName(QStringLiteral("mnuHelp"));
-    AddMenuEntry(help, QStringLiteral("mnuHelpContents"), QStringLiteral("&Contents"),
-                 button("Help"));
-    AddMenuEntry(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("&About"),
-                 [this] { mnuHelpAbout_Click(); });
-}
-
-void DlgMain::AddMenuEntry(QMenu* menu, const QString& name, const QString& caption,
-                           std::function<void()> handler) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    if (handler)
-        connect(action, &QAction::triggered, this, [handler] { handler(); });
-    else
-        action->setEnabled(false); // its command is not part of this version yet
-    m_menuEntries.insert(name, action);
+    connect(m_commands, &MainCommands::EntryClicked, this, [this, own](const QString& name) {
+        if (const auto command = own.value(name))
+            (this->*command)();
+    });
 }
 
 void DlgMain::Form_Load() {
@@ -720,7 +597,7 @@ void DlgMain::SetPanelText(const QString& key, const QString& text) {
         panel->setText(text);
 }
 
-void DlgMain::EnableToolbar(bool enabled) { ClsForms::EnableToolbar(m_toolbar1, enabled); }
+void DlgMain::EnableToolbar(bool enabled) { ClsForms::EnableToolbar(m_commands->Toolbar(), enabled); }
 
 QString DlgMain::PrintFooter() {
     return QStringLiteral("Printed by Tarvelo ") + ModMain::VersionNumber() +
@@ -728,6 +605,9 @@ QString DlgMain::PrintFooter() {
 }
 
 QGroupBox* DlgMain::Frame1() const { return m_frame1; }
+QToolBar* DlgMain::Toolbar1() const { return m_commands->Toolbar(); }
+QAction* DlgMain::ToolbarButton(const QString& key) const { return m_commands->Button(key); }
+QAction* DlgMain::MenuEntry(const QString& name) const { return m_commands->MenuEntry(name); }
 qint32 DlgMain::DraggedTask() const { return m_frame1->DraggedTask(); }
 const QVector<LegendLabel*>& DlgMain::LblColor() const { return m_frame1->ColourLabels(); }
 const QVector<LegendLabel*>& DlgMain::LblLegend() const { return m_frame1->NameLabels(); }

@@ -8,10 +8,9 @@
 class ClsGroup;
 class LegendLabel;
 class LegendPanel;
+class MainCommands;
 class QAction;
-class QMenu;
 class QToolBar;
-class QToolButton;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -89,9 +88,9 @@ public:
     void Form_Activate();
 
     QTimer* Timer1() const { return m_timer1; }
-    QToolBar* Toolbar1() const { return m_toolbar1; }
-    QAction* ToolbarButton(const QString& key) const { return m_buttons.value(key); }
-    QAction* MenuEntry(const QString& name) const { return m_menuEntries.value(name); }
+    QToolBar* Toolbar1() const;
+    QAction* ToolbarButton(const QString& key) const;
+    QAction* MenuEntry(const QString& name) const;
     QString TipText() const { return m_tipText; }
     qint32 DraggedTask() const;
     bool CloseRequested() const { return m_closeRequest; }
@@ -125,8 +124,6 @@ private:
     void Form_Unload();
     void BuildWindow();
     void BuildCommands();
-    void AddMenuEntry(QMenu* menu, const QString& name, const QString& caption,
-                      std::function<void()> handler);
     void RearmTimer();
     // Rebuilds the view when the change marker moved and the bookings in
     // view changed.
@@ -165,9 +162,7 @@ private:
     QMap<QString, QLabel*> m_panels;
     QTimer* m_clock = nullptr;
     QTimer* m_timer1 = nullptr;
-    QToolBar* m_toolbar1 = nullptr;
-    QMap<QString, QAction*> m_buttons;
-    QMap<QString, QAction*> m_menuEntries;
+    MainCommands* m_commands = nullptr; // toolbar and menus
     QString m_tipText;
     bool m_programClose = false;
     int m_busy = 0; // commands running
