@@ -29,6 +29,7 @@
 #include "ui/main/DlgExportCalendar.h"
 #include "ui/main/LegendPanel.h"
 #include "ui/main/MainCommands.h"
+#include "ui/main/SchedulePane.h"
 #include "ui/main/TransferCommands.h"
 
 #include <QApplication>
@@ -44,7 +45,6 @@
 #include <QDateTime>
 #include <QGroupBox>
 #include <QScreen>
-#include <QStackedWidget>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSlider>
@@ -60,10 +60,7 @@ constexpr int kMinHeight = 430; // 6450 twips
 constexpr int kScrollMin = 24;
 constexpr int kScrollMax = 240;
 constexpr int kScrollDesign = 60;
-// Bars added to the schedule between two chances for events to run.
-constexpr int kBarsPerPump = 512;
 
-QString Num(qint64 v) { return QString::number(v); }
 
 // Counts the commands running, so a close asked for meanwhile waits for them.
 struct BusyScope {
@@ -147,28 +144,8 @@ void DlgMain::BuildWindow() {
     outer->addLayout(top);
 
     auto* body = new QHBoxLayout;
-    m_schedArea = new QStackedWidget(central);
-    m_sched = new ScheduleView(m_schedArea);
-    m_sched->setObjectName(QStringLiteral("Sched"));
-    // A database without any group shows how to begin instead of an empty grid.
-    m_emptyHint = new QLabel(
-        QStringLiteral("<h3>No group yet</h3>"
-                       "<p>A group is a set of resources that share a working day and a slot "
-                       "length: a clinic's rooms, a workshop's machines, a school's teachers.</p>"
-                       "<ol><li><b>Resource, New Group</b> (or <b>Load Group Template</b>): name "
-                       "the group and set its working day and slot length.</li>"
-                       "<li><b>Resource, New Resource</b>: add each room, person or machine to "
-                       "book.</li>"
-                       "<li><b>Appointment, Add/Edit Booking</b>: define the appointment types "
-                       "with their colours and lengths (Appointment Type, Add Type), then book."
-                       "</li></ol>"),
-        m_schedArea);
-    m_emptyHint->setObjectName(QStringLiteral("LblEmptyHint"));
-    m_emptyHint->setWordWrap(true);
-    m_emptyHint->setAlignment(Qt::AlignCenter);
-    m_emptyHint->setMargin(24);
-    m_schedArea->addWidget(m_sched);
-    m_schedArea->addWidget(m_emptyHint);
+    m_schedArea = new SchedulePane(central);
+    m_sched = m_schedArea->View();
     body->addWidget(m_schedArea, 1);
     connect(m_sched, &ScheduleView::Sched_DropItem, this,
             [this](int row, int minute, qint32 date) { Sched_DropItem(row, minute, date); });
@@ -455,27 +432,7 @@ void DlgMain::CbGroup_Click() {
 }
 
 void DlgMain::SetScheduleEndDate() {
-    Trap("DlgMain.SetScheduleEndDate", [&] {
-        m_sched->SetTimeType(IniInt(QStringLiteral("Config"), QStringLiteral("TimeType"), 0));
-        const int type = m_sched->TimeType();
-        const qint32 first = m_sched->FirstDate();
-        switch (type) {
-        case 0:
-            m_sched->SetLastDate(first);
-            m_sched->SetRulerDateFormat(QStringLiteral("D, n M Y"));
-            break;
-        case 1:
-            m_sched->SetLastDate(first + 32);
-            m_sched->SetRulerDateFormat(QStringLiteral("M Y"));
-            break;
-        case 2:
-            m_sched->SetLastDate(first + 60);
-            m_sched->SetRulerDateFormat(QStringLiteral("M Y"));
-            break;
-        default:
-            break;
-        }
-    });
+    Trap("DlgMain.SetScheduleEndDate", [&] { m_schedArea->ApplyResolution(); });
 }
 
 void DlgMain::ShowResources(qint32 resourceId) {
@@ -483,10 +440,7 @@ void DlgMain::ShowResources(qint32 resourceId) {
     Trap("DlgMain.ShowResources", [&] {
         m_sched->Clear();
         SetScheduleEndDate();
-        const bool military =
-            IniInt(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), 0) != 0;
-        m_sched->SetUse12Hour(!military);
-        m_sched->SetUse24Hour(military);
+        m_schedArea->ApplyTimeFormat();
         ScheduleData::Selection selection;
         selection.groupId = SelectedGroupId();
         selection.firstDate = m_sched->FirstDate();
@@ -497,40 +451,14 @@ void DlgMain::ShowResources(qint32 resourceId) {
         ScheduleData data;
         if (!data.Load(selection))
             throw TarveloError(QStringLiteral("the schedule cannot be read"));
-        int sincePump = 0;
-        for (const ScheduleData::Row& r : data.Rows()) {
-            const int row = m_sched->AddRow(r.name);
-            m_sched->SetRowData(row, r.resourceId);
-            if (r.resourceId == resourceId)
-                m_sched->SetCurrentRow(row);
-            m_sched->ReserveBars(row, r.barCount);
-            for (const ScheduleData::Bar& b : data.Bars(r)) {
-                const QString id = Num(b.bookingId);
-                const int bar = m_sched->AddBar(row, b.start, b.end, b.date, b.date, u'B' + id);
-                m_sched->SetBarData(row, bar, b.bookingId);
-                m_sched->SetBarColour(row, bar, b.colour);
-                m_sched->SetBarSecondText(row, bar, id);
-                if (!b.text.isEmpty())
-                    m_sched->SetBarText(row, bar, b.text);
-                // Events run between rows, and within a long row every so
-                // many bars; a rebuild started meanwhile takes over the view.
-                if (++sincePump == kBarsPerPump) {
-                    sincePump = 0;
-                    EventPump::Run();
-                    if (generation != m_rebuildGeneration)
-                        return;
-                }
-            }
-            EventPump::Run();
-            if (generation != m_rebuildGeneration)
-                return;
-        }
+        // A rebuild started while events run takes over the schedule.
+        if (!m_schedArea->Fill(data, resourceId, [&] { return generation == m_rebuildGeneration; }))
+            return;
         m_bookingSignature = data.Signature();
         m_holdOff = 20;
     });
     if (generation == m_rebuildGeneration)
-        m_schedArea->setCurrentWidget(m_cbGroup->count() == 0 ? static_cast<QWidget*>(m_emptyHint)
-                                                              : m_sched);
+        m_schedArea->ShowSchedule(m_cbGroup->count() > 0);
 }
 
 void DlgMain::ShowLegends() {
@@ -540,24 +468,7 @@ void DlgMain::ShowLegends() {
 void DlgMain::SetupDefaults() {
     Trap("DlgMain.SetupDefaults", [&] {
         m_sched->SetTimeType(IniInt(QStringLiteral("Config"), QStringLiteral("TimeType"), 0));
-        struct ColourKey {
-            const char* key;
-            qint32 (ScheduleView::*get)() const;
-            void (ScheduleView::*set)(qint32);
-        };
-        const ColourKey keys[] = {
-            {"BackColor", &ScheduleView::BackColour, &ScheduleView::SetBackColour},
-            {"TitleBackColor", &ScheduleView::TitleBackColour, &ScheduleView::SetTitleBackColour},
-            {"ListBackColor", &ScheduleView::ListBackColour, &ScheduleView::SetListBackColour},
-            {"WeekendColor", &ScheduleView::WeekendColour, &ScheduleView::SetWeekendColour},
-            {"RulerBackColor", &ScheduleView::RulerBackColour, &ScheduleView::SetRulerBackColour},
-            {"SelectBackColor", &ScheduleView::SelectBackColour, &ScheduleView::SetSelectBackColour},
-        };
-        for (const ColourKey& k : keys) {
-            const qint32 current = (m_sched->*k.get)();
-            (m_sched->*k.set)(
-                IniInt(QStringLiteral("Colours"), QString::fromLatin1(k.key), current));
-        }
+        m_schedArea->ApplyColours();
         SetScheduleEndDate();
         if (IniInt(QStringLiteral("Options"), QStringLiteral("Autoscroll"), 0) != 0 && m_holdOff < 1)
             SetCurrentDate(ClsDate::Today());
@@ -605,6 +516,7 @@ QString DlgMain::PrintFooter() {
 }
 
 QGroupBox* DlgMain::Frame1() const { return m_frame1; }
+QLabel* DlgMain::EmptyHint() const { return m_schedArea->EmptyHint(); }
 QToolBar* DlgMain::Toolbar1() const { return m_commands->Toolbar(); }
 QAction* DlgMain::ToolbarButton(const QString& key) const { return m_commands->Button(key); }
 QAction* DlgMain::MenuEntry(const QString& name) const { return m_commands->MenuEntry(name); }

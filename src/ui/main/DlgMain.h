@@ -9,6 +9,7 @@ class ClsGroup;
 class LegendLabel;
 class LegendPanel;
 class MainCommands;
+class SchedulePane;
 class QAction;
 class QToolBar;
 class QCheckBox;
@@ -16,7 +17,6 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QSlider;
-class QStackedWidget;
 class QTimer;
 class ScheduleView;
 class SpinButtons;
@@ -102,7 +102,7 @@ public:
 
     ScheduleView* Sched() const { return m_sched; }
     QComboBox* CbGroup() const { return m_cbGroup; }
-    QLabel* EmptyHint() const { return m_emptyHint; }
+    QLabel* EmptyHint() const;
     QCheckBox* ChkLegend() const { return m_chkLegend; }
     QGroupBox* Frame1() const;
     QSlider* Scroll() const { return m_scroll; }
@@ -152,8 +152,7 @@ private:
     bool m_serverLostShown = false;
 
     ScheduleView* m_sched = nullptr;
-    QStackedWidget* m_schedArea = nullptr; // the schedule, or the hint of an empty database
-    QLabel* m_emptyHint = nullptr;
+    SchedulePane* m_schedArea = nullptr; // the schedule, or the hint of an empty database
     QComboBox* m_cbGroup = nullptr;
     QCheckBox* m_chkLegend = nullptr;
     LegendPanel* m_frame1 = nullptr;
