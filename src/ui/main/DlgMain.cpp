@@ -7,6 +7,7 @@
 #include "app/ErrorTrap.h"
 #include "app/EventPump.h"
 #include "app/ModMain.h"
+#include "app/WindowPlacement.h"
 #include "data/ClsDAO.h"
 #include "data/SampleDatabase.h"
 #include "model/BookingSummary.h"
@@ -30,6 +31,7 @@
 #include "ui/main/LegendPanel.h"
 #include "ui/main/MainCommands.h"
 #include "ui/main/SchedulePane.h"
+#include "ui/main/StatusPanels.h"
 #include "ui/main/TransferCommands.h"
 
 #include <QApplication>
@@ -44,7 +46,6 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QGroupBox>
-#include <QScreen>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSlider>
@@ -162,24 +163,7 @@ void DlgMain::BuildWindow() {
     outer->addLayout(body, 1);
     setCentralWidget(central);
 
-    for (const char* key : {"Start", "End", "Task", "Person"}) {
-        auto* panel = new QLabel(this);
-        panel->setObjectName(QString::fromLatin1(key));
-        panel->setMinimumWidth(QString::fromLatin1(key).startsWith(QLatin1String("Person")) ? 180 : 90);
-        panel->setFrameShape(QFrame::StyledPanel);
-        statusBar()->addWidget(panel, QString::fromLatin1(key) == QLatin1String("Person") ? 1 : 0);
-        m_panels.insert(QString::fromLatin1(key), panel);
-    }
-    auto* clockPanel = new QLabel(this);
-    clockPanel->setObjectName(QStringLiteral("Time"));
-    clockPanel->setFrameShape(QFrame::StyledPanel);
-    clockPanel->setMinimumWidth(90);
-    clockPanel->setAlignment(Qt::AlignCenter);
-    statusBar()->addPermanentWidget(clockPanel);
-    m_panels.insert(QStringLiteral("Time"), clockPanel);
-    m_clock = new QTimer(this);
-    connect(m_clock, &QTimer::timeout, this, [this] { UpdateClock(); });
-    m_clock->start(1000);
+    m_status = new StatusPanels(statusBar());
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -252,7 +236,7 @@ void DlgMain::Form_Load() {
         else
             m_frame1->setVisible(legend);
     });
-    UpdateClock();
+    m_status->ShowClock();
 }
 
 void DlgMain::closeEvent(QCloseEvent* event) {
@@ -306,20 +290,11 @@ void DlgMain::UpdateCaption() {
         setWindowTitle(QStringLiteral("Tarvelo! (") + ModMain::VersionNumber() + QLatin1Char(')'));
 }
 
-void DlgMain::UpdateClock() {
-    const QLabel* panel = m_panels.value(QStringLiteral("Time"));
-    if (!panel)
-        return;
-    const QTime now = QTime::currentTime();
-    SetPanelText(QStringLiteral("Time"), ClsDate::ShowTime(now.hour() * 60 + now.minute(), true));
-}
-
 void DlgMain::Form_QueryUnload() {
     if (m_queryUnloadDone)
         return;
     m_queryUnloadDone = true;
-    if (m_clock)
-        m_clock->stop();
+    m_status->StopClock();
     m_timer1->stop();
     Trap("DlgMain.Form_QueryUnload", [&] {
         if (!ModMain::IsRunning())
@@ -329,17 +304,8 @@ void DlgMain::Form_QueryUnload() {
             ModMain::Terminate();
             return;
         }
-        if (m_activated) {
-            ClsIni& ini = ModMain::Ini();
-            const QString section = QStringLiteral("DlgMain");
-            const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-            ini.WriteValue(section, QStringLiteral("Left"), QString::number(float(normal.x())));
-            ini.WriteValue(section, QStringLiteral("Top"), QString::number(float(normal.y())));
-            ini.WriteValue(section, QStringLiteral("Width"), QString::number(float(normal.width())));
-            ini.WriteValue(section, QStringLiteral("Height"), QString::number(float(normal.height())));
-            const int state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
-            ini.WriteValue(section, QStringLiteral("WindowState"), state);
-        }
+        if (m_activated)
+            WindowPlacement::Save(this, QStringLiteral("DlgMain"));
         ModMain::Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("LastDate"),
                                   CurrentDate());
         for (QWidget* window : QApplication::topLevelWidgets())
@@ -498,15 +464,9 @@ void DlgMain::SpinDate_Click(int direction) {
     });
 }
 
-QString DlgMain::PanelText(const QString& key) const {
-    const QLabel* panel = m_panels.value(key);
-    return panel ? panel->text() : QString();
-}
+QString DlgMain::PanelText(const QString& key) const { return m_status->Text(key); }
 
-void DlgMain::SetPanelText(const QString& key, const QString& text) {
-    if (QLabel* panel = m_panels.value(key))
-        panel->setText(text);
-}
+void DlgMain::SetPanelText(const QString& key, const QString& text) { m_status->SetText(key, text); }
 
 void DlgMain::EnableToolbar(bool enabled) { ClsForms::EnableToolbar(m_commands->Toolbar(), enabled); }
 
@@ -594,10 +554,7 @@ void DlgMain::Sched_ItemMove(int row, int bar) {
         m_tipText.clear();
         BookingSummary booking;
         booking.Load(m_sched->BarData(row, bar));
-        SetPanelText(QStringLiteral("Start"), booking.Start());
-        SetPanelText(QStringLiteral("End"), booking.End());
-        SetPanelText(QStringLiteral("Task"), booking.Task());
-        SetPanelText(QStringLiteral("Person"), booking.Contact());
+        m_status->ShowBooking(booking);
         if (IniInt(QStringLiteral("Options"), QStringLiteral("PopupReminders"), 0) != 0) {
             m_tipText = booking.Tip();
             QString shown = m_tipText;
@@ -857,32 +814,7 @@ void DlgMain::Form_Activate() {
         return;
     Trap("DlgMain.Form_Activate", [&] {
         m_activated = true;
-        ClsIni& ini = ModMain::Ini();
-        const QString section = QStringLiteral("DlgMain");
-        const int state = ini.GetValue(section, QStringLiteral("WindowState"), 0).toInt();
-        if (state == 0) {
-            QRect r = geometry();
-            r.moveLeft(int(ini.GetValue(section, QStringLiteral("Left"), r.x()).toFloat()));
-            r.moveTop(int(ini.GetValue(section, QStringLiteral("Top"), r.y()).toFloat()));
-            r.setWidth(int(ini.GetValue(section, QStringLiteral("Width"), r.width()).toFloat()));
-            r.setHeight(int(ini.GetValue(section, QStringLiteral("Height"), r.height()).toFloat()));
-            const QScreen* screen = QGuiApplication::screenAt(r.center());
-            if (!screen)
-                screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-            // The window's frame must fit as well as its inside.
-            const QRect frame = frameGeometry();
-            const QRect inside = geometry();
-            const QMargins margins(inside.left() - frame.left(), inside.top() - frame.top(),
-                                   frame.right() - inside.right(), frame.bottom() - inside.bottom());
-            if (screen)
-                r = ClsForms::FitOnScreen(r, screen->availableGeometry().marginsRemoved(margins));
-            setGeometry(r);
-            EventPump::RunNow();
-        } else if (state == 1) {
-            showMinimized();
-        } else if (state == 2) {
-            showMaximized();
-        }
+        WindowPlacement::Restore(this, QStringLiteral("DlgMain"));
     });
     m_timer1->setInterval(15000);
     m_timer1->start();

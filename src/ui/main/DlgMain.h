@@ -10,6 +10,7 @@ class LegendLabel;
 class LegendPanel;
 class MainCommands;
 class SchedulePane;
+class StatusPanels;
 class QAction;
 class QToolBar;
 class QCheckBox;
@@ -132,7 +133,6 @@ private:
     // A Transfer command with the toolbar, the schedule and the timer off.
     void RunTransfer(const char* where, const std::function<void()>& command);
     void UpdateCaption();
-    void UpdateClock();
 
     bool m_started = false;
     bool m_unloaded = false;
@@ -158,8 +158,7 @@ private:
     LegendPanel* m_frame1 = nullptr;
     QSlider* m_scroll = nullptr;
     SpinButtons* m_spinDate = nullptr;
-    QMap<QString, QLabel*> m_panels;
-    QTimer* m_clock = nullptr;
+    StatusPanels* m_status = nullptr;
     QTimer* m_timer1 = nullptr;
     MainCommands* m_commands = nullptr; // toolbar and menus
     QString m_tipText;
