@@ -38,8 +38,6 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QMessageBox>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QToolBar>
 #include <QToolTip>
 #include <QCloseEvent>
@@ -656,20 +654,10 @@ void DlgMain::Toolbar1_ButtonClick(const QString& key) {
             Toolbar1_ButtonMenuClick(QStringLiteral("Hours"));
         } else if (key == QLatin1String("Print")) {
             EnableToolbar(false);
-            const qint32 date = CurrentDate();
-            m_sched->SetPrintHeading(QStringLiteral("Tarvelo - ") +
-                                     ClsDate::FormatDate(date, QStringLiteral("dddd d mmmm yyyy")));
-            m_sched->SetPrintColourBars(
-                IniInt(QStringLiteral("Options"), QStringLiteral("ColourPrint"), 0) != 0);
-            m_sched->SetPrintColourBack(
-                IniInt(QStringLiteral("Options"), QStringLiteral("ColourPrint"), 0) != 0);
-            m_sched->SetPrintFooter(PrintFooter());
-            QPrinter printer(QPrinter::HighResolution);
-            printer.setPageOrientation(QPageLayout::Landscape);
-            QPrintDialog dialog(&printer, this);
-            dialog.setWindowTitle(QStringLiteral("Print Schedule"));
-            if (ModMain::ShowModal(&dialog) == QDialog::Accepted)
-                m_sched->PrintTo(&printer);
+            m_schedArea->Print(QStringLiteral("Tarvelo - ") +
+                                   ClsDate::FormatDate(CurrentDate(),
+                                                       QStringLiteral("dddd d mmmm yyyy")),
+                               PrintFooter());
             EnableToolbar(true);
         } else if (key == QLatin1String("Help")) {
             EnableToolbar(false);

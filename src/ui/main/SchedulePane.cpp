@@ -7,6 +7,8 @@
 #include "ui/controls/ScheduleView.h"
 
 #include <QLabel>
+#include <QPrintDialog>
+#include <QPrinter>
 
 namespace {
 // Bars added between two chances for events to run: the window answers
@@ -91,6 +93,20 @@ void SchedulePane::ApplyColours() {
         const qint32 current = (m_view->*k.get)();
         (m_view->*k.set)(IniInt(QStringLiteral("Colours"), QString::fromLatin1(k.key), current));
     }
+}
+
+void SchedulePane::Print(const QString& heading, const QString& footer) {
+    const bool colour = IniInt(QStringLiteral("Options"), QStringLiteral("ColourPrint"), 0) != 0;
+    m_view->SetPrintHeading(heading);
+    m_view->SetPrintColourBars(colour);
+    m_view->SetPrintColourBack(colour);
+    m_view->SetPrintFooter(footer);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dialog(&printer, window());
+    dialog.setWindowTitle(QStringLiteral("Print Schedule"));
+    if (ModMain::ShowModal(&dialog) == QDialog::Accepted)
+        m_view->PrintTo(&printer);
 }
 
 bool SchedulePane::Fill(const ScheduleData& data, qint32 currentResource,

@@ -29,6 +29,10 @@ public:
     // The colours of the settings file; a key that is absent keeps the view's own.
     void ApplyColours();
 
+    // Prints the schedule, in colour when the settings file says so
+    // (Options, ColourPrint), on the printer the user chooses.
+    void Print(const QString& heading, const QString& footer);
+
     // Adds the rows and bars to the schedule, the row of currentResource
     // made current. Events run between rows and every so many bars; after
     // each time, goOn tells whether to carry on (false: a newer rebuild took
