@@ -18,33 +18,23 @@
 // with TARVELO_PG_DURABLE=1 for a fair comparison: then it flushes every
 // commit to disk as the embedded engine does.
 #include "BenchData.h"
-#include "ServerCopy.h"
+#include "BenchSetup.h"
 
-#include "app/ClsForms.h"
-#include "app/ClsIni.h"
 #include "app/ModMain.h"
 #include "model/ClsBooking.h"
-#include "ui/controls/ScheduleView.h"
 #include "ui/main/DlgMain.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
-#include <vector>
+#include <memory>
 
 namespace {
 
 constexpr int kSaves = 400;
 // Far after the generated bookings: every slot is free.
 constexpr qint32 kSaveFirstDate = BenchData::YearFirstDate + 2 * BenchData::YearDays;
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
 
 struct Figures {
     double rebuildMs = 0;
@@ -53,36 +43,16 @@ struct Figures {
     int refused = 0;
 };
 
-bool Measure(const QString& dir, const QString& dbName, Figures& f) {
-    {
-        ClsIni ini;
-        ini.SetIniFile(dir + QLatin1Char('/') + ModMain::ExecutableBaseName() +
-                       QStringLiteral(".ini"));
-        ini.WriteValue(QStringLiteral("Config"), QStringLiteral("DbName"), dbName);
-        ini.WriteValue(QStringLiteral("Config"), QStringLiteral("TimeType"), 2);
-        ini.WriteValue(QStringLiteral("Config"), QStringLiteral("LastDate"),
-                       BenchData::LargeFirstDate);
-        ini.WriteValue(QStringLiteral("Options"), QStringLiteral("DispCustomer"), 1);
-    }
+bool Measure(const BenchSetup& setup, const QString& dbName, Figures& f) {
+    setup.WriteWindowSettings(dbName);
     auto main = std::make_unique<DlgMain>();
     if (!main->Started())
         return false;
     main->resize(1920, 1080);
-    main->SetCurrentDate(BenchData::LargeFirstDate);
-    ClsForms::SelectItemId(main->CbGroup(), BenchData::LargeGroupId);
-    ScheduleView* sched = main->Sched();
-    std::vector<double> rebuilds;
-    for (int run = 0; run < 3; ++run) {
-        sched->Clear();
-        QElapsedTimer t;
-        t.start();
-        main->ShowResources(0);
-        rebuilds.push_back(double(t.nsecsElapsed()) / 1e6);
-    }
-    f.rebuildMs = Median(rebuilds);
-    f.bars = 0;
-    for (int row = 1; row < sched->RowCount(); ++row)
-        f.bars += sched->BarCount(row);
+    const BenchSetup::Rebuild rebuild = BenchSetup::TimeRebuilds(
+        *main, BenchData::LargeGroupId, BenchData::LargeFirstDate, 3);
+    f.rebuildMs = rebuild.ms;
+    f.bars = rebuild.bars;
 
     // New bookings one after another, as the booking dialog saves them.
     ClsBooking& booking = ModMain::Booking();
@@ -123,32 +93,13 @@ int main(int argc, char* argv[]) {
                            : qEnvironmentVariable("TARVELO_BENCH_PG");
     if (uri.isEmpty())
         uri = QStringLiteral("postgresql://postgres@127.0.0.1:55432/tarvelo_bench");
-    QTemporaryDir dir;
-    ModMain::SetProgramFolder(dir.path());
-    ModMain::SetBoxHandler([](ModMain::BoxKind, const QString&, const QString& text) {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-        return false;
-    });
-    const QString file = dir.filePath(QStringLiteral("Tarvelo.db"));
-    std::printf("Generating the benchmark database...\n");
-    const BenchDataCounts counts = GenerateBenchDatabase(file, 1);
-    if (!counts.error.isEmpty()) {
-        std::fprintf(stderr, "%s\n", qPrintable(counts.error));
+    BenchSetup setup;
+    if (!setup.PrepareDatabase() || !setup.CopyToServer(uri))
         return 1;
-    }
-    std::printf("Copying it to %s...\n", qPrintable(uri));
-    QElapsedTimer copy;
-    copy.start();
-    const QString error = CopyDatabaseToServer(file, uri);
-    if (!error.isEmpty()) {
-        std::fprintf(stderr, "Cannot copy to the server: %s\n", qPrintable(error));
-        return 1;
-    }
-    std::printf("  %d bookings copied in %.1f s\n", counts.bookings, copy.elapsed() / 1000.0);
 
     Figures embedded;
     Figures server;
-    if (!Measure(dir.path(), file, embedded) || !Measure(dir.path(), uri, server)) {
+    if (!Measure(setup, setup.DbFile(), embedded) || !Measure(setup, uri, server)) {
         std::fprintf(stderr, "The program did not start on one of the databases.\n");
         return 1;
     }

@@ -1,18 +1,27 @@
-// Figures of the main window's schedule on the benchmark database: the
-// rebuild of a 20-resource group and of the 1,000-resource group in the week
-// resolution beside the same queries only read, the paint of a full HD
-// viewport at several scroll positions, and the memory held per bar.
+// Figures of the main window's schedule on the benchmark database, on the
+// embedded engine and on a PostgreSQL server side by side: the rebuild
+// (ShowResources, through the window) of a 20-resource group and of the
+// 1,000-resource group in the week resolution, beside a bare read of the same
+// rows with the loader's one query (every value read, nothing built), their
+// ratio, the memory the view holds per bar, and on the embedded engine the
+// paint of a full HD viewport at several scroll positions.
+//
+//   bench_mainwindow [DATABASE-FILE] [--server URI | --no-server]
+//
+// Without a file the benchmark database is generated. The server database
+// (re)created is URI, else TARVELO_BENCH_PG, else tarvelo_bench on the test
+// server of scripts/pg-server.sh; the server form is left out when it cannot
+// be reached.
 #include "BenchData.h"
+#include "BenchSetup.h"
 
-#include "app/ClsIni.h"
-#include "app/ClsForms.h"
 #include "app/ModMain.h"
-#include "ui/booking/DlgCalendar.h"
+#include "data/SqlDialect.h"
+#include "model/ScheduleData.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/main/DlgMain.h"
 
 #include <QApplication>
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
@@ -20,94 +29,63 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QFile>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
-#include <malloc.h>
+#include <memory>
 #include <vector>
 
 namespace {
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+constexpr int kRuns = 5;
 
-// The rebuild's queries with their rows only read: the floor of any rebuild.
-double BareQueries(const QString& dbPath, qint32 group, qint32 first, qint32 last) {
+struct Case {
+    const char* name;
+    qint32 group;
+    qint32 date;
+    double goalMs;
+};
+const Case kCases[] = {
+    {"20 resources, weeks (61 days)", BenchData::FirstGroupId, BenchData::YearFirstDate + 60, 10},
+    {"1,000 resources, weeks (61 days)", BenchData::LargeGroupId, BenchData::LargeFirstDate, 250},
+};
+
+struct Figures {
+    BenchSetup::Rebuild rebuild;
+    double bare = 0;
+    double paintMedian = 0;
+    double paintWorst = 0;
+};
+
+// The loader's query on a connection of its own, every value of every row
+// read: what any load of these rows costs at least.
+double BareRead(const QString& dbName, const ScheduleData::Selection& selection) {
     const QString name = QStringLiteral("bare");
     double ms = 0;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(dbPath);
-        db.open();
+        QSqlDatabase db = SqlDialect::For(dbName)->AddConnection(name, dbName);
+        if (!db.open())
+            return -1;
         QElapsedTimer t;
         t.start();
-        QSqlQuery resources(db);
-        resources.setForwardOnly(true);
-        resources.exec(QStringLiteral("select ResourceName, ResourceId from tblResources where "
-                                      "GroupId = %1 order by ResourceName").arg(group));
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        q.exec(ScheduleData::Query(selection));
+        const int columns = q.record().count();
         qint64 sink = 0;
-        while (resources.next()) {
-            QSqlQuery bookings(db);
-            bookings.setForwardOnly(true);
-            bookings.exec(QStringLiteral(
-                "select (select Colour from tblTasks where TaskId = tblBookings.TaskId), (select "
-                "CustomerName from tblCustomers where CustomerId = tblBookings.CustomerId), * "
-                "from tblBookings where ResourceId = %1 and BookingDate >= %2 and BookingDate <= "
-                "%3 order by BookingStart").arg(resources.value(1).toInt()).arg(first).arg(last));
-            const int columns = bookings.record().count();
-            while (bookings.next())
-                for (int c = 0; c < columns; ++c)
-                    sink += bookings.value(c).isNull() ? 0 : 1;
-        }
+        while (q.next())
+            for (int c = 0; c < columns; ++c)
+                sink += q.value(c).isNull() ? 0 : 1;
         ms = double(t.nsecsElapsed()) / 1e6;
         if (sink < 0)
             std::printf("%lld\n", static_cast<long long>(sink));
+        q.finish();
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
     return ms;
 }
 
-struct Figures {
-    double rebuild = 0;
-    double bare = 0;
-    int bars = 0;
-    double bytesPerBar = 0;
-    double paintWorst = 0;
-    double paintMedian = 0;
-};
-
-Figures Measure(DlgMain& main, const QString& dbPath, qint32 group, qint32 date) {
-    Figures f;
-    main.SetCurrentDate(date);
-    ClsForms::SelectItemId(main.CbGroup(), group);
-    ScheduleView* sched = main.Sched();
-    std::vector<double> rebuilds;
-    for (int run = 0; run < 3; ++run) {
-        sched->Clear();
-        malloc_trim(0);
-        const size_t before = mallinfo2().uordblks;
-        QElapsedTimer t;
-        t.start();
-        main.ShowResources(0);
-        rebuilds.push_back(double(t.nsecsElapsed()) / 1e6);
-        const size_t after = mallinfo2().uordblks;
-        f.bars = 0;
-        for (int row = 1; row <= sched->RowCount() - 1; ++row)
-            f.bars += sched->BarCount(row);
-        if (f.bars > 0)
-            f.bytesPerBar = double(after - before) / f.bars;
-    }
-    f.rebuild = Median(rebuilds);
-    std::vector<double> bare;
-    for (int run = 0; run < 3; ++run)
-        bare.push_back(BareQueries(dbPath, group, sched->FirstDate(), sched->LastDate()));
-    f.bare = Median(bare);
-
-    // Paint a full HD viewport at scroll positions across the whole view.
+void Paint(ScheduleView* sched, Figures& f) {
     sched->resize(1920, 1080);
     QImage image(sched->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
     std::vector<double> paints;
@@ -123,20 +101,76 @@ Figures Measure(DlgMain& main, const QString& dbPath, qint32 group, qint32 date)
         sched->viewport()->render(&painter);
         paints.push_back(double(t.nsecsElapsed()) / 1e6);
     }
-    f.paintMedian = Median(paints);
+    f.paintMedian = BenchSetup::Median(paints);
     f.paintWorst = *std::max_element(paints.begin(), paints.end());
-    return f;
 }
 
-void Print(const char* what, const Figures& f, double rebuildGoalMs) {
-    std::printf("%s\n", what);
-    std::printf("  bars shown                 %d\n", f.bars);
-    std::printf("  ShowResources              %.1f ms (goal under %.0f ms)\n", f.rebuild, rebuildGoalMs);
-    std::printf("  same queries, rows read    %.1f ms\n", f.bare);
-    std::printf("  ratio                      %.2f (goal at most 3)\n", f.rebuild / std::max(f.bare, 0.001));
-    std::printf("  paint 1920x1080, median    %.2f ms, worst %.2f ms (goal under 16 ms)\n",
-                f.paintMedian, f.paintWorst);
-    std::printf("  memory per bar             %.0f bytes (goal under 200)\n", f.bytesPerBar);
+// Both cases on one database; false when the window did not start.
+bool Measure(BenchSetup& setup, const QString& dbName, bool paint, std::vector<Figures>& out) {
+    setup.WriteWindowSettings(dbName);
+    auto main = std::make_unique<DlgMain>();
+    if (!main->Started())
+        return false;
+    main->resize(1920, 1080);
+    for (const Case& c : kCases) {
+        Figures f;
+        // One rebuild first, so that both sides find the rows in the cache.
+        BenchSetup::TimeRebuilds(*main, c.group, c.date, 1);
+        f.rebuild = BenchSetup::TimeRebuilds(*main, c.group, c.date, kRuns);
+        ScheduleData::Selection selection;
+        selection.groupId = c.group;
+        selection.firstDate = main->Sched()->FirstDate();
+        selection.lastDate = main->Sched()->LastDate();
+        selection.contactNames = true;
+        std::vector<double> bare;
+        for (int run = 0; run < kRuns; ++run)
+            bare.push_back(BareRead(dbName, selection));
+        f.bare = BenchSetup::Median(bare);
+        if (paint)
+            Paint(main->Sched(), f);
+        out.push_back(f);
+    }
+    main.reset();
+    if (ModMain::IsRunning())
+        ModMain::Terminate();
+    return true;
+}
+
+const char* Met(bool met) { return met ? "met" : "NOT met"; }
+
+void Print(const std::vector<Figures>& lite, const std::vector<Figures>& server) {
+    const bool both = !server.empty();
+    std::printf("\n%-40s %14s %14s\n", "", "SQLite file", both ? "PostgreSQL" : "");
+    for (size_t i = 0; i < std::size(kCases); ++i) {
+        const Figures& a = lite[i];
+        const Figures* b = both ? &server[i] : nullptr;
+        const double ratio = a.rebuild.ms / std::max(a.bare, 0.001);
+        std::printf("%s: %d bars\n", kCases[i].name, a.rebuild.bars);
+        std::printf("  %-38s %11.1f ms", "ShowResources, through the window", a.rebuild.ms);
+        if (b)
+            std::printf(" %11.1f ms", b->rebuild.ms);
+        std::printf("   goal on SQLite at most %.0f ms: %s\n", kCases[i].goalMs,
+                    Met(a.rebuild.ms <= kCases[i].goalMs));
+        std::printf("  %-38s %11.1f ms", "bare read of the rows, one query", a.bare);
+        if (b)
+            std::printf(" %11.1f ms", b->bare);
+        std::printf("\n  %-38s %14.2f", "ratio window / bare read", ratio);
+        if (b)
+            std::printf(" %14.2f", b->rebuild.ms / std::max(b->bare, 0.001));
+        if (i == std::size(kCases) - 1)
+            std::printf("   goal on SQLite at most 1.5: %s", Met(ratio <= 1.5));
+        std::printf("\n  %-38s %8.0f bytes", "memory per bar", a.rebuild.bytesPerBar);
+        if (b)
+            std::printf(" %8.0f bytes", b->rebuild.bytesPerBar);
+        std::printf("   goal at most 120: %s\n", Met(a.rebuild.bytesPerBar <= 120));
+        if (b) {
+            const double cost = b->rebuild.ms / std::max(a.rebuild.ms, 0.001);
+            std::printf("  %-38s %14.2f   goal at most 2: %s\n", "PostgreSQL / SQLite, window",
+                        cost, Met(cost <= 2));
+        }
+        std::printf("  %-38s %8.2f ms median, %.2f ms worst (goal under 16 ms)\n",
+                    "paint 1920x1080", a.paintMedian, a.paintWorst);
+    }
 }
 
 } // namespace
@@ -145,40 +179,35 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTemporaryDir dir;
-    ModMain::SetProgramFolder(dir.path());
-    ModMain::SetBoxHandler([](ModMain::BoxKind, const QString&, const QString& text) {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-        return false;
-    });
-    const QString dbPath = dir.filePath(QStringLiteral("Tarvelo.db"));
-    QString source = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
-    if (source.isEmpty()) {
-        std::printf("Generating the benchmark database...\n");
-        const BenchDataCounts counts = GenerateBenchDatabase(dbPath, 1);
-        if (!counts.error.isEmpty()) {
-            std::fprintf(stderr, "%s\n", qPrintable(counts.error));
-            return 1;
-        }
-    } else if (!QFile::copy(source, dbPath)) {
-        std::fprintf(stderr, "cannot copy %s\n", qPrintable(source));
+    QString source;
+    QString uri = qEnvironmentVariable("TARVELO_BENCH_PG");
+    bool server = true;
+    const QStringList args = QCoreApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--server") && i + 1 < args.size())
+            uri = args[++i];
+        else if (args[i] == QLatin1String("--no-server"))
+            server = false;
+        else
+            source = args[i];
+    }
+    if (uri.isEmpty())
+        uri = QStringLiteral("postgresql://postgres@127.0.0.1:55432/tarvelo_bench");
+    BenchSetup setup;
+    if (!setup.PrepareDatabase(source))
+        return 1;
+    std::vector<Figures> lite;
+    std::vector<Figures> onServer;
+    if (!Measure(setup, setup.DbFile(), true, lite)) {
+        std::fprintf(stderr, "The program did not start on the database file.\n");
         return 1;
     }
-    {
-        ClsIni ini;
-        ini.SetIniFile(dir.filePath(ModMain::ExecutableBaseName() + QStringLiteral(".ini")));
-        ini.WriteValue(QStringLiteral("Config"), QStringLiteral("TimeType"), 2);
-        ini.WriteValue(QStringLiteral("Config"), QStringLiteral("LastDate"), BenchData::LargeFirstDate);
-        ini.WriteValue(QStringLiteral("Options"), QStringLiteral("DispCustomer"), 1);
+    // The file now has every index the program adds at its start; the
+    // server copy is made with the schema.
+    if (server && (!setup.CopyToServer(uri) || !Measure(setup, uri, false, onServer))) {
+        std::fprintf(stderr, "The server form is left out.\n");
+        onServer.clear();
     }
-    auto* main = new DlgMain;
-    if (!main->Started())
-        return 1;
-    main->resize(1920, 1080);
-    Print("Group of 20 resources, weeks (61 days)",
-          Measure(*main, dbPath, BenchData::FirstGroupId, BenchData::YearFirstDate + 60), 100);
-    Print("Group of 1,000 resources, weeks (61 days)",
-          Measure(*main, dbPath, BenchData::LargeGroupId, BenchData::LargeFirstDate), 1000);
-    delete main;
+    Print(lite, onServer);
     return 0;
 }

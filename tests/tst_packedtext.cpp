@@ -21,6 +21,7 @@ void TestPackedText::readsBackExactly_data() {
     // Numbers that would not read back the same are kept as text.
     QTest::newRow("leading zero") << QStringLiteral("B0123");
     QTest::newRow("plus sign") << QStringLiteral("+12");
+    QTest::newRow("minus zero") << QStringLiteral("-0");
     QTest::newRow("beyond 32 bits") << QStringLiteral("B2147483648");
     QTest::newRow("letter only") << QStringLiteral("B");
     QTest::newRow("non-ASCII letter") << QStringLiteral("Ω12");

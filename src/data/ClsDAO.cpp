@@ -117,6 +117,10 @@ void ClsDAO::OpenConnection() {
                 ? QStringLiteral("Database brought up to date: journal of changes added")
                 : QStringLiteral("Database could not be brought up to date: ") + failure);
     }
+    // A database of an earlier version gets the indexes this one relies on.
+    const QString indexes = m_dialect->CompleteIndexes(m_db);
+    if (!indexes.isEmpty())
+        ModMain::WriteLog(QStringLiteral("Indexes not brought up to date: ") + indexes);
     if (m_dialect->Listen(m_db)) {
         QObject::connect(
             m_db.driver(), &QSqlDriver::notification, m_db.driver(),
@@ -250,6 +254,22 @@ QString ClsDAO::StatementProblem(const QString& sqlStr) const {
 }
 
 Recordset ClsDAO::SqlQuery(const QString& sqlStr) {
+    QStringList names;
+    QVector<QVariant> cells;
+    const bool read = SqlRead(sqlStr, [&](QSqlQuery& q) {
+        const QSqlRecord rec = q.record();
+        const int cols = rec.count();
+        names.reserve(cols);
+        for (int i = 0; i < cols; ++i)
+            names << rec.fieldName(i);
+        while (q.next())
+            for (int i = 0; i < cols; ++i)
+                cells.append(q.value(i));
+    });
+    return read ? Recordset(std::move(names), std::move(cells)) : Recordset();
+}
+
+bool ClsDAO::SqlRead(const QString& sqlStr, const std::function<void(QSqlQuery&)>& read) {
     QSqlError error;
     try {
         if (!EnsureConnection())
@@ -274,19 +294,10 @@ Recordset ClsDAO::SqlQuery(const QString& sqlStr) {
             if (!q.exec(sqlStr))
                 throw q.lastError();
         }
-        const QSqlRecord rec = q.record();
-        const int cols = rec.count();
-        QStringList names;
-        names.reserve(cols);
-        for (int i = 0; i < cols; ++i)
-            names << rec.fieldName(i);
-        QVector<QVariant> cells;
-        while (q.next())
-            for (int i = 0; i < cols; ++i)
-                cells.append(q.value(i));
+        read(q);
         if (q.lastError().type() != QSqlError::NoError)
             throw q.lastError();
-        return Recordset(std::move(names), std::move(cells));
+        return true;
     } catch (const QSqlError& e) {
         error = e;
         NoteFailure();
@@ -296,7 +307,7 @@ Recordset ClsDAO::SqlQuery(const QString& sqlStr) {
     LogDbErrors(QStringLiteral("SqlQuery(") + sqlStr + QStringLiteral(") failed!  (") + sqlStr +
                     QLatin1Char(')'),
                 error);
-    return Recordset();
+    return false;
 }
 
 bool ClsDAO::SqlAction(const QString& sqlStr, bool ignoreUpdate) {

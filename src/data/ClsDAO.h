@@ -8,6 +8,7 @@
 #include <memory>
 
 class QSqlError;
+class QSqlQuery;
 class SqlDialect;
 
 // The only door to the database: open and close with an open count, SQL
@@ -30,6 +31,12 @@ public:
     // be, so that a failed compaction never leaves the program without one.
     bool CompactDb();
     Recordset SqlQuery(const QString& sqlStr);
+    // Runs a query and hands it to `read` before its first row; `read` steps
+    // through the rows itself (forward only) and copies out what it needs.
+    // For loaders that build their own result in one pass: no snapshot is
+    // made, and `read` must not let events run. False (and logged as
+    // SqlQuery's failures are) when the query could not be run or read.
+    bool SqlRead(const QString& sqlStr, const std::function<void(QSqlQuery&)>& read);
     bool SqlAction(const QString& sqlStr, bool ignoreUpdate = false);
     static QString Quoted(const QString& src);
     QString PropertyGet(const QString& propName);

@@ -3,20 +3,14 @@
 #include "app/ErrorTrap.h"
 #include "app/EventPump.h"
 #include "app/FileWriter.h"
-#include "app/ModMain.h"
-#include "data/ClsDAO.h"
 #include "data/ExportFiles.h"
 #include "model/ClsDate.h"
+#include "model/ScheduleData.h"
 
 #include <QDir>
+#include <limits>
 
 namespace {
-QString TextOf(const FieldValue& f) {
-    return f.IsNull() ? QString() : f.Value.toString();
-}
-qint64 NumberOf(const FieldValue& f) {
-    return f.IsNull() ? 0 : f.Value.toLongLong();
-}
 // The writer names the file before its reason; the callers name it themselves.
 QString ReasonOf(const FileWriter& file, const QString& path) {
     const QString prefix = QDir::toNativeSeparators(path) + QStringLiteral(": ");
@@ -62,37 +56,38 @@ bool CsvExport::Export(qint32 resourceId, const QString& resourceName) {
             return;
         }
         QByteArray out = (Header() + QStringLiteral("\r\n")).toUtf8();
-        // "||" joins texts in SQLite; a missing contact or type stays null.
-        Recordset rs = ModMain::DAO().SqlQuery(
-            QStringLiteral("select (select CustomerName from tblCustomers where CustomerId = "
-                           "tblBookings.CustomerId) || '', (select TaskName from tblTasks where "
-                           "TaskId = tblBookings.TaskId) || '', * from tblBookings where "
-                           "ResourceId = ") +
-            QString::number(resourceId) + QStringLiteral(" order by BookingDate, BookingStart"));
-        if (!rs.IsOpen()) {
+        // Every date of the resource, through the schedule's query; a
+        // missing contact, type or reference is an empty text.
+        ScheduleData data;
+        ScheduleData::Selection selection;
+        selection.resourceId = resourceId;
+        selection.firstDate = std::numeric_limits<qint32>::min();
+        selection.lastDate = std::numeric_limits<qint32>::max();
+        selection.contactNames = true;
+        selection.details = true;
+        if (!data.Load(selection)) {
             m_failure = QStringLiteral("the bookings cannot be read");
             return;
         }
-        for (; !rs.Eof(); rs.MoveNext()) {
-            EventPump::Run();
-            const qint64 start = NumberOf(rs.Fields(QStringLiteral("BookingStart")));
-            const qint64 end = NumberOf(rs.Fields(QStringLiteral("BookingEnd")));
-            const QStringList fields = {
-                NumberField(NumberOf(rs.Fields(QStringLiteral("BookingId")))),
-                TextField(
-                    ClsDate::FormatDate(qint32(NumberOf(rs.Fields(QStringLiteral("BookingDate")))),
-                                        QStringLiteral("dd mmm yyyy"))),
-                TextField(ClsDate::ShowTime(int(start), true)),
-                TextField(ClsDate::ShowTime(int(end), true)),
-                NumberField(end - start),
-                TextField(TextOf(rs.Fields(0))),
-                TextField(TextOf(rs.Fields(1))),
-                TextField(TextOf(rs.Fields(QStringLiteral("Ref01")))),
-                TextField(TextOf(rs.Fields(QStringLiteral("Ref02")))),
-                TextField(TextOf(rs.Fields(QStringLiteral("Ref03")))),
-            };
-            out += (fields.join(QLatin1Char(',')) + QStringLiteral("\r\n")).toUtf8();
-            ++m_lines;
+        for (const ScheduleData::Row& row : data.Rows()) {
+            for (const ScheduleData::Bar& bar : data.Bars(row)) {
+                EventPump::Run();
+                const ScheduleData::Details& details = data.DetailsOf(bar);
+                const QStringList fields = {
+                    NumberField(bar.bookingId),
+                    TextField(ClsDate::FormatDate(bar.date, QStringLiteral("dd mmm yyyy"))),
+                    TextField(ClsDate::ShowTime(bar.start, true)),
+                    TextField(ClsDate::ShowTime(bar.end, true)),
+                    NumberField(qint64(bar.end) - bar.start),
+                    TextField(bar.text),
+                    TextField(details.taskName),
+                    TextField(details.ref01),
+                    TextField(details.ref02),
+                    TextField(details.ref03),
+                };
+                out += (fields.join(QLatin1Char(',')) + QStringLiteral("\r\n")).toUtf8();
+                ++m_lines;
+            }
         }
         // A full disk keeps the earlier file, and the failure says why.
         if (!file.Write(out) || !file.Commit()) {

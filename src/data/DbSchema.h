@@ -8,6 +8,9 @@
 class DbSchema {
 public:
     static QStringList CreateStatements();
+    // Indexes of earlier versions that an index of CreateStatements stands in
+    // for; an existing database loses them once it has the new one.
+    static QStringList ReplacedIndexes();
     static QStringList RepairStatements();
     // Creates the database (a file, or a database on a server named by a
     // "postgresql://" URI), or completes an existing Tarvelo database, with

@@ -335,3 +335,9 @@ bool PostgresDialect::ConnectionLost(QSqlDatabase& db) const {
     const QString text = ErrorText(q.lastError());
     return !text.contains(QStringLiteral("current transaction is aborted"));
 }
+
+QString PostgresDialect::IndexListSql() const {
+    return QStringLiteral("select indexname from pg_indexes where schemaname = current_schema()");
+}
+
+QStringList PostgresDialect::SchemaStatements() const { return CreateStatements(); }

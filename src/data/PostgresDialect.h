@@ -38,6 +38,10 @@ public:
     // The key of the advisory lock every write transaction takes.
     static constexpr qint64 WriterLockKey = 0x54617276656c6fLL;
 
+protected:
+    QString IndexListSql() const override;
+    QStringList SchemaStatements() const override;
+
 private:
     static QSqlDatabase AddServerConnection(const QString& name, const ConnectionInfo& info);
 };

@@ -4,8 +4,13 @@
 #include "data/PostgresDialect.h"
 #include "data/SqliteDialect.h"
 
+#include "data/DbSchema.h"
+
+#include <QRegularExpression>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QSqlQuery>
 
 std::unique_ptr<SqlDialect> SqlDialect::For(const QString& connStr) {
     if (ConnectionInfo::IsServerUri(connStr))
@@ -34,3 +39,27 @@ void SqlDialect::AnnounceStamp(QSqlDatabase&, qint32) const {}
 bool SqlDialect::Listen(QSqlDatabase&) const { return false; }
 
 bool SqlDialect::ConnectionLost(QSqlDatabase&) const { return false; }
+
+QString SqlDialect::CompleteIndexes(QSqlDatabase& db) const {
+    QSqlQuery q(db);
+    if (!q.exec(IndexListSql()))
+        return ErrorText(q.lastError());
+    QSet<QString> present; // a server folds unquoted names to lower case
+    while (q.next())
+        present << q.value(0).toString().toLower();
+    // Only missing indexes are created: creating one takes a lock that other
+    // workstations' writes would wait for.
+    static const QRegularExpression index(
+        QStringLiteral("^create index if not exists (\\w+) on "));
+    for (const QString& sql : SchemaStatements()) {
+        const QRegularExpressionMatch m = index.match(sql);
+        if (!m.hasMatch() || present.contains(m.captured(1).toLower()))
+            continue;
+        if (!q.exec(sql))
+            return ErrorText(q.lastError());
+    }
+    for (const QString& name : DbSchema::ReplacedIndexes())
+        if (present.contains(name.toLower()) && !q.exec(QStringLiteral("drop index ") + name))
+            return ErrorText(q.lastError());
+    return {};
+}

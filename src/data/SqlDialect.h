@@ -61,4 +61,16 @@ public:
 
     // The channel of the change announcements.
     static QString ChangeChannel() { return QStringLiteral("tarvelo_changed"); }
+
+    // Brings the indexes of an open database up to the schema: creates those
+    // it lacks (a database made by an earlier version) and drops those they
+    // replaced. Empty on success, else the reason; the database is then used
+    // as it is (a file that cannot be written, a user without the right).
+    QString CompleteIndexes(QSqlDatabase& db) const;
+
+protected:
+    // A query for the names of the indexes the open database holds.
+    virtual QString IndexListSql() const = 0;
+    // The schema's statements in this engine's terms.
+    virtual QStringList SchemaStatements() const = 0;
 };

@@ -142,3 +142,9 @@ void SqliteDialect::Compact(const QString& path, QSqlError& failure,
     }
     QSqlDatabase::removeDatabase(name);
 }
+
+QString SqliteDialect::IndexListSql() const {
+    return QStringLiteral("select name from sqlite_master where type = 'index'");
+}
+
+QStringList SqliteDialect::SchemaStatements() const { return DbSchema::CreateStatements(); }

@@ -14,4 +14,8 @@ public:
     QStringList BeginWriteSql() const override;
     void Compact(const QString& connStr, QSqlError& failure,
                  QSqlError& inPlaceFailure) const override;
+
+protected:
+    QString IndexListSql() const override;
+    QStringList SchemaStatements() const override;
 };

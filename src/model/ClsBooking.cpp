@@ -307,10 +307,11 @@ qint32 ClsBooking::BookingCheck(qint32 fromDate, qint32 toDate, qint32 groupId) 
             Num(groupId) + QLatin1Char(')'));
         if (rs.Eof() || rs.Fields(0).IsNull() || rs.Fields(1).IsNull())
             return;
-        // The sum of all end times; a total beyond 32 bits wraps around rather
-        // than failing, so the signature still changes with every change.
-        const qint64 sum = rs.Fields(0).Value.toLongLong() + rs.Fields(1).Value.toLongLong();
-        result = static_cast<qint32>(static_cast<quint32>(static_cast<quint64>(sum)));
+        result = Signature(rs.Fields(0).Value.toLongLong() + rs.Fields(1).Value.toLongLong());
     });
     return result;
+}
+
+qint32 ClsBooking::Signature(qint64 sumOfEnds) {
+    return static_cast<qint32>(static_cast<quint32>(static_cast<quint64>(sumOfEnds)));
 }

@@ -60,7 +60,13 @@ public:
     // takes the row as it now is: a second Save deliberately stores the
     // fields over that change.
     SaveProblem LastSaveProblem() const { return m_saveProblem; }
+    // The change signature of a group's bookings between two dates: the sum
+    // of their end times, 0 without bookings.
     qint32 BookingCheck(qint32 fromDate, qint32 toDate, qint32 groupId);
+    // The signature of bookings whose end times add up to sumOfEnds: a total
+    // beyond 32 bits wraps around rather than failing, so the signature still
+    // changes with every change.
+    static qint32 Signature(qint64 sumOfEnds);
 
     // As GetBookingId, into clashId; false when the test could not be run.
     static bool FindClash(qint32 resourceId, qint32 bookingDate, qint16 bookingStart,

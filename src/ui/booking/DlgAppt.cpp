@@ -14,6 +14,7 @@
 #include "model/ClsGroup.h"
 #include "model/ClsResource.h"
 #include "model/ClsTask.h"
+#include "model/DaySlots.h"
 #include "model/StoredRow.h"
 #include "print/DlgPreview.h"
 #include "ui/booking/DlgCalendar.h"
@@ -58,9 +59,6 @@ constexpr int kDetailsWidth = 248;
 constexpr int kMoveLineHeight = 24;
 // Last minute of the day: no booking may start or end after it.
 constexpr int kDayMinutes = 1440;
-// Colour of a booking whose appointment type is gone.
-constexpr qint32 kNoTypeColour = 0xC0C0C0;
-constexpr qint32 kFreeColour = 0xFFFFFF;
 
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -589,66 +587,13 @@ void DlgAppt::ShowBookings() {
         const QString keepSlot = selected < 0 ? QString() : m_lbTimeSlot->RowTag(selected);
         m_lbTimeSlot->Clear();
         const ClsGroup& group = ModMain::Group();
-        const int dayEnd = group.DayEnd();
-        const int interval = group.Interval();
-        const int dayStart = group.DayStart();
-        if (interval < 1)
-            throw TarveloError(QStringLiteral("group without a slot length"));
-        ClsDAO& dao = ModMain::DAO();
-        qint32 prev = 0;
-        qint32 colour = kFreeColour;
-        for (int t = dayStart; t <= dayEnd; t += interval) {
-            const qint32 resource = ClsForms::GetItemId(m_cbResource);
-            const qint32 day = ApptDate();
-            Recordset rs = dao.SqlQuery(
-                QStringLiteral("select (select TaskName from tblTasks where TaskId = ") +
-                QStringLiteral("tblBookings.TaskId), (select Colour from tblTasks where TaskId = ") +
-                QStringLiteral("tblBookings.TaskId), BookingId, CustomerId, Ref01, Ref02, Ref03 ") +
-                QStringLiteral("from tblBookings where ResourceId = ") + Num(resource) +
-                QStringLiteral(" and BookingStart <= ") + Num(t) +
-                QStringLiteral(" and BookingEnd > ") + Num(t) +
-                QStringLiteral(" and BookingDate = ") + Num(day));
-            const QString label =
-                m_militaryTime ? ClsDate::ShowTime(t, true) + QStringLiteral(" to ") +
-                                     ClsDate::ShowTime(t + interval, true)
-                               : ClsDate::ShowTime(t, true);
-            int row = -1;
-            if (rs.Eof()) {
-                row = m_lbTimeSlot->AddRow(
-                    QStringList{label, QString(), QString(), QString(), QString(), QString()});
-                m_lbTimeSlot->SetRowTag(row, Num(t));
-                m_lbTimeSlot->SetRowValue(row, 0);
-                m_lbTimeSlot->SetRowColour(row, kFreeColour);
-                prev = 0;
-                continue;
-            }
-            const qint32 bookingId = rs.Fields(QStringLiteral("BookingId")).Long();
-            QStringList cells{label};
-            if (bookingId != prev) {
-                const FieldValue colourField = rs.Fields(1);
-                colour = colourField.IsNull() ? kNoTypeColour : colourField.Long();
-                const FieldValue customerField = rs.Fields(QStringLiteral("CustomerId"));
-                const qint32 customerId = customerField.IsNull() ? 0 : customerField.Long();
-                Recordset contact = dao.SqlQuery(
-                    QStringLiteral("select CustomerName from tblCustomers where CustomerId = ") +
-                    Num(customerId));
-                const QString contactName = !contact.IsOpen() || contact.Eof()
-                                                ? QStringLiteral("?")
-                                                : TextOrEmpty(contact.Fields(0));
-                cells << TextOrEmpty(rs.Fields(0)) << contactName
-                      << TextOrEmpty(rs.Fields(QStringLiteral("Ref01")))
-                      << TextOrEmpty(rs.Fields(QStringLiteral("Ref02")))
-                      << TextOrEmpty(rs.Fields(QStringLiteral("Ref03")));
-            } else {
-                // The booking goes on from the row above.
-                cells << QStringLiteral("~") << QStringLiteral("~") << QString() << QString()
-                      << QString();
-            }
-            row = m_lbTimeSlot->AddRow(cells);
-            m_lbTimeSlot->SetRowTag(row, Num(t));
-            m_lbTimeSlot->SetRowValue(row, bookingId);
-            m_lbTimeSlot->SetRowColour(row, colour);
-            prev = bookingId;
+        for (const DaySlots::Slot& slot :
+             DaySlots::Load(ClsForms::GetItemId(m_cbResource), ApptDate(), group.DayStart(),
+                            group.DayEnd(), group.Interval(), m_militaryTime)) {
+            const int row = m_lbTimeSlot->AddRow(slot.cells);
+            m_lbTimeSlot->SetRowTag(row, Num(slot.start));
+            m_lbTimeSlot->SetRowValue(row, slot.bookingId);
+            m_lbTimeSlot->SetRowColour(row, slot.colour);
         }
         if (selected >= 0) {
             const qint32 held = ModMain::Booking().BookingId();

@@ -7,7 +7,8 @@
 
 void ScheduleModel::Clear() {
     m_rows.clear();
-    m_texts.clear();
+    m_texts.assign(1, QString());
+    m_textIndex.clear();
     m_totalBars = 0;
 }
 
@@ -47,36 +48,47 @@ int ScheduleModel::AddBar(int row, int startMinute, int endMinute, qint32 firstD
     bar.startMinute = startMinute;
     bar.endMinute = endMinute;
     bar.key.Set(key);
-    bar.startKey = ScheduleMapper::TimeKey(bar.firstDate, startMinute);
-    // A bar that ends before it starts still covers its first minute, so that
-    // it can be drawn and pointed at.
-    bar.endKey = std::max(ScheduleMapper::TimeKey(bar.lastDate, endMinute), bar.startKey + 1);
+    const qint64 startKey = bar.StartKey();
+    const qint64 endKey = bar.EndKey();
     r.bars.push_back(std::move(bar));
     ++m_totalBars;
     const int index = int(r.bars.size()) - 1;
-    const Bar& added = r.bars.back();
-    if (r.sorted && (r.starts.empty() || r.starts.back() <= added.startKey)) {
+    if (r.sorted && (r.starts.empty() || r.starts.back() <= startKey)) {
         r.order.push_back(index);
-        r.starts.push_back(added.startKey);
-        r.maxEnds.push_back(r.maxEnds.empty() ? added.endKey
-                                              : std::max(r.maxEnds.back(), added.endKey));
+        r.starts.push_back(startKey);
+        r.maxEnds.push_back(r.maxEnds.empty() ? endKey : std::max(r.maxEnds.back(), endKey));
     } else {
         r.sorted = false;
     }
     return index + 1;
 }
 
-QString ScheduleModel::Intern(const QString& text) {
-    if (text.isEmpty())
-        return QString();
-    auto it = m_texts.constFind(text);
-    if (it == m_texts.constEnd())
-        it = m_texts.insert(text);
-    return *it;
+void ScheduleModel::SetBarText(Bar* bar, const QString& text) {
+    if (text.isEmpty()) {
+        bar->text = 0;
+        return;
+    }
+    auto it = m_textIndex.constFind(text);
+    if (it == m_textIndex.constEnd()) {
+        m_texts.push_back(text);
+        it = m_textIndex.insert(text, int(m_texts.size()) - 1);
+    }
+    bar->text = *it;
 }
 
 int ScheduleModel::BarCount(int row) const {
     return IsRow(row) ? int(m_rows[row - 1].bars.size()) : 0;
+}
+
+void ScheduleModel::ReserveBars(int row, int count) {
+    if (!IsRow(row) || count <= 0)
+        return;
+    Row& r = m_rows[row - 1];
+    const size_t wanted = r.bars.size() + size_t(count);
+    r.bars.reserve(wanted);
+    r.order.reserve(wanted);
+    r.starts.reserve(wanted);
+    r.maxEnds.reserve(wanted);
 }
 
 ScheduleModel::Bar* ScheduleModel::MutableBar(int row, int bar) {
@@ -90,14 +102,14 @@ void ScheduleModel::EnsureSorted(const Row& row) const {
     row.order.resize(bars.size());
     std::iota(row.order.begin(), row.order.end(), 0);
     std::stable_sort(row.order.begin(), row.order.end(),
-                     [&bars](int a, int b) { return bars[a].startKey < bars[b].startKey; });
+                     [&bars](int a, int b) { return bars[a].StartKey() < bars[b].StartKey(); });
     row.starts.resize(bars.size());
     row.maxEnds.resize(bars.size());
     qint64 maxEnd = 0;
     for (size_t i = 0; i < row.order.size(); ++i) {
         const Bar& bar = bars[row.order[i]];
-        row.starts[i] = bar.startKey;
-        maxEnd = i == 0 ? bar.endKey : std::max(maxEnd, bar.endKey);
+        row.starts[i] = bar.StartKey();
+        maxEnd = i == 0 ? bar.EndKey() : std::max(maxEnd, bar.EndKey());
         row.maxEnds[i] = maxEnd;
     }
     row.sorted = true;
@@ -115,7 +127,7 @@ int ScheduleModel::BarAtTime(int row, qint64 timeKey) const {
         if (r.maxEnds[size_t(i)] <= timeKey)
             break;
         const int index = r.order[size_t(i)];
-        if (r.bars[size_t(index)].endKey > timeKey)
+        if (r.bars[size_t(index)].EndKey() > timeKey)
             return index + 1;
     }
     return 0;
@@ -133,7 +145,7 @@ void ScheduleModel::BarsInRange(int row, qint64 fromKey, qint64 toKey,
         --first;
     for (auto i = first; i < it - r.starts.begin(); ++i) {
         const int index = r.order[size_t(i)];
-        if (r.bars[size_t(index)].endKey > fromKey)
+        if (r.bars[size_t(index)].EndKey() > fromKey)
             out->push_back(index + 1);
     }
 }

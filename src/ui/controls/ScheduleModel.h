@@ -1,11 +1,13 @@
 #pragma once
 
 #include "ui/controls/PackedText.h"
+#include "ui/controls/ScheduleMapper.h"
 
-#include <QSet>
+#include <QHash>
 #include <QString>
 #include <QtGlobal>
 
+#include <algorithm>
 #include <vector>
 
 // Rows and bars of the schedule, kept in plain arrays.
@@ -19,6 +21,9 @@
 // the next search.
 class ScheduleModel {
 public:
+    // A bar as it is kept: tens of thousands of them are held at once, so
+    // its keys on the time axis are worked out when needed and its text is a
+    // number in the schedule's table of texts.
     struct Bar {
         qint32 firstDate = 0;
         qint32 lastDate = 0;
@@ -26,11 +31,16 @@ public:
         int endMinute = 0;
         qint32 datum = 0;
         qint32 colour = 0; // RGB number, red in the low byte
+        int text = 0;      // index into the texts; 0 is no text
         PackedText key;
         PackedText secondText;
-        QString text; // shared with every bar of the same text (see Intern)
-        qint64 startKey = 0;
-        qint64 endKey = 0;
+
+        qint64 StartKey() const { return ScheduleMapper::TimeKey(firstDate, startMinute); }
+        // A bar that ends before it starts still covers its first minute, so
+        // that it can be drawn and pointed at.
+        qint64 EndKey() const {
+            return std::max(ScheduleMapper::TimeKey(lastDate, endMinute), StartKey() + 1);
+        }
     };
 
     void Clear();
@@ -48,10 +58,12 @@ public:
     int AddBar(int row, int startMinute, int endMinute, qint32 firstDate, qint32 lastDate,
                const QString& key);
     int BarCount(int row) const;
+    void ReserveBars(int row, int count);
     int TotalBars() const { return m_totalBars; }
-    // The same text held once for the whole schedule: many bars show the
-    // same contact name.
-    QString Intern(const QString& text);
+    QString BarText(const Bar& bar) const { return m_texts[size_t(bar.text)]; }
+    // Sets the text of a bar; each text is held once for the whole schedule,
+    // as many bars show the same contact name.
+    void SetBarText(Bar* bar, const QString& text);
     bool IsBar(int row, int bar) const { return IsRow(row) && bar >= 1 && bar <= BarCount(row); }
     // The bar itself; only for a bar that IsBar reports.
     const Bar& BarAt(int row, int bar) const { return m_rows[row - 1].bars[bar - 1]; }
@@ -81,6 +93,7 @@ private:
     void EnsureSorted(const Row& row) const;
 
     std::vector<Row> m_rows;
-    QSet<QString> m_texts;
+    std::vector<QString> m_texts{QString()};
+    QHash<QString, int> m_textIndex;
     int m_totalBars = 0;
 };

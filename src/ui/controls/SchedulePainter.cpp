@@ -213,10 +213,11 @@ void SchedulePainter::PaintBars(QPainter& p, const Frame& f, const QRectF& clip,
                 p.setBrush(Qt::NoBrush);
                 p.drawRect(rect.adjusted(1, 1, -1, -1));
             }
-            if (bar.text.isEmpty() || rect.width() < kTextWidth)
+            if (bar.text == 0 || rect.width() < kTextWidth)
                 continue;
             const QRectF textRect = rect.adjusted(4, 0, -3, 0);
-            const QString shown = metrics.elidedText(bar.text, Qt::ElideRight, textRect.width());
+            const QString shown =
+                metrics.elidedText(m_model.BarText(bar), Qt::ElideRight, textRect.width());
             if (shown.isEmpty() || shown == ellipsis)
                 continue;
             p.setPen(m_palette.colourBars ? TextOn(fill) : QColor(Qt::black));

@@ -175,6 +175,10 @@ int ScheduleView::BarCount(int row) const {
     return m_model.BarCount(row);
 }
 
+void ScheduleView::ReserveBars(int row, int count) {
+    m_model.ReserveBars(row, count);
+}
+
 QString ScheduleView::BarKey(int row, int bar) const {
     return m_model.IsBar(row, bar) ? m_model.BarAt(row, bar).key.Get() : QString();
 }
@@ -209,12 +213,12 @@ void ScheduleView::SetBarColour(int row, int bar, qint32 rgb) {
 }
 
 QString ScheduleView::BarText(int row, int bar) const {
-    return m_model.IsBar(row, bar) ? m_model.BarAt(row, bar).text : QString();
+    return m_model.IsBar(row, bar) ? m_model.BarText(m_model.BarAt(row, bar)) : QString();
 }
 
 void ScheduleView::SetBarText(int row, int bar, const QString& text) {
     if (auto* b = m_model.MutableBar(row, bar)) {
-        b->text = m_model.Intern(text);
+        m_model.SetBarText(b, text);
         RequestRepaint();
     }
 }

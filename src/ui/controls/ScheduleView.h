@@ -73,6 +73,9 @@ public:
     int AddBar(int row, int startMinute, int endMinute, qint32 firstDate, qint32 lastDate,
                const QString& key);
     int BarCount(int row) const;
+    // Makes room for that many bars in the row, so that a row filled with a
+    // known number of bars holds no spare room.
+    void ReserveBars(int row, int count);
     QString BarKey(int row, int bar) const;
     qint32 BarData(int row, int bar) const;
     void SetBarData(int row, int bar, qint32 datum);

@@ -7,12 +7,15 @@
 #include "app/ErrorTrap.h"
 #include "app/EventPump.h"
 #include "app/ModMain.h"
+#include "app/WindowPlacement.h"
 #include "data/ClsDAO.h"
 #include "data/SampleDatabase.h"
+#include "model/BookingSummary.h"
 #include "model/ClsBooking.h"
 #include "model/ClsDate.h"
 #include "model/ClsGroup.h"
 #include "model/ClsResource.h"
+#include "model/ScheduleData.h"
 #include "ui/booking/DlgAppt.h"
 #include "ui/booking/DlgCalendar.h"
 #include "ui/booking/DlgSearch.h"
@@ -25,30 +28,24 @@
 #include "ui/controls/ScheduleView.h"
 #include "ui/controls/SpinButtons.h"
 #include "ui/main/DlgExportCalendar.h"
-#include "ui/main/LegendLabel.h"
+#include "ui/main/LegendPanel.h"
+#include "ui/main/MainCommands.h"
+#include "ui/main/SchedulePane.h"
+#include "ui/main/StatusPanels.h"
 #include "ui/main/TransferCommands.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QDrag>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMessageBox>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QToolBar>
-#include <QToolButton>
 #include <QToolTip>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
 #include <QGroupBox>
-#include <QScreen>
-#include <QStackedWidget>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QScrollArea>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTimer>
@@ -57,14 +54,12 @@
 namespace {
 DlgMain* g_main = nullptr;
 
-constexpr int kLegendWidth = 170;
 constexpr int kMinWidth = 640;  // 9600 twips
 constexpr int kMinHeight = 430; // 6450 twips
 constexpr int kScrollMin = 24;
 constexpr int kScrollMax = 240;
 constexpr int kScrollDesign = 60;
 
-QString Num(qint64 v) { return QString::number(v); }
 
 // Counts the commands running, so a close asked for meanwhile waits for them.
 struct BusyScope {
@@ -148,28 +143,8 @@ void DlgMain::BuildWindow() {
     outer->addLayout(top);
 
     auto* body = new QHBoxLayout;
-    m_schedArea = new QStackedWidget(central);
-    m_sched = new ScheduleView(m_schedArea);
-    m_sched->setObjectName(QStringLiteral("Sched"));
-    // A database without any group shows how to begin instead of an empty grid.
-    m_emptyHint = new QLabel(
-        QStringLiteral("<h3>No group yet</h3>"
-                       "<p>A group is a set of resources that share a working day and a slot "
-                       "length: a clinic's rooms, a workshop's machines, a school's teachers.</p>"
-                       "<ol><li><b>Resource, New Group</b> (or <b>Load Group Template</b>): name "
-                       "the group and set its working day and slot length.</li>"
-                       "<li><b>Resource, New Resource</b>: add each room, person or machine to "
-                       "book.</li>"
-                       "<li><b>Appointment, Add/Edit Booking</b>: define the appointment types "
-                       "with their colours and lengths (Appointment Type, Add Type), then book."
-                       "</li></ol>"),
-        m_schedArea);
-    m_emptyHint->setObjectName(QStringLiteral("LblEmptyHint"));
-    m_emptyHint->setWordWrap(true);
-    m_emptyHint->setAlignment(Qt::AlignCenter);
-    m_emptyHint->setMargin(24);
-    m_schedArea->addWidget(m_sched);
-    m_schedArea->addWidget(m_emptyHint);
+    m_schedArea = new SchedulePane(central);
+    m_sched = m_schedArea->View();
     body->addWidget(m_schedArea, 1);
     connect(m_sched, &ScheduleView::Sched_DropItem, this,
             [this](int row, int minute, qint32 date) { Sched_DropItem(row, minute, date); });
@@ -181,43 +156,12 @@ void DlgMain::BuildWindow() {
     connect(m_sched, &ScheduleView::Sched_BarPreSelect, this, [this] { Sched_BarPreSelect(); });
     connect(m_sched, &ScheduleView::Sched_ScrollTrack, this, [this] { Sched_ScrollTrack(); });
 
-    m_frame1 = new QGroupBox(QStringLiteral("Legend"), central);
-    m_frame1->setObjectName(QStringLiteral("Frame1"));
-    m_frame1->setFixedWidth(kLegendWidth);
-    auto* frameLayout = new QVBoxLayout(m_frame1);
-    frameLayout->setContentsMargins(4, 4, 4, 4);
-    auto* legendScroll = new QScrollArea(m_frame1);
-    legendScroll->setFrameShape(QFrame::NoFrame);
-    legendScroll->setWidgetResizable(true);
-    auto* legendInner = new QWidget;
-    m_legendLayout = new QVBoxLayout(legendInner);
-    m_legendLayout->setContentsMargins(0, 0, 0, 0);
-    m_legendLayout->setSpacing(0);
-    m_legendLayout->addStretch(1);
-    legendScroll->setWidget(legendInner);
-    frameLayout->addWidget(legendScroll);
+    m_frame1 = new LegendPanel(central);
     body->addWidget(m_frame1);
     outer->addLayout(body, 1);
     setCentralWidget(central);
 
-    for (const char* key : {"Start", "End", "Task", "Person"}) {
-        auto* panel = new QLabel(this);
-        panel->setObjectName(QString::fromLatin1(key));
-        panel->setMinimumWidth(QString::fromLatin1(key).startsWith(QLatin1String("Person")) ? 180 : 90);
-        panel->setFrameShape(QFrame::StyledPanel);
-        statusBar()->addWidget(panel, QString::fromLatin1(key) == QLatin1String("Person") ? 1 : 0);
-        m_panels.insert(QString::fromLatin1(key), panel);
-    }
-    auto* clockPanel = new QLabel(this);
-    clockPanel->setObjectName(QStringLiteral("Time"));
-    clockPanel->setFrameShape(QFrame::StyledPanel);
-    clockPanel->setMinimumWidth(90);
-    clockPanel->setAlignment(Qt::AlignCenter);
-    statusBar()->addPermanentWidget(clockPanel);
-    m_panels.insert(QStringLiteral("Time"), clockPanel);
-    m_clock = new QTimer(this);
-    connect(m_clock, &QTimer::timeout, this, [this] { UpdateClock(); });
-    m_clock->start(1000);
+    m_status = new StatusPanels(statusBar());
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -230,143 +174,24 @@ void DlgMain::BuildWindow() {
 }
 
 void DlgMain::BuildCommands() {
-    m_toolbar1 = addToolBar(QStringLiteral("Toolbar"));
-    m_toolbar1->setObjectName(QStringLiteral("Toolbar1"));
-    m_toolbar1->setMovable(false);
-    m_toolbar1->setIconSize(QSize(24, 24));
-    struct Item {
-        const char* caption;
-        const char* key;
+    m_commands = new MainCommands(this);
+    connect(m_commands, &MainCommands::ButtonClicked, this,
+            [this](const QString& key) { Toolbar1_ButtonClick(key); });
+    connect(m_commands, &MainCommands::ItemClicked, this,
+            [this](const QString& key) { Toolbar1_ButtonMenuClick(key); });
+    const QHash<QString, void (DlgMain::*)()> own = {
+        {QStringLiteral("mnuResourceSaveTemplate"), &DlgMain::mnuResourceSaveTemplate_Click},
+        {QStringLiteral("mnuResourceLoadTemplate"), &DlgMain::mnuResourceLoadTemplate_Click},
+        {QStringLiteral("mnuTransferExport"), &DlgMain::mnuTransferExport_Click},
+        {QStringLiteral("mnuTransferExportCalendar"), &DlgMain::mnuTransferExportCalendar_Click},
+        {QStringLiteral("mnuTransferBackup"), &DlgMain::mnuTransferBackup_Click},
+        {QStringLiteral("mnuTransferRestore"), &DlgMain::mnuTransferRestore_Click},
+        {QStringLiteral("mnuHelpAbout"), &DlgMain::mnuHelpAbout_Click},
     };
-    struct Button {
-        const char* key;
-        const char* tip;
-        const char* image;
-        std::vector<Item> items;
-    };
-    const std::vector<Button> buttons = {
-        {"Exit", "Exit Application", "Exit", {}},
-        {"Binocular", "Search For Appointment", "Binocular", {}},
-        {"Write", "Make Appointment", "Write", {}},
-        {"Calendar", "Calendar", "Watch", {}},
-        {"Config", "Configuration", "Config", {}},
-        {"Group", "Group Definition", "Group",
-         {{"&Add Group", "AddGroup"}, {"&Edit Group", "EditGroup"}, {"&Delete Group", "DeleteGroup"}}},
-        {"Resource", "Resource Definition", "Resource",
-         {{"&Add Resource", "AddRes"}, {"&Edit Resource", "EditRes"}, {"&Delete Resource", "DeleteRes"}}},
-        {"Print", "Print Schedule", "Print", {}},
-        {"Screen", "Schedule resolution", "Screen",
-         {{"Hourly", "Hours"}, {"Daily", "Days"}, {"Weekly", "Weeks"}}},
-        {"Help", "Online Help", "Help", {}},
-    };
-    for (const Button& b : buttons) {
-        const QString key = QString::fromLatin1(b.key);
-        auto* action = new QAction(IconFactory::Icon(QString::fromLatin1(b.image)),
-                                   QString::fromLatin1(b.tip), this);
-        action->setObjectName(key);
-        action->setData(key);
-        action->setToolTip(QString::fromLatin1(b.tip));
-        connect(action, &QAction::triggered, this, [this, key] { Toolbar1_ButtonClick(key); });
-        m_buttons.insert(key, action);
-        if (b.items.empty()) {
-            m_toolbar1->addAction(action);
-            continue;
-        }
-        auto* menu = new QMenu(this);
-        for (const Item& item : b.items) {
-            const QString itemKey = QString::fromLatin1(item.key);
-            QAction* entry = menu->addAction(QString::fromLatin1(item.caption));
-            entry->setObjectName(itemKey);
-            entry->setData(itemKey);
-            connect(entry, &QAction::triggered, this,
-                    [this, itemKey] { Toolbar1_ButtonMenuClick(itemKey); });
-        }
-        auto* button = new QToolButton(m_toolbar1);
-        button->setDefaultAction(action);
-        button->setMenu(menu);
-        button->setPopupMode(QToolButton::MenuButtonPopup);
-        m_toolbar1->addWidget(button);
-    }
-
-    auto button = [this](const char* key) {
-        return [this, key] { Toolbar1_ButtonClick(QString::fromLatin1(key)); };
-    };
-    auto item = [this](const char* key) {
-        return [this, key] { Toolbar1_ButtonMenuClick(QString::fromLatin1(key)); };
-    };
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("mnuFile"));
-    AddMenuEntry(file, QStringLiteral("mnuFileConfiguration"), QStringLiteral("&Configuration"),
-                 button("Config"));
-    AddMenuEntry(file, QStringLiteral("mnuFilePrint"), QStringLiteral("&Print"), button("Print"));
-    file->addSeparator();
-    AddMenuEntry(file, QStringLiteral("mnuFileExit"), QStringLiteral("E&xit"), button("Exit"));
-
-    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
-    view->setObjectName(QStringLiteral("mnuView"));
-    AddMenuEntry(view, QStringLiteral("mnuViewHours"), QStringLiteral("&Hours"), item("Hours"));
-    AddMenuEntry(view, QStringLiteral("mnuViewDays"), QStringLiteral("&Days"), item("Days"));
-    AddMenuEntry(view, QStringLiteral("mnuViewWeeks"), QStringLiteral("&Weeks"), item("Weeks"));
-
-    QMenu* resource = menuBar()->addMenu(QStringLiteral("&Resource"));
-    resource->setObjectName(QStringLiteral("mnuResoure"));
-    AddMenuEntry(resource, QStringLiteral("mnuResourceNewGroup"), QStringLiteral("&New Group"),
-                 item("AddGroup"));
-    AddMenuEntry(resource, QStringLiteral("mnuResourceEditGroup"), QStringLiteral("&Edit Group"),
-                 item("EditGroup"));
-    AddMenuEntry(resource, QStringLiteral("mnuResourceDeleteGroup"),
-                 QStringLiteral("&Delete Group"), item("DeleteGroup"));
-    resource->addSeparator();
-    AddMenuEntry(resource, QStringLiteral("mnuResourceSaveTemplate"),
-                 QStringLiteral("&Save Group Template"), [this] { mnuResourceSaveTemplate_Click(); });
-    AddMenuEntry(resource, QStringLiteral("mnuResourceLoadTemplate"),
-                 QStringLiteral("&Load Group Template"), [this] { mnuResourceLoadTemplate_Click(); });
-    resource->addSeparator();
-    AddMenuEntry(resource, QStringLiteral("mnuResourceNew"), QStringLiteral("Ne&w Resource"),
-                 item("AddRes"));
-    AddMenuEntry(resource, QStringLiteral("mnuResourceEdit"), QStringLiteral("Edi&t Resource"),
-                 item("EditRes"));
-    AddMenuEntry(resource, QStringLiteral("mnuResourceDelete"), QStringLiteral("Delet&e Resource"),
-                 item("DeleteRes"));
-
-    QMenu* booking = menuBar()->addMenu(QStringLiteral("&Appointment"));
-    booking->setObjectName(QStringLiteral("mnuBooking"));
-    AddMenuEntry(booking, QStringLiteral("mnuBookingChange"), QStringLiteral("Change &Date"),
-                 button("Calendar"));
-    AddMenuEntry(booking, QStringLiteral("mnuBookingSearch"),
-                 QStringLiteral("&Search For Appointment"), button("Binocular"));
-    AddMenuEntry(booking, QStringLiteral("mnuBookingEdit"), QStringLiteral("&Add/Edit Booking"),
-                 button("Write"));
-
-    QMenu* transfer = menuBar()->addMenu(QStringLiteral("&Transfer"));
-    transfer->setObjectName(QStringLiteral("mnuTransfer"));
-    AddMenuEntry(transfer, QStringLiteral("mnuTransferExport"),
-                 QStringLiteral("E&xport to CSV file"), [this] { mnuTransferExport_Click(); });
-    AddMenuEntry(transfer, QStringLiteral("mnuTransferExportCalendar"),
-                 QStringLiteral("Export &Calendar..."),
-                 [this] { mnuTransferExportCalendar_Click(); });
-    AddMenuEntry(transfer, QStringLiteral("mnuTransferBackup"), QStringLiteral("&Backup Database"),
-                 [this] { mnuTransferBackup_Click(); });
-    AddMenuEntry(transfer, QStringLiteral("mnuTransferRestore"),
-                 QStringLiteral("&Restore Database"), [this] { mnuTransferRestore_Click(); });
-
-    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->setObjectName(QStringLiteral("mnuHelp"));
-    AddMenuEntry(help, QStringLiteral("mnuHelpContents"), QStringLiteral("&Contents"),
-                 button("Help"));
-    AddMenuEntry(help, QStringLiteral("mnuHelpAbout"), QStringLiteral("&About"),
-                 [this] { mnuHelpAbout_Click(); });
-}
-
-void DlgMain::AddMenuEntry(QMenu* menu, const QString& name, const QString& caption,
-                           std::function<void()> handler) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    if (handler)
-        connect(action, &QAction::triggered, this, [handler] { handler(); });
-    else
-        action->setEnabled(false); // its command is not part of this version yet
-    m_menuEntries.insert(name, action);
+    connect(m_commands, &MainCommands::EntryClicked, this, [this, own](const QString& name) {
+        if (const auto command = own.value(name))
+            (this->*command)();
+    });
 }
 
 void DlgMain::Form_Load() {
@@ -386,7 +211,6 @@ void DlgMain::Form_Load() {
         m_closeRequest = false;
         m_holdOff = 0;
         m_bookingSignature = 0;
-        m_draggedTask = 0;
         SetupDefaults();
         UpdateCaption();
         for (const char* key : {"Start", "End", "Task", "Person"})
@@ -410,7 +234,7 @@ void DlgMain::Form_Load() {
         else
             m_frame1->setVisible(legend);
     });
-    UpdateClock();
+    m_status->ShowClock();
 }
 
 void DlgMain::closeEvent(QCloseEvent* event) {
@@ -422,7 +246,7 @@ void DlgMain::closeEvent(QCloseEvent* event) {
         m_timer1->stop();
         m_closeRequest = true;
         ++m_rebuildGeneration;
-        ++m_legendGeneration;
+        m_frame1->Stop();
         event->ignore();
         m_timer1->setInterval(100);
         if (m_busy == 0)
@@ -464,20 +288,11 @@ void DlgMain::UpdateCaption() {
         setWindowTitle(QStringLiteral("Tarvelo! (") + ModMain::VersionNumber() + QLatin1Char(')'));
 }
 
-void DlgMain::UpdateClock() {
-    const QLabel* panel = m_panels.value(QStringLiteral("Time"));
-    if (!panel)
-        return;
-    const QTime now = QTime::currentTime();
-    SetPanelText(QStringLiteral("Time"), ClsDate::ShowTime(now.hour() * 60 + now.minute(), true));
-}
-
 void DlgMain::Form_QueryUnload() {
     if (m_queryUnloadDone)
         return;
     m_queryUnloadDone = true;
-    if (m_clock)
-        m_clock->stop();
+    m_status->StopClock();
     m_timer1->stop();
     Trap("DlgMain.Form_QueryUnload", [&] {
         if (!ModMain::IsRunning())
@@ -487,17 +302,8 @@ void DlgMain::Form_QueryUnload() {
             ModMain::Terminate();
             return;
         }
-        if (m_activated) {
-            ClsIni& ini = ModMain::Ini();
-            const QString section = QStringLiteral("DlgMain");
-            const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-            ini.WriteValue(section, QStringLiteral("Left"), QString::number(float(normal.x())));
-            ini.WriteValue(section, QStringLiteral("Top"), QString::number(float(normal.y())));
-            ini.WriteValue(section, QStringLiteral("Width"), QString::number(float(normal.width())));
-            ini.WriteValue(section, QStringLiteral("Height"), QString::number(float(normal.height())));
-            const int state = isMinimized() ? 1 : isMaximized() ? 2 : 0;
-            ini.WriteValue(section, QStringLiteral("WindowState"), state);
-        }
+        if (m_activated)
+            WindowPlacement::Save(this, QStringLiteral("DlgMain"));
         ModMain::Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("LastDate"),
                                   CurrentDate());
         for (QWidget* window : QApplication::topLevelWidgets())
@@ -591,27 +397,7 @@ void DlgMain::CbGroup_Click() {
 }
 
 void DlgMain::SetScheduleEndDate() {
-    Trap("DlgMain.SetScheduleEndDate", [&] {
-        m_sched->SetTimeType(IniInt(QStringLiteral("Config"), QStringLiteral("TimeType"), 0));
-        const int type = m_sched->TimeType();
-        const qint32 first = m_sched->FirstDate();
-        switch (type) {
-        case 0:
-            m_sched->SetLastDate(first);
-            m_sched->SetRulerDateFormat(QStringLiteral("D, n M Y"));
-            break;
-        case 1:
-            m_sched->SetLastDate(ClsDate::WithinShown(first + 32));
-            m_sched->SetRulerDateFormat(QStringLiteral("M Y"));
-            break;
-        case 2:
-            m_sched->SetLastDate(ClsDate::WithinShown(first + 60));
-            m_sched->SetRulerDateFormat(QStringLiteral("M Y"));
-            break;
-        default:
-            break;
-        }
-    });
+    Trap("DlgMain.SetScheduleEndDate", [&] { m_schedArea->ApplyResolution(); });
 }
 
 void DlgMain::ShowResources(qint32 resourceId) {
@@ -619,145 +405,35 @@ void DlgMain::ShowResources(qint32 resourceId) {
     Trap("DlgMain.ShowResources", [&] {
         m_sched->Clear();
         SetScheduleEndDate();
-        const bool showContact =
+        m_schedArea->ApplyTimeFormat();
+        ScheduleData::Selection selection;
+        selection.groupId = SelectedGroupId();
+        selection.firstDate = m_sched->FirstDate();
+        selection.lastDate = m_sched->LastDate();
+        selection.contactNames =
             IniInt(QStringLiteral("Options"), QStringLiteral("DispCustomer"), 0) != 0;
-        const bool military =
-            IniInt(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), 0) != 0;
-        m_sched->SetUse12Hour(!military);
-        m_sched->SetUse24Hour(military);
-        const qint32 group = SelectedGroupId();
-        const qint32 first = m_sched->FirstDate();
-        const qint32 last = m_sched->LastDate();
-        // The database is asked for again at every row: no reference to it
-        // is kept across letting events run.
-        Recordset resources = ModMain::DAO().SqlQuery(
-            QStringLiteral("select ResourceName, ResourceId from tblResources where GroupId = ") +
-            Num(group) + QStringLiteral(" order by ResourceName"));
-        while (!resources.Eof()) {
-            const qint32 id = resources.Fields(QStringLiteral("ResourceId")).Long();
-            const int row = m_sched->AddRow(resources.Fields(QStringLiteral("ResourceName")).Text());
-            m_sched->SetRowData(row, id);
-            if (id == resourceId)
-                m_sched->SetCurrentRow(row);
-            Recordset bookings = ModMain::DAO().SqlQuery(
-                QStringLiteral("select (select Colour from tblTasks where TaskId = "
-                               "tblBookings.TaskId), (select CustomerName from tblCustomers "
-                               "where CustomerId = tblBookings.CustomerId), * from tblBookings "
-                               "where ResourceId = ") +
-                Num(id) + QStringLiteral(" and BookingDate >= ") + Num(first) +
-                QStringLiteral(" and BookingDate <= ") + Num(last) +
-                QStringLiteral(" order by BookingStart"));
-            while (!bookings.Eof()) {
-                const qint32 bookingId = bookings.Fields(QStringLiteral("BookingId")).Long();
-                const qint32 date = bookings.Fields(QStringLiteral("BookingDate")).Long();
-                const int bar = m_sched->AddBar(
-                    row, bookings.Fields(QStringLiteral("BookingStart")).Int(),
-                    bookings.Fields(QStringLiteral("BookingEnd")).Int(), date, date,
-                    QStringLiteral("B") + Num(bookingId));
-                m_sched->SetBarData(row, bar, bookingId);
-                // A booking whose type is gone has no colour: it shows grey.
-                const FieldValue colour = bookings.Fields(0);
-                m_sched->SetBarColour(row, bar, colour.IsNull() ? 0xC0C0C0 : colour.Long());
-                m_sched->SetBarSecondText(row, bar, Num(bookingId));
-                if (showContact) {
-                    // A booking without a contact shows no name and the rebuild goes on.
-                    const FieldValue contact = bookings.Fields(1);
-                    m_sched->SetBarText(row, bar, contact.IsNull() ? QString() : contact.Text());
-                }
-                EventPump::Run();
-                if (generation != m_rebuildGeneration)
-                    return;
-                bookings.MoveNext();
-            }
-            EventPump::Run();
-            if (generation != m_rebuildGeneration)
-                return;
-            resources.MoveNext();
-        }
-        m_bookingSignature = ModMain::Booking().BookingCheck(first, last, group);
+        // Read at once: no reference to the database is kept while events run.
+        ScheduleData data;
+        if (!data.Load(selection))
+            throw TarveloError(QStringLiteral("the schedule cannot be read"));
+        // A rebuild started while events run takes over the schedule.
+        if (!m_schedArea->Fill(data, resourceId, [&] { return generation == m_rebuildGeneration; }))
+            return;
+        m_bookingSignature = data.Signature();
         m_holdOff = 20;
     });
     if (generation == m_rebuildGeneration)
-        m_schedArea->setCurrentWidget(m_cbGroup->count() == 0 ? static_cast<QWidget*>(m_emptyHint)
-                                                              : m_sched);
+        m_schedArea->ShowSchedule(m_cbGroup->count() > 0);
 }
 
 void DlgMain::ShowLegends() {
-    const int generation = ++m_legendGeneration;
-    Trap("DlgMain.ShowLegends", [&] {
-        for (LegendLabel* label : m_lblColor)
-            label->setVisible(false);
-        for (LegendLabel* label : m_lblLegend)
-            label->setVisible(false);
-        Recordset rs = ModMain::DAO().SqlQuery(
-            QStringLiteral("select TaskId, TaskName, Colour from tblTasks where GroupId = ") +
-            Num(SelectedGroupId()) + QStringLiteral(" order by TaskName"));
-        int i = 0;
-        while (!rs.Eof()) {
-            if (i >= m_lblColor.size()) {
-                auto* line = new QWidget;
-                auto* lineLayout = new QHBoxLayout(line);
-                lineLayout->setContentsMargins(2, 1, 2, 1);
-                lineLayout->setSpacing(6);
-                auto* colour = new LegendLabel(i, line);
-                colour->setFixedSize(22, 14);
-                colour->setAutoFillBackground(true);
-                colour->setFrameShape(QFrame::Box);
-                auto* name = new LegendLabel(i, line);
-                name->setMinimumHeight(16);
-                connect(colour, &LegendLabel::Pressed, this, [this](int index) { LblColor_MouseDown(index); });
-                connect(name, &LegendLabel::Pressed, this, [this](int index) { LblLegend_MouseDown(index); });
-                lineLayout->addWidget(colour);
-                lineLayout->addWidget(name, 1);
-                m_legendLayout->insertWidget(m_legendLayout->count() - 1, line);
-                m_lblColor << colour;
-                m_lblLegend << name;
-            }
-            const qint32 taskId = rs.Fields(QStringLiteral("TaskId")).Long();
-            LegendLabel* colour = m_lblColor[i];
-            LegendLabel* name = m_lblLegend[i];
-            colour->SetTag(taskId);
-            name->SetTag(taskId);
-            QPalette palette = colour->palette();
-            palette.setColor(QPalette::Window,
-                             ColourUtil::ToColor(rs.Fields(QStringLiteral("Colour")).Long()));
-            colour->setPalette(palette);
-            name->setText(rs.Fields(QStringLiteral("TaskName")).Text());
-            name->setToolTip(name->text());
-            colour->setVisible(true);
-            name->setVisible(true);
-            ++i;
-            EventPump::Run();
-            // A rebuild started meanwhile (another group chosen) owns the
-            // labels now.
-            if (generation != m_legendGeneration)
-                return;
-            rs.MoveNext();
-        }
-    });
+    Trap("DlgMain.ShowLegends", [&] { m_frame1->ShowTypes(SelectedGroupId()); });
 }
 
 void DlgMain::SetupDefaults() {
     Trap("DlgMain.SetupDefaults", [&] {
         m_sched->SetTimeType(IniInt(QStringLiteral("Config"), QStringLiteral("TimeType"), 0));
-        struct ColourKey {
-            const char* key;
-            qint32 (ScheduleView::*get)() const;
-            void (ScheduleView::*set)(qint32);
-        };
-        const ColourKey keys[] = {
-            {"BackColor", &ScheduleView::BackColour, &ScheduleView::SetBackColour},
-            {"TitleBackColor", &ScheduleView::TitleBackColour, &ScheduleView::SetTitleBackColour},
-            {"ListBackColor", &ScheduleView::ListBackColour, &ScheduleView::SetListBackColour},
-            {"WeekendColor", &ScheduleView::WeekendColour, &ScheduleView::SetWeekendColour},
-            {"RulerBackColor", &ScheduleView::RulerBackColour, &ScheduleView::SetRulerBackColour},
-            {"SelectBackColor", &ScheduleView::SelectBackColour, &ScheduleView::SetSelectBackColour},
-        };
-        for (const ColourKey& k : keys) {
-            const qint32 current = (m_sched->*k.get)();
-            (m_sched->*k.set)(
-                IniInt(QStringLiteral("Colours"), QString::fromLatin1(k.key), current));
-        }
+        m_schedArea->ApplyColours();
         SetScheduleEndDate();
         if (IniInt(QStringLiteral("Options"), QStringLiteral("Autoscroll"), 0) != 0 && m_holdOff < 1)
             SetCurrentDate(ClsDate::Today());
@@ -787,48 +463,32 @@ void DlgMain::SpinDate_Click(int direction) {
     });
 }
 
-QString DlgMain::PanelText(const QString& key) const {
-    const QLabel* panel = m_panels.value(key);
-    return panel ? panel->text() : QString();
-}
+QString DlgMain::PanelText(const QString& key) const { return m_status->Text(key); }
 
-void DlgMain::SetPanelText(const QString& key, const QString& text) {
-    if (QLabel* panel = m_panels.value(key))
-        panel->setText(text);
-}
+void DlgMain::SetPanelText(const QString& key, const QString& text) { m_status->SetText(key, text); }
 
-void DlgMain::EnableToolbar(bool enabled) { ClsForms::EnableToolbar(m_toolbar1, enabled); }
+void DlgMain::EnableToolbar(bool enabled) { ClsForms::EnableToolbar(m_commands->Toolbar(), enabled); }
 
 QString DlgMain::PrintFooter() {
     return QStringLiteral("Printed by Tarvelo ") + ModMain::VersionNumber() +
            QStringLiteral(" on ") + ClsDate::FormatDate(ClsDate::Today(), QStringLiteral("d mmmm yyyy"));
 }
 
-void DlgMain::StartDrag(int index) {
-    LegendLabel* source = m_lblColor.value(index);
-    if (!source)
-        return;
-    m_draggedTask = source->Tag();
-    auto* drag = new QDrag(source);
-    drag->setMimeData(ScheduleView::MakeTaskMimeData(m_draggedTask));
-    QPixmap pixmap(22, 14);
-    pixmap.fill(source->palette().color(QPalette::Window));
-    drag->setPixmap(pixmap);
-    drag->exec(Qt::CopyAction);
-}
+QGroupBox* DlgMain::Frame1() const { return m_frame1; }
+QLabel* DlgMain::EmptyHint() const { return m_schedArea->EmptyHint(); }
+QToolBar* DlgMain::Toolbar1() const { return m_commands->Toolbar(); }
+QAction* DlgMain::ToolbarButton(const QString& key) const { return m_commands->Button(key); }
+QAction* DlgMain::MenuEntry(const QString& name) const { return m_commands->MenuEntry(name); }
+qint32 DlgMain::DraggedTask() const { return m_frame1->DraggedTask(); }
+const QVector<LegendLabel*>& DlgMain::LblColor() const { return m_frame1->ColourLabels(); }
+const QVector<LegendLabel*>& DlgMain::LblLegend() const { return m_frame1->NameLabels(); }
 
 void DlgMain::LblColor_MouseDown(int index) {
-    Trap("DlgMain.LblColor_MouseDown", [&] {
-        m_draggedTask = m_lblColor.at(index)->Tag();
-        StartDrag(index);
-    });
+    Trap("DlgMain.LblColor_MouseDown", [&] { m_frame1->StartDrag(index); });
 }
 
 void DlgMain::LblLegend_MouseDown(int index) {
-    Trap("DlgMain.LblLegend_MouseDown", [&] {
-        m_draggedTask = m_lblLegend.at(index)->Tag();
-        StartDrag(index);
-    });
+    Trap("DlgMain.LblLegend_MouseDown", [&] { m_frame1->StartDrag(index); });
 }
 
 void DlgMain::OpenBooking(qint32 startTime, qint32 resourceId, qint32 taskId, qint32 date) {
@@ -878,7 +538,7 @@ void DlgMain::Sched_DropItem(int row, int minute, qint32 date) {
             ModMain::Warning(QStringLiteral("Requested event overlaps previously defined event!"));
             return;
         }
-        OpenBooking(start, resourceId, m_draggedTask, date);
+        OpenBooking(start, resourceId, m_frame1->DraggedTask(), date);
     });
 }
 
@@ -891,51 +551,12 @@ void DlgMain::Sched_ListDblClick(int row) {
 void DlgMain::Sched_ItemMove(int row, int bar) {
     Trap("DlgMain.Sched_ItemMove", [&] {
         m_tipText.clear();
-        const qint32 booking = m_sched->BarData(row, bar);
-        ClsDAO& dao = ModMain::DAO();
-        auto popups = [] {
-            return IniInt(QStringLiteral("Options"), QStringLiteral("PopupReminders"), 0) != 0;
-        };
-        QString tip;
-        Recordset times = dao.SqlQuery(
-            QStringLiteral("select BookingStart, BookingEnd, Comments from tblBookings where "
-                           "BookingId = ") + Num(booking));
-        if (times.Eof()) {
-            SetPanelText(QStringLiteral("Start"), QString());
-            SetPanelText(QStringLiteral("End"), QString());
-        } else {
-            const QString start = ClsDate::ShowTime(times.Fields(QStringLiteral("BookingStart")).Int(), true);
-            const QString end = ClsDate::ShowTime(times.Fields(QStringLiteral("BookingEnd")).Int(), true);
-            SetPanelText(QStringLiteral("Start"), start);
-            SetPanelText(QStringLiteral("End"), end);
-            if (popups()) {
-                tip = start + QStringLiteral(" to ") + end;
-                const FieldValue comments = times.Fields(QStringLiteral("Comments"));
-                const QString text = comments.IsNull() ? QString() : comments.Text();
-                if (!text.trimmed().isEmpty())
-                    tip += QStringLiteral("\r\n") + text;
-            }
-        }
-        Recordset task = dao.SqlQuery(
-            QStringLiteral("select TaskName from tblTasks where TaskId = (select TaskId from "
-                           "tblBookings where BookingId = ") + Num(booking) + QLatin1Char(')'));
-        SetPanelText(QStringLiteral("Task"),
-                     task.Eof() ? QString() : task.Fields(QStringLiteral("TaskName")).Text());
-        Recordset person = dao.SqlQuery(
-            QStringLiteral("select CustomerName from tblCustomers where CustomerId = (select "
-                           "CustomerId from tblBookings where BookingId = ") + Num(booking) +
-            QLatin1Char(')'));
-        if (person.Eof()) {
-            SetPanelText(QStringLiteral("Person"), QString());
-        } else {
-            const QString name = person.Fields(QStringLiteral("CustomerName")).Text();
-            if (popups())
-                tip += QStringLiteral("\r\n") + name;
-            SetPanelText(QStringLiteral("Person"), name);
-        }
-        if (popups()) {
-            m_tipText = tip;
-            QString shown = tip;
+        BookingSummary booking;
+        booking.Load(m_sched->BarData(row, bar));
+        m_status->ShowBooking(booking);
+        if (IniInt(QStringLiteral("Options"), QStringLiteral("PopupReminders"), 0) != 0) {
+            m_tipText = booking.Tip();
+            QString shown = m_tipText;
             shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
             QToolTip::showText(QCursor::pos(), shown, m_sched);
         }
@@ -1034,20 +655,10 @@ void DlgMain::Toolbar1_ButtonClick(const QString& key) {
             Toolbar1_ButtonMenuClick(QStringLiteral("Hours"));
         } else if (key == QLatin1String("Print")) {
             EnableToolbar(false);
-            const qint32 date = CurrentDate();
-            m_sched->SetPrintHeading(QStringLiteral("Tarvelo - ") +
-                                     ClsDate::FormatDate(date, QStringLiteral("dddd d mmmm yyyy")));
-            m_sched->SetPrintColourBars(
-                IniInt(QStringLiteral("Options"), QStringLiteral("ColourPrint"), 0) != 0);
-            m_sched->SetPrintColourBack(
-                IniInt(QStringLiteral("Options"), QStringLiteral("ColourPrint"), 0) != 0);
-            m_sched->SetPrintFooter(PrintFooter());
-            QPrinter printer(QPrinter::HighResolution);
-            printer.setPageOrientation(QPageLayout::Landscape);
-            QPrintDialog dialog(&printer, this);
-            dialog.setWindowTitle(QStringLiteral("Print Schedule"));
-            if (ModMain::ShowModal(&dialog) == QDialog::Accepted)
-                m_sched->PrintTo(&printer);
+            m_schedArea->Print(QStringLiteral("Tarvelo - ") +
+                                   ClsDate::FormatDate(CurrentDate(),
+                                                       QStringLiteral("dddd d mmmm yyyy")),
+                               PrintFooter());
             EnableToolbar(true);
         } else if (key == QLatin1String("Help")) {
             EnableToolbar(false);
@@ -1192,32 +803,7 @@ void DlgMain::Form_Activate() {
         return;
     Trap("DlgMain.Form_Activate", [&] {
         m_activated = true;
-        ClsIni& ini = ModMain::Ini();
-        const QString section = QStringLiteral("DlgMain");
-        const int state = ini.GetValue(section, QStringLiteral("WindowState"), 0).toInt();
-        if (state == 0) {
-            QRect r = geometry();
-            r.moveLeft(int(ini.GetValue(section, QStringLiteral("Left"), r.x()).toFloat()));
-            r.moveTop(int(ini.GetValue(section, QStringLiteral("Top"), r.y()).toFloat()));
-            r.setWidth(int(ini.GetValue(section, QStringLiteral("Width"), r.width()).toFloat()));
-            r.setHeight(int(ini.GetValue(section, QStringLiteral("Height"), r.height()).toFloat()));
-            const QScreen* screen = QGuiApplication::screenAt(r.center());
-            if (!screen)
-                screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-            // The window's frame must fit as well as its inside.
-            const QRect frame = frameGeometry();
-            const QRect inside = geometry();
-            const QMargins margins(inside.left() - frame.left(), inside.top() - frame.top(),
-                                   frame.right() - inside.right(), frame.bottom() - inside.bottom());
-            if (screen)
-                r = ClsForms::FitOnScreen(r, screen->availableGeometry().marginsRemoved(margins));
-            setGeometry(r);
-            EventPump::RunNow();
-        } else if (state == 1) {
-            showMinimized();
-        } else if (state == 2) {
-            showMaximized();
-        }
+        WindowPlacement::Restore(this, QStringLiteral("DlgMain"));
     });
     m_timer1->setInterval(15000);
     m_timer1->start();

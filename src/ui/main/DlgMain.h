@@ -7,18 +7,18 @@
 
 class ClsGroup;
 class LegendLabel;
+class LegendPanel;
+class MainCommands;
+class SchedulePane;
+class StatusPanels;
 class QAction;
-class QMenu;
 class QToolBar;
-class QToolButton;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QSlider;
-class QStackedWidget;
 class QTimer;
-class QVBoxLayout;
 class ScheduleView;
 class SpinButtons;
 
@@ -89,11 +89,11 @@ public:
     void Form_Activate();
 
     QTimer* Timer1() const { return m_timer1; }
-    QToolBar* Toolbar1() const { return m_toolbar1; }
-    QAction* ToolbarButton(const QString& key) const { return m_buttons.value(key); }
-    QAction* MenuEntry(const QString& name) const { return m_menuEntries.value(name); }
+    QToolBar* Toolbar1() const;
+    QAction* ToolbarButton(const QString& key) const;
+    QAction* MenuEntry(const QString& name) const;
     QString TipText() const { return m_tipText; }
-    qint32 DraggedTask() const { return m_draggedTask; }
+    qint32 DraggedTask() const;
     bool CloseRequested() const { return m_closeRequest; }
     // The footer printed under the schedule.
     static QString PrintFooter();
@@ -103,13 +103,13 @@ public:
 
     ScheduleView* Sched() const { return m_sched; }
     QComboBox* CbGroup() const { return m_cbGroup; }
-    QLabel* EmptyHint() const { return m_emptyHint; }
+    QLabel* EmptyHint() const;
     QCheckBox* ChkLegend() const { return m_chkLegend; }
-    QGroupBox* Frame1() const { return m_frame1; }
+    QGroupBox* Frame1() const;
     QSlider* Scroll() const { return m_scroll; }
     SpinButtons* SpinDate() const { return m_spinDate; }
-    const QVector<LegendLabel*>& LblColor() const { return m_lblColor; }
-    const QVector<LegendLabel*>& LblLegend() const { return m_lblLegend; }
+    const QVector<LegendLabel*>& LblColor() const;
+    const QVector<LegendLabel*>& LblLegend() const;
     qint32 BookingSignature() const { return m_bookingSignature; }
     int AutoscrollHoldOff() const { return m_holdOff; }
 
@@ -125,18 +125,14 @@ private:
     void Form_Unload();
     void BuildWindow();
     void BuildCommands();
-    void AddMenuEntry(QMenu* menu, const QString& name, const QString& caption,
-                      std::function<void()> handler);
     void RearmTimer();
     // Rebuilds the view when the change marker moved and the bookings in
     // view changed.
     void CheckForChanges();
-    void StartDrag(int index);
     void EnableToolbar(bool enabled);
     // A Transfer command with the toolbar, the schedule and the timer off.
     void RunTransfer(const char* where, const std::function<void()>& command);
     void UpdateCaption();
-    void UpdateClock();
 
     bool m_started = false;
     bool m_unloaded = false;
@@ -146,11 +142,9 @@ private:
     bool m_closeRequest = false;
     int m_holdOff = 0;
     qint32 m_bookingSignature = 0;
-    qint32 m_draggedTask = 0;
     // Raised by every rebuild; a rebuild that finds it changed after letting
     // events run gives way to the newer one.
     int m_rebuildGeneration = 0;
-    int m_legendGeneration = 0; // the legend rebuild running; an older one stops
     // A change announcement waiting to be checked (announcements of a burst
     // of changes are checked once).
     bool m_changeCheckPending = false;
@@ -158,22 +152,15 @@ private:
     bool m_serverLostShown = false;
 
     ScheduleView* m_sched = nullptr;
-    QStackedWidget* m_schedArea = nullptr; // the schedule, or the hint of an empty database
-    QLabel* m_emptyHint = nullptr;
+    SchedulePane* m_schedArea = nullptr; // the schedule, or the hint of an empty database
     QComboBox* m_cbGroup = nullptr;
     QCheckBox* m_chkLegend = nullptr;
-    QGroupBox* m_frame1 = nullptr;
-    QVBoxLayout* m_legendLayout = nullptr;
+    LegendPanel* m_frame1 = nullptr;
     QSlider* m_scroll = nullptr;
     SpinButtons* m_spinDate = nullptr;
-    QVector<LegendLabel*> m_lblColor;
-    QVector<LegendLabel*> m_lblLegend;
-    QMap<QString, QLabel*> m_panels;
-    QTimer* m_clock = nullptr;
+    StatusPanels* m_status = nullptr;
     QTimer* m_timer1 = nullptr;
-    QToolBar* m_toolbar1 = nullptr;
-    QMap<QString, QAction*> m_buttons;
-    QMap<QString, QAction*> m_menuEntries;
+    MainCommands* m_commands = nullptr; // toolbar and menus
     QString m_tipText;
     bool m_programClose = false;
     int m_busy = 0; // commands running

@@ -1,0 +1,30 @@
+#include "model/BookingSummary.h"
+
+#include "app/ModMain.h"
+#include "data/ClsDAO.h"
+#include "model/ClsDate.h"
+
+bool BookingSummary::Load(qint32 bookingId) {
+    *this = BookingSummary();
+    const Recordset rs = ModMain::DAO().SqlQuery(
+        QStringLiteral("select b.BookingStart, b.BookingEnd, b.Comments, t.TaskName, c.CustomerId, "
+                       "c.CustomerName from tblBookings b left join tblTasks t on t.TaskId = "
+                       "b.TaskId left join tblCustomers c on c.CustomerId = b.CustomerId where "
+                       "b.BookingId = ") +
+        QString::number(bookingId));
+    if (!rs.IsOpen() || rs.Eof())
+        return false;
+    const auto text = [&rs](int column) {
+        return rs.Fields(column).IsNull() ? QString() : rs.Fields(column).Text();
+    };
+    m_start = ClsDate::ShowTime(rs.Fields(0).Int(), true);
+    m_end = ClsDate::ShowTime(rs.Fields(1).Int(), true);
+    m_task = text(3);
+    m_contact = text(5);
+    m_tip = m_start + QStringLiteral(" to ") + m_end;
+    if (!text(2).trimmed().isEmpty())
+        m_tip += QStringLiteral("\r\n") + text(2);
+    if (!rs.Fields(4).IsNull())
+        m_tip += QStringLiteral("\r\n") + m_contact;
+    return true;
+}

@@ -1,0 +1,103 @@
+#include "ui/main/LegendPanel.h"
+
+#include "app/ColourUtil.h"
+#include "app/ErrorTrap.h"
+#include "app/EventPump.h"
+#include "app/ModMain.h"
+#include "data/ClsDAO.h"
+#include "ui/controls/ScheduleView.h"
+#include "ui/main/LegendLabel.h"
+
+#include <QDrag>
+#include <QHBoxLayout>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace {
+constexpr int kLegendWidth = 170;
+}
+
+LegendPanel::LegendPanel(QWidget* parent) : QGroupBox(QStringLiteral("Legend"), parent) {
+    setObjectName(QStringLiteral("Frame1"));
+    setFixedWidth(kLegendWidth);
+    auto* frameLayout = new QVBoxLayout(this);
+    frameLayout->setContentsMargins(4, 4, 4, 4);
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    auto* inner = new QWidget;
+    m_lines = new QVBoxLayout(inner);
+    m_lines->setContentsMargins(0, 0, 0, 0);
+    m_lines->setSpacing(0);
+    m_lines->addStretch(1);
+    scroll->setWidget(inner);
+    frameLayout->addWidget(scroll);
+}
+
+void LegendPanel::AddLine() {
+    const int i = int(m_colours.size());
+    auto* line = new QWidget;
+    auto* lineLayout = new QHBoxLayout(line);
+    lineLayout->setContentsMargins(2, 1, 2, 1);
+    lineLayout->setSpacing(6);
+    auto* colour = new LegendLabel(i, line);
+    colour->setFixedSize(22, 14);
+    colour->setAutoFillBackground(true);
+    colour->setFrameShape(QFrame::Box);
+    auto* name = new LegendLabel(i, line);
+    name->setMinimumHeight(16);
+    connect(colour, &LegendLabel::Pressed, this,
+            [this](int index) { Trap("DlgMain.LblColor_MouseDown", [&] { StartDrag(index); }); });
+    connect(name, &LegendLabel::Pressed, this,
+            [this](int index) { Trap("DlgMain.LblLegend_MouseDown", [&] { StartDrag(index); }); });
+    lineLayout->addWidget(colour);
+    lineLayout->addWidget(name, 1);
+    m_lines->insertWidget(m_lines->count() - 1, line);
+    m_colours << colour;
+    m_names << name;
+}
+
+void LegendPanel::ShowTypes(qint32 groupId) {
+    const int generation = ++m_generation;
+    for (LegendLabel* label : m_colours)
+        label->setVisible(false);
+    for (LegendLabel* label : m_names)
+        label->setVisible(false);
+    Recordset rs = ModMain::DAO().SqlQuery(
+        QStringLiteral("select TaskId, TaskName, Colour from tblTasks where GroupId = ") +
+        QString::number(groupId) + QStringLiteral(" order by TaskName"));
+    for (int i = 0; !rs.Eof(); ++i, rs.MoveNext()) {
+        if (i >= m_colours.size())
+            AddLine();
+        const qint32 taskId = rs.Fields(QStringLiteral("TaskId")).Long();
+        LegendLabel* colour = m_colours[i];
+        LegendLabel* name = m_names[i];
+        colour->SetTag(taskId);
+        name->SetTag(taskId);
+        QPalette palette = colour->palette();
+        palette.setColor(QPalette::Window,
+                         ColourUtil::ToColor(rs.Fields(QStringLiteral("Colour")).Long()));
+        colour->setPalette(palette);
+        name->setText(rs.Fields(QStringLiteral("TaskName")).Text());
+        name->setToolTip(name->text());
+        colour->setVisible(true);
+        name->setVisible(true);
+        EventPump::Run();
+        // A rebuild started meanwhile (another group chosen) owns the labels now.
+        if (generation != m_generation)
+            return;
+    }
+}
+
+void LegendPanel::StartDrag(int index) {
+    LegendLabel* source = m_colours.value(index);
+    if (!source)
+        return;
+    m_draggedTask = source->Tag();
+    auto* drag = new QDrag(source);
+    drag->setMimeData(ScheduleView::MakeTaskMimeData(m_draggedTask));
+    QPixmap pixmap(22, 14);
+    pixmap.fill(source->palette().color(QPalette::Window));
+    drag->setPixmap(pixmap);
+    drag->exec(Qt::CopyAction);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QStackedWidget>
+#include <functional>
+
+class QLabel;
+class ScheduleData;
+class ScheduleView;
+
+// The schedule area of the main window: the schedule, or for a database
+// without any group a hint how to begin. It takes the view's settings from
+// the settings file, and puts the rows and bars one query loaded into the
+// schedule.
+class SchedulePane : public QStackedWidget {
+    Q_OBJECT
+public:
+    explicit SchedulePane(QWidget* parent = nullptr);
+
+    ScheduleView* View() const { return m_view; }
+    QLabel* EmptyHint() const { return m_emptyHint; }
+    // The schedule, or the hint when there is no group to show.
+    void ShowSchedule(bool anyGroup);
+
+    // The resolution the settings file names (Config, TimeType: 0 hours,
+    // 1 days, 2 weeks) with its last date and ruler format.
+    void ApplyResolution();
+    // 12-hour or 24-hour times (Options, UseMilitaryTime).
+    void ApplyTimeFormat();
+    // The colours of the settings file; a key that is absent keeps the view's own.
+    void ApplyColours();
+
+    // Prints the schedule, in colour when the settings file says so
+    // (Options, ColourPrint), on the printer the user chooses.
+    void Print(const QString& heading, const QString& footer);
+
+    // Adds the rows and bars to the schedule, the row of currentResource
+    // made current. Events run between rows and every so many bars; after
+    // each time, goOn tells whether to carry on (false: a newer rebuild took
+    // over the schedule). True when every row was added.
+    bool Fill(const ScheduleData& data, qint32 currentResource, const std::function<bool()>& goOn);
+
+private:
+    ScheduleView* m_view = nullptr;
+    QLabel* m_emptyHint = nullptr;
+};
