@@ -9,6 +9,7 @@
 #include "app/ModMain.h"
 #include "data/ClsDAO.h"
 #include "data/SampleDatabase.h"
+#include "model/BookingUndo.h"
 #include "model/ClsBooking.h"
 #include "model/ClsDate.h"
 #include "model/ClsGroup.h"
@@ -337,6 +338,21 @@ void DlgMain::BuildCommands() {
                  QStringLiteral("&Search For Appointment"), button("Binocular"));
     AddMenuEntry(booking, QStringLiteral("mnuBookingEdit"), QStringLiteral("&Add/Edit Booking"),
                  button("Write"));
+    booking->addSeparator();
+    m_undo = new BookingUndo(this);
+    AddMenuEntry(booking, QStringLiteral("mnuBookingUndo"), QStringLiteral("&Undo"),
+                 [this] { mnuBookingUndo_Click(); });
+    AddMenuEntry(booking, QStringLiteral("mnuBookingRedo"), QStringLiteral("&Redo"),
+                 [this] { mnuBookingRedo_Click(); });
+    m_menuEntries.value(QStringLiteral("mnuBookingUndo"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_menuEntries.value(QStringLiteral("mnuBookingRedo"))
+        ->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    connect(m_undo, &BookingUndo::Changed, this, [this] { UpdateUndoEntries(); });
+    // Another database opened meanwhile leaves nothing to undo.
+    connect(booking, &QMenu::aboutToShow, this, [this] { UpdateUndoEntries(); });
+    UpdateUndoEntries();
 
     QMenu* transfer = menuBar()->addMenu(QStringLiteral("&Transfer"));
     transfer->setObjectName(QStringLiteral("mnuTransfer"));
@@ -1167,6 +1183,37 @@ void DlgMain::mnuHelpAbout_Click() {
         box.setStandardButtons(QMessageBox::Ok);
         ModMain::ShowModal(&box);
     });
+}
+
+void DlgMain::mnuBookingUndo_Click() { UndoRedo(true); }
+
+void DlgMain::mnuBookingRedo_Click() { UndoRedo(false); }
+
+void DlgMain::UndoRedo(bool back) {
+    // The booking dialog over the window holds what it shows and will store.
+    if (DlgAppt::IsShown())
+        return;
+    m_timer1->stop();
+    const BusyScope busy(m_busy);
+    Trap(back ? "DlgMain.mnuBookingUndo_Click" : "DlgMain.mnuBookingRedo_Click", [&] {
+        EnableToolbar(false);
+        if (!(back ? m_undo->Undo() : m_undo->Redo()) && !m_undo->Problem().isEmpty())
+            ModMain::Warning(m_undo->Problem());
+        const int row = m_sched->CurrentRow();
+        ShowResources(row > 0 ? m_sched->RowData(row) : 0);
+    });
+    EnableToolbar(true);
+    RearmTimer();
+}
+
+void DlgMain::UpdateUndoEntries() {
+    const auto name = [this](const char* key, const QString& verb, const QString& what) {
+        QAction* entry = m_menuEntries.value(QString::fromLatin1(key));
+        entry->setText(what.isEmpty() ? verb : verb + QLatin1Char(' ') + what);
+        entry->setEnabled(!what.isEmpty());
+    };
+    name("mnuBookingUndo", QStringLiteral("&Undo"), m_undo->UndoAction());
+    name("mnuBookingRedo", QStringLiteral("&Redo"), m_undo->RedoAction());
 }
 
 void DlgMain::OfferSample() {

@@ -5,6 +5,7 @@
 #include <QVector>
 #include <functional>
 
+class BookingUndo;
 class ClsGroup;
 class LegendLabel;
 class QAction;
@@ -78,6 +79,9 @@ public:
     void mnuResourceSaveTemplate_Click();
     void mnuResourceLoadTemplate_Click();
     void mnuHelpAbout_Click();
+    // Takes back or does again this run's last change of a booking.
+    void mnuBookingUndo_Click();
+    void mnuBookingRedo_Click();
     void mnuTransferBackup_Click();
     void mnuTransferRestore_Click();
     void mnuTransferExport_Click();
@@ -136,6 +140,9 @@ private:
     // A Transfer command with the toolbar, the schedule and the timer off.
     void RunTransfer(const char* where, const std::function<void()>& command);
     void UpdateCaption();
+    // Names the Undo and Redo entries after what they would do.
+    void UpdateUndoEntries();
+    void UndoRedo(bool back);
     void UpdateClock();
 
     bool m_started = false;
@@ -174,6 +181,7 @@ private:
     QToolBar* m_toolbar1 = nullptr;
     QMap<QString, QAction*> m_buttons;
     QMap<QString, QAction*> m_menuEntries;
+    BookingUndo* m_undo = nullptr;
     QString m_tipText;
     bool m_programClose = false;
     int m_busy = 0; // commands running
