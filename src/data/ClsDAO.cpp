@@ -13,6 +13,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <chrono>
+#include <utility>
 
 namespace {
 
@@ -136,6 +137,7 @@ void ClsDAO::CloseConnection() {
         m_db.close();
     m_inWrite = false;
     m_inRead = false;
+    m_afterCommit.clear();
 }
 
 void ClsDAO::NoteFailure() {
@@ -449,6 +451,7 @@ bool ClsDAO::CommitWrite() {
         LogDbErrors(QStringLiteral("CommitWrite() failed!"),
                     PlainError(QStringLiteral("database connection lost")));
         m_inWrite = false;
+        m_afterCommit.clear();
         return false;
     }
     QSqlQuery q(m_db);
@@ -459,7 +462,19 @@ bool ClsDAO::CommitWrite() {
         NoteFailure();
     }
     m_inWrite = false;
+    // A step may begin a transaction of its own: the list is taken first.
+    const std::vector<std::function<void()>> steps = std::exchange(m_afterCommit, {});
+    if (ok)
+        for (const auto& step : steps)
+            step();
     return ok;
+}
+
+void ClsDAO::AfterCommit(std::function<void()> step) {
+    if (m_inWrite)
+        m_afterCommit.push_back(std::move(step));
+    else
+        step();
 }
 
 bool ClsDAO::BeginRead() {
@@ -490,6 +505,7 @@ void ClsDAO::RollbackWrite() {
     if (!m_inWrite)
         return;
     m_inWrite = false;
+    m_afterCommit.clear();
     if (!m_lost)
         QSqlQuery(m_db).exec(QStringLiteral("rollback"));
 }

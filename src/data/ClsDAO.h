@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QSqlError;
 class QSqlQuery;
@@ -57,6 +58,9 @@ public:
     bool CommitWrite();
     void RollbackWrite();
     bool InWrite() const { return m_inWrite; }
+    // Runs `step` once the write transaction under way has committed (at
+    // once when none is under way); a rollback or a failed commit drops it.
+    void AfterCommit(std::function<void()> step);
 
     // One read transaction: every query until EndRead sees the database as
     // the first of them found it (a snapshot), whatever other workstations
@@ -122,4 +126,5 @@ private:
     std::unique_ptr<SqlDialect> m_dialect;
     std::function<void()> m_changeListener;
     std::function<bool(const QString&)> m_failWhen;
+    std::vector<std::function<void()>> m_afterCommit;
 };

@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QMap>
 #include <QSysInfo>
 #include <pwd.h>
 #include <unistd.h>
@@ -19,20 +20,58 @@ QJsonObject Row(const QString& json) {
     return QJsonDocument::fromJson(json.toUtf8()).object();
 }
 
+QMap<int, Journal::Listener>& Listeners() {
+    static QMap<int, Journal::Listener> listeners;
+    return listeners;
+}
+
 } // namespace
 
 bool Journal::Append(ClsDAO& dao, const QString& action, const QString& table, qint32 rowId,
                      const QString& before, const QString& after) {
-    const QString what = action.isEmpty() ? ActionOf(table, before, after) : action;
-    return dao.SqlAction(
-        QStringLiteral("insert into tblJournal (ChangedAt, Workstation, UserName, Action, "
-                       "TableName, RowId, Before, After) values (") +
-        ClsDAO::Quoted(QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs)) +
-        QStringLiteral(", ") + ClsDAO::Quoted(Workstation()) + QStringLiteral(", ") +
-        ClsDAO::Quoted(UserName()) + QStringLiteral(", ") + ClsDAO::Quoted(what) +
-        QStringLiteral(", ") + ClsDAO::Quoted(table) + QStringLiteral(", ") +
-        QString::number(rowId) + QStringLiteral(", ") + ClsDAO::Quoted(before) +
-        QStringLiteral(", ") + ClsDAO::Quoted(after) + QLatin1Char(')'));
+    Entry e;
+    e.when = QDateTime::currentDateTimeUtc();
+    e.workstation = Workstation();
+    e.user = UserName();
+    e.action = action.isEmpty() ? ActionOf(table, before, after) : action;
+    e.table = table;
+    e.rowId = rowId;
+    e.before = before;
+    e.after = after;
+    if (!dao.SqlAction(
+            QStringLiteral("insert into tblJournal (ChangedAt, Workstation, UserName, Action, "
+                           "TableName, RowId, Before, After) values (") +
+            ClsDAO::Quoted(e.when.toString(Qt::ISODateWithMs)) + QStringLiteral(", ") +
+            ClsDAO::Quoted(e.workstation) + QStringLiteral(", ") + ClsDAO::Quoted(e.user) +
+            QStringLiteral(", ") + ClsDAO::Quoted(e.action) + QStringLiteral(", ") +
+            ClsDAO::Quoted(table) + QStringLiteral(", ") + QString::number(rowId) +
+            QStringLiteral(", ") + ClsDAO::Quoted(before) + QStringLiteral(", ") +
+            ClsDAO::Quoted(after) + QLatin1Char(')')))
+        return false;
+    if (Listeners().isEmpty())
+        return true;
+    // Under the write lock the highest identifier is this entry's own.
+    const Recordset rs = dao.SqlQuery(QStringLiteral("select max(JournalId) from tblJournal"));
+    if (rs.IsOpen() && !rs.Eof() && !rs.Fields(0).IsNull())
+        e.id = rs.Fields(0).Value.toLongLong();
+    dao.AfterCommit([&dao, e] {
+        // A listener may remove itself (or another) while being told.
+        const QMap<int, Listener> listeners = Listeners();
+        for (const Listener& listener : listeners)
+            listener(dao, e);
+    });
+    return true;
+}
+
+int Journal::AddListener(Listener listener) {
+    QMap<int, Listener>& listeners = Listeners();
+    const int key = listeners.isEmpty() ? 1 : listeners.lastKey() + 1;
+    listeners.insert(key, std::move(listener));
+    return key;
+}
+
+void Journal::RemoveListener(int key) {
+    Listeners().remove(key);
 }
 
 bool Journal::Purged(ClsDAO& dao, int bookings, const QDateTime& before) {

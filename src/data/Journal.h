@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QJsonObject>
 #include <QList>
+#include <functional>
 
 class ClsDAO;
 
@@ -39,6 +40,13 @@ public:
     // A purge: one entry with the count of bookings deleted, and the entries
     // older than `before` go. In the caller's write transaction.
     static bool Purged(ClsDAO& dao, int bookings, const QDateTime& before);
+    // Tells `listener` of every entry appended, through whichever
+    // connection, once the transaction that wrote it has committed (at once
+    // outside one); an entry that was rolled back is never told. The key
+    // returned removes the listener again.
+    using Listener = std::function<void(ClsDAO& dao, const Entry& entry)>;
+    static int AddListener(Listener listener);
+    static void RemoveListener(int key);
     // The entries that a condition on tblJournal's columns selects (every
     // entry for an empty one), newest first; at most `limit` of them when
     // it is above 0. Empty when they cannot be read.

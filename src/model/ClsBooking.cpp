@@ -170,44 +170,71 @@ qint32 ClsBooking::Save() {
                 result = m_bookingId;
             return;
         }
-        // The link and clash tests, the insert, the read-back of the
-        // identifier and of the stored row run in one write transaction: of
-        // two workstations racing for one slot the second waits, then sees the
-        // first one's booking and stores nothing, and the highest identifier
-        // with this date, start and end is this row's own.
-        DbTransaction txn(dao);
-        if (!dao.InWrite())
-            return;
-        const qint32 id = RowInsert::Insert(
-            dao, QStringLiteral("tblBookings"), QStringLiteral("BookingId"),
-            QStringLiteral("insert into tblBookings (TaskId, BookingDate, BookingStart, "
-                           "BookingEnd, CustomerId, RepeatId, ResourceId, Ref01, Ref02, "
-                           "Ref03, Comments) values (") +
-                Num(m_taskId) + QStringLiteral(", ") + Num(m_bookingDate) + QStringLiteral(", ") +
-                Num(m_bookingStart) + QStringLiteral(", ") + Num(m_bookingEnd) +
-                QStringLiteral(", ") + Num(m_customerId) + QStringLiteral(", ") + Num(m_repeatId) +
-                QStringLiteral(", ") + Num(m_resourceId) + QStringLiteral(", ") +
-                ClsDAO::Quoted(m_ref01) + QStringLiteral(", ") + ClsDAO::Quoted(m_ref02) +
-                QStringLiteral(", ") + ClsDAO::Quoted(m_ref03) + QStringLiteral(", ") +
-                ClsDAO::Quoted(m_comments) + QLatin1Char(')'),
-            QStringLiteral("select max(BookingId) from tblBookings where ") +
-                QStringLiteral("BookingDate = ") + Num(m_bookingDate) +
-                QStringLiteral(" and BookingStart = ") + Num(m_bookingStart) +
-                QStringLiteral(" and BookingEnd = ") + Num(m_bookingEnd),
-            [&] {
-                if (!LinksExist() || !SlotIsFree())
-                    return false;
-                m_saveProblem = SaveProblem::Failed;
-                return true;
-            });
-        // What was stored is what a later save of this record expects.
-        if (id != 0 && m_stored.Reload(dao, id) && txn.Commit()) {
-            m_bookingId = id;
-            result = id;
-            m_saveProblem = SaveProblem::None;
-        }
+        result = Insert(0);
     });
     return result;
+}
+
+qint32 ClsBooking::Recreate() {
+    qint32 result = 0;
+    m_saveProblem = SaveProblem::Failed;
+    Trap("ClsBooking.Recreate", [&] {
+        if (m_bookingId != 0)
+            result = Insert(m_bookingId);
+    });
+    return result;
+}
+
+qint32 ClsBooking::Insert(qint32 id) {
+    ClsDAO& dao = Dao();
+    // The link and clash tests, the insert, the read-back of the
+    // identifier and of the stored row run in one write transaction: of
+    // two workstations racing for one slot the second waits, then sees the
+    // first one's booking and stores nothing, and the highest identifier
+    // with this date, start and end is this row's own.
+    DbTransaction txn(dao);
+    if (!dao.InWrite())
+        return 0;
+    const QString kept = id != 0 ? Num(id) + QStringLiteral(", ") : QString();
+    const qint32 stored = RowInsert::Insert(
+        dao, QStringLiteral("tblBookings"), QStringLiteral("BookingId"),
+        QStringLiteral("insert into tblBookings (") +
+            (id != 0 ? QStringLiteral("BookingId, ") : QString()) +
+            QStringLiteral("TaskId, BookingDate, BookingStart, BookingEnd, CustomerId, RepeatId, "
+                           "ResourceId, Ref01, Ref02, Ref03, Comments) values (") +
+            kept + Num(m_taskId) + QStringLiteral(", ") + Num(m_bookingDate) +
+            QStringLiteral(", ") + Num(m_bookingStart) + QStringLiteral(", ") + Num(m_bookingEnd) +
+            QStringLiteral(", ") + Num(m_customerId) + QStringLiteral(", ") + Num(m_repeatId) +
+            QStringLiteral(", ") + Num(m_resourceId) + QStringLiteral(", ") +
+            ClsDAO::Quoted(m_ref01) + QStringLiteral(", ") + ClsDAO::Quoted(m_ref02) +
+            QStringLiteral(", ") + ClsDAO::Quoted(m_ref03) + QStringLiteral(", ") +
+            ClsDAO::Quoted(m_comments) + QLatin1Char(')'),
+        id != 0 ? QStringLiteral("select BookingId from tblBookings where BookingId = ") + Num(id)
+                : QStringLiteral("select max(BookingId) from tblBookings where ") +
+                      QStringLiteral("BookingDate = ") + Num(m_bookingDate) +
+                      QStringLiteral(" and BookingStart = ") + Num(m_bookingStart) +
+                      QStringLiteral(" and BookingEnd = ") + Num(m_bookingEnd),
+        [&] {
+            if (id != 0) {
+                const StoredRow::State taken = StoredRow::Lookup(dao, QStringLiteral("tblBookings"),
+                                                                 QStringLiteral("BookingId"), id);
+                if (taken != StoredRow::State::Gone) {
+                    m_saveProblem = taken == StoredRow::State::Same ? SaveProblem::IdTaken
+                                                                    : SaveProblem::Failed;
+                    return false;
+                }
+            }
+            if (!LinksExist() || !SlotIsFree())
+                return false;
+            m_saveProblem = SaveProblem::Failed;
+            return true;
+        });
+    // What was stored is what a later save of this record expects.
+    if (stored == 0 || !m_stored.Reload(dao, stored) || !txn.Commit())
+        return 0;
+    m_bookingId = stored;
+    m_saveProblem = SaveProblem::None;
+    return stored;
 }
 
 bool ClsBooking::Delete(qint32 bookingId, bool journal) {

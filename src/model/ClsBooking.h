@@ -60,6 +60,10 @@ public:
     // takes the row as it now is: a second Save deliberately stores the
     // fields over that change.
     SaveProblem LastSaveProblem() const { return m_saveProblem; }
+    // Stores the fields as a new row under the record's own identifier (a
+    // deleted booking brought back), tested as a new booking of Save is;
+    // refused (IdTaken) while another row holds the identifier.
+    qint32 Recreate();
     // The change signature of a group's bookings between two dates: the sum
     // of their end times, 0 without bookings.
     qint32 BookingCheck(qint32 fromDate, qint32 toDate, qint32 groupId);
@@ -84,6 +88,8 @@ private:
     // True when the resource, the type and a non-zero contact exist; sets
     // the save problem otherwise.
     bool LinksExist();
+    // Save's insert: a new identifier when `id` is 0, else `id` itself.
+    qint32 Insert(qint32 id);
 
     qint32 m_bookingId = 0;
     qint32 m_repeatId = 0;

@@ -10,5 +10,6 @@ enum class SaveProblem {
     Clash,        // another booking of the resource overlaps the time
     ResourceGone, // the resource no longer exists
     TypeGone,     // the appointment type no longer exists
-    ContactGone   // the contact no longer exists
+    ContactGone,  // the contact no longer exists
+    IdTaken       // a booking brought back: another booking holds its identifier
 };

@@ -11,6 +11,7 @@
 #include "data/ClsDAO.h"
 #include "data/SampleDatabase.h"
 #include "model/BookingSummary.h"
+#include "model/BookingUndo.h"
 #include "model/ClsBooking.h"
 #include "model/ClsDate.h"
 #include "model/ClsGroup.h"
@@ -46,6 +47,8 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTimer>
@@ -187,11 +190,24 @@ void DlgMain::BuildCommands() {
         {QStringLiteral("mnuTransferBackup"), &DlgMain::mnuTransferBackup_Click},
         {QStringLiteral("mnuTransferRestore"), &DlgMain::mnuTransferRestore_Click},
         {QStringLiteral("mnuHelpAbout"), &DlgMain::mnuHelpAbout_Click},
+        {QStringLiteral("mnuBookingUndo"), &DlgMain::mnuBookingUndo_Click},
+        {QStringLiteral("mnuBookingRedo"), &DlgMain::mnuBookingRedo_Click},
     };
     connect(m_commands, &MainCommands::EntryClicked, this, [this, own](const QString& name) {
         if (const auto command = own.value(name))
             (this->*command)();
     });
+    m_undo = new BookingUndo(this);
+    m_commands->MenuEntry(QStringLiteral("mnuBookingUndo"))
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_commands->MenuEntry(QStringLiteral("mnuBookingRedo"))
+        ->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    connect(m_undo, &BookingUndo::Changed, this, [this] { UpdateUndoEntries(); });
+    // Another database opened meanwhile leaves nothing to undo.
+    connect(menuBar()->findChild<QMenu*>(QStringLiteral("mnuBooking")), &QMenu::aboutToShow, this,
+            [this] { UpdateUndoEntries(); });
+    UpdateUndoEntries();
 }
 
 void DlgMain::Form_Load() {
@@ -778,6 +794,37 @@ void DlgMain::mnuHelpAbout_Click() {
         box.setStandardButtons(QMessageBox::Ok);
         ModMain::ShowModal(&box);
     });
+}
+
+void DlgMain::mnuBookingUndo_Click() { UndoRedo(true); }
+
+void DlgMain::mnuBookingRedo_Click() { UndoRedo(false); }
+
+void DlgMain::UndoRedo(bool back) {
+    // The booking dialog over the window holds what it shows and will store.
+    if (DlgAppt::IsShown())
+        return;
+    m_timer1->stop();
+    const BusyScope busy(m_busy);
+    Trap(back ? "DlgMain.mnuBookingUndo_Click" : "DlgMain.mnuBookingRedo_Click", [&] {
+        EnableToolbar(false);
+        if (!(back ? m_undo->Undo() : m_undo->Redo()) && !m_undo->Problem().isEmpty())
+            ModMain::Warning(m_undo->Problem());
+        const int row = m_sched->CurrentRow();
+        ShowResources(row > 0 ? m_sched->RowData(row) : 0);
+    });
+    EnableToolbar(true);
+    RearmTimer();
+}
+
+void DlgMain::UpdateUndoEntries() {
+    const auto name = [this](const char* key, const QString& verb, const QString& what) {
+        QAction* entry = m_commands->MenuEntry(QString::fromLatin1(key));
+        entry->setText(what.isEmpty() ? verb : verb + QLatin1Char(' ') + what);
+        entry->setEnabled(!what.isEmpty());
+    };
+    name("mnuBookingUndo", QStringLiteral("&Undo"), m_undo->UndoAction());
+    name("mnuBookingRedo", QStringLiteral("&Redo"), m_undo->RedoAction());
 }
 
 void DlgMain::OfferSample() {

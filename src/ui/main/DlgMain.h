@@ -5,6 +5,7 @@
 #include <QVector>
 #include <functional>
 
+class BookingUndo;
 class ClsGroup;
 class LegendLabel;
 class LegendPanel;
@@ -78,6 +79,9 @@ public:
     void mnuResourceSaveTemplate_Click();
     void mnuResourceLoadTemplate_Click();
     void mnuHelpAbout_Click();
+    // Takes back or does again this run's last change of a booking.
+    void mnuBookingUndo_Click();
+    void mnuBookingRedo_Click();
     void mnuTransferBackup_Click();
     void mnuTransferRestore_Click();
     void mnuTransferExport_Click();
@@ -133,6 +137,9 @@ private:
     // A Transfer command with the toolbar, the schedule and the timer off.
     void RunTransfer(const char* where, const std::function<void()>& command);
     void UpdateCaption();
+    // Names the Undo and Redo entries after what they would do.
+    void UpdateUndoEntries();
+    void UndoRedo(bool back);
 
     bool m_started = false;
     bool m_unloaded = false;
@@ -161,6 +168,7 @@ private:
     StatusPanels* m_status = nullptr;
     QTimer* m_timer1 = nullptr;
     MainCommands* m_commands = nullptr; // toolbar and menus
+    BookingUndo* m_undo = nullptr;
     QString m_tipText;
     bool m_programClose = false;
     int m_busy = 0; // commands running
