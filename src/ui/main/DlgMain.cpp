@@ -15,6 +15,7 @@
 #include "model/ClsResource.h"
 #include "ui/booking/DlgAppt.h"
 #include "ui/booking/DlgCalendar.h"
+#include "ui/booking/DlgHistory.h"
 #include "ui/booking/DlgSearch.h"
 #include "ui/config/DlgConfig.h"
 #include "ui/controls/IconFactory.h"
@@ -337,6 +338,13 @@ void DlgMain::BuildCommands() {
                  QStringLiteral("&Search For Appointment"), button("Binocular"));
     AddMenuEntry(booking, QStringLiteral("mnuBookingEdit"), QStringLiteral("&Add/Edit Booking"),
                  button("Write"));
+    // The schedule keeps no bar selected: the history opens on the current
+    // resource's day; an appointment's own comes from the booking dialog.
+    AddMenuEntry(booking, QStringLiteral("mnuBookingHistory"), QStringLiteral("&History..."),
+                 [this] {
+                     const int row = m_sched->CurrentRow();
+                     DlgHistory::Open(this, 0, row > 0 ? m_sched->RowData(row) : 0, CurrentDate());
+                 });
 
     QMenu* transfer = menuBar()->addMenu(QStringLiteral("&Transfer"));
     transfer->setObjectName(QStringLiteral("mnuTransfer"));
