@@ -162,8 +162,26 @@ private slots:
             "was left as it was.");
         row("restore of an empty file", {"--restore", "/dev/null"}, 1, "Restore FAILED! /dev/null: ");
         row("two verbs at once", {"--backup", "--integrity-check"}, 2,
-            "Give one of --backup, --restore, --export-csv, --export-ics, --integrity-check or "
-            "--load-sample at a time.");
+            "Give one of --backup, --restore, --export-csv, --export-ics, --history, "
+            "--integrity-check or --load-sample at a time.");
+        // The journal holds a booking made on the Bench and one moved on the Labs' Room 1.
+        const QString header = "\"When\",\"Workstation\",\"User\",\"What\"\r";
+        row("history to the standard output", {"--history"}, 0, header + "\n\"05 Dec 2026 10:00 am\","
+            "\"Desk 2\",\"ann\",\"moved from Room 1, 08:00 am to Room 1, 09:00 am\"\r\n\"05 Dec 2026 "
+            "09:05 am\",\"Desk 2\",\"ann\",\"new: Bench, Sunday 6 December 2026, 10:00 am to 10:30 am, "
+            "Test\"\r\n2 changes.");
+        row("history of a resource in its group on a day, to a file", {"--history", "--resource", "Room 1",
+            "--group", "Labs", "--from", "2026-12-05", "--to", "2026-12-05", "--output", "h.csv"}, 0,
+            "History exported to: %HOME%/h.csv\n1 changes.", "h.csv");
+        row("history of a day without changes", {"--history", "--from", "2026-12-07"}, 0, header + "\n0 changes.");
+        row("history of an unknown resource", {"--history", "--resource", "Nobody"}, 1,
+            "Export FAILED! There is no resource named \"Nobody\".");
+        row("history of an empty range", {"--history", "--from", "2026-12-06", "--to", "2026-12-05"}, 2,
+            "The range is empty: --from 2026-12-06 comes after --to 2026-12-05.");
+        row("history of a group alone", {"--history", "--group", "Labs"}, 2,
+            "--group names the group of --resource with --history.");
+        row("history into a folder that cannot be written", {"--history", "--output", "Tarvelo.db/h.csv"}, 1,
+            "History FAILED! %HOME%/Tarvelo.db/h.csv: Not a directory.");
     }
 
     void verbs() {
@@ -183,6 +201,13 @@ private slots:
                 "(9, 77, 1, 0, 46359, 600, 630, 0, '', '', '', ''), "
                 "(10, 1, 2, 0, 1132254, 1090, 1120, 0, '', '', '', ''), "
                 "(11, 3, 2, 0, 46360, 615, 645, 0, '', '', '', '')");
+        Sql("insert into tblJournal (ChangedAt, Workstation, UserName, Action, TableName, RowId, Before, "
+            "After) values ('2026-12-05T09:05:00.000Z', 'Desk 2', 'ann', 'New', 'tblBookings', 3, '', "
+            "'{\"resourceid\":3,\"taskid\":2,\"bookingdate\":46360,\"bookingstart\":600,\"bookingend\":630}'), "
+            "('2026-12-05T10:00:00.000Z', 'Desk 2', 'ann', 'Move', 'tblBookings', 2, '{\"resourceid\":2,"
+            "\"bookingdate\":46359,\"bookingstart\":480,\"bookingend\":510}', '{\"resourceid\":2,"
+            "\"bookingdate\":46359,\"bookingstart\":540,\"bookingend\":570}')");
+        qputenv("TZ", "UTC"); // the zone the journal's times are shown in
         sockaddr_un address{AF_UNIX, {}};
         qstrncpy(address.sun_path, QFile::encodeName(Path("socket")).constData(), sizeof address.sun_path);
         QVERIFY(::bind(::socket(AF_UNIX, SOCK_STREAM, 0), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
@@ -195,6 +220,8 @@ private slots:
 
         const Run r = Tarvelo(args);
         QCOMPARE(r.exitCode, exitCode);
+        // A CSV on the standard output comes alone there.
+        QVERIFY(!printed.startsWith('"') || r.out.startsWith(printed.section('\n', 0, 0)));
         // Whole lines, or the start of one where the system's reason follows.
         const QString lines = '\n' + r.out + r.err + '\n';
         for (const QString& line : expand(printed).split('\n'))

@@ -252,6 +252,7 @@ private slots:
                                               {"DlgSearch", ContextIDs::HelpSearch}})
             QTest::newRow(window) << window << HelpLibrary::TopicForContext(context);
         QTest::newRow("DlgRestore") << "DlgRestore" << "backup.html";
+        QTest::newRow("DlgHistory") << "DlgHistory" << "history.html";
     }
 
     void f1InEachWindowOpensItsTopic() {

@@ -12,12 +12,14 @@
 #include <QFileInfo>
 #include <QStringList>
 
-namespace {
+// The options that --history takes too are declared in the header.
+namespace CalendarVerb {
 
 const QCommandLineOption& ResourceOption() {
-    static const QCommandLineOption o(QStringLiteral("resource"),
-                                      QStringLiteral("With --export-ics: the resource to export."),
-                                      QStringLiteral("NAME"));
+    static const QCommandLineOption o(
+        QStringLiteral("resource"),
+        QStringLiteral("With --export-ics or --history: the resource to export."),
+        QStringLiteral("NAME"));
     return o;
 }
 const QCommandLineOption& ContactOption() {
@@ -28,14 +30,17 @@ const QCommandLineOption& ContactOption() {
 }
 const QCommandLineOption& FromOption() {
     static const QCommandLineOption o(
-        QStringLiteral("from"), QStringLiteral("With --export-ics: the first day (default today)."),
+        QStringLiteral("from"),
+        QStringLiteral("With --export-ics: the first day (default today); with --history: the "
+                       "first day of the appointments (default the earliest)."),
         QStringLiteral("yyyy-mm-dd"));
     return o;
 }
 const QCommandLineOption& ToOption() {
     static const QCommandLineOption o(
         QStringLiteral("to"),
-        QStringLiteral("With --export-ics: the last day (default 90 days after the first)."),
+        QStringLiteral("With --export-ics: the last day (default 90 days after the first); with "
+                       "--history: the last day of the appointments (default the latest)."),
         QStringLiteral("yyyy-mm-dd"));
     return o;
 }
@@ -43,10 +48,15 @@ const QCommandLineOption& OutputOption() {
     static const QCommandLineOption o(
         QStringLiteral("output"),
         QStringLiteral("With --export-ics: the file to write (default Export/<name>.ics; "
-                       "- for the standard output)."),
+                       "- for the standard output); with --history: the CSV file (default the "
+                       "standard output)."),
         QStringLiteral("FILE"));
     return o;
 }
+
+} // namespace CalendarVerb
+
+namespace {
 
 struct Match {
     qint32 id = 0;
@@ -159,6 +169,20 @@ bool CalendarVerb::FindResource(const QString& name, const QString& group, const
     return found;
 }
 
+bool CalendarVerb::ReadRange(const QCommandLineParser& parser, qint32 firstDay, qint64 days,
+                             const Printer& print, qint32* from, qint32* to) {
+    if (!DayOf(parser, FromOption(), firstDay, print, from) ||
+        !DayOf(parser, ToOption(), ClsDate::WithinShown(*from + days), print, to))
+        return false;
+    if (*from > *to) {
+        print(stderr, QStringLiteral("The range is empty: --from %1 comes after --to %2.")
+                          .arg(ClsDate::LongToDate(*from).toString(Qt::ISODate),
+                               ClsDate::LongToDate(*to).toString(Qt::ISODate)));
+        return false;
+    }
+    return true;
+}
+
 int CalendarVerb::Run(const QCommandLineParser& parser, const QCommandLineOption& group,
                       const Printer& print) {
     const bool byResource = parser.isSet(ResourceOption());
@@ -170,15 +194,9 @@ int CalendarVerb::Run(const QCommandLineParser& parser, const QCommandLineOption
         return 2;
     }
     IcsExport::Selection selection;
-    if (!DayOf(parser, FromOption(), ClsDate::Today(), print, &selection.from) ||
-        !DayOf(parser, ToOption(), selection.from + IcsExport::DefaultDays, print, &selection.to))
+    if (!ReadRange(parser, ClsDate::Today(), IcsExport::DefaultDays, print, &selection.from,
+                   &selection.to))
         return 2;
-    if (selection.from > selection.to) {
-        print(stderr, QStringLiteral("The range is empty: --from %1 comes after --to %2.")
-                          .arg(ClsDate::LongToDate(selection.from).toString(Qt::ISODate),
-                               ClsDate::LongToDate(selection.to).toString(Qt::ISODate)));
-        return 2;
-    }
 
     const QString groupName = parser.value(group);
     const QString inGroup =

@@ -31,4 +31,12 @@ bool ToStandardOutput(const QCommandLineParser& parser);
 bool FindResource(const QString& name, const QString& group, const Printer& print, qint32* id,
                   QString* resourceName);
 int Run(const QCommandLineParser& parser, const QCommandLineOption& group, const Printer& print);
+// --resource and --output, which --history takes too.
+const QCommandLineOption& ResourceOption();
+const QCommandLineOption& OutputOption();
+// The days of --from and --to: without them the first day is `firstDay`
+// and the last `days` after the first (within the days shown). False, the
+// reason printed, for a date that is no date or a first day after the last.
+bool ReadRange(const QCommandLineParser& parser, qint32 firstDay, qint64 days, const Printer& print,
+               qint32* from, qint32* to);
 } // namespace CalendarVerb

@@ -2,6 +2,7 @@
 
 #include "app/CalendarVerb.h"
 #include "app/ErrorTrap.h"
+#include "app/HistoryVerb.h"
 #include "app/ModMain.h"
 #include "data/BackupFile.h"
 #include "data/ClsDAO.h"
@@ -49,9 +50,9 @@ const QCommandLineOption& ExportOption() {
 const QCommandLineOption& GroupOption() {
     static const QCommandLineOption o(
         QStringLiteral("group"),
-        QStringLiteral("With --export-csv or --export-ics: the group of the resource or contact, "
-                       "where several share its name; alone with --export-ics: the group to "
-                       "export."),
+        QStringLiteral("With --export-csv, --export-ics or --history: the group of the resource "
+                       "or contact, where several share its name; alone with --export-ics: the "
+                       "group to export."),
         QStringLiteral("GROUP-NAME"));
     return o;
 }
@@ -75,6 +76,7 @@ const char* const kConsoleWords[] = {"--create-database",
                                      "--restore",
                                      "--export-csv",
                                      "--export-ics",
+                                     "--history",
                                      "--integrity-check",
                                      "--load-sample",
                                      "--help",
@@ -197,21 +199,24 @@ void MaintenanceVerbs::AddOptions(QCommandLineParser& parser) {
     parser.addOption(IntegrityOption());
     parser.addOption(SampleOption());
     CalendarVerb::AddOptions(parser);
+    parser.addOption(HistoryVerb::Option());
 }
 
 bool MaintenanceVerbs::HasVerb(const QCommandLineParser& parser) {
     return parser.isSet(BackupOption()) || parser.isSet(RestoreOption()) ||
            parser.isSet(ExportOption()) || parser.isSet(IntegrityOption()) ||
-           parser.isSet(SampleOption()) || parser.isSet(CalendarVerb::Option());
+           parser.isSet(SampleOption()) || parser.isSet(CalendarVerb::Option()) ||
+           parser.isSet(HistoryVerb::Option());
 }
 
 int MaintenanceVerbs::Run(const QCommandLineParser& parser) {
     const int verbs = int(parser.isSet(BackupOption())) + int(parser.isSet(RestoreOption())) +
                       int(parser.isSet(ExportOption())) + int(parser.isSet(IntegrityOption())) +
-                      int(parser.isSet(SampleOption())) + int(parser.isSet(CalendarVerb::Option()));
+                      int(parser.isSet(SampleOption())) + int(parser.isSet(CalendarVerb::Option())) +
+                      int(parser.isSet(HistoryVerb::Option()));
     if (verbs != 1) {
         Print(stderr, QStringLiteral("Give one of --backup, --restore, --export-csv, --export-ics, "
-                                     "--integrity-check or --load-sample at a time."));
+                                     "--history, --integrity-check or --load-sample at a time."));
         return 2;
     }
     ModMain::SetBoxHandler(PrintBox);
@@ -219,7 +224,8 @@ int MaintenanceVerbs::Run(const QCommandLineParser& parser) {
         ModMain::Terminate();
         return 1;
     }
-    Print(CalendarVerb::ToStandardOutput(parser) ? stderr : stdout,
+    Print(CalendarVerb::ToStandardOutput(parser) || HistoryVerb::ToStandardOutput(parser) ? stderr
+                                                                                         : stdout,
           QStringLiteral("Database ") + ModMain::DAO().DbPath());
     int code = 1;
     Trap("MaintenanceVerbs.Run", [&] {
@@ -233,6 +239,8 @@ int MaintenanceVerbs::Run(const QCommandLineParser& parser) {
             code = RunIntegrityCheck();
         else if (parser.isSet(CalendarVerb::Option()))
             code = CalendarVerb::Run(parser, GroupOption(), Print);
+        else if (parser.isSet(HistoryVerb::Option()))
+            code = HistoryVerb::Run(parser, GroupOption(), Print);
         else
             code = RunLoadSample();
     });

@@ -18,6 +18,7 @@
 #include "model/StoredRow.h"
 #include "print/DlgPreview.h"
 #include "ui/booking/DlgCalendar.h"
+#include "ui/booking/DlgHistory.h"
 #include "ui/booking/DlgRepeat.h"
 #include "ui/controls/IconFactory.h"
 #include "ui/controls/ItemList.h"
@@ -345,6 +346,13 @@ void DlgAppt::BuildMenus() {
                  [this] { Toolbar1_ButtonClick(QStringLiteral("Calendar")); });
     AddMenuEntry(booking, QStringLiteral("mnuBookingSendToCalendar"),
                  QStringLiteral("Send to &Calendar..."), [this] { SendToCalendar(); });
+    // The selected appointment's history, or on a free slot the resource's day.
+    AddMenuEntry(booking, QStringLiteral("mnuBookingHistory"), QStringLiteral("&History..."),
+                 [this] {
+                     const int row = m_lbTimeSlot->SelectedRow();
+                     DlgHistory::Open(this, row < 0 ? 0 : m_lbTimeSlot->RowValue(row),
+                                      ClsForms::GetItemId(m_cbResource), ApptDate());
+                 });
 
     QMenu* task = m_menuBar->addMenu(QStringLiteral("&Task"));
     task->setObjectName(QStringLiteral("mnuTask"));

@@ -30,6 +30,7 @@ struct WindowTopic {
 
 const WindowTopic kWindowTopics[] = {
     {"DlgRestore", "backup.html#restore"},
+    {"DlgHistory", "history.html"},
 };
 
 const char* const kHelpWindowName = "HelpWindow";

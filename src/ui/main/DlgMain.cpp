@@ -19,6 +19,7 @@
 #include "model/ScheduleData.h"
 #include "ui/booking/DlgAppt.h"
 #include "ui/booking/DlgCalendar.h"
+#include "ui/booking/DlgHistory.h"
 #include "ui/booking/DlgSearch.h"
 #include "ui/config/DlgConfig.h"
 #include "ui/controls/IconFactory.h"
@@ -192,6 +193,7 @@ void DlgMain::BuildCommands() {
         {QStringLiteral("mnuHelpAbout"), &DlgMain::mnuHelpAbout_Click},
         {QStringLiteral("mnuBookingUndo"), &DlgMain::mnuBookingUndo_Click},
         {QStringLiteral("mnuBookingRedo"), &DlgMain::mnuBookingRedo_Click},
+        {QStringLiteral("mnuBookingHistory"), &DlgMain::mnuBookingHistory_Click},
     };
     connect(m_commands, &MainCommands::EntryClicked, this, [this, own](const QString& name) {
         if (const auto command = own.value(name))
@@ -794,6 +796,13 @@ void DlgMain::mnuHelpAbout_Click() {
         box.setStandardButtons(QMessageBox::Ok);
         ModMain::ShowModal(&box);
     });
+}
+
+void DlgMain::mnuBookingHistory_Click() {
+    // The schedule keeps no bar selected: the history opens on the current
+    // resource's day; an appointment's own comes from the booking dialog.
+    const int row = m_sched->CurrentRow();
+    DlgHistory::Open(this, 0, row > 0 ? m_sched->RowData(row) : 0, CurrentDate());
 }
 
 void DlgMain::mnuBookingUndo_Click() { UndoRedo(true); }

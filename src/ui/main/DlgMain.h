@@ -80,6 +80,7 @@ public:
     void mnuResourceLoadTemplate_Click();
     void mnuHelpAbout_Click();
     // Takes back or does again this run's last change of a booking.
+    void mnuBookingHistory_Click();
     void mnuBookingUndo_Click();
     void mnuBookingRedo_Click();
     void mnuTransferBackup_Click();

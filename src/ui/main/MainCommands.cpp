@@ -118,6 +118,7 @@ void MainCommands::BuildMenus(QMainWindow* window) {
          {{"mnuBookingChange", "Change &Date", Runs::Button, "Calendar"},
           {"mnuBookingSearch", "&Search For Appointment", Runs::Button, "Binocular"},
           {"mnuBookingEdit", "&Add/Edit Booking", Runs::Button, "Write"},
+          {"mnuBookingHistory", "&History...", Runs::Own, nullptr},
           kSeparator,
           {"mnuBookingUndo", "&Undo", Runs::Own, nullptr},
           {"mnuBookingRedo", "&Redo", Runs::Own, nullptr}}},
