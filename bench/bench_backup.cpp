@@ -6,10 +6,12 @@
 // a given database is copied first and never changed.
 #include "BenchData.h"
 
-#include "app/ModMain.h"
-#include "data/BackupFile.h"
+#include "base/ProgramFolder.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "data/DbSchema.h"
+#include "frame/ModMain.h"
+#include "transfer/BackupFile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -191,7 +193,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "no temporary folder\n");
         return 1;
     }
-    ModMain::SetProgramFolder(folder.path());
+    ProgramFolder::Set(folder.path());
     const QString dbPath = folder.filePath("Tarvelo.db");
     const QStringList args = QCoreApplication::arguments();
     if (args.size() > 1) {
@@ -217,7 +219,7 @@ int main(int argc, char* argv[]) {
     const QString backupPath = folder.filePath("backup.txt");
     const QString bareBackupPath = folder.filePath("bare.txt");
     // Baselines first each time, so that neither side finds a warmer cache.
-    const qint64 bareBackup = BareBackup(ModMain::DAO().Connection(), bareBackupPath);
+    const qint64 bareBackup = BareBackup(Database::DAO().Connection(), bareBackupPath);
     BackupFile backup;
     QElapsedTimer t;
     t.start();

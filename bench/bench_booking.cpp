@@ -15,9 +15,13 @@
 
 #include "BenchData.h"
 
-#include "app/ModMain.h"
+#include "base/Messages.h"
+#include "base/ProgramFolder.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
+#include "frame/ModMain.h"
 #include "model/ClsBooking.h"
+#include "model/Records.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -203,7 +207,7 @@ Timing TimeEach(const std::vector<Slot>& bookings, const std::function<bool(cons
 
 // New bookings through the shared ClsBooking, as the booking dialog saves them.
 Timing SaveBookings(const std::vector<Slot>& bookings) {
-    ClsBooking& booking = ModMain::Booking();
+    ClsBooking& booking = Records::Booking();
     return TimeEach(bookings, [&](const Slot& s) {
         booking.InitBfr();
         booking.SetResourceId(s.resource);
@@ -217,7 +221,8 @@ Timing SaveBookings(const std::vector<Slot>& bookings) {
 }
 
 bool StartProgram(const QString& dbPath) {
-    QFile ini(ModMain::ProgramPath(ModMain::ExecutableBaseName() + QStringLiteral(".ini")));
+    QFile ini(
+        ProgramFolder::FilePath(ProgramFolder::ExecutableBaseName() + QStringLiteral(".ini")));
     if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     ini.write("[Config]\r\nDbName=" + dbPath.toUtf8() + "\r\n");
@@ -309,8 +314,9 @@ int main(int argc, char** argv) {
 
     // The program as it runs on a workstation: its own folder and settings
     // file naming the database.
-    ModMain::SetProgramFolder(dir.path());
-    ModMain::SetBoxHandler([](ModMain::BoxKind, const QString&, const QString&) { return false; });
+    ProgramFolder::Set(dir.path());
+    Messages::SetBoxHandler(
+        [](Messages::BoxKind, const QString&, const QString&) { return false; });
     if (!StartProgram(dbPath)) {
         std::fprintf(stderr, "the database does not open\n");
         return 1;
@@ -414,7 +420,7 @@ int main(int argc, char** argv) {
                           Num(group) + QStringLiteral(")"))
                     .toInt();
             const CheckTiming mine =
-                TimeCheck([&] { return qint64(ModMain::Booking().BookingCheck(from, to, group)); });
+                TimeCheck([&] { return qint64(Records::Booking().BookingCheck(from, to, group)); });
             const QString sql =
                 QStringLiteral("select sum(BookingEnd - BookingStart), sum(BookingStart) from "
                                "tblBookings where BookingDate >= ") +
@@ -456,7 +462,7 @@ int main(int argc, char** argv) {
         if (StartProgram(walPath)) {
             std::printf("\nFor comparison, not used by the program (one computer only):\n");
             PrintSave("ClsBooking.Save, write-ahead log", SaveBookings(forWal), false);
-            ModMain::DAO().SqlAction(QStringLiteral("pragma synchronous = normal"));
+            Database::DAO().SqlAction(QStringLiteral("pragma synchronous = normal"));
             PrintSave("  ... and synchronous normal", SaveBookings(forWalNormal), false);
             ModMain::Terminate();
         }

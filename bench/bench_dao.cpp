@@ -3,7 +3,7 @@
 // Without PATH the benchmark database is generated in a temporary folder.
 #include "BenchData.h"
 
-#include "app/ModMain.h"
+#include "base/ProgramFolder.h"
 #include "data/ClsDAO.h"
 
 #include <QCoreApplication>
@@ -88,7 +88,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "no temporary folder\n");
         return 1;
     }
-    ModMain::SetProgramFolder(folder.path()); // the error log goes there
+    ProgramFolder::Set(folder.path()); // the error log goes there
     const QStringList args = QCoreApplication::arguments();
     QString path;
     if (args.size() > 1) {

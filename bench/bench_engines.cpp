@@ -20,8 +20,10 @@
 #include "BenchData.h"
 #include "BenchSetup.h"
 
-#include "app/ModMain.h"
+#include "base/ProgramState.h"
+#include "frame/ModMain.h"
 #include "model/ClsBooking.h"
+#include "model/Records.h"
 #include "ui/main/DlgMain.h"
 
 #include <QApplication>
@@ -55,7 +57,7 @@ bool Measure(const BenchSetup& setup, const QString& dbName, Figures& f) {
     f.bars = rebuild.bars;
 
     // New bookings one after another, as the booking dialog saves them.
-    ClsBooking& booking = ModMain::Booking();
+    ClsBooking& booking = Records::Booking();
     QElapsedTimer all;
     all.start();
     for (int i = 0; i < kSaves; ++i) {
@@ -71,7 +73,7 @@ bool Measure(const BenchSetup& setup, const QString& dbName, Figures& f) {
     }
     f.savesPerSecond = kSaves * 1000.0 / std::max(1.0, double(all.elapsed()));
     main.reset();
-    if (ModMain::IsRunning())
+    if (ProgramState::IsRunning())
         ModMain::Terminate();
     return true;
 }

@@ -5,9 +5,12 @@
 // so that every event carries a TZID and the file a VTIMEZONE.
 #include "BenchData.h"
 
-#include "app/ModMain.h"
+#include "base/Messages.h"
+#include "base/ProgramFolder.h"
 #include "data/ClsDAO.h"
-#include "data/IcsExport.h"
+#include "data/Database.h"
+#include "frame/ModMain.h"
+#include "transfer/IcsExport.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -31,7 +34,7 @@ volatile qint64 g_sink = 0;
 qint64 BareQuery(const QString& sql, int& rows) {
     QElapsedTimer t;
     t.start();
-    QSqlQuery q(ModMain::DAO().Connection());
+    QSqlQuery q(Database::DAO().Connection());
     q.setForwardOnly(true);
     q.exec(sql);
     const int cols = q.record().count();
@@ -53,8 +56,8 @@ int main(int argc, char* argv[]) {
         qputenv("TZ", "Europe/Berlin");
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
-    ModMain::SetProgramFolder(dir.path());
-    ModMain::SetBoxHandler([](ModMain::BoxKind, const QString&, const QString& text) {
+    ProgramFolder::Set(dir.path());
+    Messages::SetBoxHandler([](Messages::BoxKind, const QString&, const QString& text) {
         std::fprintf(stderr, "%s\n", qPrintable(text));
         return false;
     });

@@ -15,8 +15,9 @@
 #include "BenchData.h"
 #include "BenchSetup.h"
 
-#include "app/ModMain.h"
+#include "base/ProgramState.h"
 #include "data/SqlDialect.h"
+#include "frame/ModMain.h"
 #include "model/ScheduleData.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/main/DlgMain.h"
@@ -131,7 +132,7 @@ bool Measure(BenchSetup& setup, const QString& dbName, bool paint, std::vector<F
         out.push_back(f);
     }
     main.reset();
-    if (ModMain::IsRunning())
+    if (ProgramState::IsRunning())
         ModMain::Terminate();
     return true;
 }

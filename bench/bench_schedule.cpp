@@ -3,7 +3,7 @@
 // at a typical window size in each resolution, to repaint a strip exposed by
 // scrolling, to answer 10,000 hit tests and to print it to PDF.
 
-#include "app/ColourUtil.h"
+#include "base/ColourUtil.h"
 #include "ui/controls/ScheduleView.h"
 
 #include <QApplication>

@@ -33,17 +33,21 @@
 // TARVELO_TEST_PG, else the test server of scripts/pg-server.sh.
 #include "ServerCopy.h"
 
-#include "app/ClsIni.h"
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
+#include "base/ClsIni.h"
+#include "base/ErrorTrap.h"
+#include "base/Messages.h"
+#include "base/ProgramFolder.h"
 #include "data/ClsDAO.h"
 #include "data/ConnectionInfo.h"
+#include "data/Database.h"
 #include "data/DbSchema.h"
 #include "data/SqlDialect.h"
+#include "frame/ModMain.h"
 #include "model/ClsBooking.h"
 #include "model/ClsCustomer.h"
 #include "model/ClsResource.h"
 #include "model/ClsTask.h"
+#include "model/Records.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -134,7 +138,7 @@ private:
     static QList<qint32> Ids(const QString& sql) {
         QList<qint32> ids;
         TrapSilent([&] {
-            for (Recordset rs = ModMain::DAO().SqlQuery(sql); !rs.Eof(); rs.MoveNext())
+            for (Recordset rs = Database::DAO().SqlQuery(sql); !rs.Eof(); rs.MoveNext())
                 ids << rs.Fields(0).Long();
         });
         return ids;
@@ -208,7 +212,7 @@ private:
         const int step = Rnd(1, 3);
         const qint32 first = kFirstDate + Rnd(0, kDays - 1 - (count - 1) * step);
         for (int i = 0; i < count; ++i) {
-            ClsBooking& b = ModMain::Booking();
+            ClsBooking& b = Records::Booking();
             const QString tok = Start();
             b.InitBfr();
             b.SetResourceId(resource);
@@ -225,7 +229,7 @@ private:
     void NewSeries() {
         Start();
         qint32 repeatId = 0;
-        Run("repeat", 0, QString(), [&] { return repeatId = ModMain::Booking().NextRepeatId(); });
+        Run("repeat", 0, QString(), [&] { return repeatId = Records::Booking().NextRepeatId(); });
         if (repeatId != 0)
             NewBookings(repeatId);
     }
@@ -233,7 +237,7 @@ private:
     void ChangeBooking() {
         const QString tok = Start();
         const qint32 id = PickBooking();
-        ClsBooking& b = ModMain::Booking();
+        ClsBooking& b = Records::Booking();
         if (id == 0 || !b.Load(id))
             return Run("look", id, QString(), [] { return 0; });
         const QString was = b.Comments();
@@ -270,19 +274,19 @@ private:
         Start();
         const qint32 id = PickBooking();
         Run(id ? "del" : "look", id, QString(),
-            [&] { return id && ModMain::Booking().Delete(id); });
+            [&] { return id && Records::Booking().Delete(id); });
     }
     void DeleteSeries() {
         Start();
         const qint32 repeatId = PickBooking(true);
         Run(repeatId ? "sdel" : "look", 0, QStringLiteral("rep=%1").arg(repeatId),
-            [&] { return repeatId && ModMain::Booking().DeleteRepeats(repeatId); });
+            [&] { return repeatId && Records::Booking().DeleteRepeats(repeatId); });
     }
 
     void EditType() {
         const QString tok = Start();
         const qint32 id = Pick(m_types, kSeedTypes, 50);
-        ClsTask& t = ModMain::Task();
+        ClsTask& t = Records::Task();
         if (!t.Load(id))
             return Run("tlook", id, QString(), [] { return 0; });
         const QString was = t.TaskName();
@@ -295,7 +299,7 @@ private:
     }
     void NewType() {
         const QString tok = Start();
-        ClsTask& t = ModMain::Task();
+        ClsTask& t = Records::Task();
         const qint32 colour = Rnd(0, 0xffffff);
         t.InitBfr();
         t.SetGroupId(kGroup);
@@ -307,7 +311,7 @@ private:
     void EditContact() {
         const QString tok = Start();
         const qint32 id = Pick(m_contacts, kSeedContacts, 50);
-        ClsCustomer& c = ModMain::Customer();
+        ClsCustomer& c = Records::Customer();
         if (!c.Load(id))
             return Run("clook", id, QString(), [] { return 0; });
         const QString was = c.CustomerName();
@@ -318,7 +322,7 @@ private:
     }
     void NewContact() {
         const QString tok = Start();
-        ClsCustomer& c = ModMain::Customer();
+        ClsCustomer& c = Records::Customer();
         c.InitBfr();
         c.SetCustomerName(tok);
         c.SetRef01(tok);
@@ -328,7 +332,7 @@ private:
     }
     void NewResource() {
         const QString tok = Start();
-        ClsResource& r = ModMain::Resource();
+        ClsResource& r = Records::Resource();
         r.InitBfr();
         r.SetGroupId(kGroup);
         r.SetResourceName(tok);
@@ -345,16 +349,16 @@ private:
     }
     void DeleteType() {
         DeleteAdded("tdel", m_types, kSeedTypes,
-                    [](qint32 id) { return ModMain::Task().Delete(id); }, &Workstation::NewType);
+                    [](qint32 id) { return Records::Task().Delete(id); }, &Workstation::NewType);
     }
     void DeleteContact() {
         DeleteAdded("cdel", m_contacts, kSeedContacts,
-                    [](qint32 id) { return ModMain::Customer().Delete(id); },
+                    [](qint32 id) { return Records::Customer().Delete(id); },
                     &Workstation::NewContact);
     }
     void DeleteResource() {
         DeleteAdded("rdel", m_resources, kSeedResources,
-                    [](qint32 id) { return ModMain::Resource().Delete(id); },
+                    [](qint32 id) { return Records::Resource().Delete(id); },
                     &Workstation::NewResource);
     }
 
@@ -371,11 +375,12 @@ private:
 int RunWorkstation(const QStringList& args) {
     if (args.size() != 4)
         return 2;
-    ModMain::SetProgramFolder(args[0]);
-    ModMain::SetBoxHandler([](ModMain::BoxKind, const QString&, const QString&) { return false; });
+    ProgramFolder::Set(args[0]);
+    Messages::SetBoxHandler(
+        [](Messages::BoxKind, const QString&, const QString&) { return false; });
     if (!ModMain::Initialise())
         return 3;
-    QFile log(ModMain::ProgramPath(QStringLiteral("operations.log")));
+    QFile log(ProgramFolder::FilePath(QStringLiteral("operations.log")));
     if (!log.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return 3;
     QTextStream in(stdin);
@@ -837,7 +842,7 @@ private:
                 name += QLatin1Char(name.contains(QLatin1Char('?')) ? '&' : '?') +
                         QStringLiteral("application_name=") + AppName(ws);
             ClsIni ini; // the program's own settings file of this workstation
-            ini.SetIniFile(QDir(folder).filePath(ModMain::ExecutableBaseName() + ".ini"));
+            ini.SetIniFile(QDir(folder).filePath(ProgramFolder::ExecutableBaseName() + ".ini"));
             ini.WriteValue(QStringLiteral("Config"), QStringLiteral("DbName"), name);
             auto child = std::make_unique<QProcess>();
             child->setStandardErrorFile(QDir(folder).filePath(QStringLiteral("stderr.txt")));

@@ -1,6 +1,8 @@
 #include "app/FirstStart.h"
 #include "app/MaintenanceVerbs.h"
-#include "app/ModMain.h"
+#include "base/Messages.h"
+#include "base/ProgramFolder.h"
+#include "base/ProgramVersion.h"
 #include "data/DbSchema.h"
 #include "ui/help/HelpSystem.h"
 #include "ui/main/DlgMain.h"
@@ -33,7 +35,7 @@ int main(int argc, char* argv[]) {
     }
     QCoreApplication& app = *holder;
     QCoreApplication::setApplicationName(QStringLiteral("Tarvelo"));
-    QCoreApplication::setApplicationVersion(ModMain::VersionNumber());
+    QCoreApplication::setApplicationVersion(ProgramVersion::Number());
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -56,10 +58,10 @@ int main(int argc, char* argv[]) {
     // The folder in use goes into the help text: --home is read first.
     parser.parse(QCoreApplication::arguments());
     if (parser.isSet(home))
-        ModMain::SetProgramFolder(parser.value(home));
+        ProgramFolder::Set(parser.value(home));
     parser.setApplicationDescription(parser.applicationDescription() +
                                      QStringLiteral("\n\nProgram folder: ") +
-                                     QDir::toNativeSeparators(ModMain::ProgramFolder()));
+                                     QDir::toNativeSeparators(ProgramFolder::Path()));
     parser.process(app);
 
     if (parser.isSet(create)) {
@@ -81,7 +83,7 @@ int main(int argc, char* argv[]) {
     if (firstStart) {
         const QString problem = FirstStart::Prepare();
         if (!problem.isEmpty()) {
-            ModMain::CriticalError(QStringLiteral("Unable to create the database!\n") + problem);
+            Messages::CriticalError(QStringLiteral("Unable to create the database!\n") + problem);
             return 1;
         }
     }

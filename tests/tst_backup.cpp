@@ -4,11 +4,17 @@
 #include "SmallDisk.h"
 #include "TestEnv.h"
 
-#include "app/EventPump.h"
-#include "data/BackupFile.h"
+#include "base/EventPump.h"
+#include "base/Messages.h"
+#include "base/ProgramFolder.h"
+#include "base/ProgramState.h"
+#include "base/StatusPanel.h"
 #include "data/ClsDAO.h"
-#include "data/DlgRestore.h"
-#include "data/IntegrityReport.h"
+#include "data/Database.h"
+#include "frame/ModMain.h"
+#include "transfer/BackupFile.h"
+#include "transfer/IntegrityReport.h"
+#include "ui/main/DlgRestore.h"
 #include "ui/main/TransferCommands.h"
 
 #include <QCheckBox>
@@ -129,7 +135,7 @@ private:
 private slots:
     void initTestCase() { REQUIRE_TEST_ENGINE(); }
     void init() { env = std::make_unique<TestEnv>(); QVERIFY(env->Start()); }
-    void cleanup() { ModMain::SetStatusHandler({}); env.reset(); }
+    void cleanup() { StatusPanel::SetHandler({}); env.reset(); }
 
     // The known database, written line for line; restored into a database that holds
     // something else, it replaces all of it and moves the change marker.
@@ -337,7 +343,7 @@ private slots:
         QTimer::singleShot(0, [] { ModMain::Terminate(); });
         BackupFile backup;
         QVERIFY(restore ? !backup.RestoreDb(file, true) : !backup.BackupDb(file));
-        QVERIFY(!ModMain::IsRunning());
+        QVERIFY(!ProgramState::IsRunning());
         QVERIFY2(restore ? backup.Failure() == "the program was closed during the restore" : !QFileInfo::exists(file),
                  qPrintable(backup.Failure()));
         QCOMPARE(Contents(), before);
@@ -441,7 +447,8 @@ private slots:
                      warned.contains("1 appointments have no appointment type") && warned.contains("1 appointments have a contact"),
                  qPrintable(warned));
         BackupFile result;
-        QVERIFY(Restore(TestEnv::ReadFile(path), true, &result) && ModMain::DAO().IntegrityCheck());
+        QVERIFY(Restore(TestEnv::ReadFile(path), true, &result) &&
+                Database::DAO().IntegrityCheck());
         QCOMPARE((QList<int>{result.LastCounts().withoutType, result.LastCounts().withoutContact}), (QList<int>{1, 1}));
         QCOMPARE(bookings(), expected);
     }
@@ -457,7 +464,7 @@ private slots:
         other.setProcessChannelMode(QProcess::ForwardedChannels);
         bool started = false;
         // Once the groups are read, the other restores; the backup waits for it, at most three seconds.
-        ModMain::SetStatusHandler([&](const QString& panel, const QString& text) {
+        StatusPanel::SetHandler([&](const QString& panel, const QString& text) {
             if (started || panel != QStringLiteral("Task") || text.isEmpty())
                 return;
             started = true;
@@ -481,7 +488,7 @@ private slots:
             QDir(env->Folder()).filePath("Backup/" + QDate::currentDate().toString("yyyyMMdd") + ".txt");
         QVERIFY(TransferCommands::Backup());
         QCOMPARE(env->boxes.size(), 1);
-        QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Information);
+        QCOMPARE(env->boxes[0].kind, Messages::BoxKind::Information);
         // The booking whose appointment type is gone is written without one, and the user hears of it.
         QVERIFY2(env->boxes[0].text.startsWith("Backup saved to " + expected) &&
                      env->boxes[0].text.count("\"Surgery\"") == 1, qPrintable(env->boxes[0].text));
@@ -497,7 +504,7 @@ private slots:
         env->boxes.clear();
         QVERIFY(!TransferCommands::Backup());
         QCOMPARE(env->boxes.size(), 1);
-        QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
+        QCOMPARE(env->boxes[0].kind, Messages::BoxKind::Warning);
         QVERIFY2(env->boxes[0].text.startsWith("Backup FAILED!\r\n\r\n" + expected + ": Not a directory"),
                  qPrintable(env->boxes[0].text));
         QCOMPARE(TestEnv::ReadFile(env->Path("Backup")), QByteArray("in the way"));
@@ -552,7 +559,7 @@ private slots:
         QCOMPARE(offered, (QStringList{"20261204.txt", "20261205.txt"}));
         QCOMPARE(env->boxes.isEmpty(), answer < 0);
         if (answer >= 0) {
-            QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Confirm);
+            QCOMPARE(env->boxes[0].kind, Messages::BoxKind::Confirm);
             QCOMPARE(env->boxes[0].text, TransferCommands::RestorePrompt());
             QCOMPARE(env->boxes.last().title + "|" + env->boxes.last().text, QString(lastBox).replace("%1", path));
         }
@@ -568,9 +575,11 @@ private slots:
 int RunRestoreChild(const QStringList& args) {
     if (args.size() != 3)
         return 2;
-    ModMain::SetProgramFolder(args[0]);
-    ModMain::SetBoxHandler([](ModMain::BoxKind, const QString&, const QString&) { return false; });
-    QFile ini(ModMain::ProgramPath(ModMain::ExecutableBaseName() + QStringLiteral(".ini")));
+    ProgramFolder::Set(args[0]);
+    Messages::SetBoxHandler(
+        [](Messages::BoxKind, const QString&, const QString&) { return false; });
+    QFile ini(
+        ProgramFolder::FilePath(ProgramFolder::ExecutableBaseName() + QStringLiteral(".ini")));
     if (!ini.open(QIODevice::WriteOnly) || ini.write("[Config]\r\nDbName=" + args[1].toUtf8() + "\r\n") < 0)
         return 2;
     ini.close();

@@ -2,15 +2,17 @@
 // database with the message seam answering the questions.
 #include "MainFixture.h"
 
-#include "app/ClsForms.h"
-#include "app/ClsIni.h"
+#include "base/ClsIni.h"
+#include "base/Settings.h"
 #include "model/ClsBooking.h"
 #include "model/ClsCustomer.h"
 #include "model/ClsDate.h"
 #include "model/ClsTask.h"
+#include "model/Records.h"
 #include "ui/booking/DlgAppt.h"
 #include "ui/booking/DlgCalendar.h"
 #include "ui/booking/DlgRepeat.h"
+#include "ui/common/ClsForms.h"
 #include "ui/controls/ItemList.h"
 #include "ui/controls/MarkedCalendar.h"
 #include "ui/controls/ScheduleView.h"
@@ -43,7 +45,7 @@ struct Clinic {
     explicit Clinic(bool military = false) {
         if (!env.Start())
             qFatal("no database");
-        ModMain::Ini().WriteValue("Options", "UseMilitaryTime", int(military));
+        Settings::Ini().WriteValue("Options", "UseMilitaryTime", int(military));
         Sql("insert into tblGroups (GroupId, GroupName, DayStart, DayEnd, Interval) values "
             "(1, 'Clinic', 540, 1020, 30)");
         Sql("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, "
@@ -53,7 +55,7 @@ struct Clinic {
         Sql("insert into tblCustomers (CustomerId, CustomerName, Ref01, Ref02, Ref03) values "
             "(30, 'Zoë O''Neil', 'Z1', 'Z2', 'Z3'), (31, 'Ben', 'B1', '', '')");
         Sql("insert into tblCustomerGroups (CustomerId, GroupId) values (30, 1), (31, 1)");
-        ModMain::Group().Load(1); // the main window holds its group in the shared record
+        Records::Group().Load(1); // the main window holds its group in the shared record
     }
     ~Clinic() { DlgAppt::Release(); DlgCalendar::Release(); }
     QVariant Sql(const QString& sql) { return env.Sql(sql); }
@@ -100,7 +102,7 @@ struct Clinic {
             .join(QLatin1Char('|'));
     }
     QString Times() const {
-        const ClsBooking& b = ModMain::Booking();
+        const ClsBooking& b = Records::Booking();
         return QStringLiteral("%1-%2").arg(b.BookingStart()).arg(b.BookingEnd());
     }
     QString Stored(int id) { // resource date start-end
@@ -190,7 +192,7 @@ void TestBooking::slotList() {
         c.Book(f[0].toInt(), f[1].toInt(), f[2].toInt(), f[3].toInt(), kDay + f[4].toInt(),
                f[5].toInt(), f[6].toInt(), 0, f[7]);
     }
-    ModMain::Booking().InitBfr();
+    Records::Booking().InitBfr();
     c.Open(start, 21);
     QCOMPARE(c.List()->RowCount(), 17); // 09:00 to the slot that starts at 17:00
     QCOMPARE(c.List()->Heading(), QStringLiteral("Saturday 5 December 2026"));
@@ -213,7 +215,7 @@ void TestBooking::clickFillsFormAndSubmitUpdatesBooking() {
     c.Open();
     ClsForms::SelectItemId(c.dlg->CbCustomer(), 31);
     c.Click(570); // a continuation row of the booking
-    QCOMPARE(ModMain::Booking().BookingId(), 100);
+    QCOMPARE(Records::Booking().BookingId(), 100);
     QCOMPARE(c.dlg->LblStart()->text() + " " + c.dlg->LblEnd()->text(),
              QStringLiteral("09:00 am 10:30 am"));
     QCOMPARE(c.Form(), QStringLiteral("Surgery|Zoë O'Neil|own 1|own 2||a\nb"));
@@ -269,7 +271,7 @@ void TestBooking::submitRefusals() {
     if (missing == QLatin1String("slot"))
         c.List()->SetSelectedRow(-1);
     if (missing == QLatin1String("span"))
-        ModMain::Booking().InitBfr();
+        Records::Booking().InitBfr();
     c.dlg->BtnTask_Click(command);
     QCOMPARE(c.BoxTexts(), QStringList{box});
     QVERIFY(c.env.modalsShown.isEmpty());
@@ -372,7 +374,7 @@ void TestBooking::highlightAndFormAgree() {
     for (int i = 0; i < 4; ++i)
         QTest::keyClick(c.List()->Tree(), Qt::Key_Down);
     QCOMPARE(c.List()->SelectedRow(), c.RowOf(660));
-    QCOMPARE(ModMain::Booking().BookingId(), 101);
+    QCOMPARE(Records::Booking().BookingId(), 101);
     QCOMPARE(c.dlg->CbTask()->currentText(), QStringLiteral("Surgery"));
     // While moving, the keys only choose the slot; Enter moves the booking there.
     c.dlg->BtnTask_Click(3);
@@ -401,7 +403,7 @@ void TestBooking::highlightAndFormAgree() {
     QApplication::sendEvent(tree->viewport(), &drag);
     QTest::mouseRelease(tree->viewport(), Qt::LeftButton, {}, at(540));
     QCOMPARE(c.List()->SelectedRow(), c.RowOf(540));
-    QCOMPARE(ModMain::Booking().BookingId(), 100);
+    QCOMPARE(Records::Booking().BookingId(), 100);
     QCOMPARE(c.dlg->CbTask()->currentText(), QStringLiteral("Check-up"));
 }
 
@@ -559,7 +561,7 @@ void TestBooking::spins() {
         c.Book(100, 10, 20, 0, kDay, neighbour.section('-', 0, 0).toInt(),
                neighbour.section('-', 1, 1).toInt());
     c.Open(540, task);
-    ClsBooking& booking = ModMain::Booking();
+    ClsBooking& booking = Records::Booking();
     booking.SetBookingStart(qint16(move[0].section('-', 0, 0).toInt()));
     booking.SetBookingEnd(qint16(move[0].section('-', 1, 1).toInt()));
     const int direction = move[1].endsWith('+') ? 0 : 1;
@@ -643,7 +645,7 @@ void TestBooking::enablingRule() {
     QFETCH(int, customer);
     QFETCH(bool, enabled);
     Clinic c;
-    ModMain::Ini().WriteValue("Options", "CustomerRequired", required);
+    Settings::Ini().WriteValue("Options", "CustomerRequired", required);
     c.Open();
     if (!selected)
         c.List()->SetSelectedRow(-1);
@@ -695,12 +697,12 @@ void TestBooking::typesAndContactsFromTheDialog() {
     c.Open();
     c.env.onModal = [&](QDialog* dialog) {
         if (auto* type = qobject_cast<DlgApptType*>(dialog)) {
-            ModMain::Task().SetTaskName(QStringLiteral("Massage"));
+            Records::Task().SetTaskName(QStringLiteral("Massage"));
             type->Form_Load();
             type->BtnTask_Click(0);
         } else if (auto* contact = qobject_cast<DlgContact*>(dialog)) {
-            ModMain::Customer().SetCustomerName(QStringLiteral("Ann"));
-            ModMain::Customer().SetRef01(QStringLiteral("A-1"));
+            Records::Customer().SetCustomerName(QStringLiteral("Ann"));
+            Records::Customer().SetRef01(QStringLiteral("A-1"));
             contact->Form_Load();
             contact->BtnCustomer_Click(0);
         }
@@ -731,8 +733,8 @@ void TestBooking::windowStateKeptInSettings() {
     c.Open();
     c.dlg->ToolbarAction(QStringLiteral("Exit"))->trigger();
     QVERIFY(!c.dlg->IsLoaded());
-    QCOMPARE(ModMain::Ini().GetValue("DlgAppt", "WindowState", -1).toInt(), 0);
-    ModMain::Ini().WriteValue("DlgAppt", "WindowState", 2);
+    QCOMPARE(Settings::Ini().GetValue("DlgAppt", "WindowState", -1).toInt(), 0);
+    Settings::Ini().WriteValue("DlgAppt", "WindowState", 2);
     c.Open();
     QVERIFY(c.dlg->windowState() & Qt::WindowMaximized);
 }

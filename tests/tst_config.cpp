@@ -2,18 +2,21 @@
 // the database, the log and the database the program has open afterwards.
 #include "TestEnv.h"
 
-#include "app/ClsForms.h"
-#include "data/Journal.h"
-#include "app/ClsIni.h"
-#include "app/ContextIDs.h"
+#include "base/ClsIni.h"
+#include "base/Messages.h"
+#include "base/Settings.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "data/DbSchema.h"
+#include "data/Journal.h"
 #include "model/ClsDate.h"
 #include "print/PageSizes.h"
+#include "ui/common/ClsForms.h"
 #include "ui/config/DlgConfig.h"
 #include "ui/controls/ColourPalette.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/controls/SpinButtons.h"
+#include "ui/help/ContextIDs.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -27,7 +30,7 @@ const QStringList kOptionKeys{"ColourPrint", "CustomerRequired", "PopupReminders
                               "Autoscroll",  "DispCustomer",     "UseMilitaryTime"};
 
 QString IniValue(const QString& section, const QString& key) {
-    return ModMain::Ini().GetWholeValue(section, key, QStringLiteral("<absent>"));
+    return Settings::Ini().GetWholeValue(section, key, QStringLiteral("<absent>"));
 }
 
 QString CutOffText(int period) {
@@ -35,8 +38,8 @@ QString CutOffText(int period) {
 }
 
 QString GroupNames() { // of the database the program has open
-    Recordset rs = ModMain::DAO().SqlQuery("select coalesce(group_concat(GroupName), '') from "
-                                           "tblGroups");
+    Recordset rs = Database::DAO().SqlQuery("select coalesce(group_concat(GroupName), '') from "
+                                            "tblGroups");
     return rs.IsOpen() && !rs.Eof() ? rs.Fields(0).Text() : QStringLiteral("<none open>");
 }
 
@@ -89,8 +92,8 @@ class TstConfig : public QObject {
     QString Warning() const { // the one warning shown, empty for none
         if (env->boxes.size() != 1)
             return env->boxes.isEmpty() ? QString() : "<more than one box>";
-        return env->boxes[0].kind == ModMain::BoxKind::Warning ? env->boxes[0].text
-                                                               : "<no warning>";
+        return env->boxes[0].kind == Messages::BoxKind::Warning ? env->boxes[0].text
+                                                                : "<no warning>";
     }
 
 private slots:
@@ -157,15 +160,15 @@ void TstConfig::loadAndSaveRoundTrip() {
                     ScheduleView::kDefaultBackColour,      ScheduleView::kDefaultSelectBackColour};
     const QString storedPage = given ? "3" : "13";
     for (int i = 0; i < 6 && !stored.isEmpty(); ++i) {
-        ModMain::Ini().WriteValue("Colours", kColourKeys[i],
-                                  given ? QString::number(colours[i]) : stored);
-        ModMain::Ini().WriteValue("Options", kOptionKeys[i],
-                                  given ? QString::number(i % 2) : stored);
-        ModMain::Ini().WriteValue("Options", "PageSize", storedPage);
+        Settings::Ini().WriteValue("Colours", kColourKeys[i],
+                                   given ? QString::number(colours[i]) : stored);
+        Settings::Ini().WriteValue("Options", kOptionKeys[i],
+                                   given ? QString::number(i % 2) : stored);
+        Settings::Ini().WriteValue("Options", "PageSize", storedPage);
     }
     const QString db = stored == "pink" ? env->Path(QString(200, 'f') + '/' + QString(95, 'd') + ".db") : env->DbPath();
     QVERIFY(db == env->DbPath() || (QDir().mkpath(QFileInfo(db).path()) && CreateOtherDatabase(db, "Long") &&
-                                    ModMain::Ini().WriteValue("Config", "DbName", db)));
+                                    Settings::Ini().WriteValue("Config", "DbName", db)));
     Load();
     dlg->show();
     QCOMPARE(Child<QLineEdit>("TxtDatabase")->text(), db);
@@ -270,7 +273,7 @@ void TstConfig::changesAreSavedOrAskedFor() {
     QCOMPARE(IniValue(section, key), expected);
     QVERIFY2(warned.isEmpty() ? Warning().isEmpty() : Warning().startsWith(warned), qPrintable(Warning()));
     // Typing never switches the database; Save opens the name it keeps.
-    QCOMPARE(ModMain::DAO().DbPath(), database ? expected : env->DbPath());
+    QCOMPARE(Database::DAO().DbPath(), database ? expected : env->DbPath());
     if (key == "Workstation")
         QCOMPARE(Journal::Workstation(), expected);
     QCOMPARE(dlg->isVisible(), how == "mnuFileSave");
@@ -314,8 +317,8 @@ void TstConfig::purge() {
     QFETCH(int, period);
     QFETCH(QString, obstacle);
     QFETCH(QString, warning);
-    ModMain::Ini().WriteValue("Config", "PurgePeriod", stored);
-    ModMain::DAO().SqlAction("insert into tblGroups (GroupName) values ('Clinic')");
+    Settings::Ini().WriteValue("Config", "PurgePeriod", stored);
+    Database::DAO().SqlAction("insert into tblGroups (GroupName) values ('Clinic')");
     const qint32 today = ClsDate::Today();
     const qint32 cutOff = today - period;
     AddBookings(
@@ -340,7 +343,7 @@ void TstConfig::purge() {
     Press("BtnPurge");
     QVERIFY2(Warning().contains(warning), qPrintable(Warning()));
     QVERIFY(Child("BtnPurge")->isEnabled());
-    QCOMPARE(ModMain::DAO().IsOpen(), obstacle != "gone");
+    QCOMPARE(Database::DAO().IsOpen(), obstacle != "gone");
     QCOMPARE(env->LogContains("CompactDatabase() failed!"), obstacle == "temp" || obstacle == "gone");
     if (period < 0 || obstacle == "refused") {
         QCOMPARE(BookingDates().count(','), 4);
@@ -352,9 +355,9 @@ void TstConfig::purge() {
         QCOMPARE(env->Sql("select group_concat(Action || After) from tblJournal").toString(),
                  "Purge{\"bookings\":2}");
         QCOMPARE(QFileInfo::exists(env->Path("OldDb.db")), obstacle.isEmpty());
-        QCOMPARE(ModMain::DAO().OpenCount(), 1);
+        QCOMPARE(Database::DAO().OpenCount(), 1);
         QCOMPARE(GroupNames(), QString("Clinic"));
-        QVERIFY(ModMain::DAO().SqlAction("insert into tblGroups (GroupName) values ('After')"));
+        QVERIFY(Database::DAO().SqlAction("insert into tblGroups (GroupName) values ('After')"));
     }
 }
 
@@ -375,7 +378,7 @@ void TstConfig::databaseSwitch_data() {
 void TstConfig::databaseSwitch() {
     QFETCH(QString, kind);
     QFETCH(QString, warning);
-    ModMain::DAO().SqlAction("insert into tblGroups (GroupName) values ('Clinic')");
+    Database::DAO().SqlAction("insert into tblGroups (GroupName) values ('Clinic')");
     const QString path = env->Path("Other.db");
     const bool switched = warning.isEmpty();
     const bool gone = kind == "gone";
@@ -399,9 +402,9 @@ void TstConfig::databaseSwitch() {
     QVERIFY(dlg->Changed());
     QCOMPARE(dlg->DatabaseChanged(), switched);
     // One open database whatever happened, so that a single close closes it.
-    QCOMPARE(ModMain::DAO().IsOpen(), !gone);
-    QVERIFY(gone || ModMain::DAO().OpenCount() == 1);
-    QCOMPARE(ModMain::DAO().DbPath(), switched ? path : env->DbPath());
+    QCOMPARE(Database::DAO().IsOpen(), !gone);
+    QVERIFY(gone || Database::DAO().OpenCount() == 1);
+    QCOMPARE(Database::DAO().DbPath(), switched ? path : env->DbPath());
     QCOMPARE(Child<QLineEdit>("TxtDatabase")->text(), switched ? path : env->DbPath());
     QCOMPARE(GroupNames(), gone ? "<none open>" : kind == "good" ? "Other" : "Clinic");
     QVERIFY2(Warning().contains(warning), qPrintable(Warning()));
@@ -413,7 +416,7 @@ void TstConfig::databaseSwitch() {
     if (gone) { // the next good choice opens
         QVERIFY(CreateOtherDatabase(env->Path("Good.db"), "Other"));
         Find(env->Path("Good.db"));
-        QCOMPARE(ModMain::DAO().OpenCount(), 1);
+        QCOMPARE(Database::DAO().OpenCount(), 1);
         QCOMPARE(GroupNames(), QString("Other"));
     }
 }
@@ -452,7 +455,7 @@ void TstConfig::integrityCheck() {
     env->boxes.clear();
     QTest::keyClick(dlg->windowHandle(), Qt::Key_I, Qt::AltModifier);
     QTRY_COMPARE(env->boxes.size(), 1);
-    QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Information);
+    QCOMPARE(env->boxes[0].kind, Messages::BoxKind::Information);
     QVERIFY2(env->boxes[0].text.startsWith("Removed 0 resources, 0 contacts and 0 appointments that referred to "
                                            "missing records.\n2 appointments overlap") &&
                  env->boxes[0].text.count("Day, Desk, ") == 2, qPrintable(env->boxes[0].text));

@@ -3,9 +3,12 @@
 #include "SmallDisk.h"
 #include "TestEnv.h"
 
-#include "app/ClsIni.h"
+#include "base/ClsIni.h"
+#include "base/Messages.h"
+#include "base/ProgramFolder.h"
+#include "base/Settings.h"
 #include "data/ClsDAO.h"
-#include "data/CsvExport.h"
+#include "transfer/CsvExport.h"
 #include "ui/main/TransferCommands.h"
 
 #include <QtTest>
@@ -40,7 +43,7 @@ private:
                      .arg(id).arg(task).arg(customer).arg(date).arg(start).arg(end).arg(refs));
     }
     QString ExportPath(const QString& name) const {
-        return QDir(ModMain::ProgramFolder()).filePath("Export/" + name + ".csv");
+        return QDir(ProgramFolder::Path()).filePath("Export/" + name + ".csv");
     }
 
 private slots:
@@ -76,13 +79,14 @@ private slots:
         QFETCH(QString, contact);
         QFETCH(QString, refs);
         QFETCH(QByteArray, line);
-        ModMain::Ini().WriteValue(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), military);
+        Settings::Ini().WriteValue(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"),
+                                   military);
         Fixture(contact);
         Book(42, 46359, start, end, 5, 4, refs);
         QVERIFY(TransferCommands::ExportCsv(1, 3, QStringLiteral("Room 1")));
         QCOMPARE(TestEnv::ReadFile(ExportPath("Room 1")), kHeader + line);
         QCOMPARE(env->boxes.size(), 1);
-        QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Information);
+        QCOMPARE(env->boxes[0].kind, Messages::BoxKind::Information);
     }
 
     // Bookings of the resource only, by date and time; a missing contact, type or reference is an
@@ -135,7 +139,7 @@ private slots:
         Book(42, 46359, 540, 600, 5, 4);
         QVERIFY(!TransferCommands::ExportCsv(0, 3, QStringLiteral("Room 1")));
         QCOMPARE(env->boxes.size(), 1);
-        QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
+        QCOMPARE(env->boxes[0].kind, Messages::BoxKind::Warning);
         QCOMPARE(env->boxes[0].text, QStringLiteral("Please click on the resource that you wish to export data for!"));
         QVERIFY(!QFileInfo::exists(env->Path("Export")));
     }
@@ -148,12 +152,12 @@ private slots:
         REQUIRE_SMALL_DISK(disk);
         const QByteArray earlier = kHeader + " 1 ,\"01 Dec 2026\"\r\n";
         // The database stays where it is; the program folder is on the full disk.
-        ModMain::SetProgramFolder(disk.Path());
+        ProgramFolder::Set(disk.Path());
         QVERIFY(QDir().mkpath(disk.Path() + "/Export") && TestEnv::WriteFile(ExportPath("Room 1"), earlier));
         disk.Fill();
         QVERIFY(!TransferCommands::ExportCsv(1, 3, QStringLiteral("Room 1")));
         QCOMPARE(env->boxes.size(), 1);
-        QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
+        QCOMPARE(env->boxes[0].kind, Messages::BoxKind::Warning);
         QCOMPARE(env->boxes[0].text, QStringLiteral("Export FAILED!\r\n\r\n") + ExportPath("Room 1") + ": " +
                                          qt_error_string(ENOSPC) + ".");
         QCOMPARE(TestEnv::ReadFile(ExportPath("Room 1")), earlier);

@@ -1,7 +1,8 @@
 // Day numbers, minutes and their display forms (durations: the labels in tst_definitions).
 #include "TestEnv.h"
 
-#include "app/ClsIni.h"
+#include "base/ClsIni.h"
+#include "base/Settings.h"
 #include "model/ClsDate.h"
 
 #include <QtTest>
@@ -71,8 +72,8 @@ void TstDate::showTime() {
     if (military >= 0) {
         QVERIFY(env.Start());
         ClsDate::ShowTime(minutes, withAmPm);
-        ModMain::Ini().WriteValue(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"),
-                                  military);
+        Settings::Ini().WriteValue(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"),
+                                   military);
         env.ClearLog();
     }
     QCOMPARE(ClsDate::ShowTime(minutes, withAmPm), text);

@@ -3,13 +3,14 @@
 // checked against the shared records, the database and the template file.
 #include "TestEnv.h"
 
-#include "app/ContextIDs.h"
+#include "base/Messages.h"
 #include "data/ClsDAO.h"
 #include "model/ClsCustomer.h"
 #include "model/ClsDate.h"
 #include "model/ClsGroup.h"
 #include "model/ClsResource.h"
 #include "model/ClsTask.h"
+#include "model/Records.h"
 #include "ui/controls/ColourPalette.h"
 #include "ui/controls/SpinButtons.h"
 #include "ui/definitions/DlgApptType.h"
@@ -17,6 +18,7 @@
 #include "ui/definitions/DlgGroup.h"
 #include "ui/definitions/DlgResource.h"
 #include "ui/definitions/DlgTemplate.h"
+#include "ui/help/ContextIDs.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -141,10 +143,10 @@ private:
         env->Sql(QString("insert into tblTasks (GroupId, TaskName, Colour, MinTime, MaxTime, "
                          "InitTime) values (%1, 'Visit', 255, 15, 540, 15)")
                      .arg(id));
-        const bool loaded = ModMain::Group().Load(id) && ModMain::Resource().Load(1) &&
-                            ModMain::Task().Load(1) &&
-                            ModMain::Customer().Load(AddContact("Ann", {Num(id)}));
-        ModMain::Task().SetGroupId(id);
+        const bool loaded = Records::Group().Load(id) && Records::Resource().Load(1) &&
+                            Records::Task().Load(1) &&
+                            Records::Customer().Load(AddContact("Ann", {Num(id)}));
+        Records::Task().SetGroupId(id);
         return loaded ? id : 0;
     }
     // The names of the groups a contact is linked to, one entry per link row.
@@ -288,12 +290,12 @@ void TstDefinitions::refusedSaveKeepsWindowOpen() {
     const qint32 groupId = Rooms();
     QVERIFY(groupId);
     if (!editing) {
-        ModMain::Group().InitBfr();
-        ModMain::Resource().InitBfr();
-        ModMain::Resource().SetGroupId(groupId);
-        ModMain::Task().InitBfr();
-        ModMain::Task().SetGroupId(groupId);
-        ModMain::Customer().InitBfr();
+        Records::Group().InitBfr();
+        Records::Resource().InitBfr();
+        Records::Resource().SetGroupId(groupId);
+        Records::Task().InitBfr();
+        Records::Task().SetGroupId(groupId);
+        Records::Customer().InitBfr();
     }
     if (refusedRow != "<no group>" && elsewhere.isEmpty())
         env->RefuseWrites(editing ? "update" : "insert", table, "refused by the test", refusedRow);
@@ -314,7 +316,7 @@ void TstDefinitions::refusedSaveKeepsWindowOpen() {
     QVERIFY(dlg->result() != int(QDialog::Accepted));
     QCOMPARE(Text(dlg.get(), box)->text(), QString(" Typed "));
     QCOMPARE(env->boxes.size(), 1);
-    QCOMPARE(env->boxes.at(0).kind, ModMain::BoxKind::Warning);
+    QCOMPARE(env->boxes.at(0).kind, Messages::BoxKind::Warning);
     QCOMPARE(env->boxes.at(0).title + ": " + env->boxes.at(0).text, message);
     QCOMPARE(State(), before);
     if (second.isEmpty())
@@ -375,7 +377,7 @@ void TstDefinitions::storedRecordEditedThenCancelledOrSaved() {
         QTest::mouseClick(type->Palette(), Qt::LeftButton, {},
                           type->Palette()->CellRect(14).center());
         QVERIFY(!type->Palette()->isVisible());
-        QCOMPARE(ModMain::Task().Colour(), qint32(0x0080FF));
+        QCOMPARE(Records::Task().Colour(), qint32(0x0080FF));
     }
     if (auto* list = dlg->findChild<QListWidget*>("LbGroups"))
         list->item(1)->setCheckState(Qt::Checked);
@@ -384,12 +386,12 @@ void TstDefinitions::storedRecordEditedThenCancelledOrSaved() {
     QVERIFY(!dlg->isVisible());
     QCOMPARE(State(), stored.isEmpty() ? before : stored.replace("<t>", typed.trimmed()));
     const QHash<QString, std::pair<qint32, QString>> shared{
-        {"DlgGroup", {ModMain::Group().GroupId(), ModMain::Group().GroupName()}},
-        {"DlgResource", {ModMain::Resource().ResourceId(), ModMain::Resource().ResourceName()}},
+        {"DlgGroup", {Records::Group().GroupId(), Records::Group().GroupName()}},
+        {"DlgResource", {Records::Resource().ResourceId(), Records::Resource().ResourceName()}},
         {"DlgApptType",
-         {ModMain::Task().TaskId(),
-          ModMain::Task().TaskName() + ',' + Num(ModMain::Task().Colour())}},
-        {"DlgContact", {ModMain::Customer().CustomerId(), ModMain::Customer().CustomerName()}}};
+         {Records::Task().TaskId(),
+          Records::Task().TaskName() + ',' + Num(Records::Task().Colour())}},
+        {"DlgContact", {Records::Customer().CustomerId(), Records::Customer().CustomerName()}}};
     const bool saved = !stored.isEmpty();
     QCOMPARE(shared[dialog].first != 0, saved);
     QCOMPARE(shared[dialog].second, (saved ? typed.trimmed() : "") + (dialog != "DlgApptType" ? ""
@@ -443,7 +445,7 @@ void TstDefinitions::spinsStepAndStop() {
     QFETCH(QString, after);
     QFETCH(QString, labels);
     const QList<int> v = Ints(before);
-    ClsGroup& group = ModMain::Group();
+    ClsGroup& group = Records::Group();
     const bool isGroup = dialog == "DlgGroup";
     if (isGroup) {
         group.InitBfr();
@@ -452,8 +454,8 @@ void TstDefinitions::spinsStepAndStop() {
         group.SetInterval(qint16(v[2]));
     } else {
         const qint32 groupId = AddGroup("Rooms", 0, 1440, interval);
-        SetLengths(ModMain::Resource(), groupId, v);
-        SetLengths(ModMain::Task(), groupId, v);
+        SetLengths(Records::Resource(), groupId, v);
+        SetLengths(Records::Task(), groupId, v);
     }
     std::unique_ptr<DefinitionDialog> dlg = MakeDialog(dialog);
     dlg->show();
@@ -461,8 +463,8 @@ void TstDefinitions::spinsStepAndStop() {
     Spin(dlg.get(), "Spin" + clicks.left(arrows), clicks.mid(arrows));
     const QList<int> a = Ints(after);
     const QList<int> got = isGroup ? QList<int>{group.DayStart(), group.DayEnd(), group.Interval()}
-                           : dialog == "DlgResource" ? Lengths(ModMain::Resource())
-                                                     : Lengths(ModMain::Task());
+                           : dialog == "DlgResource" ? Lengths(Records::Resource())
+                                                     : Lengths(Records::Task());
     QCOMPARE(got, a);
     const auto d = [](int minutes) { return ClsDate::ShowMinutes(minutes); };
     if (labels.isEmpty())
@@ -509,7 +511,7 @@ void TstDefinitions::templateList() {
     if (!entries.isEmpty()) {
         Press(&dlg, 0);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        const qint32 id = ModMain::Group().GroupId();
+        const qint32 id = Records::Group().GroupId();
         QCOMPARE(env->Sql("select GroupName from tblGroups where GroupId = " + Num(id)).toString(),
                  QString("%1 [%2]").arg(entries.first()).arg(id));
     }
@@ -518,11 +520,11 @@ void TstDefinitions::templateList() {
     QFile::remove(ClsGroup::TemplateFile());
     dlg.show();
     QCOMPARE(list->count(), 0);
-    ModMain::Group().InitBfr();
+    Records::Group().InitBfr();
     Press(&dlg, 0);
     QVERIFY(dlg.isVisible());
     QCOMPARE(Count("tblGroups"), entries.isEmpty() ? 0 : 1);
-    QCOMPARE(ModMain::Group().GroupId(), 0);
+    QCOMPARE(Records::Group().GroupId(), 0);
     Press(&dlg, 2);
     QCOMPARE(helpShown, QList<int>{50});
     Press(&dlg, 1);
@@ -545,7 +547,7 @@ void TstDefinitions::resourceOpensAndSavesCopies() {
     QFETCH(bool, editing);
     QFETCH(QString, stored);
     const qint32 groupId = AddGroup("Rooms", 480, 1020, 15);
-    ClsResource& res = ModMain::Resource();
+    ClsResource& res = Records::Resource();
     res.InitBfr();
     res.SetGroupId(groupId);
     res.SetResourceName("Room 1");
@@ -597,7 +599,7 @@ void TstDefinitions::contactLinks() {
     for (const char* name : {"Alpha", "Beta", "Gamma"})
         ids.insert(name, AddGroup(name, 0, 1440, 5));
     const qint32 other = AddContact("Other", {Num(ids["Alpha"]), Num(ids["Beta"])});
-    ModMain::Customer().InitBfr();
+    Records::Customer().InitBfr();
     for (int round = 0; round < 3; ++round) {
         DlgContact dlg;
         dlg.SetGroupId(ids[round == 0 ? "Beta" : "Alpha"]);
@@ -609,7 +611,7 @@ void TstDefinitions::contactLinks() {
         }
         Press(&dlg, 0);
         QCOMPARE(dlg.result(), int(QDialog::Accepted));
-        const qint32 ann = ModMain::Customer().CustomerId();
+        const qint32 ann = Records::Customer().CustomerId();
         QCOMPARE(Links(ann), QString("Beta,Gamma"));
         env->Sql(QString("insert into tblCustomerGroups (CustomerId, GroupId) values (%1, %2)")
                      .arg(ann)

@@ -2,7 +2,7 @@
 
 #include "TestEnv.h"
 
-#include "app/ClsForms.h"
+#include "ui/common/ClsForms.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -2,16 +2,16 @@
 // search, a site's own "Help" folder, QuitHelp and closing with the main window.
 #include "TestEnv.h"
 
-#include "app/ContextIDs.h"
-#include "data/DlgRestore.h"
 #include "ui/booking/DlgAppt.h"
 #include "ui/booking/DlgCalendar.h"
 #include "ui/definitions/DlgGroup.h"
+#include "ui/help/ContextIDs.h"
 #include "ui/help/HelpBrowser.h"
 #include "ui/help/HelpLibrary.h"
 #include "ui/help/HelpSystem.h"
 #include "ui/help/HelpWindow.h"
 #include "ui/main/DlgMain.h"
+#include "ui/main/DlgRestore.h"
 
 #include <QtTest>
 #include <QtWidgets>

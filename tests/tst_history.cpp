@@ -4,8 +4,9 @@
 // the menu entries that open it.
 #include "MainFixture.h"
 
-#include "model/BookingHistory.h"
+#include "transfer/BookingHistory.h"
 #include "model/ClsBooking.h"
+#include "model/Records.h"
 #include "ui/booking/DlgAppt.h"
 #include "ui/booking/DlgHistory.h"
 #include "ui/controls/ItemList.h"
@@ -42,7 +43,7 @@ private slots:
         REQUIRE_TEST_ENGINE();
         f = std::make_unique<MainFixture>(), f->Clinic(), f->Setting("Config", "Workstation", "Desk 1");
         QVERIFY(f->env.Start());
-        ClsBooking& b = ModMain::Booking();
+        ClsBooking& b = Records::Booking();
         b.InitBfr(), b.SetResourceId(10), b.SetTaskId(20), b.SetCustomerId(30), b.SetBookingDate(kToday);
         b.SetBookingStart(660), b.SetBookingEnd(690);
         QVERIFY(b.Save() && b.Load(100));

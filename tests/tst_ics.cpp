@@ -4,12 +4,12 @@
 
 #include "MainFixture.h"
 
-#include "app/ClsForms.h"
-#include "data/BackupFile.h"
 #include "data/ClsDAO.h"
-#include "data/IcsExport.h"
 #include "model/ClsDate.h"
+#include "transfer/BackupFile.h"
+#include "transfer/IcsExport.h"
 #include "ui/booking/DlgAppt.h"
+#include "ui/common/ClsForms.h"
 #include "ui/controls/ItemList.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/main/DlgExportCalendar.h"

@@ -3,7 +3,7 @@
 #include "TestEnv.h"
 
 #include "SmallDisk.h"
-#include "app/ClsIni.h"
+#include "base/ClsIni.h"
 
 #include <QtTest>
 #include <cerrno>

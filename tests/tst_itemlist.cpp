@@ -1,6 +1,6 @@
 // The multi-column list: rows from separated text, per-row tag, value,
 // colour and three-state tick, selection from code versus the user's click.
-#include "app/ColourUtil.h"
+#include "base/ColourUtil.h"
 #include "ui/controls/ItemList.h"
 
 #include <QSignalSpy>

@@ -2,11 +2,13 @@
 // commands, the timer, and closing.
 #include "MainFixture.h"
 
-#include "app/ClsForms.h"
+#include "base/ProgramState.h"
 #include "data/ClsDAO.h"
 #include "model/ClsDate.h"
 #include "model/ClsGroup.h"
+#include "model/Records.h"
 #include "ui/booking/DlgAppt.h"
+#include "ui/common/ClsForms.h"
 #include "ui/config/DlgConfig.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/definitions/DlgGroup.h"
@@ -187,7 +189,7 @@ void TestMainCommands::resourceCommandsNeedCurrentRow() {
 
     // The "Group" button itself adds a group: the dialog sees a reset record.
     f.env.onModal = [](QDialog* dialog) {
-        ClsGroup& group = ModMain::Group();
+        ClsGroup& group = Records::Group();
         if (!qobject_cast<DlgGroup*>(dialog) || group.GroupId() != 0)
             return int(QDialog::Rejected);
         group.SetGroupName(QStringLiteral("Added"));
@@ -281,8 +283,8 @@ void TestMainCommands::closeIsDeferredAndSavesPlacement() {
     f.main->resize(700, 500);
     f.main->close();
     // The user's close waits for the next tick of the timer.
-    QVERIFY(f.main->isVisible() && ModMain::IsRunning());
-    QTRY_VERIFY(!ModMain::IsRunning());
+    QVERIFY(f.main->isVisible() && ProgramState::IsRunning());
+    QTRY_VERIFY(!ProgramState::IsRunning());
     QCOMPARE(f.IniValue("DlgMain", "Width") + ' ' + f.IniValue("DlgMain", "Height") + ' ' +
                  f.IniValue("DlgMain", "WindowState"),
              QStringLiteral("700 500 0"));
@@ -336,7 +338,7 @@ void TestMainCommands::commandsOpenTheirWindows() {
     // File, Exit keeps the width of the name column.
     f.Sched()->SetListWidth(173);
     f.main->MenuEntry(QStringLiteral("mnuFileExit"))->trigger();
-    QVERIFY(!ModMain::IsRunning());
+    QVERIFY(!ProgramState::IsRunning());
     QCOMPARE(f.IniValue("Sched", "ListWidth"), QStringLiteral("173"));
 }
 
@@ -368,7 +370,7 @@ void TestMainCommands::closeDuringRebuildWaitsForIt() {
         f.env.onModal = [&](QDialog*) {
             f.main->close();
             QTest::qWait(300);
-            running = ModMain::IsRunning();
+            running = ProgramState::IsRunning();
             return int(QDialog::Rejected);
         };
         f.main->Toolbar1_ButtonClick(QStringLiteral("Config"));
@@ -388,11 +390,11 @@ void TestMainCommands::closeDuringRebuildWaitsForIt() {
         QTest::qSleep(20); // the rebuild lets events run at its first row
         f.main->ShowResources(0);
         QVERIFY(closeAsked);
-        running = ModMain::IsRunning();
+        running = ProgramState::IsRunning();
     }
     // The program was not ended under the command or the rebuild, and closes after it.
     QVERIFY(running);
-    QTRY_VERIFY(!ModMain::IsRunning());
+    QTRY_VERIFY(!ProgramState::IsRunning());
     QVERIFY(!f.main->isVisible());
     QVERIFY(!f.env.LogContains(QStringLiteral("Error in")));
 }

@@ -2,14 +2,15 @@
 // user does and checked against the database and the settings file.
 #include "MainFixture.h"
 
-#include "app/ClsForms.h"
-#include "app/ColourUtil.h"
+#include "base/ColourUtil.h"
 #include "model/ClsBooking.h"
 #include "model/ClsDate.h"
+#include "model/Records.h"
 #include "model/ScheduleData.h"
 #include "ui/booking/DlgAppt.h"
 #include "ui/booking/DlgCalendar.h"
 #include "ui/booking/DlgRepeat.h"
+#include "ui/common/ClsForms.h"
 #include "ui/controls/ItemList.h"
 #include "ui/controls/MarkedCalendar.h"
 #include "ui/controls/ScheduleView.h"
@@ -152,7 +153,7 @@ void TestMainWindow::rowsAndBars() {
     QVERIFY(data.Load({group, 0, kToday, last, names, false}));
     QCOMPARE(LoadedRows(data), rows);
     QCOMPARE(ShownRows(f.Sched()), rows.replaceInStrings(QRegularExpression(" -?\\d+\\+\\d+-\\d+"), ""));
-    QCOMPARE(f.main->BookingSignature(), ModMain::Booking().BookingCheck(kToday, last, group));
+    QCOMPARE(f.main->BookingSignature(), Records::Booking().BookingCheck(kToday, last, group));
 }
 
 void TestMainWindow::resolutionsAndDaySpinner() {

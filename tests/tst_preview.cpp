@@ -2,17 +2,18 @@
 // dialog into PDF files read back with pdftotext, and the preview's commands.
 #include "TestEnv.h"
 
-#include "app/ClsIni.h"
-#include "app/ContextIDs.h"
+#include "base/ClsIni.h"
+#include "base/Settings.h"
 #include "model/ClsDate.h"
 #include "print/ClsViewPro.h"
-#include "print/DlgPreview.h"
 #include "print/PageSizes.h"
 #include "print/PreviewReports.h"
 #include "print/SearchReport.h"
 #include "ui/booking/DlgAppt.h"
 #include "ui/booking/DlgCalendar.h"
 #include "ui/controls/SpinButtons.h"
+#include "ui/help/ContextIDs.h"
+#include "ui/preview/DlgPreview.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -169,7 +170,7 @@ private slots:
         Fixture f;
         for (const auto& [code, points] : {std::pair<QVariant, QSizeF>(5, QSizeF(1224, 792)),
                                            std::pair<QVariant, QSizeF>("A4", QSizeF(612, 792))}) {
-            ModMain::Ini().WriteValue(QStringLiteral("Options"), QStringLiteral("PageSize"), code);
+            Settings::Ini().WriteValue(QStringLiteral("Options"), QStringLiteral("PageSize"), code);
             ClsViewPro view;
             view.SetPageSize(PageSizes::CurrentCode());
             SearchReport::Produce(view, {});
@@ -277,7 +278,7 @@ private slots:
                "(1, 'Every five minutes', 0, 1440, 5)");
         f.Exec("insert into tblResources (ResourceId, GroupId, ResourceName, MinTime, MaxTime, "
                "InitTime) values (10, 1, 'Scanner', 15, 600, 15)");
-        ModMain::Ini().WriteValue(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), 0);
+        Settings::Ini().WriteValue(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), 0);
         DlgAppt& appt = f.OpenAppt(10);
         auto preview = std::make_unique<DlgPreview>(&appt);
         preview->Form_Activate();
@@ -305,7 +306,7 @@ private slots:
         QCOMPARE(times.last(), QStringLiteral("12:00 am"));
 
         preview->CtScroll1()->setValue(150);
-        QCOMPARE(ModMain::Ini().GetValue(QStringLiteral("Preview"), QStringLiteral("Zoom")),
+        QCOMPARE(Settings::Ini().GetValue(QStringLiteral("Preview"), QStringLiteral("Zoom")),
                  QStringLiteral("150"));
         QCOMPARE(preview->ViewPro1()->zoomFactor(), 1.5);
         QFile::remove(f.pdf);
@@ -378,7 +379,8 @@ private slots:
         f.Clinic();
         if (kind != 0 && selection.isEmpty())
             f.Exec(QStringLiteral("delete from tblCustomerGroups where GroupId = 1"));
-        ModMain::Ini().WriteValue(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), military);
+        Settings::Ini().WriteValue(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"),
+                                   military);
         DlgAppt& appt = f.OpenAppt(10);
         DlgPreview preview(&appt);
         preview.Form_Activate();

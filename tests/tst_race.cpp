@@ -6,8 +6,13 @@
 
 #include "TestEnv.h"
 
+#include "base/Messages.h"
+#include "base/ProgramFolder.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
+#include "frame/ModMain.h"
 #include "model/ClsBooking.h"
+#include "model/Records.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,10 +35,12 @@ int RunChild(const QStringList& args) {
     const QString name = args[2];
     const qint32 ownResource = args[3].toInt();
     const int rounds = args[4].toInt();
-    ModMain::SetProgramFolder(folder);
-    ModMain::SetBoxHandler([](ModMain::BoxKind, const QString&, const QString&) { return false; });
+    ProgramFolder::Set(folder);
+    Messages::SetBoxHandler(
+        [](Messages::BoxKind, const QString&, const QString&) { return false; });
     {
-        QFile ini(ModMain::ProgramPath(ModMain::ExecutableBaseName() + QStringLiteral(".ini")));
+        QFile ini(
+            ProgramFolder::FilePath(ProgramFolder::ExecutableBaseName() + QStringLiteral(".ini")));
         if (!ini.open(QIODevice::WriteOnly))
             return 2;
         ini.write("[Config]\r\nDbName=" + args[1].toUtf8() + "\r\n");
@@ -46,7 +53,7 @@ int RunChild(const QStringList& args) {
     for (int round = 0; round < rounds; ++round) {
         if (in.readLine() != QStringLiteral("go %1").arg(round))
             return 4;
-        ClsBooking& b = ModMain::Booking();
+        ClsBooking& b = Records::Booking();
         const auto book = [&](qint32 resource, const QString& comments) {
             b.InitBfr();
             b.SetResourceId(resource);
@@ -63,7 +70,7 @@ int RunChild(const QStringList& args) {
         // The first child's booking of resource 4 starts at 08:00 and moves; the second's
         // starts at 12:00 and is stretched back to 10:00.
         const bool mover = ownResource == 2;
-        const Recordset rs = ModMain::DAO().SqlQuery(
+        const Recordset rs = Database::DAO().SqlQuery(
             QString("select BookingId from tblBookings where ResourceId = %1 and BookingDate = %2 and "
                     "BookingStart = %3").arg(kMoveResource).arg(kFirstDate + round).arg(mover ? 480 : 720));
         if (rs.Eof() || !b.Load(rs.Fields(0).Long()))

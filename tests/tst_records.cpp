@@ -3,12 +3,14 @@
 #include "TestEnv.h"
 
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "data/Journal.h"
 #include "model/ClsBooking.h"
 #include "model/ClsCustomer.h"
 #include "model/ClsGroup.h"
 #include "model/ClsResource.h"
 #include "model/ClsTask.h"
+#include "model/Records.h"
 
 #include <QFile>
 #include <QtTest>
@@ -332,12 +334,12 @@ void TstRecords::cascade() {
     if (!refused.isEmpty())
         env->RefuseWrites("delete", refused, "refused by the test");
     const QMap<QString, std::function<bool()>> del{
-        {"group", [id] { return ModMain::Group().Delete(id); }},
-        {"resource", [id] { return ModMain::Resource().Delete(id); }},
-        {"task", [id] { return ModMain::Task().Delete(id); }},
-        {"customer", [id] { return ModMain::Customer().Delete(id); }},
-        {"booking", [id] { ModMain::Booking().Delete(id); return true; }},
-        {"repeats", [id] { ModMain::Booking().DeleteRepeats(id); return true; }}};
+        {"group", [id] { return Records::Group().Delete(id); }},
+        {"resource", [id] { return Records::Resource().Delete(id); }},
+        {"task", [id] { return Records::Task().Delete(id); }},
+        {"customer", [id] { return Records::Customer().Delete(id); }},
+        {"booking", [id] { Records::Booking().Delete(id); return true; }},
+        {"repeats", [id] { Records::Booking().DeleteRepeats(id); return true; }}};
     const bool deleted = del.value(action)();
     QCOMPARE(CascadeState(), expected);
     QCOMPARE(deleted, refused.isEmpty());
@@ -383,30 +385,36 @@ void TstRecords::failedStatement() {
     qint32 result = -1, idField = -1;
     SaveProblem problem = SaveProblem::None;
     if (table == QLatin1String("tblGroups")) {
-        result = save(ModMain::Group(), [](ClsGroup& g) { g.SetGroupName("Same"); g.SetDayStart(60); });
-        idField = ModMain::Group().GroupId();
-        problem = ModMain::Group().LastSaveProblem();
+        result = save(Records::Group(), [](ClsGroup& g) {
+            g.SetGroupName("Same");
+            g.SetDayStart(60);
+        });
+        idField = Records::Group().GroupId();
+        problem = Records::Group().LastSaveProblem();
     } else if (table == QLatin1String("tblResources")) {
-        result = save(ModMain::Resource(), [](ClsResource& r) { r.SetResourceName("Same"); r.SetMinTime(10); });
-        idField = ModMain::Resource().ResourceId();
-        problem = ModMain::Resource().LastSaveProblem();
+        result = save(Records::Resource(), [](ClsResource& r) {
+            r.SetResourceName("Same");
+            r.SetMinTime(10);
+        });
+        idField = Records::Resource().ResourceId();
+        problem = Records::Resource().LastSaveProblem();
     } else if (table == QLatin1String("tblTasks")) {
-        result = save(ModMain::Task(), [](ClsTask& t) { t.SetTaskName("Same"); t.SetMinTime(10); });
-        idField = ModMain::Task().TaskId();
-        problem = ModMain::Task().LastSaveProblem();
+        result = save(Records::Task(), [](ClsTask& t) { t.SetTaskName("Same"); t.SetMinTime(10); });
+        idField = Records::Task().TaskId();
+        problem = Records::Task().LastSaveProblem();
     } else if (table == QLatin1String("tblCustomers")) {
-        result = save(ModMain::Customer(),
+        result = save(Records::Customer(),
                       [](ClsCustomer& c) { c.SetCustomerName("Same"); c.SetRef01("changed"); });
-        idField = ModMain::Customer().CustomerId();
-        problem = ModMain::Customer().LastSaveProblem();
+        idField = Records::Customer().CustomerId();
+        problem = Records::Customer().LastSaveProblem();
     } else {
-        result = save(ModMain::Booking(), [update](ClsBooking& b) {
+        result = save(Records::Booking(), [update](ClsBooking& b) {
             if (!update)
                 SetSlot(b, 1, 45001, 600, 660);
             b.SetComments(QStringLiteral("changed"));
         });
-        idField = ModMain::Booking().BookingId();
-        problem = ModMain::Booking().LastSaveProblem();
+        idField = Records::Booking().BookingId();
+        problem = Records::Booking().LastSaveProblem();
     }
     QCOMPARE(result, 0);
     QCOMPARE(ProblemName(problem), QString("Failed"));
@@ -487,14 +495,15 @@ void TstRecords::editedElsewhere() {
     const QString rows = "coalesce(%1, '-') || '/' || %2 as x from %3 order by 1";
     QStringList got;
     if (kind == "group")
-        got = SaveAfter(ModMain::Group(), 7, elsewhere, rows.arg("GroupName", "Interval", "tblGroups"));
+        got = SaveAfter(Records::Group(), 7, elsewhere,
+                        rows.arg("GroupName", "Interval", "tblGroups"));
     else if (kind == "resource")
-        got = SaveAfter(ModMain::Resource(), 3, elsewhere,
+        got = SaveAfter(Records::Resource(), 3, elsewhere,
                         rows.arg("ResourceName", "MaxTime", "tblResources"));
     else if (kind == "task")
-        got = SaveAfter(ModMain::Task(), 2, elsewhere, rows.arg("TaskName", "Colour", "tblTasks"));
+        got = SaveAfter(Records::Task(), 2, elsewhere, rows.arg("TaskName", "Colour", "tblTasks"));
     else
-        got = SaveAfter(ModMain::Customer(), 4, elsewhere,
+        got = SaveAfter(Records::Customer(), 4, elsewhere,
                         "x from (select CustomerName || '/' || Ref01 as x from tblCustomers union all "
                         "select coalesce(c.CustomerName, '?') || ':' || g.GroupName from "
                         "tblCustomerGroups l left join tblCustomers c on c.CustomerId = l.CustomerId "
@@ -524,28 +533,28 @@ void TstRecords::hostileText() {
           "insert into tblTasks (GroupId, TaskName) values (99, " + older + ")",
           "insert into tblCustomers (CustomerName, Ref01, Ref02, Ref03) values (" + older +
               ", '', '', '')"});
-    ClsGroup& g = ModMain::Group();
+    ClsGroup& g = Records::Group();
     g.InitBfr();
     g.SetGroupName(text);
     QCOMPARE(g.Save(), 2);
-    ClsResource& r = ModMain::Resource();
+    ClsResource& r = Records::Resource();
     r.InitBfr();
     r.SetGroupId(2);
     r.SetResourceName(text);
     QCOMPARE(r.Save(), 2);
-    ClsTask& t = ModMain::Task();
+    ClsTask& t = Records::Task();
     t.InitBfr();
     t.SetGroupId(2);
     t.SetTaskName(text);
     QCOMPARE(t.Save(), 2);
-    ClsCustomer& c = ModMain::Customer();
+    ClsCustomer& c = Records::Customer();
     c.InitBfr();
     c.SetCustomerName(text);
     c.SetRef01(text + "1");
     c.SetRef02(text + "2");
     c.SetRef03(text + "3");
     QCOMPARE(c.Save(), 2);
-    ClsBooking& b = ModMain::Booking();
+    ClsBooking& b = Records::Booking();
     SetSlot(b, 2, 45000, 600, 660);
     b.SetTaskId(2);
     b.SetCustomerId(2);
@@ -609,7 +618,7 @@ void TstRecords::clash() {
           "insert into tblTasks (GroupId, TaskName) values (1, 'Visit')"});
     env->Sql(kBooking + QString("(%1, 1, 0, %2, %3, %4, 0, '', '', '', 'old')")
                             .arg(resource).arg(date).arg(start).arg(end));
-    ClsBooking& b = ModMain::Booking();
+    ClsBooking& b = Records::Booking();
     QCOMPARE(b.GetBookingId(1, 45000, 600, 660, 0), stored ? 0 : 1);
     // The existing booking never clashes with itself.
     QCOMPARE(b.GetBookingId(resource, date, qint16(start), qint16(end), 1), 0);
@@ -643,7 +652,7 @@ void TstRecords::failedClashTestStoresNothing_data() {
 void TstRecords::failedClashTestStoresNothing() {
     QFETCH(bool, existing);
     env->Sql(kBooking + "(1, 1, 0, 45000, 600, 660, 0, '', '', '', 'old')");
-    ClsBooking& b = ModMain::Booking();
+    ClsBooking& b = Records::Booking();
     SetSlot(b, 1, 45001, 700, 760);
     if (existing) {
         QVERIFY(b.Load(1));
@@ -652,17 +661,17 @@ void TstRecords::failedClashTestStoresNothing() {
         b.SetBookingEnd(760);
     }
     // The clash test fails as a damaged table would: the slot is free, but nothing may be stored.
-    ModMain::DAO().SetFailingStatements([](const QString& sql) {
+    Database::DAO().SetFailingStatements([](const QString& sql) {
         return sql.startsWith(QStringLiteral("select BookingId from tblBookings where ResourceId"));
     });
     QCOMPARE(b.Save(), 0);
-    ModMain::DAO().SetFailingStatements({});
+    Database::DAO().SetFailingStatements({});
     QCOMPARE(Count("tblBookings"), 1);
     QCOMPARE(env->Sql("select BookingDate from tblBookings").toInt(), 45000);
 }
 
 void TstRecords::nextRepeatId() {
-    ClsBooking& b = ModMain::Booking();
+    ClsBooking& b = Records::Booking();
     QList<qint32> ids;
     for (int i = 0; i < 14; ++i) {
         ids << b.NextRepeatId();
@@ -698,7 +707,7 @@ void TstRecords::bookingCheck() {
         kBooking + "(1, 1, 0, 45000, 600, 660, 0, '', '', '', ''), (2, 1, 0, 45010, 480, 500, 0, '', '', '', ''), "
                    "(3, 1, 0, 45005, 100, 1000, 0, '', '', '', ''), (1, 1, 0, 45011, 100, 1000, 0, '', '', '', '')",
     });
-    ClsBooking& b = ModMain::Booking();
+    ClsBooking& b = Records::Booking();
     // The sum of the end times of group 1 from 45000 to 45010 inclusive.
     QCOMPARE(b.BookingCheck(45000, 45010, 1), 660 + 500);
     QCOMPARE(b.BookingCheck(45001, 45009, 1), 0);

@@ -2,11 +2,13 @@
 // and fifth weekdays, and the repeat window against a database.
 #include "MainFixture.h"
 
-#include "app/ClsForms.h"
-#include "app/ClsIni.h"
+#include "base/ClsIni.h"
+#include "base/Messages.h"
+#include "base/Settings.h"
 #include "model/ClsDate.h"
 #include "model/RepeatPattern.h"
 #include "ui/booking/DlgRepeat.h"
+#include "ui/common/ClsForms.h"
 #include "ui/controls/ItemList.h"
 
 #include <QRadioButton>
@@ -33,7 +35,7 @@ struct Setup : MainFixture {
         Customer(30, QStringLiteral("Zoë"));
     }
     void Load(int pattern = 0) {
-        ModMain::Ini().WriteValue("Repeat", "Type", pattern);
+        Settings::Ini().WriteValue("Repeat", "Type", pattern);
         dlg = std::make_unique<DlgRepeat>();
         dlg->SetApptDate(kSat5Dec2026);
         dlg->SetGroupId(1);
@@ -194,7 +196,7 @@ void TestRepeat::saveWarnsForDateTakenMeanwhile() {
     s.Booking(1, 10, 20, 0, kSat5Dec2026 + 14, 570, 630);
     s.dlg->SaveAppointments();
     QCOMPARE(s.env.boxes.size(), 1);
-    QCOMPARE(s.env.boxes[0].kind, ModMain::BoxKind::Warning);
+    QCOMPARE(s.env.boxes[0].kind, Messages::BoxKind::Warning);
     QCOMPARE(s.env.boxes[0].text, QStringLiteral("Unable to save appointment for 19 Dec 2026!"));
     QCOMPARE(s.Count(QStringLiteral("RepeatId <> 0")), DlgRepeat::DateCount - 1);
     // The appointment type deleted meanwhile: said once, and nothing stored.
@@ -215,7 +217,7 @@ void TestRepeat::patternChoiceIsRememberedAndRebuilds() {
     QVERIFY(s.dlg->Option1(6)->isChecked());
     QCOMPARE(s.List()->CellText(1, 2), QStringLiteral("07 December 2026"));
     s.dlg->Option1(7)->click();
-    QCOMPARE(ModMain::Ini().GetValue("Repeat", "Type", -1).toInt(), 7);
+    QCOMPARE(Settings::Ini().GetValue("Repeat", "Type", -1).toInt(), 7);
     QCOMPARE(s.List()->CellText(1, 2), QStringLiteral("06 December 2026"));
     // A stored pattern that no option stands for falls back to the first.
     s.Load(12);

@@ -3,7 +3,7 @@
 
 #include "TestEnv.h"
 
-#include "app/ColourUtil.h"
+#include "base/ColourUtil.h"
 #include "ui/controls/ScheduleMapper.h"
 #include "ui/controls/SchedulePageLayout.h"
 #include "ui/controls/ScheduleText.h"

@@ -2,12 +2,13 @@
 // it keeps, and its buttons (Goto, Print read back from a PDF, Help, Cancel).
 #include "MainFixture.h"
 
-#include "app/ContextIDs.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "model/ClsDate.h"
 #include "ui/booking/DlgSearch.h"
 #include "ui/controls/ItemList.h"
 #include "ui/controls/ScheduleView.h"
+#include "ui/help/ContextIDs.h"
 #include "ui/main/DlgMain.h"
 
 #include <QCheckBox>
@@ -134,7 +135,7 @@ void TestSearch::futureOnlyBoundary() {
     for (const auto& b : bookings) {
         f.Exec(QStringLiteral("delete from tblBookings"));
         f.Booking(7, 10, 20, 30, b.date, b.start, b.start + 15);
-        Recordset rs = ModMain::DAO().SqlQuery(
+        Recordset rs = Database::DAO().SqlQuery(
             DlgSearch::SearchSql(DlgSearch::ByResource, 10, true, kDay, 600));
         QVERIFY(rs.IsOpen());
         QCOMPARE(!rs.Eof(), b.listed);

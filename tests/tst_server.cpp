@@ -4,12 +4,17 @@
 #include "MainFixture.h"
 #include "TestEnv.h"
 
-#include "app/ClsIni.h"
+#include "base/ClsIni.h"
+#include "base/ProgramFolder.h"
+#include "base/Settings.h"
 #include "data/ClsDAO.h"
 #include "data/ConnectionInfo.h"
+#include "data/Database.h"
 #include "data/DbSchema.h"
 #include "data/SqlDialect.h"
+#include "frame/ModMain.h"
 #include "model/ClsBooking.h"
+#include "model/Records.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/main/DlgMain.h"
 
@@ -199,8 +204,8 @@ void TstServer::badServerNamesAtStartUp() {
     QVERIFY(env.LogContains(QStringLiteral("DbOpen() failed!")));
     QVERIFY2(env.LogContains(logged), qPrintable(env.LogLines().join('\n')));
     // The setting keeps the server's name, not the default file's.
-    QCOMPARE(ModMain::Ini().GetValue("Config", "DbName", ""), name);
-    QVERIFY(!QFile::exists(ModMain::DefaultDbPath()));
+    QCOMPARE(Settings::Ini().GetValue("Config", "DbName", ""), name);
+    QVERIFY(!QFile::exists(ProgramFolder::DefaultDbPath()));
     ModMain::Terminate();
     TestEnv::ServerAdmin(QStringLiteral("drop database if exists ") + DatabaseOf(name));
 }
@@ -292,7 +297,7 @@ void TstServer::lostConnectionReconnectsAtTheNextCommand() {
     SERVER_ONLY();
     TestEnv env;
     QVERIFY(env.Start());
-    ClsDAO& dao = ModMain::DAO();
+    ClsDAO& dao = Database::DAO();
     int told = 0;
     dao.SetChangeListener([&] { ++told; });
     env.ClearLog();
@@ -382,7 +387,7 @@ void TstServer::lostConnectionInsideASaveStoresNothing() {
             "BookingStart, BookingEnd, RepeatId, Ref01, Ref02, Ref03, Comments) values (100, 1, "
             "1, 0, 45000, 480, 540, 0, '', '', '', 'before')");
     const bool change = at.startsWith("update") || at.startsWith("select *");
-    ClsBooking& b = ModMain::Booking();
+    ClsBooking& b = Records::Booking();
     b.InitBfr();
     if (change)
         QVERIFY(b.Load(100));
@@ -393,7 +398,7 @@ void TstServer::lostConnectionInsideASaveStoresNothing() {
     b.SetBookingEnd(660);
     b.SetComments("after");
     bool dropped = false;
-    ModMain::DAO().SetFailingStatements([&](const QString& sql) {
+    Database::DAO().SetFailingStatements([&](const QString& sql) {
         if (!dropped && sql.startsWith(at)) {
             dropped = true;
             DropConnections(env.DbPath());
@@ -412,7 +417,7 @@ void TstServer::lostConnectionInsideASaveStoresNothing() {
     QVERIFY(b.Save() != 0);
     QCOMPARE(stored(), 1);
     QCOMPARE(env.Count("tblBookings"), change ? 1 : 2);
-    ModMain::DAO().SetFailingStatements({});
+    Database::DAO().SetFailingStatements({});
     ModMain::Terminate();
 }
 
@@ -446,7 +451,7 @@ void TstServer::mainWindowTellsOfAnUnreachableServerOnce() {
     MainFixture f;
     f.Clinic();
     f.Open();
-    ModMain::DAO().SetReconnectPause(0);
+    Database::DAO().SetReconnectPause(0);
     const QString database = DatabaseOf(f.env.DbPath());
     const QString moved = database + QStringLiteral("_away");
     const auto warnings = [&] {
@@ -460,12 +465,12 @@ void TstServer::mainWindowTellsOfAnUnreachableServerOnce() {
     f.main->Timer1_Timer();
     f.main->Timer1_Timer();
     QCOMPARE(warnings(), 1);
-    QVERIFY(ModMain::DAO().ConnectionLost());
+    QVERIFY(Database::DAO().ConnectionLost());
     QVERIFY(f.env.LogContains(QStringLiteral("Reconnect failed!")));
     // Back again: the next tick reconnects, and a later outage is told again.
     QVERIFY(RenameDatabase(moved, database));
     f.main->Timer1_Timer();
-    QVERIFY(!ModMain::DAO().ConnectionLost());
+    QVERIFY(!Database::DAO().ConnectionLost());
     QVERIFY(f.env.LogContains(QStringLiteral("Database connection restored")));
     QVERIFY(DropConnections(f.env.DbPath()));
     QVERIFY(RenameDatabase(database, moved));
@@ -473,7 +478,7 @@ void TstServer::mainWindowTellsOfAnUnreachableServerOnce() {
     QCOMPARE(warnings(), 2);
     QVERIFY(RenameDatabase(moved, database));
     f.main->Timer1_Timer();
-    QVERIFY(!ModMain::DAO().ConnectionLost());
+    QVERIFY(!Database::DAO().ConnectionLost());
 }
 
 QTEST_MAIN(TstServer)

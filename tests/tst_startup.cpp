@@ -2,11 +2,17 @@
 // boxes show them; the program folder; the command line that creates a database.
 #include "TestEnv.h"
 
-#include "app/ClsIni.h"
-#include "app/ErrorTrap.h"
 #include "app/FirstStart.h"
+#include "base/ClsIni.h"
+#include "base/ErrorLog.h"
+#include "base/ErrorTrap.h"
+#include "base/Messages.h"
+#include "base/ProgramFolder.h"
+#include "base/ProgramState.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "data/DbSchema.h"
+#include "frame/ModMain.h"
 #include "ui/main/DlgMain.h"
 
 #include <QApplication>
@@ -101,7 +107,7 @@ private slots:
             QVERIFY(TestEnv::WriteFile(env.IniPath(), fill(iniBefore)));
         QVERIFY(ModMain::Initialise());
         const QString path = opened == "other" ? other : opened == "long" ? longPath : env.DbPath();
-        QCOMPARE(ModMain::DAO().DbPath(), path);
+        QCOMPARE(Database::DAO().DbPath(), path);
         QCOMPARE(env.LogLines().mid(0, 2), (QStringList{"Starting up", OpenLine(path)}));
         QCOMPARE(TestEnv::ReadFile(env.IniPath()), fill(iniAfter));
         QVERIFY(env.boxes.isEmpty());
@@ -147,10 +153,10 @@ private slots:
             DlgMain window;
             QVERIFY(!window.Started());
             QCOMPARE(env.boxes.size(), 1);
-            QCOMPARE(env.boxes.at(0).kind, ModMain::BoxKind::Warning);
+            QCOMPARE(env.boxes.at(0).kind, Messages::BoxKind::Warning);
             CheckOpenFailureBox(env.boxes.at(0).text, bad, reason);
         }
-        QVERIFY(!ModMain::IsRunning());
+        QVERIFY(!ProgramState::IsRunning());
         const QStringList log = env.LogLines();
         QVERIFY2(log.size() == 5, qPrintable(log.join('|')));
         QCOMPARE(log.mid(0, 2), (QStringList{"Starting up", "DbOpen() failed!"}));
@@ -194,11 +200,11 @@ private slots:
     void logLinesAreCutAndWhole() {
         TestEnv env;
         const QDateTime before = QDateTime::currentDateTime();
-        ModMain::WriteLog(QString::fromUtf8("Caf\xc3\xa9 \"quoted\"  two  blanks"));
-        ModMain::WriteLog(QString(1000000, 'n'));
-        ModMain::WriteLog(QStringLiteral("Rooms\r\n[Config]\nDbName=x"));
+        ErrorLog::Write(QString::fromUtf8("Caf\xc3\xa9 \"quoted\"  two  blanks"));
+        ErrorLog::Write(QString(1000000, 'n'));
+        ErrorLog::Write(QStringLiteral("Rooms\r\n[Config]\nDbName=x"));
         const QDateTime after = QDateTime::currentDateTime();
-        const QByteArray bytes = TestEnv::ReadFile(ModMain::LogFilePath());
+        const QByteArray bytes = TestEnv::ReadFile(ErrorLog::Path());
         static const QRegularExpression re(QStringLiteral(
             "^(\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d) Caf\u00e9 \"quoted\"  two  blanks\r\n"));
         const auto match = re.match(QString::fromUtf8(bytes));
@@ -215,16 +221,16 @@ private slots:
 
     void logSurvivesWhatItCannotWrite() {
         TestEnv env;
-        ModMain::WriteLog("one");
+        ErrorLog::Write("one");
         // Not held open between lines; one that cannot be written is ignored, quietly.
-        QVERIFY(QFile::remove(ModMain::LogFilePath()));
-        ModMain::WriteLog("two");
+        QVERIFY(QFile::remove(ErrorLog::Path()));
+        ErrorLog::Write("two");
         QCOMPARE(env.LogLines(), QStringList{"two"});
-        QVERIFY(QFile::remove(ModMain::LogFilePath()));
+        QVERIFY(QFile::remove(ErrorLog::Path()));
         QVERIFY(QDir(env.Folder()).mkdir("Error.txt"));
-        ModMain::WriteLog("three");
-        ModMain::SetProgramFolder(env.Path("missing/folder"));
-        ModMain::WriteLog("four");
+        ErrorLog::Write("three");
+        ProgramFolder::Set(env.Path("missing/folder"));
+        ErrorLog::Write("four");
         QVERIFY(!QFileInfo::exists(env.Path("missing")));
     }
 
@@ -247,12 +253,12 @@ private slots:
         const auto restore = qScopeGuard([&] {
             old.isNull() ? qunsetenv("TARVELO_HOME") : qputenv("TARVELO_HOME", old); });
         variable.isNull() ? qunsetenv("TARVELO_HOME") : qputenv("TARVELO_HOME", variable);
-        ModMain::SetProgramFolder(option);
+        ProgramFolder::Set(option);
         expected.replace("<data>", QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/Tarvelo");
         expected.replace(QStringLiteral("<cwd>"), QDir::currentPath());
-        QCOMPARE(ModMain::ProgramFolder(), expected);
-        QCOMPARE(ModMain::LogFilePath(), expected + QStringLiteral("/Error.txt"));
-        QCOMPARE(ModMain::DefaultDbPath(), expected + QStringLiteral("/Tarvelo.db"));
+        QCOMPARE(ProgramFolder::Path(), expected);
+        QCOMPARE(ErrorLog::Path(), expected + QStringLiteral("/Error.txt"));
+        QCOMPARE(ProgramFolder::DefaultDbPath(), expected + QStringLiteral("/Tarvelo.db"));
     }
 
     void programFolderWithoutHome_data() {
@@ -289,7 +295,7 @@ private slots:
         TestEnv env;
         SQLITE_FILE_ONLY();
         const QString folder = env.Path(QStringLiteral("new"));
-        ModMain::SetProgramFolder(folder);
+        ProgramFolder::Set(folder);
         QVERIFY(FirstStart::IsNewInstallation());
         QCOMPARE(FirstStart::Prepare(), QString());
         env.confirmAnswers = {answer};
@@ -305,7 +311,7 @@ private slots:
         // Nothing is asked again; a folder that cannot be made is said, with the reason.
         QVERIFY(!FirstStart::IsNewInstallation());
         QVERIFY(QFileInfo::exists(folder + QStringLiteral("/Tarvelo.db")));
-        ModMain::SetProgramFolder(QStringLiteral("/proc/tarvelo"));
+        ProgramFolder::Set(QStringLiteral("/proc/tarvelo"));
         QVERIFY(FirstStart::Prepare().startsWith(QStringLiteral("/proc/tarvelo: ")));
     }
 
@@ -315,7 +321,7 @@ private slots:
         QTest::addColumn<int>("key");
         QTest::addColumn<int>("click");
         QTest::addColumn<QString>("seen"); // title|text|icon|buttons|default, then the answer
-        const int confirm = int(ModMain::BoxKind::Confirm), enter = Qt::Key_Return, none = 0;
+        const int confirm = int(Messages::BoxKind::Confirm), enter = Qt::Key_Return, none = 0;
         const QString ask = QStringLiteral("Confirm|Restore failed\n\nLine 2|%1|%2|%3|")
                                 .arg(int(QMessageBox::Question))
                                 .arg(int(QMessageBox::Yes | QMessageBox::No))
@@ -324,9 +330,9 @@ private slots:
         QTest::newRow("confirmation, Enter at once gives No") << confirm << enter << none << ask + "false";
         QTest::newRow("confirmation, Escape gives No") << confirm << int(Qt::Key_Escape) << none << ask + "false";
         QTest::newRow("confirmation, Yes clicked") << confirm << 0 << int(QMessageBox::Yes) << ask + "true";
-        QTest::newRow("warning") << int(ModMain::BoxKind::Warning) << enter << none
+        QTest::newRow("warning") << int(Messages::BoxKind::Warning) << enter << none
                                  << "Warning!" + tell.arg(int(QMessageBox::Warning)).arg(int(QMessageBox::Ok));
-        QTest::newRow("error") << int(ModMain::BoxKind::Critical) << enter << none
+        QTest::newRow("error") << int(Messages::BoxKind::Critical) << enter << none
                                << "Error!" + tell.arg(int(QMessageBox::Critical)).arg(int(QMessageBox::Ok));
     }
 
@@ -336,13 +342,14 @@ private slots:
         QFETCH(int, click);
         QFETCH(QString, seen);
         TestEnv env;
-        ModMain::SetBoxHandler({}); // the real box this time
+        Messages::SetBoxHandler({}); // the real box this time
         BoxAnswer box;
         box.Arm(key, QMessageBox::StandardButton(click));
         const QString text = QStringLiteral("Restore failed\r\n\r\nLine 2");
-        const bool result = kind == int(ModMain::BoxKind::Confirm) ? ModMain::Confirm(text)
-                            : kind == int(ModMain::BoxKind::Warning) ? (ModMain::Warning(text), false)
-                                                                     : (ModMain::CriticalError(text), false);
+        const bool result = kind == int(Messages::BoxKind::Confirm) ? Messages::Confirm(text)
+                            : kind == int(Messages::BoxKind::Warning)
+                                ? (Messages::Warning(text), false)
+                                : (Messages::CriticalError(text), false);
         QCOMPARE(box.seen + (result ? "true" : "false"), seen);
         QVERIFY(env.LogLines().isEmpty());
     }
@@ -350,12 +357,12 @@ private slots:
     // A box that cannot be shown is logged; Confirm then answers No.
     void failingBoxIsLoggedAndAnswersNo() {
         TestEnv env;
-        ModMain::SetBoxHandler([](ModMain::BoxKind, const QString&, const QString&) -> bool {
+        Messages::SetBoxHandler([](Messages::BoxKind, const QString&, const QString&) -> bool {
             throw TarveloError(QStringLiteral("no display"));
         });
-        QVERIFY(!ModMain::Confirm("x"));
-        ModMain::Warning("x");
-        ModMain::CriticalError("x");
+        QVERIFY(!Messages::Confirm("x"));
+        Messages::Warning("x");
+        Messages::CriticalError("x");
         QCOMPARE(env.LogLines(), (QStringList{"Error in ModMain.Confirm", "Error in ModMain.Warning",
                                               "Error in ModMain.CriticalError"}));
     }
@@ -364,14 +371,14 @@ private slots:
     void mainWindowStartAndClose() {
         TestEnv env;
         QVERIFY(env.CreateDatabase());
-        ModMain::WriteLog(QStringLiteral("something of the last run"));
+        ErrorLog::Write(QStringLiteral("something of the last run"));
         auto window = std::make_unique<DlgMain>();
         QVERIFY(window->Started());
-        QVERIFY(ModMain::IsRunning());
+        QVERIFY(ProgramState::IsRunning());
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
         window->close();
-        QTRY_VERIFY(!ModMain::IsRunning());
+        QTRY_VERIFY(!ProgramState::IsRunning());
         QCOMPARE(env.LogLines(), (QStringList{"Starting up", OpenLine(env.DbPath()),
                                               "Database close [0]", "Closing down"}));
         window.reset(); // a second unload does nothing more
@@ -417,7 +424,7 @@ private slots:
         // The new file opens as a Tarvelo database, with the data it had.
         QVERIFY(path == env.DbPath() || QFile::copy(path, env.DbPath()));
         QVERIFY(ModMain::Initialise());
-        Recordset rs = ModMain::DAO().SqlQuery(QStringLiteral("select count(*) from tblGroups"));
+        Recordset rs = Database::DAO().SqlQuery(QStringLiteral("select count(*) from tblGroups"));
         QCOMPARE(rs.Fields(0).Long(), kind == "tarvelo" ? 1 : 0);
         ModMain::Terminate();
     }

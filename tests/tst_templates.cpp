@@ -2,7 +2,10 @@
 // makes of complete, incomplete and damaged files.
 
 #include "TestEnv.h"
-#include "app/EventPump.h"
+#include "base/EventPump.h"
+#include "base/Messages.h"
+#include "frame/ModMain.h"
+#include "model/Records.h"
 
 #include "model/ClsGroup.h"
 #include "model/ClsResource.h"
@@ -79,35 +82,35 @@ private slots:
     void saveWritesKeysInOrder() {
         const qint32 id = AddGroup(QStringLiteral("Rooms"), 480, 1080, 15);
         AddResource(id, QStringLiteral("Room 1"), 15, 600, 15);
-        ModMain::Group().SaveTemplate(id);
+        Records::Group().SaveTemplate(id);
         QCOMPARE(TemplateLines(), (QStringList{"[Rooms]", "DayStart=480", "DayEnd=1080",
                                                "Interval=15", "ResName001=Room 1", "ResMin001=15",
                                                "ResMax001=600", "ResInit001=15", "Resources=1"}));
         QCOMPARE(env->boxes.size(), 1);
-        QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Information);
+        QCOMPARE(env->boxes[0].kind, Messages::BoxKind::Information);
         QCOMPARE(env->boxes[0].text, QStringLiteral("Group saved!"));
-        QCOMPARE(ModMain::Group().GroupId(), id);
+        QCOMPARE(Records::Group().GroupId(), id);
     }
 
     void saveOverSmallerTemplateKeepsOldKeys() {
         const qint32 id = AddGroup(QStringLiteral("Rooms"), 480, 1080, 15);
         const qint32 r1 = AddResource(id, QStringLiteral("Room 1"), 15, 600, 15);
         AddResource(id, QStringLiteral("Room 2"), 30, 300, 30);
-        ModMain::Group().SaveTemplate(id);
-        ModMain::Resource().Delete(r1);
-        ModMain::Group().SaveTemplate(id);
+        Records::Group().SaveTemplate(id);
+        Records::Resource().Delete(r1);
+        Records::Group().SaveTemplate(id);
         // Keys of the former second resource stay, ignored as Resources is 1.
         QCOMPARE(TemplateLines(),
                  (QStringList{"[Rooms]", "DayStart=480", "DayEnd=1080", "Interval=15",
                               "ResName001=Room 2", "ResMin001=30", "ResMax001=300", "ResInit001=30",
                               "ResName002=Room 2", "ResMin002=30", "ResMax002=300", "ResInit002=30",
                               "Resources=1"}));
-        ModMain::Group().LoadTemplate(QStringLiteral("Rooms"));
+        Records::Group().LoadTemplate(QStringLiteral("Rooms"));
         QCOMPARE(Groups().last(), QStringLiteral("Rooms [2] 480-1080/15: Room 2 30/300/30"));
     }
 
     void saveOfMissingGroupWritesNothing() {
-        ModMain::Group().SaveTemplate(42);
+        Records::Group().SaveTemplate(42);
         QVERIFY(!QFile::exists(TemplatePath()));
         QVERIFY(env->boxes.isEmpty());
     }
@@ -115,9 +118,9 @@ private slots:
     void saveThatCannotWriteSaysSo() {
         const qint32 id = AddGroup(QStringLiteral("Rooms"), 480, 1080, 15);
         QVERIFY(QDir().mkpath(TemplatePath()));
-        ModMain::Group().SaveTemplate(id);
+        Records::Group().SaveTemplate(id);
         QCOMPARE(env->boxes.size(), 1);
-        QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
+        QCOMPARE(env->boxes[0].kind, Messages::BoxKind::Warning);
         QCOMPARE(env->boxes[0].text, "Group NOT saved!\n" + TemplatePath() + ": is a folder");
         // More resources than a template may hold: nothing is written.
         QVERIFY(QDir(TemplatePath()).removeRecursively());
@@ -125,7 +128,7 @@ private slots:
                  "with recursive n(i) as (select 1 union all select i + 1 from n where i < 1001) "
                  "select " +
                  QString::number(id) + ", 'Desk ' || i, 15, 60, 15 from n");
-        ModMain::Group().SaveTemplate(id);
+        Records::Group().SaveTemplate(id);
         QCOMPARE(env->boxes.size(), 2);
         QCOMPARE(
             env->boxes[1].text,
@@ -139,7 +142,7 @@ private slots:
         EventPump::RunNow();
         QTest::qWait(30);
         QTimer::singleShot(0, [&depth] { depth = EventPump::Depth(); ModMain::Terminate(); });
-        ModMain::Group().SaveTemplate(id);
+        Records::Group().SaveTemplate(id);
         QCOMPARE(depth, 1);
         QCOMPARE(env->boxes.value(2).text, QStringLiteral("Group NOT saved!\nThe program was closed during the save."));
         QVERIFY(!QFile::exists(TemplatePath()));
@@ -216,18 +219,18 @@ private slots:
         QFETCH(QString, refusal);
         WriteTemplate(file);
         const QStringList before = TemplateLines();
-        ModMain::Group().LoadTemplate(QStringLiteral("Rooms"));
+        Records::Group().LoadTemplate(QStringLiteral("Rooms"));
         QCOMPARE(Groups(), groups);
         QCOMPARE(TemplateLines(), before);
         QCOMPARE(env->LogLines().filter(QStringLiteral("Error")), QStringList());
         QCOMPARE(env->boxes.size(), refusal.isEmpty() ? 0 : 1);
         if (!refusal.isEmpty()) {
-            QCOMPARE(env->boxes[0].kind, ModMain::BoxKind::Warning);
+            QCOMPARE(env->boxes[0].kind, Messages::BoxKind::Warning);
             QCOMPARE(env->boxes[0].text,
                      "Group template \"Rooms\" NOT loaded!\n" +
                          refusal.replace("%f", QDir::toNativeSeparators(TemplatePath())) +
                          "\nNothing was stored.");
-            QCOMPARE(ModMain::Group().GroupId(), 0);
+            QCOMPARE(Records::Group().GroupId(), 0);
         }
     }
 
@@ -236,19 +239,19 @@ private slots:
     void loadTwiceThenSaveLoadedGroup() {
         WriteTemplate({"[Rooms]", "DayStart=480", "DayEnd=1080", "Interval=15", "ResName001=Room 1",
                        "Resources=1"});
-        ModMain::Group().LoadTemplate(QStringLiteral("Rooms"));
-        ModMain::Group().LoadTemplate(QStringLiteral("Rooms"));
+        Records::Group().LoadTemplate(QStringLiteral("Rooms"));
+        Records::Group().LoadTemplate(QStringLiteral("Rooms"));
         QCOMPARE(Groups(), (QStringList{"Rooms [1] 480-1080/15: Room 1 5/60/5",
                                         "Rooms [2] 480-1080/15: Room 1 5/60/5"}));
-        QCOMPARE(ModMain::Group().GroupId(), 2);
-        QCOMPARE(ModMain::Group().GroupName(), QStringLiteral("Rooms [2]"));
-        QCOMPARE(ModMain::Resource().ResourceId(), 2);
-        QCOMPARE(ModMain::Resource().GroupId(), 2);
-        QCOMPARE(ModMain::Resource().Interval(), qint16(15));
-        ModMain::Resource().InitBfr();
-        QCOMPARE(ModMain::Resource().MaxTime(), qint16(600));
-        ModMain::Group().SaveTemplate(1);
-        ModMain::Group().LoadTemplate(QStringLiteral("Rooms [1]"));
+        QCOMPARE(Records::Group().GroupId(), 2);
+        QCOMPARE(Records::Group().GroupName(), QStringLiteral("Rooms [2]"));
+        QCOMPARE(Records::Resource().ResourceId(), 2);
+        QCOMPARE(Records::Resource().GroupId(), 2);
+        QCOMPARE(Records::Resource().Interval(), qint16(15));
+        Records::Resource().InitBfr();
+        QCOMPARE(Records::Resource().MaxTime(), qint16(600));
+        Records::Group().SaveTemplate(1);
+        Records::Group().LoadTemplate(QStringLiteral("Rooms [1]"));
         QCOMPARE(Groups().value(2), QStringLiteral("Rooms [1] [3] 480-1080/15: Room 1 5/60/5"));
         QCOMPARE(TemplateLines().count(QStringLiteral("[Rooms [1]]")), 1);
     }
@@ -275,8 +278,8 @@ private slots:
         const qint32 id = AddGroup(groupName, 420, 1200, 10);
         AddResource(id, resourceName, 20, 300, 40);
         AddResource(id, QStringLiteral("second"), 10, 100, 10);
-        ModMain::Group().SaveTemplate(id);
-        ModMain::Group().LoadTemplate(groupName);
+        Records::Group().SaveTemplate(id);
+        Records::Group().LoadTemplate(groupName);
         QCOMPARE(Group(2, "MinTime desc"),
                  groupName + " [2] 420-1200/10: " + loadedName + " 20/300/40; second 10/100/10");
     }

@@ -3,6 +3,7 @@
 #include "MainFixture.h"
 
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "data/Journal.h"
 #include "model/BookingUndo.h"
 #include "model/ClsBooking.h"
@@ -27,14 +28,14 @@ void Clinic(MainFixture& f) {
 // `mark`, oldest first; the mark moves on to the newest entry.
 QString Stored(qint64& mark) {
     QStringList rows;
-    Recordset rs = ModMain::DAO().SqlQuery("select * from tblBookings order by BookingId");
+    Recordset rs = Database::DAO().SqlQuery("select * from tblBookings order by BookingId");
     for (StoredRow row("tblBookings", "BookingId"); !rs.Eof(); rs.MoveNext()) {
         row.Take(rs);
         rows << row.Json();
     }
     QStringList actions;
     for (const Journal::Entry& e :
-         Journal::Read(ModMain::DAO(), "JournalId > " + QString::number(mark))) {
+         Journal::Read(Database::DAO(), "JournalId > " + QString::number(mark))) {
         actions.prepend(e.action);
         mark = qMax(mark, e.id);
     }
@@ -171,9 +172,9 @@ void TestUndo::menuEntries() {
             f.Exec("update tblBookings set Comments = 'x' where BookingId = 100");
         } else {
             // A change inside a transaction that is then rolled back.
-            QVERIFY(step != "rolledback" || ModMain::DAO().BeginWrite());
+            QVERIFY(step != "rolledback" || Database::DAO().BeginWrite());
             Change(step == "rolledback" ? "move" : step);
-            ModMain::DAO().RollbackWrite();
+            Database::DAO().RollbackWrite();
             f.main->ShowResources(0);
         }
     }

@@ -3,9 +3,10 @@
 #include "BenchData.h"
 #include "ServerCopy.h"
 
-#include "app/ClsForms.h"
-#include "app/ClsIni.h"
-#include "app/ModMain.h"
+#include "base/ClsIni.h"
+#include "base/Messages.h"
+#include "base/ProgramFolder.h"
+#include "ui/common/ClsForms.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/main/DlgMain.h"
 
@@ -18,8 +19,8 @@
 #include <vector>
 
 BenchSetup::BenchSetup() {
-    ModMain::SetProgramFolder(m_dir.path());
-    ModMain::SetBoxHandler([](ModMain::BoxKind, const QString&, const QString& text) {
+    ProgramFolder::Set(m_dir.path());
+    Messages::SetBoxHandler([](Messages::BoxKind, const QString&, const QString& text) {
         std::fprintf(stderr, "%s\n", qPrintable(text));
         return false;
     });
@@ -57,7 +58,7 @@ bool BenchSetup::CopyToServer(const QString& uri) const {
 
 void BenchSetup::WriteWindowSettings(const QString& dbName) const {
     ClsIni ini;
-    ini.SetIniFile(m_dir.filePath(ModMain::ExecutableBaseName() + QStringLiteral(".ini")));
+    ini.SetIniFile(m_dir.filePath(ProgramFolder::ExecutableBaseName() + QStringLiteral(".ini")));
     ini.WriteValue(QStringLiteral("Config"), QStringLiteral("DbName"), dbName);
     ini.WriteValue(QStringLiteral("Config"), QStringLiteral("TimeType"), 2);
     ini.WriteValue(QStringLiteral("Config"), QStringLiteral("LastDate"), BenchData::LargeFirstDate);

@@ -1,9 +1,9 @@
 #include "app/CalendarVerb.h"
 
-#include "app/ModMain.h"
 #include "data/ClsDAO.h"
-#include "data/IcsExport.h"
+#include "data/Database.h"
 #include "model/ClsDate.h"
+#include "transfer/IcsExport.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -69,7 +69,7 @@ struct Match {
 // letter case. None or several end the verb with the reason.
 bool Resolve(const QString& sql, const QString& kind, const QString& name, const QString& group,
              const QString& within, const CalendarVerb::Printer& print, Match* match) {
-    Recordset rs = ModMain::DAO().SqlQuery(sql);
+    Recordset rs = Database::DAO().SqlQuery(sql);
     if (!rs.IsOpen()) {
         print(stderr, QStringLiteral("Export FAILED! The %1s cannot be read.").arg(kind));
         return false;

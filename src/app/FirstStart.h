@@ -12,11 +12,4 @@ bool IsNewInstallation();
 // Makes the program folder and an empty database at the default path.
 // Returns an empty text, or why it could not (the folder and the reason).
 QString Prepare();
-
-// Where the program keeps its files when neither --home nor TARVELO_HOME
-// names a folder: the executable's folder when it already holds the settings
-// file (a portable copy someone set up on purpose), otherwise the user's data
-// folder (an installed program). Nothing is ever created beside the executable.
-QString ChooseProgramFolder(const QString& executableFolder, const QString& settingsName,
-                            const QString& dataFolder);
 } // namespace FirstStart

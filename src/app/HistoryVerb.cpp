@@ -1,6 +1,6 @@
 #include "app/HistoryVerb.h"
 
-#include "model/BookingHistory.h"
+#include "transfer/BookingHistory.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

@@ -1,14 +1,16 @@
 #include "app/MaintenanceVerbs.h"
 
 #include "app/CalendarVerb.h"
-#include "app/ErrorTrap.h"
 #include "app/HistoryVerb.h"
-#include "app/ModMain.h"
-#include "data/BackupFile.h"
+#include "base/ErrorTrap.h"
+#include "base/Messages.h"
 #include "data/ClsDAO.h"
-#include "data/CsvExport.h"
-#include "data/IntegrityReport.h"
-#include "data/SampleDatabase.h"
+#include "data/Database.h"
+#include "frame/ModMain.h"
+#include "transfer/BackupFile.h"
+#include "transfer/CsvExport.h"
+#include "transfer/IntegrityReport.h"
+#include "transfer/SampleDatabase.h"
 
 #include <QByteArray>
 #include <QCommandLineOption>
@@ -90,8 +92,8 @@ void Print(std::FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
-// Message boxes of the program frame, without a screen.
-bool PrintBox(ModMain::BoxKind kind, const QString& title, const QString& text) {
+// The program's message boxes, without a screen.
+bool PrintBox(Messages::BoxKind kind, const QString& title, const QString& text) {
     // One line on the terminal: the paragraphs of a box join with a blank.
     const QString flat = QString(text).replace(
         QRegularExpression(QStringLiteral("\\s*[\r\n]+\\s*")), QStringLiteral(" "));
@@ -163,7 +165,7 @@ int RunIntegrityCheck() {
         Print(stderr, QStringLiteral("Integrity check FAILED! ") + report.Failure());
         return 1;
     }
-    Print(stdout, QStringLiteral("Database integrity check done on ") + ModMain::DAO().DbPath());
+    Print(stdout, QStringLiteral("Database integrity check done on ") + Database::DAO().DbPath());
     Print(stdout, report.RemovedText());
     // What the check leaves to the user, each row with where and when it is.
     for (const QString& line : report.Summary() + report.Details())
@@ -219,14 +221,14 @@ int MaintenanceVerbs::Run(const QCommandLineParser& parser) {
                                      "--history, --integrity-check or --load-sample at a time."));
         return 2;
     }
-    ModMain::SetBoxHandler(PrintBox);
+    Messages::SetBoxHandler(PrintBox);
     if (!ModMain::Initialise(ModMain::LogStart::Append)) {
         ModMain::Terminate();
         return 1;
     }
     Print(CalendarVerb::ToStandardOutput(parser) || HistoryVerb::ToStandardOutput(parser) ? stderr
                                                                                          : stdout,
-          QStringLiteral("Database ") + ModMain::DAO().DbPath());
+          QStringLiteral("Database ") + Database::DAO().DbPath());
     int code = 1;
     Trap("MaintenanceVerbs.Run", [&] {
         if (parser.isSet(BackupOption()))

@@ -1,7 +1,7 @@
 #include "data/ClsDAO.h"
 
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
+#include "base/ErrorLog.h"
+#include "base/ErrorTrap.h"
 #include "data/ConnectionInfo.h"
 #include "data/DbSchema.h"
 #include "data/SqlDialect.h"
@@ -113,7 +113,7 @@ void ClsDAO::OpenConnection() {
         // One that cannot be written stays as it is: it is read, and a save
         // on it fails as any other write does.
         const QString failure = m_dialect->CreateDatabase(m_dbPath);
-        ModMain::WriteLog(
+        ErrorLog::Write(
             failure.isEmpty()
                 ? QStringLiteral("Database brought up to date: journal of changes added")
                 : QStringLiteral("Database could not be brought up to date: ") + failure);
@@ -121,7 +121,7 @@ void ClsDAO::OpenConnection() {
     // A database of an earlier version gets the indexes this one relies on.
     const QString indexes = m_dialect->CompleteIndexes(m_db);
     if (!indexes.isEmpty())
-        ModMain::WriteLog(QStringLiteral("Indexes not brought up to date: ") + indexes);
+        ErrorLog::Write(QStringLiteral("Indexes not brought up to date: ") + indexes);
     if (m_dialect->Listen(m_db)) {
         QObject::connect(
             m_db.driver(), &QSqlDriver::notification, m_db.driver(),
@@ -145,7 +145,7 @@ void ClsDAO::NoteFailure() {
     if (m_lost || !m_dialect || !m_dialect->IsServer() || m_openCount <= 0 || !m_db.isValid())
         return;
     if (m_dialect->ConnectionLost(m_db)) {
-        ModMain::WriteLog(QStringLiteral("Database connection lost"));
+        ErrorLog::Write(QStringLiteral("Database connection lost"));
         // A transaction under way stays open in name until its owner ends
         // it: every statement of it fails from here on, and the connection
         // is opened again only after the rollback, so that nothing of it can
@@ -158,7 +158,7 @@ bool ClsDAO::EnsureConnection() {
     // The server engine's driver may close a connection whose server went
     // away; while the program holds the database open, that is a loss too.
     if (!m_lost && !IsOpen() && m_openCount > 0 && IsServer() && m_db.isValid()) {
-        ModMain::WriteLog(QStringLiteral("Database connection lost"));
+        ErrorLog::Write(QStringLiteral("Database connection lost"));
         m_lost = true;
     }
     if (!m_lost)
@@ -171,7 +171,7 @@ bool ClsDAO::EnsureConnection() {
         CloseConnection();
         OpenConnection();
         m_reconnectFailedAt = 0;
-        ModMain::WriteLog(QStringLiteral("Database connection restored"));
+        ErrorLog::Write(QStringLiteral("Database connection restored"));
         return true;
     } catch (const QSqlError& error) {
         LogDbErrors(QStringLiteral("Reconnect failed!"), error);
@@ -185,13 +185,13 @@ bool ClsDAO::EnsureConnection() {
 }
 
 void ClsDAO::LogDbErrors(const QString& message, const QSqlError& error) {
-    ModMain::WriteLog(message);
+    ErrorLog::Write(message);
     if (error.type() != QSqlError::NoError || !error.text().isEmpty()) {
         QString number = error.nativeErrorCode();
         if (number.isEmpty())
             number = QStringLiteral("0");
         m_lastFailure = SqlDialect::ErrorText(error);
-        ModMain::WriteLog(number + QStringLiteral(": ") + m_lastFailure);
+        ErrorLog::Write(number + QStringLiteral(": ") + m_lastFailure);
     }
 }
 
@@ -204,7 +204,7 @@ qint16 ClsDAO::DbOpen(const QString& connStr) {
         if (m_openCount == 1 || !IsOpen())
             OpenConnection();
         PropertySet(QStringLiteral("LastUpdated"), QString::number(m_lastUpdated));
-        ModMain::WriteLog(QStringLiteral("Open database [%1]   %2").arg(m_openCount).arg(connStr));
+        ErrorLog::Write(QStringLiteral("Open database [%1]   %2").arg(m_openCount).arg(connStr));
         return 0;
     } catch (const QSqlError& error) {
         LogDbErrors(QStringLiteral("DbOpen() failed!"), error);
@@ -222,14 +222,14 @@ void ClsDAO::DbClose() {
             CloseConnection();
         if (m_openCount < 0)
             m_openCount = 0;
-        ModMain::WriteLog(QStringLiteral("Database close [%1]").arg(m_openCount));
+        ErrorLog::Write(QStringLiteral("Database close [%1]").arg(m_openCount));
     } catch (...) {
         LogDbErrors(QStringLiteral("DbClose() failed!"), m_db.lastError());
     }
 }
 
 bool ClsDAO::CompactDb() {
-    ModMain::WriteLog(QStringLiteral("Compacting database"));
+    ErrorLog::Write(QStringLiteral("Compacting database"));
     DbClose();
     if (m_openCount != 0)
         return false;
@@ -409,14 +409,14 @@ bool ClsDAO::Updated() {
         if (!ok)
             throw TarveloError(QStringLiteral("marker is not a number"));
         m_lastUpdated = again;
-        ModMain::WriteLog(QStringLiteral("Database update noted"));
+        ErrorLog::Write(QStringLiteral("Database update noted"));
         result = true;
     });
     return result;
 }
 
 bool ClsDAO::IntegrityCheck() {
-    ModMain::WriteLog(QStringLiteral("Database integrity check"));
+    ErrorLog::Write(QStringLiteral("Database integrity check"));
     bool ok = true;
     for (const QString& sql : DbSchema::RepairStatements())
         ok = SqlAction(sql) && ok;

@@ -1,7 +1,7 @@
 #include "data/Journal.h"
 
-#include "app/ClsIni.h"
-#include "app/ModMain.h"
+#include "base/ClsIni.h"
+#include "base/Settings.h"
 #include "data/ClsDAO.h"
 #include "data/Recordset.h"
 
@@ -145,7 +145,7 @@ QString Journal::ActionOf(const QString& table, const QString& before, const QSt
 
 QString Journal::Workstation() {
     const QString name =
-        ModMain::Ini()
+        Settings::Ini()
             .GetValue(QStringLiteral("Config"), QStringLiteral("Workstation"), QString())
             .trimmed();
     return name.isEmpty() ? QSysInfo::machineHostName() : name;

@@ -1,6 +1,6 @@
 #include "data/PostgresDialect.h"
 
-#include "app/ErrorTrap.h"
+#include "base/ErrorTrap.h"
 #include "data/ConnectionInfo.h"
 #include "data/DbSchema.h"
 

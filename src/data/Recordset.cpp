@@ -1,6 +1,6 @@
 #include "data/Recordset.h"
 
-#include "app/ErrorTrap.h"
+#include "base/ErrorTrap.h"
 
 #include <cmath>
 #include <limits>

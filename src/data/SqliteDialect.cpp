@@ -1,7 +1,7 @@
 #include "data/SqliteDialect.h"
 
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
+#include "base/ErrorTrap.h"
+#include "base/ProgramFolder.h"
 #include "data/ClsDAO.h"
 #include "data/DbSchema.h"
 
@@ -107,8 +107,8 @@ QStringList SqliteDialect::BeginWriteSql() const {
 
 void SqliteDialect::Compact(const QString& path, QSqlError& failure,
                             QSqlError& inPlaceFailure) const {
-    const QString temp = ModMain::ProgramPath(QStringLiteral("TempDb.db"));
-    const QString old = ModMain::ProgramPath(QStringLiteral("OldDb.db"));
+    const QString temp = ProgramFolder::FilePath(QStringLiteral("TempDb.db"));
+    const QString old = ProgramFolder::FilePath(QStringLiteral("OldDb.db"));
     const QString name = QStringLiteral("tarvelo-compact-") + QUuid::createUuid().toString();
     {
         QSqlDatabase db = AddFileConnection(name, path);

@@ -1,12 +1,12 @@
 #include "model/BookingSummary.h"
 
-#include "app/ModMain.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "model/ClsDate.h"
 
 bool BookingSummary::Load(qint32 bookingId) {
     *this = BookingSummary();
-    const Recordset rs = ModMain::DAO().SqlQuery(
+    const Recordset rs = Database::DAO().SqlQuery(
         QStringLiteral("select b.BookingStart, b.BookingEnd, b.Comments, t.TaskName, c.CustomerId, "
                        "c.CustomerName from tblBookings b left join tblTasks t on t.TaskId = "
                        "b.TaskId left join tblCustomers c on c.CustomerId = b.CustomerId where "

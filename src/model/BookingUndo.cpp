@@ -1,8 +1,9 @@
 #include "model/BookingUndo.h"
 
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
+#include "base/ErrorTrap.h"
+#include "base/ProgramState.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "data/DbTransaction.h"
 #include "model/ClsBooking.h"
 #include "model/StoredRow.h"
@@ -121,8 +122,8 @@ QString Why(SaveProblem problem, const QJsonObject& row) {
 } // namespace
 
 BookingUndo::BookingUndo(QObject* parent) : QObject(parent) {
-    if (ModMain::IsRunning())
-        m_database = ModMain::DAO().DbPath();
+    if (ProgramState::IsRunning())
+        m_database = Database::DAO().DbPath();
     m_listener = Journal::AddListener(
         [this](ClsDAO& dao, const Journal::Entry& entry) { Noted(dao, entry); });
 }
@@ -150,19 +151,19 @@ bool BookingUndo::Redo() {
 void BookingUndo::Clear() {
     m_undo.clear();
     m_redo.clear();
-    if (ModMain::IsRunning())
-        m_database = ModMain::DAO().DbPath();
+    if (ProgramState::IsRunning())
+        m_database = Database::DAO().DbPath();
     emit Changed();
 }
 
 bool BookingUndo::Current() const {
-    return ModMain::IsRunning() && ModMain::DAO().DbPath() == m_database;
+    return ProgramState::IsRunning() && Database::DAO().DbPath() == m_database;
 }
 
 void BookingUndo::Noted(ClsDAO& dao, const Journal::Entry& entry) {
     // Another connection is another workstation; an undo's own write is not
     // a new step.
-    if (m_applying || !ModMain::IsRunning() || &dao != &ModMain::DAO())
+    if (m_applying || !ProgramState::IsRunning() || &dao != &Database::DAO())
         return;
     // A restore or a purge replaces what the steps would write back.
     if (entry.action == QLatin1String("Restore") || entry.action == QLatin1String("Purge")) {
@@ -224,7 +225,7 @@ SaveProblem BookingUndo::Write(const Step& step, const QList<QJsonObject>& have,
         return problem;
     };
     const QJsonObject first = have.value(0, want.value(0));
-    ClsDAO& dao = ModMain::DAO();
+    ClsDAO& dao = Database::DAO();
     // Every test and write below joins this one transaction: all or nothing.
     DbTransaction txn(dao);
     if (!dao.InWrite())

@@ -1,8 +1,8 @@
 #include "model/ClsBooking.h"
 
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
+#include "base/ErrorTrap.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "data/DbTransaction.h"
 #include "data/Journal.h"
 #include "model/RowDelete.h"
@@ -15,7 +15,7 @@
 
 namespace {
 ClsDAO& Dao() {
-    return ModMain::DAO();
+    return Database::DAO();
 }
 QString Num(qint64 v) {
     return QString::number(v);

@@ -1,8 +1,8 @@
 #include "model/ClsCustomer.h"
 
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
+#include "base/ErrorTrap.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "data/DbTransaction.h"
 #include "model/RowDelete.h"
 #include "model/RowInsert.h"
@@ -10,7 +10,7 @@
 
 namespace {
 ClsDAO& Dao() {
-    return ModMain::DAO();
+    return Database::DAO();
 }
 QString Num(qint64 v) {
     return QString::number(v);

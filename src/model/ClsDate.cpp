@@ -1,8 +1,9 @@
 #include "model/ClsDate.h"
 
-#include "app/ClsIni.h"
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
+#include "base/ClsIni.h"
+#include "base/ErrorTrap.h"
+#include "base/ProgramState.h"
+#include "base/Settings.h"
 
 #include <cmath>
 
@@ -75,9 +76,9 @@ qint32 ClsDate::MonthLength(qint32 dayNumber) {
 }
 
 bool ClsDate::UseMilitaryTime() {
-    if (!ModMain::IsRunning())
+    if (!ProgramState::IsRunning())
         return false;
-    return ModMain::Ini().GetValue(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), 0)
+    return Settings::Ini().GetValue(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), 0)
                .toInt() != 0;
 }
 

@@ -1,15 +1,19 @@
 #include "model/ClsGroup.h"
 
-#include "app/ClsIni.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "app/ModMain.h"
+#include "base/ClsIni.h"
+#include "base/ErrorTrap.h"
+#include "base/EventPump.h"
+#include "base/Messages.h"
+#include "base/ProgramFolder.h"
+#include "base/ProgramState.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "data/DbTransaction.h"
 #include "model/ClsCustomer.h"
 #include "model/ClsResource.h"
 #include "model/GroupLimits.h"
 #include "model/RecordValue.h"
+#include "model/Records.h"
 #include "model/RowDelete.h"
 #include "model/RowInsert.h"
 #include "model/RowUpdate.h"
@@ -18,7 +22,7 @@
 
 namespace {
 ClsDAO& Dao() {
-    return ModMain::DAO();
+    return Database::DAO();
 }
 QString Num(qint64 v) {
     return QString::number(v);
@@ -130,7 +134,7 @@ bool ClsGroup::Delete(qint32 groupId) {
                                "tblCustomers.CustomerId), CustomerId from tblCustomers"));
             for (; !rs.Eof(); rs.MoveNext()) {
                 if (rs.Fields(0).Long() == 0 &&
-                    !ModMain::Customer().Delete(rs.Fields(QStringLiteral("CustomerId")).Long()))
+                    !Records::Customer().Delete(rs.Fields(QStringLiteral("CustomerId")).Long()))
                     return false;
             }
             return true;
@@ -140,7 +144,7 @@ bool ClsGroup::Delete(qint32 groupId) {
 }
 
 QString ClsGroup::TemplateFile() {
-    return ModMain::ProgramPath(QStringLiteral("Groups.ini"));
+    return ProgramFolder::FilePath(QStringLiteral("Groups.ini"));
 }
 
 QString ClsGroup::TemplateKey(const char* stem, int n) {
@@ -162,10 +166,10 @@ void ClsGroup::SaveTemplate(qint32 groupId) {
                 .Fields(0)
                 .Long();
         if (resources > MaxTemplateResources) {
-            ModMain::Warning(QStringLiteral("Group NOT saved!\nIt holds %1 resources; a template "
-                                            "holds at most %2.")
-                                 .arg(resources)
-                                 .arg(MaxTemplateResources));
+            Messages::Warning(QStringLiteral("Group NOT saved!\nIt holds %1 resources; a template "
+                                             "holds at most %2.")
+                                  .arg(resources)
+                                  .arg(MaxTemplateResources));
             return;
         }
         ClsIni::Entries entries{{QStringLiteral("DayStart"), m_dayStart},
@@ -179,12 +183,12 @@ void ClsGroup::SaveTemplate(qint32 groupId) {
             // EventPump::Depth()); should the program end all the same, the
             // shared records are gone and no part of the template is written.
             EventPump::Run();
-            if (!ModMain::IsRunning()) {
-                ModMain::Warning(QStringLiteral("Group NOT saved!\nThe program was closed during "
-                                                "the save."));
+            if (!ProgramState::IsRunning()) {
+                Messages::Warning(QStringLiteral("Group NOT saved!\nThe program was closed during "
+                                                 "the save."));
                 return;
             }
-            ClsResource& res = ModMain::Resource();
+            ClsResource& res = Records::Resource();
             if (res.Load(rs.Fields(QStringLiteral("ResourceId")).Long())) {
                 ++n;
                 entries << qMakePair(TemplateKey("ResName", n), QVariant(res.ResourceName()))
@@ -197,15 +201,15 @@ void ClsGroup::SaveTemplate(qint32 groupId) {
         entries << qMakePair(QStringLiteral("Resources"), QVariant(n));
         // One rewrite of the file: the whole template is saved, or none of it.
         if (ini.WriteValues(section, entries))
-            ModMain::Information(QStringLiteral("Saved!"), QStringLiteral("Group saved!"));
+            Messages::Information(QStringLiteral("Saved!"), QStringLiteral("Group saved!"));
         else
-            ModMain::Warning(QStringLiteral("Group NOT saved!\n") + ini.Error());
+            Messages::Warning(QStringLiteral("Group NOT saved!\n") + ini.Error());
     });
 }
 
 bool ClsGroup::LoadTemplate(const QString& sectionName) {
     bool loaded = false;
-    ClsResource& res = ModMain::Resource();
+    ClsResource& res = Records::Resource();
     // Shown once the transaction is over: a box must not hold the write lock.
     QString failure;
     const bool ran = TrapSilent([&] {
@@ -297,7 +301,7 @@ bool ClsGroup::LoadTemplate(const QString& sectionName) {
                   QStringLiteral(": a value is not a number in range.");
     else if (failure.endsWith(QStringLiteral(": ")))
         failure += Dao().LastFailure();
-    ModMain::Warning(
+    Messages::Warning(
         QStringLiteral("Group template \"%1\" NOT loaded!\n").arg(sectionName.simplified()) +
         failure + QStringLiteral("\nNothing was stored."));
     return false;

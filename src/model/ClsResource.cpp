@@ -1,15 +1,15 @@
 #include "model/ClsResource.h"
 
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
+#include "base/ErrorTrap.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "model/RowDelete.h"
 #include "model/RowInsert.h"
 #include "model/RowUpdate.h"
 
 namespace {
 ClsDAO& Dao() {
-    return ModMain::DAO();
+    return Database::DAO();
 }
 QString Num(qint64 v) {
     return QString::number(v);

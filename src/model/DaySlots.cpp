@@ -1,6 +1,6 @@
 #include "model/DaySlots.h"
 
-#include "app/ErrorTrap.h"
+#include "base/ErrorTrap.h"
 #include "model/ClsDate.h"
 #include "model/ScheduleData.h"
 

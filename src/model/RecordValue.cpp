@@ -1,6 +1,6 @@
 #include "model/RecordValue.h"
 
-#include "app/ErrorTrap.h"
+#include "base/ErrorTrap.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #include "model/ScheduleData.h"
 
-#include "app/ModMain.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "model/ClsBooking.h"
 
 #include <QSqlQuery>
@@ -43,7 +43,7 @@ bool ScheduleData::Load(const Selection& selection) {
     m_bars.clear();
     m_details.clear();
     m_endSum = 0;
-    const bool read = ModMain::DAO().SqlRead(Query(selection), [&](QSqlQuery& q) {
+    const bool read = Database::DAO().SqlRead(Query(selection), [&](QSqlQuery& q) {
         while (q.next()) {
             const qint32 resourceId = qint32(q.value(ResourceId).toLongLong());
             if (m_rows.empty() || m_rows.back().resourceId != resourceId)

@@ -1,8 +1,10 @@
 #include "print/ClsViewPro.h"
 
-#include "app/ColourUtil.h"
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
+#include "base/ColourUtil.h"
+#include "base/ErrorLog.h"
+#include "base/ErrorTrap.h"
+#include "base/ModalWindow.h"
+#include "base/ProgramState.h"
 #include "print/PageSizes.h"
 
 #include <QFontMetricsF>
@@ -316,7 +318,7 @@ bool ClsViewPro::Print(QWidget* dialogParent) {
         dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
         // Printing to a PDF file is how a workstation without a printer prints.
         dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
-        if (ModMain::ShowModal(&dialog) != QDialog::Accepted)
+        if (ModalWindow::Show(&dialog) != QDialog::Accepted)
             return;
         int from = 1;
         int to = PageCount();
@@ -419,7 +421,7 @@ const ClsViewPro::Page& ClsViewPro::PageAt(int page) const {
 }
 
 void ClsViewPro::ReportError(int number, const QString& description) const {
-    if (ModMain::IsRunning())
-        ModMain::WriteLog(QStringLiteral("ViewPro Error (") + QString::number(number) +
-                          QStringLiteral("): ") + description);
+    if (ProgramState::IsRunning())
+        ErrorLog::Write(QStringLiteral("ViewPro Error (") + QString::number(number) +
+                        QStringLiteral("): ") + description);
 }

@@ -1,6 +1,6 @@
 #include "print/HistoryReport.h"
 
-#include "model/BookingHistory.h"
+#include "transfer/BookingHistory.h"
 #include "print/ClsViewPro.h"
 #include "print/ReportFlow.h"
 #include "print/ReportFrame.h"

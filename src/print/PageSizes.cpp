@@ -1,7 +1,7 @@
 #include "print/PageSizes.h"
 
-#include "app/ClsIni.h"
-#include "app/ModMain.h"
+#include "base/ClsIni.h"
+#include "base/Settings.h"
 
 #include <QSizeF>
 #include <array>
@@ -62,7 +62,7 @@ QPageSize PageSizes::Size(int code) {
 
 int PageSizes::CurrentCode() {
     bool ok = false;
-    const int code = ModMain::Ini()
+    const int code = Settings::Ini()
                          .GetValue(QStringLiteral("Options"), QStringLiteral("PageSize"), Default)
                          .toInt(&ok);
     return ok && IsValid(code) ? code : Default;

@@ -1,6 +1,6 @@
 #include "print/PreviewReports.h"
 
-#include "app/EventPump.h"
+#include "base/EventPump.h"
 #include "model/ClsDate.h"
 #include "print/ClsViewPro.h"
 #include "print/ReportFlow.h"

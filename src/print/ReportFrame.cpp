@@ -1,6 +1,6 @@
 #include "print/ReportFrame.h"
 
-#include "app/ModMain.h"
+#include "base/ProgramVersion.h"
 #include "model/ClsDate.h"
 #include "print/ClsViewPro.h"
 
@@ -16,7 +16,7 @@ QString ReportFrame::PresentDateTime() {
 void ReportFrame::Apply(ClsViewPro& view, const QString& reportName, const QString& pageLabel,
                         int page) {
     view.SetHeader(QStringLiteral("Tarvelo"), PresentDateTime(), pageLabel);
-    view.SetFooter(QStringLiteral("Tarvelo ") + ModMain::VersionNumber(), reportName,
+    view.SetFooter(QStringLiteral("Tarvelo ") + ProgramVersion::Number(), reportName,
                    QStringLiteral("Page ") + QString::number(page) + QStringLiteral(" of ") +
                        ClsViewPro::PageCountField);
 }

@@ -1,6 +1,6 @@
 #include "MainFixture.h"
 
-#include "app/ClsIni.h"
+#include "base/ClsIni.h"
 #include "ui/booking/DlgAppt.h"
 #include "ui/booking/DlgCalendar.h"
 #include "ui/main/DlgMain.h"

@@ -1,9 +1,15 @@
 #include "TestEnv.h"
 
-#include "app/ClsIni.h"
+#include "base/ClsIni.h"
+#include "base/ErrorLog.h"
+#include "base/Messages.h"
+#include "base/ModalWindow.h"
+#include "base/ProgramFolder.h"
+#include "base/ProgramState.h"
 #include "data/ConnectionInfo.h"
 #include "data/DbSchema.h"
 #include "data/SqlDialect.h"
+#include "frame/ModMain.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -114,14 +120,15 @@ TestEnv::TestEnv() : m_dir(std::make_unique<QTemporaryDir>()) {
         m_serverDatabase = QStringLiteral("tarvelo_test_%1_%2")
                                .arg(QCoreApplication::applicationPid())
                                .arg(++g_serverSerial);
-    ModMain::SetProgramFolder(m_dir->path());
-    ModMain::SetBoxHandler([this](ModMain::BoxKind kind, const QString& title, const QString& text) {
-        boxes.append({kind, title, text});
-        if (kind == ModMain::BoxKind::Confirm && !confirmAnswers.isEmpty())
-            return confirmAnswers.takeFirst();
-        return false;
-    });
-    ModMain::SetModalHandler([this](QDialog* dialog) {
+    ProgramFolder::Set(m_dir->path());
+    Messages::SetBoxHandler(
+        [this](Messages::BoxKind kind, const QString& title, const QString& text) {
+            boxes.append({kind, title, text});
+            if (kind == Messages::BoxKind::Confirm && !confirmAnswers.isEmpty())
+                return confirmAnswers.takeFirst();
+            return false;
+        });
+    ModalWindow::SetHandler([this](QDialog* dialog) {
         modalsShown.append(dialog);
         return onModal ? onModal(dialog) : int(QDialog::Rejected);
     });
@@ -130,15 +137,15 @@ TestEnv::TestEnv() : m_dir(std::make_unique<QTemporaryDir>()) {
 TestEnv::~TestEnv() {
     Stop();
     DropServerDatabase();
-    ModMain::SetBoxHandler({});
-    ModMain::SetModalHandler({});
-    ModMain::SetProgramFolder(QString());
+    Messages::SetBoxHandler({});
+    ModalWindow::SetHandler({});
+    ProgramFolder::Set(QString());
 }
 
 QString TestEnv::Folder() const { return m_dir->path(); }
 QString TestEnv::Path(const QString& name) const { return m_dir->filePath(name); }
 QString TestEnv::IniPath() const {
-    return Path(ModMain::ExecutableBaseName() + QStringLiteral(".ini"));
+    return Path(ProgramFolder::ExecutableBaseName() + QStringLiteral(".ini"));
 }
 
 QString TestEnv::TemplateDatabase() {
@@ -206,13 +213,13 @@ bool TestEnv::Start() {
 }
 
 void TestEnv::Stop() {
-    if (ModMain::IsRunning())
+    if (ProgramState::IsRunning())
         ModMain::Terminate();
     m_started = false;
 }
 
 QStringList TestEnv::LogLines() const {
-    QFile file(ModMain::LogFilePath());
+    QFile file(ErrorLog::Path());
     QStringList lines;
     if (!file.open(QIODevice::ReadOnly))
         return lines;
@@ -229,7 +236,7 @@ bool TestEnv::LogContains(const QString& text) const {
     return false;
 }
 
-void TestEnv::ClearLog() { QFile::remove(ModMain::LogFilePath()); }
+void TestEnv::ClearLog() { QFile::remove(ErrorLog::Path()); }
 
 void TestEnv::RefuseWrites(const QString& statement, const QString& table, const QString& message,
                            const QString& when) const {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ModMain.h"
+#include "base/Messages.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -35,7 +35,7 @@ class QDialog;
 class TestEnv {
 public:
     struct Box {
-        ModMain::BoxKind kind;
+        Messages::BoxKind kind;
         QString title;
         QString text;
     };

@@ -1,13 +1,13 @@
 #include "ui/booking/DlgAppt.h"
 
-#include "app/ClsForms.h"
-#include "app/ClsIni.h"
-#include "app/ContextIDs.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "app/ModMain.h"
+#include "base/ClsIni.h"
+#include "base/ErrorTrap.h"
+#include "base/EventPump.h"
+#include "base/Messages.h"
+#include "base/ModalWindow.h"
+#include "base/Settings.h"
 #include "data/ClsDAO.h"
-#include "data/IcsExport.h"
+#include "data/Database.h"
 #include "model/ClsBooking.h"
 #include "model/ClsCustomer.h"
 #include "model/ClsDate.h"
@@ -15,18 +15,22 @@
 #include "model/ClsResource.h"
 #include "model/ClsTask.h"
 #include "model/DaySlots.h"
+#include "model/Records.h"
 #include "model/StoredRow.h"
-#include "print/DlgPreview.h"
+#include "transfer/IcsExport.h"
 #include "ui/booking/DlgCalendar.h"
 #include "ui/booking/DlgHistory.h"
 #include "ui/booking/DlgRepeat.h"
+#include "ui/common/ClsForms.h"
 #include "ui/controls/IconFactory.h"
 #include "ui/controls/ItemList.h"
 #include "ui/controls/SpinButtons.h"
 #include "ui/definitions/DlgApptType.h"
 #include "ui/definitions/DlgContact.h"
+#include "ui/help/ContextIDs.h"
 #include "ui/main/DlgExportCalendar.h"
 #include "ui/main/DlgMain.h"
+#include "ui/preview/DlgPreview.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -66,7 +70,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 QString Num(qint64 v) { return QString::number(v); }
 
 int IniInt(const QString& section, const QString& key, int def) {
-    return ModMain::Ini().GetValue(section, key, def).toInt();
+    return Settings::Ini().GetValue(section, key, def).toInt();
 }
 
 // Leading and trailing blanks removed; line breaks and other characters
@@ -389,7 +393,7 @@ void DlgAppt::BuildMenus() {
 
 void DlgAppt::SetGroupId(qint32 groupId) {
     m_groupId = groupId;
-    ModMain::Task().SetGroupId(groupId);
+    Records::Task().SetGroupId(groupId);
 }
 
 qint32 DlgAppt::ApptDate() const { return m_apptDate; }
@@ -431,7 +435,7 @@ void DlgAppt::Form_Load() {
         setWindowState(state == 2 ? Qt::WindowMaximized : Qt::WindowNoState);
         if (state != 2)
             ClsForms::CentreForm(this, owner);
-        const ClsGroup& group = ModMain::Group();
+        const ClsGroup& group = Records::Group();
         m_lblStart->setText(ClsDate::ShowTime(group.DayStart(), true));
         m_lblEnd->setText(ClsDate::ShowTime(group.DayEnd(), true));
         m_lbTimeSlot->setFont(font());
@@ -443,7 +447,7 @@ void DlgAppt::Form_Load() {
         m_cbResource->clear();
         m_cbTask->clear();
         m_cbCustomer->clear();
-        ModMain::Group().Load(m_groupId);
+        Records::Group().Load(m_groupId);
         m_lbTimeSlot->ClearColumns();
         m_lbTimeSlot->SetHeading(QString());
         m_lbTimeSlot->AddColumn(QStringLiteral("Time"), 90);
@@ -477,7 +481,7 @@ void DlgAppt::Form_Activate() {
         EventPump::Run();
         // The row of the slot that holds StartTime, matched by the slot's start
         // (the row's tag), whatever the display form of the times.
-        const int interval = ModMain::Group().Interval();
+        const int interval = Records::Group().Interval();
         int found = -1;
         for (int row = 0; row < m_lbTimeSlot->RowCount() && found < 0; ++row) {
             const int slot = m_lbTimeSlot->RowTag(row).toInt();
@@ -505,7 +509,7 @@ void DlgAppt::done(int result) {
 void DlgAppt::Form_Unload() {
     m_loaded = false;
     Trap("DlgAppt.Form_Unload", [&] {
-        ClsIni& ini = ModMain::Ini();
+        ClsIni& ini = Settings::Ini();
         const QString section = QStringLiteral("DlgAppt");
         const QRect frame = frameGeometry();
         ini.WriteValue(section, QStringLiteral("Height"), frame.height());
@@ -573,7 +577,7 @@ void DlgAppt::RefillQuietly(QComboBox* list, const QString& none, const QString&
 
 QString DlgAppt::TaskListSql() const {
     return QStringLiteral("select TaskName, TaskId from tblTasks where ") +
-           QStringLiteral("GroupId = ") + Num(ModMain::Task().GroupId()) +
+           QStringLiteral("GroupId = ") + Num(Records::Task().GroupId()) +
            QStringLiteral(" order by TaskName");
 }
 
@@ -594,7 +598,7 @@ void DlgAppt::ShowBookings() {
         const qint32 keepBooking = selected < 0 ? 0 : m_lbTimeSlot->RowValue(selected);
         const QString keepSlot = selected < 0 ? QString() : m_lbTimeSlot->RowTag(selected);
         m_lbTimeSlot->Clear();
-        const ClsGroup& group = ModMain::Group();
+        const ClsGroup& group = Records::Group();
         for (const DaySlots::Slot& slot :
              DaySlots::Load(ClsForms::GetItemId(m_cbResource), ApptDate(), group.DayStart(),
                             group.DayEnd(), group.Interval(), m_militaryTime)) {
@@ -604,7 +608,7 @@ void DlgAppt::ShowBookings() {
             m_lbTimeSlot->SetRowColour(row, slot.colour);
         }
         if (selected >= 0) {
-            const qint32 held = ModMain::Booking().BookingId();
+            const qint32 held = Records::Booking().BookingId();
             for (int row = 0; row < m_lbTimeSlot->RowCount(); ++row) {
                 const qint32 value = m_lbTimeSlot->RowValue(row);
                 const bool same =
@@ -629,7 +633,7 @@ void DlgAppt::ShowBookings() {
 void DlgAppt::LbTimeslot_ItemClick(int row, int column) {
     Q_UNUSED(column);
     Trap("DlgBook.LbTimeslot_ItemClick", [&] {
-        ClsBooking& booking = ModMain::Booking();
+        ClsBooking& booking = Records::Booking();
         if (m_moveMode) {
             m_lbTimeSlot->SetSelectedRow(row);
             booking.InitBfr();
@@ -639,8 +643,8 @@ void DlgAppt::LbTimeslot_ItemClick(int row, int column) {
                 const int start = m_lbTimeSlot->RowTag(row).toInt();
                 int end = start + m_moveEnd - m_moveStart;
                 booking.SetBookingStart(qint16(start));
-                ClsResource& resource = ModMain::Resource();
-                ClsGroup& group = ModMain::Group();
+                ClsResource& resource = Records::Resource();
+                ClsGroup& group = Records::Group();
                 if (resource.Load(booking.ResourceId()) && group.Load(resource.GroupId()) &&
                     end > group.DayEnd() + group.Interval())
                     end = group.DayEnd() + group.Interval();
@@ -657,25 +661,25 @@ void DlgAppt::LbTimeslot_ItemClick(int row, int column) {
                     end = interval > 0 ? end - interval : start;
                 }
                 if (end <= start) {
-                    ModMain::Warning(QStringLiteral("Unable to move appointment!") + kCrLf + kCrLf +
-                                     QStringLiteral("Conflict with another appointment!"));
+                    Messages::Warning(QStringLiteral("Unable to move appointment!") + kCrLf +
+                                      kCrLf + QStringLiteral("Conflict with another appointment!"));
                 } else {
                     booking.SetBookingEnd(qint16(end));
                     // Another workstation may have taken the time, or changed or
                     // deleted the booking, meanwhile.
                     if (booking.Save() == 0)
-                        ModMain::Warning(QStringLiteral("Unable to move appointment!") +
-                                         SaveProblemText(booking.LastSaveProblem()));
+                        Messages::Warning(QStringLiteral("Unable to move appointment!") +
+                                          SaveProblemText(booking.LastSaveProblem()));
                 }
             } else if (m_moveBookingId != 0) {
-                ModMain::Warning(QStringLiteral("Unable to move appointment!") +
-                                 SaveProblemText(StoredRow::Lookup(ModMain::DAO(),
-                                                                   QStringLiteral("tblBookings"),
-                                                                   QStringLiteral("BookingId"),
-                                                                   m_moveBookingId) ==
-                                                         StoredRow::State::Gone
-                                                     ? SaveProblem::Deleted
-                                                     : SaveProblem::Failed));
+                Messages::Warning(QStringLiteral("Unable to move appointment!") +
+                                  SaveProblemText(StoredRow::Lookup(Database::DAO(),
+                                                                    QStringLiteral("tblBookings"),
+                                                                    QStringLiteral("BookingId"),
+                                                                    m_moveBookingId) ==
+                                                          StoredRow::State::Gone
+                                                      ? SaveProblem::Deleted
+                                                      : SaveProblem::Failed));
             }
             BtnTask_Click(3);
             ShowBookings();
@@ -687,7 +691,7 @@ void DlgAppt::LbTimeslot_ItemClick(int row, int column) {
             ShowBookingInForm();
         } else {
             const int start = m_lbTimeSlot->RowTag(row).toInt();
-            const int end = qMin(start + ModMain::Task().InitTime(), kDayMinutes);
+            const int end = qMin(start + Records::Task().InitTime(), kDayMinutes);
             booking.SetBookingStart(qint16(start));
             booking.SetBookingEnd(qint16(end));
             ShowTimes();
@@ -698,7 +702,7 @@ void DlgAppt::LbTimeslot_ItemClick(int row, int column) {
 }
 
 void DlgAppt::ShowBookingInForm() {
-    const ClsBooking& booking = ModMain::Booking();
+    const ClsBooking& booking = Records::Booking();
     ShowTimes();
     ClsForms::SelectItemId(m_cbTask, booking.TaskId());
     ClsForms::SelectItemId(m_cbCustomer, booking.CustomerId());
@@ -710,15 +714,15 @@ void DlgAppt::ShowBookingInForm() {
 }
 
 void DlgAppt::ShowTimes() {
-    const ClsBooking& booking = ModMain::Booking();
+    const ClsBooking& booking = Records::Booking();
     m_lblStart->setText(ClsDate::ShowTime(booking.BookingStart(), true));
     m_lblEnd->setText(ClsDate::ShowTime(booking.BookingEnd(), true));
 }
 
 void DlgAppt::SpinEnd_Click(int direction) {
     Trap("DlgBook.SpinEnd_Click", [&] {
-        ClsBooking& booking = ModMain::Booking();
-        const ClsTask& task = ModMain::Task();
+        ClsBooking& booking = Records::Booking();
+        const ClsTask& task = Records::Task();
         const int e0 = booking.BookingEnd();
         const int s = booking.BookingStart();
         const int step = task.Interval();
@@ -732,7 +736,7 @@ void DlgAppt::SpinEnd_Click(int direction) {
         }
         // Whichever way the spin went, the end never reaches into the next
         // booking (a longer minimum length of the type could push it there).
-        const Recordset rs = ModMain::DAO().SqlQuery(
+        const Recordset rs = Database::DAO().SqlQuery(
             QStringLiteral("select min(BookingStart) from tblBookings where ") +
             QStringLiteral("BookingStart >= ") + Num(e0) + QStringLiteral(" and BookingDate = ") +
             Num(ApptDate()) + QStringLiteral(" and ResourceId = ") +
@@ -750,8 +754,8 @@ void DlgAppt::SpinEnd_Click(int direction) {
 
 void DlgAppt::SpinStart_Click(int direction) {
     Trap("DlgBook.SpinStart_Click", [&] {
-        ClsBooking& booking = ModMain::Booking();
-        const ClsTask& task = ModMain::Task();
+        ClsBooking& booking = Records::Booking();
+        const ClsTask& task = Records::Task();
         const int s0 = booking.BookingStart();
         const int e = booking.BookingEnd();
         const int step = task.Interval();
@@ -764,7 +768,7 @@ void DlgAppt::SpinStart_Click(int direction) {
                 start = e - task.MinTime();
         }
         // Nor does the start reach back into the booking before.
-        const Recordset rs = ModMain::DAO().SqlQuery(
+        const Recordset rs = Database::DAO().SqlQuery(
             QStringLiteral("select max(BookingEnd) from tblBookings where BookingEnd <= ") +
             Num(s0) + QStringLiteral(" and BookingDate = ") + Num(ApptDate()) +
             QStringLiteral(" and ResourceId = ") + Num(ClsForms::GetItemId(m_cbResource)));
@@ -793,14 +797,14 @@ void DlgAppt::CbResource_Click() {
 
 void DlgAppt::CbTask_Click() {
     Trap("DlgBook.CbTask_Click", [&] {
-        ModMain::Task().Load(ClsForms::GetItemId(m_cbTask));
+        Records::Task().Load(ClsForms::GetItemId(m_cbTask));
         SetupEnabled();
     });
 }
 
 void DlgAppt::CbCustomer_Click() {
     Trap("DlgBook.CbCustomer_Click", [&] {
-        ClsCustomer& customer = ModMain::Customer();
+        ClsCustomer& customer = Records::Customer();
         customer.Load(ClsForms::GetItemId(m_cbCustomer));
         m_txtRef[0]->setText(customer.Ref01());
         m_txtRef[1]->setText(customer.Ref02());
@@ -886,10 +890,10 @@ void DlgAppt::BtnTask_Click(int index) {
 }
 
 void DlgAppt::Submit() {
-    ClsBooking& booking = ModMain::Booking();
+    ClsBooking& booking = Records::Booking();
     if (m_lbTimeSlot->SelectedRow() < 0) {
-        ModMain::Information(QStringLiteral("Information"),
-                             QStringLiteral("Please select the timeslot!"));
+        Messages::Information(QStringLiteral("Information"),
+                              QStringLiteral("Please select the timeslot!"));
         ShowBookings();
         return;
     }
@@ -902,14 +906,14 @@ void DlgAppt::Submit() {
     booking.SetRef03(TrimBlanks(m_txtRef[2]->text()));
     booking.SetComments(CommentsText());
     if (booking.TaskId() == 0) {
-        ModMain::Exclamation(QStringLiteral("Error!"), QStringLiteral("No task selected!"));
+        Messages::Exclamation(QStringLiteral("Error!"), QStringLiteral("No task selected!"));
         ShowBookings();
         return;
     }
     // A slot that leaves no time before the end of the day holds no booking.
     if (booking.BookingEnd() <= booking.BookingStart()) {
-        ModMain::Information(QStringLiteral("Information"),
-                             QStringLiteral("Please select the timeslot!"));
+        Messages::Information(QStringLiteral("Information"),
+                              QStringLiteral("Please select the timeslot!"));
         ShowBookings();
         return;
     }
@@ -924,7 +928,7 @@ void DlgAppt::Submit() {
 
 bool DlgAppt::SaveRefused() {
     // Nothing was stored: say why, and keep what the user typed.
-    ClsBooking& booking = ModMain::Booking();
+    ClsBooking& booking = Records::Booking();
     switch (booking.LastSaveProblem()) {
     case SaveProblem::Clash: {
         // Leave the form as it is so that the user can choose another time.
@@ -934,25 +938,26 @@ bool DlgAppt::SaveRefused() {
         if (clash != 0)
             ShowClashWarning(clash);
         else
-            ModMain::Warning(QStringLiteral("Unable to save appointment!"));
+            Messages::Warning(QStringLiteral("Unable to save appointment!"));
         return false;
     }
     case SaveProblem::Changed:
-        if (ModMain::Confirm(QStringLiteral("This appointment was changed at another workstation.") +
-                             kCrLf + kCrLf +
-                             QStringLiteral("Nothing was saved. Show the appointment as it is "
-                                            "stored now?") +
-                             kCrLf + kCrLf +
-                             QStringLiteral("No keeps what you typed; Submit then saves it over "
-                                            "the other workstation's change."))) {
+        if (Messages::Confirm(
+                QStringLiteral("This appointment was changed at another workstation.") + kCrLf +
+                kCrLf +
+                QStringLiteral("Nothing was saved. Show the appointment as it is "
+                               "stored now?") +
+                kCrLf + kCrLf +
+                QStringLiteral("No keeps what you typed; Submit then saves it over "
+                               "the other workstation's change."))) {
             if (booking.Load(booking.BookingId()))
                 ShowBookingInForm();
         }
         return false;
     case SaveProblem::Deleted:
-        if (!ModMain::Confirm(QStringLiteral("This appointment was deleted at another workstation.") +
-                              kCrLf + kCrLf +
-                              QStringLiteral("Nothing was saved. Book it anew with what you typed?")))
+        if (!Messages::Confirm(
+                QStringLiteral("This appointment was deleted at another workstation.") + kCrLf +
+                kCrLf + QStringLiteral("Nothing was saved. Book it anew with what you typed?")))
             return false;
         // A new booking with the form's values, tested like any other.
         booking.SetBookingId(0);
@@ -960,13 +965,13 @@ bool DlgAppt::SaveRefused() {
     case SaveProblem::ResourceGone:
     case SaveProblem::TypeGone:
     case SaveProblem::ContactGone:
-        ModMain::Warning(QStringLiteral("Unable to save appointment!") +
-                         SaveProblemText(booking.LastSaveProblem()));
+        Messages::Warning(QStringLiteral("Unable to save appointment!") +
+                          SaveProblemText(booking.LastSaveProblem()));
         // The lists no longer offer what is gone.
         Refresh();
         return false;
     default:
-        ModMain::Warning(QStringLiteral("Unable to save appointment!"));
+        Messages::Warning(QStringLiteral("Unable to save appointment!"));
         return false;
     }
 }
@@ -1010,7 +1015,7 @@ QString DlgAppt::CommentsText() const {
 void DlgAppt::ShowClashWarning(qint32 clashId) {
     QString detail;
     TrapSilent([&] {
-        Recordset rs = ModMain::DAO().SqlQuery(
+        Recordset rs = Database::DAO().SqlQuery(
             QStringLiteral("select (select TaskName from tblTasks where TaskId = "
                            "tblBookings.TaskId), BookingStart, BookingEnd, (select CustomerName "
                            "from tblCustomers where CustomerId = tblBookings.CustomerId) from "
@@ -1028,19 +1033,19 @@ void DlgAppt::ShowClashWarning(qint32 clashId) {
     QString text = QStringLiteral("Unable to save appointment!") + kCrLf + kCrLf +
                    QStringLiteral("Conflict with another appointment");
     text += detail.isEmpty() ? QStringLiteral("!") : QStringLiteral(": ") + detail;
-    ModMain::Warning(text);
+    Messages::Warning(text);
 }
 
 void DlgAppt::Repeat() {
     ClsForms::EnableToolbar(m_toolbar, false);
-    const ClsBooking& booking = ModMain::Booking();
+    const ClsBooking& booking = Records::Booking();
     const qint32 task = ClsForms::GetItemId(m_cbTask);
     // A series needs an appointment type and a time span, as a single booking does.
     if (task == 0) {
-        ModMain::Exclamation(QStringLiteral("Error!"), QStringLiteral("No task selected!"));
+        Messages::Exclamation(QStringLiteral("Error!"), QStringLiteral("No task selected!"));
     } else if (booking.BookingEnd() <= booking.BookingStart()) {
-        ModMain::Information(QStringLiteral("Information"),
-                             QStringLiteral("Please select the timeslot!"));
+        Messages::Information(QStringLiteral("Information"),
+                              QStringLiteral("Please select the timeslot!"));
     } else {
         DlgRepeat repeat(this);
         repeat.SetApptDate(ApptDate());
@@ -1055,7 +1060,7 @@ void DlgAppt::Repeat() {
         repeat.SetRef03(TrimBlanks(m_txtRef[2]->text()));
         repeat.SetComments(CommentsText());
         repeat.Form_Load();
-        ModMain::ShowModal(&repeat);
+        ModalWindow::Show(&repeat);
         ShowBookings();
     }
     ClsForms::EnableToolbar(m_toolbar, true);
@@ -1065,28 +1070,28 @@ void DlgAppt::DeleteBooking() {
     const int row = m_lbTimeSlot->SelectedRow();
     if (row < 0 || m_lbTimeSlot->RowValue(row) == 0)
         return;
-    if (!ModMain::Confirm(QStringLiteral("Do you wish to delete this appointment?")))
+    if (!Messages::Confirm(QStringLiteral("Do you wish to delete this appointment?")))
         return;
-    ClsBooking& booking = ModMain::Booking();
+    ClsBooking& booking = Records::Booking();
     const qint32 id = m_lbTimeSlot->RowValue(row);
     bool deleted = true;
     bool series = false;
     if (booking.Load(id)) {
         series = booking.RepeatId() != 0 &&
-                 ModMain::Confirm(QStringLiteral("This appointment is part of a repeated sequence.") +
-                                  kCrLf +
-                                  QStringLiteral("Do you wish to delete all repeated appointments?"));
+                 Messages::Confirm(
+                     QStringLiteral("This appointment is part of a repeated sequence.") + kCrLf +
+                     QStringLiteral("Do you wish to delete all repeated appointments?"));
         deleted = series ? booking.DeleteRepeats(booking.RepeatId()) : booking.Delete(id);
     } else {
         // A booking that another workstation removed meanwhile is simply
         // gone; one that could not be read was not deleted.
-        deleted = StoredRow::Lookup(ModMain::DAO(), QStringLiteral("tblBookings"),
+        deleted = StoredRow::Lookup(Database::DAO(), QStringLiteral("tblBookings"),
                                     QStringLiteral("BookingId"), id) == StoredRow::State::Gone;
     }
     if (!deleted) {
         // The list shows again what the database holds; the form keeps the booking.
-        ModMain::Warning(series ? QStringLiteral("Unable to delete the repeated appointments!")
-                                : QStringLiteral("Unable to delete appointment!"));
+        Messages::Warning(series ? QStringLiteral("Unable to delete the repeated appointments!")
+                                 : QStringLiteral("Unable to delete appointment!"));
         ShowBookings();
         return;
     }
@@ -1098,12 +1103,12 @@ void DlgAppt::Move() {
     if (!m_moveMode) {
         const int row = m_lbTimeSlot->SelectedRow();
         if (row < 0) {
-            ModMain::Information(QStringLiteral("Information"),
-                                 QStringLiteral("Please select the timeslot!"));
+            Messages::Information(QStringLiteral("Information"),
+                                  QStringLiteral("Please select the timeslot!"));
             return;
         }
         m_moveMode = true;
-        ClsBooking& booking = ModMain::Booking();
+        ClsBooking& booking = Records::Booking();
         booking.Load(m_lbTimeSlot->RowValue(row));
         m_moveBookingId = booking.BookingId();
         m_moveStart = booking.BookingStart();
@@ -1149,7 +1154,7 @@ void DlgAppt::Toolbar1_ButtonClick(const QString& key) {
         } else if (key == QLatin1String("Print")) {
             RunToolbarCommand([this] {
                 DlgPreview preview(this);
-                ModMain::ShowModal(&preview);
+                ModalWindow::Show(&preview);
             });
         } else if (key == QLatin1String("Help")) {
             RunToolbarCommand([] { ContextIDs::ShowHelp(ContextIDs::HelpAppt); });
@@ -1162,15 +1167,15 @@ void DlgAppt::Toolbar1_ButtonClick(const QString& key) {
 
 void DlgAppt::Toolbar1_ButtonMenuClick(const QString& key) {
     const bool done = Trap("DlgBook.Toolbar1_ButtonMenuClick", [&] {
-        ClsTask& task = ModMain::Task();
-        ClsCustomer& customer = ModMain::Customer();
+        ClsTask& task = Records::Task();
+        ClsCustomer& customer = Records::Customer();
         DlgMain* main = DlgMain::Instance();
         if (key == QLatin1String("AddTask")) {
             RunToolbarCommand([&] {
                 task.InitBfr();
                 task.SetGroupId(m_groupId);
                 DlgApptType dialog(this);
-                ModMain::ShowModal(&dialog);
+                ModalWindow::Show(&dialog);
                 if (task.TaskId() != 0) {
                     ShowTasks(task.TaskId());
                     if (main)
@@ -1182,7 +1187,7 @@ void DlgAppt::Toolbar1_ButtonMenuClick(const QString& key) {
                 if (!task.Load(ClsForms::GetItemId(m_cbTask)))
                     return;
                 DlgApptType dialog(this);
-                ModMain::ShowModal(&dialog);
+                ModalWindow::Show(&dialog);
                 if (task.TaskId() != 0) {
                     ShowTasks(task.TaskId());
                     if (main)
@@ -1192,11 +1197,11 @@ void DlgAppt::Toolbar1_ButtonMenuClick(const QString& key) {
         } else if (key == QLatin1String("DeleteTask")) {
             if (m_cbTask->currentIndex() <= 0)
                 return;
-            if (!ModMain::Confirm(QStringLiteral("Confirm delete selected task?")))
+            if (!Messages::Confirm(QStringLiteral("Confirm delete selected task?")))
                 return;
             RunToolbarCommand([&] {
                 if (!task.Delete(ClsForms::GetItemId(m_cbTask)))
-                    ModMain::Warning(QStringLiteral("Unable to delete appointment type!"));
+                    Messages::Warning(QStringLiteral("Unable to delete appointment type!"));
                 ShowTasks(0);
                 if (main)
                     main->ShowLegends();
@@ -1208,7 +1213,7 @@ void DlgAppt::Toolbar1_ButtonMenuClick(const QString& key) {
                 customer.InitBfr();
                 DlgContact dialog(this);
                 dialog.SetGroupId(m_groupId);
-                ModMain::ShowModal(&dialog);
+                ModalWindow::Show(&dialog);
                 if (customer.CustomerId() != 0)
                     ShowCustomers(customer.CustomerId());
             });
@@ -1217,18 +1222,18 @@ void DlgAppt::Toolbar1_ButtonMenuClick(const QString& key) {
                 if (!customer.Load(ClsForms::GetItemId(m_cbCustomer)))
                     return;
                 DlgContact dialog(this);
-                ModMain::ShowModal(&dialog);
+                ModalWindow::Show(&dialog);
                 if (customer.CustomerId() != 0)
                     ShowCustomers(customer.CustomerId());
             });
         } else if (key == QLatin1String("DeleteCustomer")) {
             if (m_cbCustomer->currentIndex() <= 0)
                 return;
-            if (!ModMain::Confirm(QStringLiteral("Confirm selected customer?")))
+            if (!Messages::Confirm(QStringLiteral("Confirm selected customer?")))
                 return;
             RunToolbarCommand([&] {
                 if (!customer.Delete(ClsForms::GetItemId(m_cbCustomer)))
-                    ModMain::Warning(QStringLiteral("Unable to delete contact!"));
+                    Messages::Warning(QStringLiteral("Unable to delete contact!"));
                 ShowCustomers(customer.CustomerId());
                 // The contact's bookings went with it: the list must not offer them.
                 ShowBookings();
@@ -1257,9 +1262,9 @@ void DlgAppt::SendToCalendar() {
             selection.to = std::numeric_limits<qint32>::max();
             name = m_cbCustomer->currentText();
         } else {
-            ModMain::Information(QStringLiteral("Information"),
-                                 QStringLiteral("Please select a booking, or a contact whose "
-                                                "bookings to send!"));
+            Messages::Information(QStringLiteral("Information"),
+                                  QStringLiteral("Please select a booking, or a contact whose "
+                                                 "bookings to send!"));
             return;
         }
         const QString path = DlgExportCalendar::AskFile(this, IcsExport::ExportPath(name));

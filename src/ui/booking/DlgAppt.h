@@ -26,7 +26,7 @@ class SpinButtons;
 //
 // Opening: set GroupId, StartTime, ResourceId, TaskId, then ApptDate (which
 // loads the window the first time it is touched), then show it modally
-// through ModMain::ShowModal. The opening work (Form_Activate) runs when the
+// through ModalWindow::Show. The opening work (Form_Activate) runs when the
 // window is shown; a test that never shows it calls Form_Activate itself.
 // Every way of closing unloads the window; the next opening loads it afresh.
 class DlgAppt : public QDialog {

@@ -1,16 +1,17 @@
 #include "ui/booking/DlgCalendar.h"
 
-#include "app/ClsForms.h"
-#include "app/ContextIDs.h"
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
+#include "base/ErrorTrap.h"
+#include "base/ModalWindow.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "model/ClsDate.h"
+#include "ui/common/ClsForms.h"
 #include "ui/controls/MarkedCalendar.h"
+#include "ui/help/ContextIDs.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include "app/EventPump.h"
+#include "base/EventPump.h"
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -38,7 +39,7 @@ bool DlgCalendar::Choose(qint32 resourceId) {
     DlgCalendar& cal = Instance();
     cal.SetResourceId(resourceId);
     cal.Form_Load();
-    return ModMain::ShowModal(&cal) == QDialog::Accepted;
+    return ModalWindow::Show(&cal) == QDialog::Accepted;
 }
 
 void DlgCalendar::SetGroupSource(std::function<qint32()> source) {
@@ -111,7 +112,7 @@ void DlgCalendar::Form_Load() {
             box->setEnabled(false);
         }
         const qint32 group = g_groupSource ? g_groupSource() : 0;
-        Recordset rs = ModMain::DAO().SqlQuery(
+        Recordset rs = Database::DAO().SqlQuery(
             QStringLiteral("select ResourceId, ResourceName from tblResources where ") +
             QStringLiteral("GroupId = ") + QString::number(group));
         int i = 0;
@@ -213,7 +214,7 @@ void DlgCalendar::ShowAppointments() {
         for (QCheckBox* box : m_chkResource)
             if (box->isVisibleTo(this) && box->isChecked())
                 ids += QStringLiteral(", ") + box->property("tag").toString();
-        Recordset rs = ModMain::DAO().SqlQuery(
+        Recordset rs = Database::DAO().SqlQuery(
             QStringLiteral("select distinct BookingDate from tblBookings where ") +
             QStringLiteral("BookingDate >= ") + QString::number(first) +
             QStringLiteral(" and BookingDate <= ") + QString::number(last) +

@@ -1,12 +1,13 @@
 #include "ui/booking/DlgHistory.h"
 
-#include "app/ClsForms.h"
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
-#include "data/ExportFiles.h"
+#include "base/ErrorTrap.h"
+#include "base/Messages.h"
+#include "base/ModalWindow.h"
 #include "print/ClsViewPro.h"
 #include "print/HistoryReport.h"
 #include "print/PageSizes.h"
+#include "transfer/ExportFiles.h"
+#include "ui/common/ClsForms.h"
 #include "ui/controls/ItemList.h"
 #include "ui/help/HelpSystem.h"
 
@@ -133,7 +134,7 @@ void DlgHistory::Open(QWidget* owner, qint32 bookingId, qint32 resourceId, qint3
     Trap("DlgHistory.Open", [&] {
         DlgHistory dialog(owner, bookingId, resourceId, day);
         ClsForms::CentreForm(&dialog, owner);
-        ModMain::ShowModal(&dialog);
+        ModalWindow::Show(&dialog);
     });
 }
 
@@ -225,12 +226,12 @@ bool DlgHistory::BtnExport_Click() {
         QString error;
         ok = BookingHistory::WriteCsv(path, m_lines, &error);
         if (ok)
-            ModMain::Information(QStringLiteral("History Exported!"),
-                                 QStringLiteral("%1 changes exported to:").arg(m_lines.size()) +
-                                     kParagraph + QDir::toNativeSeparators(path));
+            Messages::Information(QStringLiteral("History Exported!"),
+                                  QStringLiteral("%1 changes exported to:").arg(m_lines.size()) +
+                                      kParagraph + QDir::toNativeSeparators(path));
         else
-            ModMain::Warning(QStringLiteral("Export FAILED!") + kParagraph + error +
-                             QLatin1Char('.'));
+            Messages::Warning(QStringLiteral("Export FAILED!") + kParagraph + error +
+                              QLatin1Char('.'));
     });
     return ok;
 }

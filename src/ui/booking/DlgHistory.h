@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/BookingHistory.h"
+#include "transfer/BookingHistory.h"
 
 #include <QDialog>
 

@@ -1,19 +1,21 @@
 #include "ui/booking/DlgRepeat.h"
 
 
-#include "app/ClsForms.h"
-#include "app/ClsIni.h"
-#include "app/ColourUtil.h"
-#include "app/ContextIDs.h"
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
+#include "base/ClsIni.h"
+#include "base/ColourUtil.h"
+#include "base/ErrorTrap.h"
+#include "base/Messages.h"
+#include "base/Settings.h"
 #include "model/ClsBooking.h"
 #include "model/ClsCustomer.h"
 #include "model/ClsDate.h"
 #include "model/ClsTask.h"
+#include "model/Records.h"
 #include "model/RepeatPattern.h"
 #include "ui/booking/DlgAppt.h"
+#include "ui/common/ClsForms.h"
 #include "ui/controls/ItemList.h"
+#include "ui/help/ContextIDs.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -126,7 +128,7 @@ void DlgRepeat::Form_Load() {
                                 QStringLiteral(" order by ResourceName"),
                             true);
         ClsForms::SelectItemId(m_cbResource, m_resourceId);
-        int type = ModMain::Ini()
+        int type = Settings::Ini()
                        .GetValue(QStringLiteral("Repeat"), QStringLiteral("Type"), 0)
                        .toInt();
         // A value no option stands for chooses the first pattern.
@@ -136,10 +138,10 @@ void DlgRepeat::Form_Load() {
         Option1_Click(type);
         m_lblStartTime->setText(ClsDate::ShowTime(m_startTime, true));
         m_lblEndTime->setText(ClsDate::ShowTime(m_endTime, true));
-        ClsTask& task = ModMain::Task();
+        ClsTask& task = Records::Task();
         task.Load(m_taskId);
         m_lblTask->setText(task.TaskName());
-        ClsCustomer& customer = ModMain::Customer();
+        ClsCustomer& customer = Records::Customer();
         customer.Load(m_customerId);
         m_lblCustomer->setText(customer.CustomerName());
         m_loading = false;
@@ -151,7 +153,7 @@ void DlgRepeat::Form_Load() {
 void DlgRepeat::Option1_Click(int index) {
     TrapSilent([&] {
         m_repeatType = index;
-        ModMain::Ini().WriteValue(QStringLiteral("Repeat"), QStringLiteral("Type"), index);
+        Settings::Ini().WriteValue(QStringLiteral("Repeat"), QStringLiteral("Type"), index);
         ShowDates();
     });
 }
@@ -203,7 +205,7 @@ void DlgRepeat::ShowDates() {
         const qint32 taken = ColourUtil::FromColor(palette().color(QPalette::Button));
         // A span that does not end after it starts can be booked on no date.
         const bool bookable = m_endTime > m_startTime;
-        ClsBooking& booking = ModMain::Booking();
+        ClsBooking& booking = Records::Booking();
         qint32 d = m_apptDate;
         for (int i = 0; i < DateCount && d <= ClsDate::LastDay; ++i) {
             const int row = m_lbTimeSlot->AddRow(QStringLiteral(";") +
@@ -224,7 +226,7 @@ void DlgRepeat::ShowDates() {
 
 void DlgRepeat::SaveAppointments() {
     TrapSilent([&] {
-        ClsBooking& booking = ModMain::Booking();
+        ClsBooking& booking = Records::Booking();
         const qint32 repeatId = booking.NextRepeatId();
         for (int row = 0; row < m_lbTimeSlot->RowCount(); ++row) {
             const qint32 day = m_lbTimeSlot->RowValue(row);
@@ -250,10 +252,10 @@ void DlgRepeat::SaveAppointments() {
             const bool gone = problem == SaveProblem::ResourceGone ||
                               problem == SaveProblem::TypeGone ||
                               problem == SaveProblem::ContactGone;
-            ModMain::Warning(QStringLiteral("Unable to save appointment for ") +
-                             ClsDate::FormatDate(day, QStringLiteral("d mmm yyyy")) +
-                             QStringLiteral("!") +
-                             (gone ? DlgAppt::SaveProblemText(problem) : QString()));
+            Messages::Warning(QStringLiteral("Unable to save appointment for ") +
+                              ClsDate::FormatDate(day, QStringLiteral("d mmm yyyy")) +
+                              QStringLiteral("!") +
+                              (gone ? DlgAppt::SaveProblemText(problem) : QString()));
             if (gone)
                 break;
         }

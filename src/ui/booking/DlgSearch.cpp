@@ -1,19 +1,22 @@
 #include "ui/booking/DlgSearch.h"
 
-#include "app/ClsForms.h"
-#include "app/ClsIni.h"
-#include "app/ContextIDs.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "app/ModMain.h"
+#include "base/ClsIni.h"
+#include "base/ErrorTrap.h"
+#include "base/EventPump.h"
+#include "base/Messages.h"
+#include "base/Settings.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "model/ClsBooking.h"
-#include "model/ClsResource.h"
 #include "model/ClsDate.h"
+#include "model/ClsResource.h"
+#include "model/Records.h"
 #include "print/ClsViewPro.h"
 #include "print/PageSizes.h"
 #include "print/SearchReport.h"
+#include "ui/common/ClsForms.h"
 #include "ui/controls/ItemList.h"
+#include "ui/help/ContextIDs.h"
 #include "ui/main/DlgMain.h"
 
 #include <QCheckBox>
@@ -122,12 +125,12 @@ void DlgSearch::Form_Load() {
     TrapSilent([&] {
         m_loading = true;
         ClsForms::CentreForm(this, DlgMain::Instance());
-        int kind = ModMain::Ini().GetValue(kSection, kSearchBy, 0).toInt();
+        int kind = Settings::Ini().GetValue(kSection, kSearchBy, 0).toInt();
         // A value no button stands for falls back to the first button.
         if (kind < ByContact || kind > ByResource)
             kind = ByContact;
         BtnSearchBy_Click(kind);
-        m_chkSelection->setChecked(ModMain::Ini().GetValue(kSection, kSelection, 0).toInt() != 0);
+        m_chkSelection->setChecked(Settings::Ini().GetValue(kSection, kSelection, 0).toInt() != 0);
         m_loading = false;
         DoSearch();
     });
@@ -139,7 +142,7 @@ void DlgSearch::BtnSearchBy_Click(int index) {
         if (index < ByContact || index > ByResource)
             return;
         m_btnSearchBy[std::size_t(index)]->setChecked(true);
-        ModMain::Ini().WriteValue(kSection, kSearchBy, index);
+        Settings::Ini().WriteValue(kSection, kSearchBy, index);
         const DlgMain* main = DlgMain::Instance();
         const QString group = QString::number(main ? ClsForms::GetItemId(main->CbGroup()) : 0);
         QString sql;
@@ -175,7 +178,7 @@ void DlgSearch::CbSearch_Click() {
 
 void DlgSearch::ChkSelection_Click() {
     TrapSilent([&] {
-        ModMain::Ini().WriteValue(kSection, kSelection, m_chkSelection->isChecked() ? 1 : 0);
+        Settings::Ini().WriteValue(kSection, kSelection, m_chkSelection->isChecked() ? 1 : 0);
         if (!m_loading)
             DoSearch();
     });
@@ -208,7 +211,7 @@ QString DlgSearch::SearchSql(int kind, qint32 id, bool futureOnly, qint32 today,
 
 void DlgSearch::DoSearch() {
     TrapSilent([&] {
-        switch (ModMain::Ini().GetValue(kSection, kSearchBy, -1).toInt()) {
+        switch (Settings::Ini().GetValue(kSection, kSearchBy, -1).toInt()) {
         case ByContact:
             SearchByContactName();
             break;
@@ -263,7 +266,7 @@ void DlgSearch::ShowResults(const QString& sql) {
     TrapSilent([&] {
         ShowColumns();
         const int generation = m_fillGeneration;
-        Recordset rs = ModMain::DAO().SqlQuery(sql);
+        Recordset rs = Database::DAO().SqlQuery(sql);
         while (!rs.Eof()) {
             EventPump::Run();
             if (generation != m_fillGeneration)
@@ -329,16 +332,16 @@ void DlgSearch::LbResults_DblClick() {
 void DlgSearch::Goto() {
     const int row = m_lbResults->SelectedRow();
     if (row < 0) {
-        ModMain::Warning(QStringLiteral("Please select appointment first!"));
+        Messages::Warning(QStringLiteral("Please select appointment first!"));
         return;
     }
-    ClsBooking& booking = ModMain::Booking();
+    ClsBooking& booking = Records::Booking();
     if (!booking.Load(m_lbResults->RowValue(row)))
         return;
     if (DlgMain* main = DlgMain::Instance()) {
         // A booking of another group (a contact may be in several) is shown
         // in its own group.
-        ClsResource& resource = ModMain::Resource();
+        ClsResource& resource = Records::Resource();
         if (resource.Load(booking.ResourceId()) && resource.GroupId() != main->SelectedGroupId())
             main->ShowGroups(resource.GroupId());
         main->SetCurrentDate(booking.BookingDate());

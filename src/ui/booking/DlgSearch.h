@@ -16,7 +16,7 @@ class QRadioButton;
 // the list to the printer through the platform's print dialog.
 //
 // Opening: construct it (which loads it and runs the first search) and show
-// it modally through ModMain::ShowModal. Goto and Cancel close it.
+// it modally through ModalWindow::Show. Goto and Cancel close it.
 class DlgSearch : public QDialog {
     Q_OBJECT
 public:

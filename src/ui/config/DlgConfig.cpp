@@ -1,24 +1,30 @@
 #include "ui/config/DlgConfig.h"
 
-#include "app/ClsForms.h"
-#include "app/ClsIni.h"
-#include "app/ColourUtil.h"
-#include "app/ContextIDs.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "app/ModMain.h"
+#include "base/ClsIni.h"
+#include "base/ColourUtil.h"
+#include "base/ErrorLog.h"
+#include "base/ErrorTrap.h"
+#include "base/EventPump.h"
+#include "base/Messages.h"
+#include "base/ModalWindow.h"
+#include "base/ProgramFolder.h"
+#include "base/Settings.h"
 #include "data/ClsDAO.h"
 #include "data/ConnectionInfo.h"
+#include "data/Database.h"
 #include "data/DbTransaction.h"
-#include "data/IntegrityReport.h"
 #include "data/Journal.h"
 #include "model/ClsBooking.h"
 #include "model/ClsDate.h"
+#include "model/Records.h"
 #include "print/PageSizes.h"
+#include "transfer/IntegrityReport.h"
+#include "ui/common/ClsForms.h"
 #include "ui/controls/ColourPalette.h"
 #include "ui/controls/IconFactory.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/controls/SpinButtons.h"
+#include "ui/help/ContextIDs.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -88,7 +94,7 @@ QString Text(const char* latin1) {
 }
 
 ClsIni& Ini() {
-    return ModMain::Ini();
+    return Settings::Ini();
 }
 
 } // namespace
@@ -306,7 +312,7 @@ void DlgConfig::Form_Load() {
             box->setChecked(Ini().GetValue(QStringLiteral("Options"), Tag(box), 0).toInt() != 0);
         // The whole name, however long: a cut one would be saved as another path.
         TxtDatabase->setText(Ini().GetWholeValue(QStringLiteral("Config"), QStringLiteral("DbName"),
-                                                 ModMain::DefaultDbPath()));
+                                                 ProgramFolder::DefaultDbPath()));
         TxtWorkstation->setText(
             Ini().GetValue(QStringLiteral("Config"), QStringLiteral("Workstation"), QString()));
         ShowPurgeDate();
@@ -398,7 +404,7 @@ void DlgConfig::BtnFind_Click() {
             FilDlg.setDirectory(QFileInfo(current).absolutePath());
             FilDlg.selectFile(current);
         }
-        if (ModMain::ShowModal(&FilDlg) != QDialog::Accepted)
+        if (ModalWindow::Show(&FilDlg) != QDialog::Accepted)
             return;
         const QStringList chosen = FilDlg.selectedFiles();
         FilDlg_OK(chosen.isEmpty() ? QString() : chosen.first());
@@ -410,9 +416,9 @@ void DlgConfig::FilDlg_OK(const QString& path) {
         m_changed = true;
         if (!QFileInfo(path).isFile()) {
             // A folder, or a file removed since it was chosen: nothing to open.
-            ModMain::Warning(QStringLiteral("There is no database file at\n%1\n\n"
-                                            "The database in use stays open.")
-                                 .arg(QDir::toNativeSeparators(path)));
+            Messages::Warning(QStringLiteral("There is no database file at\n%1\n\n"
+                                             "The database in use stays open.")
+                                  .arg(QDir::toNativeSeparators(path)));
             return;
         }
         if (SwitchDatabase(path))
@@ -421,29 +427,30 @@ void DlgConfig::FilDlg_OK(const QString& path) {
 }
 
 bool DlgConfig::SwitchDatabase(const QString& path) {
-    ClsDAO& dao = ModMain::DAO();
+    ClsDAO& dao = Database::DAO();
     const QString previous = dao.DbPath();
-    ModMain::WriteLog(QStringLiteral("Database change requested"));
+    ErrorLog::Write(QStringLiteral("Database change requested"));
     dao.DbClose();
     if (dao.DbOpen(path) == 0) {
         m_databaseChanged = true;
         return true;
     }
     // The reason is taken before the reopen below replaces it.
-    const QString failed = ModMain::DatabaseProblem(path);
+    const QString failed = Database::Problem(path);
     // The failed open still counts as one; give it back before reopening, so
     // that one close (at a compaction or at shutdown) closes the database.
     dao.DbClose();
     if (!previous.isEmpty() && dao.DbOpen(previous) == 0) {
-        ModMain::Warning(QStringLiteral("Unable to open database!\n%1\n\n"
-                                        "The database that was open before is in use again:\n%2")
-                             .arg(failed, QDir::toNativeSeparators(previous)));
+        Messages::Warning(QStringLiteral("Unable to open database!\n%1\n\n"
+                                         "The database that was open before is in use again:\n%2")
+                              .arg(failed, QDir::toNativeSeparators(previous)));
     } else {
-        ModMain::Warning(QStringLiteral("Unable to open database!\n%1\n\n"
-                                        "The database that was open before could not be opened "
-                                        "again either:\n%2\n\nNo database is open; choose one with "
-                                        "Find.")
-                             .arg(failed, QDir::toNativeSeparators(previous)));
+        Messages::Warning(
+            QStringLiteral("Unable to open database!\n%1\n\n"
+                           "The database that was open before could not be opened "
+                           "again either:\n%2\n\nNo database is open; choose one with "
+                           "Find.")
+                .arg(failed, QDir::toNativeSeparators(previous)));
     }
     return false;
 }
@@ -470,16 +477,16 @@ void DlgConfig::BtnPurge_Click() {
         if (period < MinPurgePeriod) {
             // Only a hand-edited settings file gets here: a cut-off after
             // today would delete appointments still to come.
-            ModMain::Warning(QStringLiteral("The purge period is %1 days: a purge would delete "
-                                            "appointments still to come.\n\n"
-                                            "Nothing was purged. Set a period of 0 days or more.")
-                                 .arg(period));
+            Messages::Warning(QStringLiteral("The purge period is %1 days: a purge would delete "
+                                             "appointments still to come.\n\n"
+                                             "Nothing was purged. Set a period of 0 days or more.")
+                                  .arg(period));
             return;
         }
-        ModMain::WriteLog(QStringLiteral("Database purge requested"));
+        ErrorLog::Write(QStringLiteral("Database purge requested"));
         SetControlsEnabled(false);
         const auto enableAgain = qScopeGuard([this] { SetControlsEnabled(true); });
-        Recordset rs = ModMain::DAO().SqlQuery(
+        Recordset rs = Database::DAO().SqlQuery(
             QStringLiteral("select BookingId from tblBookings where BookingDate < ") +
             QString::number(PurgeCutOff(period)));
         int total = 0;
@@ -488,13 +495,13 @@ void DlgConfig::BtnPurge_Click() {
         while (!rs.Eof()) {
             EventPump::Run();
             ++total;
-            if (!ModMain::Booking().Delete(rs.Fields(QStringLiteral("BookingId")).Long(), false)) {
+            if (!Records::Booking().Delete(rs.Fields(QStringLiteral("BookingId")).Long(), false)) {
                 ++failed;
-                reason = ModMain::DAO().LastFailure();
+                reason = Database::DAO().LastFailure();
             }
             rs.MoveNext();
         }
-        ClsDAO& dao = ModMain::DAO();
+        ClsDAO& dao = Database::DAO();
         // The purge is one entry of the journal, which keeps no entry older
         // than the bookings kept.
         {
@@ -502,30 +509,30 @@ void DlgConfig::BtnPurge_Click() {
             if (!Journal::Purged(dao, total - failed,
                                  ClsDate::LongToDate(PurgeCutOff(period)).startOfDay()) ||
                 !txn.Commit())
-                ModMain::WriteLog(QStringLiteral("The purge could not be journalled: ") +
-                                  dao.LastFailure());
+                ErrorLog::Write(QStringLiteral("The purge could not be journalled: ") +
+                                dao.LastFailure());
         }
         const bool compacted = dao.CompactDb();
         if (failed > 0 && dao.IsOpen()) {
             // A database that cannot be written keeps its bookings: never
             // report them as purged.
-            ModMain::Warning(QStringLiteral("%1 of the %2 old bookings could not be purged:\n%3: "
-                                            "%4\n\nThey are still in the database.")
-                                 .arg(failed)
-                                 .arg(total)
-                                 .arg(QDir::toNativeSeparators(dao.DbPath()), reason));
+            Messages::Warning(QStringLiteral("%1 of the %2 old bookings could not be purged:\n%3: "
+                                             "%4\n\nThey are still in the database.")
+                                  .arg(failed)
+                                  .arg(total)
+                                  .arg(QDir::toNativeSeparators(dao.DbPath()), reason));
             return;
         }
         if (compacted)
             return;
         if (dao.IsOpen()) {
-            ModMain::Warning(QStringLiteral("The old bookings were purged, but the database could "
-                                            "not be compacted.\n\nIt stays open and in use."));
+            Messages::Warning(QStringLiteral("The old bookings were purged, but the database could "
+                                             "not be compacted.\n\nIt stays open and in use."));
         } else {
-            ModMain::Warning(QStringLiteral("Unable to open database!\n%1\n\n"
-                                            "The database could not be compacted or opened "
-                                            "again. No database is open; choose one with Find.")
-                                 .arg(QDir::toNativeSeparators(dao.DbPath())));
+            Messages::Warning(QStringLiteral("Unable to open database!\n%1\n\n"
+                                             "The database could not be compacted or opened "
+                                             "again. No database is open; choose one with Find.")
+                                  .arg(QDir::toNativeSeparators(dao.DbPath())));
         }
     });
 }
@@ -540,7 +547,7 @@ void DlgConfig::BtnAction_Click(int index) {
         // would read as a sound database.
         IntegrityReport report;
         if (!report.Run()) {
-            ModMain::Warning(QStringLiteral("Integrity check FAILED!\n") + report.Failure());
+            Messages::Warning(QStringLiteral("Integrity check FAILED!\n") + report.Failure());
             return;
         }
         // What was repaired, and the rows left to the user: the first of
@@ -552,7 +559,7 @@ void DlgConfig::BtnAction_Click(int index) {
         if (details.size() > kListedRows)
             lines << QStringLiteral("And %1 more: \"tarvelo --integrity-check\" lists them all.")
                          .arg(details.size() - kListedRows);
-        ModMain::Information(QStringLiteral("Integrity Check"), lines.join(QLatin1Char('\n')));
+        Messages::Information(QStringLiteral("Integrity Check"), lines.join(QLatin1Char('\n')));
     });
 }
 
@@ -592,7 +599,7 @@ bool DlgConfig::AskSave() {
                     QStringLiteral("Do you wish to save the changes?"),
                     QMessageBox::Yes | QMessageBox::No, this);
     box.setDefaultButton(QMessageBox::Yes);
-    return ModMain::ShowModal(&box) == QMessageBox::Yes;
+    return ModalWindow::Show(&box) == QMessageBox::Yes;
 }
 
 void DlgConfig::Save() {
@@ -613,15 +620,15 @@ void DlgConfig::Save() {
     if (path.isEmpty())
         return;
     if (!QFileInfo(path).isFile()) {
-        ModMain::Warning(QStringLiteral("There is no database file at\n%1\n\n"
-                                        "The database setting was not changed.")
-                             .arg(QDir::toNativeSeparators(path)));
+        Messages::Warning(QStringLiteral("There is no database file at\n%1\n\n"
+                                         "The database setting was not changed.")
+                              .arg(QDir::toNativeSeparators(path)));
         return;
     }
     // The file is tried as a server name is: one that is not a Tarvelo
     // database is not saved (the next start could not get past it), and the
     // database in use stays open.
-    if (path != ModMain::DAO().DbPath() && !SwitchDatabase(path))
+    if (path != Database::DAO().DbPath() && !SwitchDatabase(path))
         return;
     Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("DbName"), path);
 }
@@ -629,23 +636,23 @@ void DlgConfig::Save() {
 void DlgConfig::SaveServerName(const QString& uri) {
     const ConnectionInfo info = ConnectionInfo::Parse(uri);
     if (!info.Valid()) {
-        ModMain::Warning(QStringLiteral("This is not a server database name:\n%1\n(%2)\n\n"
-                                        "Write it as postgresql://user@host:port/database.\n"
-                                        "The database setting was not changed.")
-                             .arg(uri, info.Error()));
+        Messages::Warning(QStringLiteral("This is not a server database name:\n%1\n(%2)\n\n"
+                                         "Write it as postgresql://user@host:port/database.\n"
+                                         "The database setting was not changed.")
+                              .arg(uri, info.Error()));
         return;
     }
     if (info.HasPassword()) {
         // The settings file is plain text on every workstation.
-        ModMain::Warning(QStringLiteral("A password is not kept in the settings: put it in the "
-                                        "PostgreSQL password file (~/.pgpass) of this "
-                                        "workstation's user and leave it out of the name.\n\n"
-                                        "The database setting was not changed."));
+        Messages::Warning(QStringLiteral("A password is not kept in the settings: put it in the "
+                                         "PostgreSQL password file (~/.pgpass) of this "
+                                         "workstation's user and leave it out of the name.\n\n"
+                                         "The database setting was not changed."));
         return;
     }
     // The server is tried at once; a name it refuses is not saved and the
     // database in use stays open.
-    if (uri != ModMain::DAO().DbPath() && !SwitchDatabase(uri))
+    if (uri != Database::DAO().DbPath() && !SwitchDatabase(uri))
         return;
     Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("DbName"), uri);
 }

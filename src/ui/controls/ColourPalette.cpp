@@ -1,6 +1,6 @@
 #include "ui/controls/ColourPalette.h"
 
-#include "app/ColourUtil.h"
+#include "base/ColourUtil.h"
 
 #include <QGuiApplication>
 #include <QHelpEvent>

@@ -1,6 +1,6 @@
 #include "ui/controls/ItemList.h"
 
-#include "app/ColourUtil.h"
+#include "base/ColourUtil.h"
 #include "ui/controls/ItemListDelegate.h"
 
 #include <QHeaderView>

@@ -1,6 +1,6 @@
 #include "ui/controls/SchedulePainter.h"
 
-#include "app/ColourUtil.h"
+#include "base/ColourUtil.h"
 #include "ui/controls/ScheduleText.h"
 
 #include <QFontMetricsF>

@@ -1,6 +1,6 @@
 #include "ui/controls/ScheduleView.h"
 
-#include "app/ColourUtil.h"
+#include "base/ColourUtil.h"
 #include "ui/controls/SchedulePageLayout.h"
 #include "ui/controls/ScheduleText.h"
 

@@ -1,8 +1,8 @@
 #include "ui/definitions/DefinitionDialog.h"
 
-#include "app/ContextIDs.h"
-#include "app/ModMain.h"
+#include "base/Messages.h"
 #include "ui/controls/SpinButtons.h"
+#include "ui/help/ContextIDs.h"
 
 #include <QBoxLayout>
 #include <QFontMetrics>
@@ -92,19 +92,19 @@ void DefinitionDialog::CloseIfSaved(SaveProblem problem, const QString& record) 
         accept();
         break;
     case SaveProblem::Changed:
-        ModMain::Warning(QStringLiteral("This %1 was changed at another workstation.\nNothing was "
-                                        "saved. Press Save again to replace their change with "
-                                        "what this window shows, or Cancel to keep their change.")
-                             .arg(record));
+        Messages::Warning(QStringLiteral("This %1 was changed at another workstation.\nNothing was "
+                                         "saved. Press Save again to replace their change with "
+                                         "what this window shows, or Cancel to keep their change.")
+                              .arg(record));
         break;
     case SaveProblem::Deleted:
-        ModMain::Warning(QStringLiteral("This %1 was deleted at another workstation.\nNothing was "
-                                        "saved. Press Save again to save what this window shows "
-                                        "as a new %1, or Cancel.")
-                             .arg(record));
+        Messages::Warning(QStringLiteral("This %1 was deleted at another workstation.\nNothing was "
+                                         "saved. Press Save again to save what this window shows "
+                                         "as a new %1, or Cancel.")
+                              .arg(record));
         break;
     default:
-        ModMain::Warning(QStringLiteral("Unable to save ") + record + QLatin1Char('!'));
+        Messages::Warning(QStringLiteral("Unable to save ") + record + QLatin1Char('!'));
         break;
     }
 }

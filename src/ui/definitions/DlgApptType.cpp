@@ -1,14 +1,14 @@
 #include "ui/definitions/DlgApptType.h"
 
-#include "app/ClsForms.h"
-#include "app/ColourUtil.h"
-#include "app/ContextIDs.h"
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
+#include "base/ColourUtil.h"
+#include "base/ErrorTrap.h"
 #include "model/ClsDate.h"
 #include "model/ClsTask.h"
+#include "model/Records.h"
+#include "ui/common/ClsForms.h"
 #include "ui/controls/ColourPalette.h"
 #include "ui/controls/SpinButtons.h"
+#include "ui/help/ContextIDs.h"
 
 #include <QBoxLayout>
 #include <QGroupBox>
@@ -70,7 +70,7 @@ DlgApptType::DlgApptType(QWidget* parent)
 void DlgApptType::Form_Load() {
     Trap("DlgApptType.Form_Load", [&] {
         ClsForms::CentreForm(this, parentWidget());
-        const ClsTask& task = ModMain::Task();
+        const ClsTask& task = Records::Task();
         TxtType->setText(task.TaskName());
         LblMax->setText(ClsDate::ShowMinutes(task.MaxTime()));
         LblMin->setText(ClsDate::ShowMinutes(task.MinTime()));
@@ -92,14 +92,14 @@ void DlgApptType::TxtType_GotFocus() {
 
 void DlgApptType::BtnColour_Click() {
     Trap("DlgApptType.BtnColour_Click", [&] {
-        ColourPick->SetColour(ModMain::Task().Colour());
+        ColourPick->SetColour(Records::Task().Colour());
         ColourPick->ShowPalette(BtnColour);
     });
 }
 
 void DlgApptType::ColourPick_ColorClick(qint32 colour) {
     Trap("DlgApptType.ColourPick_ColorClick", [&] {
-        ModMain::Task().SetColour(colour);
+        Records::Task().SetColour(colour);
         ShowColour(colour);
     });
 }
@@ -108,7 +108,7 @@ void DlgApptType::ColourPick_ColorClick(qint32 colour) {
 // shorter appointment could not be placed on the slot grid at all.
 void DlgApptType::SpinMin_Click(int direction) {
     Trap("DlgApptType.SpinMin_Click", [&] {
-        ClsTask& task = ModMain::Task();
+        ClsTask& task = Records::Task();
         int minTime = task.MinTime() + Step(task, direction);
         if (minTime < task.Interval())
             minTime = task.Interval();
@@ -125,7 +125,7 @@ void DlgApptType::SpinMin_Click(int direction) {
 // The maximum stops at the minimum; the initial length follows it down.
 void DlgApptType::SpinMax_Click(int direction) {
     Trap("DlgApptType.SpinMax_Click", [&] {
-        ClsTask& task = ModMain::Task();
+        ClsTask& task = Records::Task();
         int maxTime = task.MaxTime() + Step(task, direction);
         if (maxTime > kLongest)
             maxTime = task.MaxTime();
@@ -141,7 +141,7 @@ void DlgApptType::SpinMax_Click(int direction) {
 
 void DlgApptType::SpinInit_Click(int direction) {
     Trap("DlgApptType.SpinInit_Click", [&] {
-        ClsTask& task = ModMain::Task();
+        ClsTask& task = Records::Task();
         int initTime = task.InitTime() + Step(task, direction);
         if (initTime < task.MinTime())
             initTime = task.MinTime();
@@ -154,7 +154,7 @@ void DlgApptType::SpinInit_Click(int direction) {
 
 void DlgApptType::BtnTask_Click(int index) {
     Trap("DlgApptType.BtnTask_Click", [&] {
-        ClsTask& task = ModMain::Task();
+        ClsTask& task = Records::Task();
         switch (index) {
         case 0:
             task.SetTaskName(TxtType->text().trimmed());

@@ -1,10 +1,11 @@
 #include "ui/definitions/DlgContact.h"
 
-#include "app/ClsForms.h"
-#include "app/ContextIDs.h"
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
+#include "base/ErrorTrap.h"
+#include "base/Messages.h"
 #include "model/ClsCustomer.h"
+#include "model/Records.h"
+#include "ui/common/ClsForms.h"
+#include "ui/help/ContextIDs.h"
 
 #include <QBoxLayout>
 #include <QFormLayout>
@@ -59,7 +60,7 @@ DlgContact::DlgContact(QWidget* parent)
 void DlgContact::Form_Load() {
     Trap("DlgContact.Form_Load", [&] {
         ClsForms::CentreForm(this, parentWidget());
-        const ClsCustomer& contact = ModMain::Customer();
+        const ClsCustomer& contact = Records::Customer();
         TxtCustomer->setText(contact.CustomerName());
         TxtRef01->setText(contact.Ref01());
         TxtRef02->setText(contact.Ref02());
@@ -113,14 +114,14 @@ void DlgContact::BtnCustomer_Click(int index) {
         switch (index) {
         case 0:
             if (!CheckGroups()) {
-                ModMain::Exclamation(QStringLiteral("Error!"),
-                                     QStringLiteral("No groups are selected!"));
+                Messages::Exclamation(QStringLiteral("Error!"),
+                                      QStringLiteral("No groups are selected!"));
                 return;
             }
             CloseIfSaved(SaveContact(), QStringLiteral("contact"));
             break;
         case 1:
-            ModMain::Customer().InitBfr();
+            Records::Customer().InitBfr();
             reject();
             break;
         case 2:
@@ -135,7 +136,7 @@ void DlgContact::BtnCustomer_Click(int index) {
 // Stores the contact and its link to every listed group (one row for a
 // ticked group, none for an unticked one) as one write transaction.
 SaveProblem DlgContact::SaveContact() {
-    ClsCustomer& contact = ModMain::Customer();
+    ClsCustomer& contact = Records::Customer();
     contact.SetCustomerName(TxtCustomer->text().trimmed());
     contact.SetRef01(TxtRef01->text().trimmed());
     contact.SetRef02(TxtRef02->text().trimmed());

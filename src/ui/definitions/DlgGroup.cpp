@@ -1,12 +1,12 @@
 #include "ui/definitions/DlgGroup.h"
 
-#include "app/ClsForms.h"
-#include "app/ContextIDs.h"
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
+#include "base/ErrorTrap.h"
 #include "model/ClsDate.h"
 #include "model/ClsGroup.h"
+#include "model/Records.h"
+#include "ui/common/ClsForms.h"
 #include "ui/controls/SpinButtons.h"
+#include "ui/help/ContextIDs.h"
 
 #include <QBoxLayout>
 #include <QGroupBox>
@@ -54,13 +54,13 @@ DlgGroup::DlgGroup(QWidget* parent)
 void DlgGroup::Form_Load() {
     Trap("DlgGroup.Form_Load", [&] {
         ClsForms::CentreForm(this, parentWidget());
-        TxtGroupName->setText(ModMain::Group().GroupName());
+        TxtGroupName->setText(Records::Group().GroupName());
         ShowTimes();
     });
 }
 
 void DlgGroup::ShowTimes() {
-    const ClsGroup& group = ModMain::Group();
+    const ClsGroup& group = Records::Group();
     LblStart->setText(ClsDate::ShowTime(group.DayStart(), true));
     LblEnd->setText(ClsDate::ShowTime(group.DayEnd(), true));
     LblInterval->setText(ClsDate::ShowMinutes(group.Interval()));
@@ -73,7 +73,7 @@ void DlgGroup::TxtGroupName_GotFocus() {
 // The start rises only while it lies more than an hour before the end.
 void DlgGroup::SpinStart_Click(int direction) {
     Trap("DlgGroup.SpinStart_Click", [&] {
-        ClsGroup& group = ModMain::Group();
+        ClsGroup& group = Records::Group();
         int start = group.DayStart();
         if (direction == SpinButtons::Increase) {
             if (start < group.DayEnd() - kMinDay)
@@ -90,7 +90,7 @@ void DlgGroup::SpinStart_Click(int direction) {
 // The end falls only while it lies more than an hour after the start.
 void DlgGroup::SpinEnd_Click(int direction) {
     Trap("DlgGroup.SpinEnd_Click", [&] {
-        ClsGroup& group = ModMain::Group();
+        ClsGroup& group = Records::Group();
         int end = group.DayEnd();
         if (direction == SpinButtons::Increase) {
             end = qMin(end + kStep, kDayMinutes);
@@ -106,7 +106,7 @@ void DlgGroup::SpinEnd_Click(int direction) {
 
 void DlgGroup::SpinInterval_Click(int direction) {
     Trap("DlgGroup.SpinInterval_Click", [&] {
-        ClsGroup& group = ModMain::Group();
+        ClsGroup& group = Records::Group();
         int interval = group.Interval() + (direction == SpinButtons::Increase ? kStep : -kStep);
         interval = qMax(qMin(interval, kDayMinutes), kStep);
         group.SetInterval(qint16(interval));
@@ -116,7 +116,7 @@ void DlgGroup::SpinInterval_Click(int direction) {
 
 void DlgGroup::BtnGroup_Click(int index) {
     Trap("DlgGroup.BtnGroup_Click", [&] {
-        ClsGroup& group = ModMain::Group();
+        ClsGroup& group = Records::Group();
         switch (index) {
         case 0:
             group.SetGroupName(TxtGroupName->text().trimmed());

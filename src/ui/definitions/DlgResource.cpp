@@ -1,14 +1,15 @@
 #include "ui/definitions/DlgResource.h"
 
-#include "app/ClsForms.h"
-#include "app/ContextIDs.h"
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
+#include "base/ErrorTrap.h"
+#include "data/Database.h"
 #include "data/DbTransaction.h"
 #include "model/ClsDate.h"
 #include "model/ClsGroup.h"
 #include "model/ClsResource.h"
+#include "model/Records.h"
+#include "ui/common/ClsForms.h"
 #include "ui/controls/SpinButtons.h"
+#include "ui/help/ContextIDs.h"
 
 #include <QBoxLayout>
 #include <QGroupBox>
@@ -61,7 +62,7 @@ void DlgResource::Form_Load() {
         ClsForms::CentreForm(this, parentWidget());
         m_copies = 1;
         SetupEnabled();
-        const ClsResource& res = ModMain::Resource();
+        const ClsResource& res = Records::Resource();
         // The times step by the slot length of the resource's own group. The
         // record knows only the group last assigned to it, which for a
         // resource loaded for editing may be another one.
@@ -80,7 +81,7 @@ int DlgResource::Step(int direction) const {
 
 // Copies are offered only for a new resource; an edited one is saved once.
 void DlgResource::SetupEnabled() {
-    const bool editing = ModMain::Resource().ResourceId() != 0;
+    const bool editing = Records::Resource().ResourceId() != 0;
     LblCopies->setText(editing ? QString() : QString::number(m_copies));
     SpinCopies->setEnabled(!editing);
 }
@@ -93,7 +94,7 @@ void DlgResource::TxtResourceName_GotFocus() {
 // and the initial time up with it.
 void DlgResource::SpinMin_Click(int direction) {
     Trap("DlgResource.SpinMin_Click", [&] {
-        ClsResource& res = ModMain::Resource();
+        ClsResource& res = Records::Resource();
         int minTime = res.MinTime() + Step(direction);
         if (minTime < m_interval)
             minTime = m_interval;
@@ -116,7 +117,7 @@ void DlgResource::SpinMin_Click(int direction) {
 // the initial time down with it.
 void DlgResource::SpinMax_Click(int direction) {
     Trap("DlgResource.SpinMax_Click", [&] {
-        ClsResource& res = ModMain::Resource();
+        ClsResource& res = Records::Resource();
         int maxTime = res.MaxTime() + Step(direction);
         if (maxTime < m_interval)
             maxTime = m_interval;
@@ -138,7 +139,7 @@ void DlgResource::SpinMax_Click(int direction) {
 // The initial time is held between the minimum and the maximum.
 void DlgResource::SpinInit_Click(int direction) {
     Trap("DlgResource.SpinInit_Click", [&] {
-        ClsResource& res = ModMain::Resource();
+        ClsResource& res = Records::Resource();
         int initTime = res.InitTime() + Step(direction);
         if (initTime > res.MaxTime())
             initTime = res.MaxTime();
@@ -162,8 +163,8 @@ void DlgResource::SpinCopies_Click(int direction) {
 // after a failure, so the copies stored before it must go too, or saving
 // again would store them twice.
 bool DlgResource::SaveCopies(const QString& name) {
-    ClsResource& res = ModMain::Resource();
-    DbTransaction txn(ModMain::DAO());
+    ClsResource& res = Records::Resource();
+    DbTransaction txn(Database::DAO());
     for (int i = 1; i <= m_copies; ++i) {
         res.SetResourceName(name + QStringLiteral(" #") +
                             QStringLiteral("%1").arg(i, 2, 10, QLatin1Char('0')));
@@ -179,7 +180,7 @@ bool DlgResource::SaveCopies(const QString& name) {
 
 void DlgResource::BtnGroup_Click(int index) {
     Trap("DlgResource.BtnGroup_Click", [&] {
-        ClsResource& res = ModMain::Resource();
+        ClsResource& res = Records::Resource();
         switch (index) {
         case 0: {
             const QString name = TxtResourceName->text().trimmed();

@@ -1,10 +1,10 @@
 #include "ui/definitions/DlgTemplate.h"
 
-#include "app/ClsForms.h"
-#include "app/ContextIDs.h"
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
+#include "base/ErrorTrap.h"
 #include "model/ClsGroup.h"
+#include "model/Records.h"
+#include "ui/common/ClsForms.h"
+#include "ui/help/ContextIDs.h"
 
 #include <QBoxLayout>
 #include <QComboBox>
@@ -57,7 +57,7 @@ void DlgTemplate::BtnTemplate_Click(int index) {
                 return;
             // A template that could not be loaded has been reported; the
             // window stays open for another choice or Cancel.
-            if (ModMain::Group().LoadTemplate(CbGroup->currentText()))
+            if (Records::Group().LoadTemplate(CbGroup->currentText()))
                 accept();
             break;
         case 1:

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ClsIni.h"
+#include "base/ClsIni.h"
 #include "ui/definitions/DefinitionDialog.h"
 
 class QComboBox;

@@ -1,7 +1,7 @@
 #include "ui/help/HelpEventFilter.h"
 
-#include "app/ContextIDs.h"
-#include "app/ErrorTrap.h"
+#include "base/ErrorTrap.h"
+#include "ui/help/ContextIDs.h"
 #include "ui/help/HelpSystem.h"
 #include "ui/help/HelpWindow.h"
 

@@ -1,7 +1,7 @@
 #include "ui/help/HelpLibrary.h"
 
-#include "app/ContextIDs.h"
-#include "app/ModMain.h"
+#include "base/ProgramFolder.h"
+#include "ui/help/ContextIDs.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -88,7 +88,7 @@ QList<int> HelpLibrary::ContextNumbers() {
 }
 
 QString HelpLibrary::OverrideFolder() {
-    return ModMain::ProgramPath(QStringLiteral("Help"));
+    return ProgramFolder::FilePath(QStringLiteral("Help"));
 }
 
 QString HelpLibrary::BuiltInPath(const QString& name) {

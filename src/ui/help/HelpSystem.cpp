@@ -1,8 +1,8 @@
 #include "ui/help/HelpSystem.h"
 
-#include "app/ClsForms.h"
-#include "app/ContextIDs.h"
-#include "app/ErrorTrap.h"
+#include "base/ErrorTrap.h"
+#include "ui/common/ClsForms.h"
+#include "ui/help/ContextIDs.h"
 #include "ui/help/HelpEventFilter.h"
 #include "ui/help/HelpLibrary.h"
 #include "ui/help/HelpWindow.h"

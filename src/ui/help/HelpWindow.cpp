@@ -1,6 +1,6 @@
 #include "ui/help/HelpWindow.h"
 
-#include "app/ErrorTrap.h"
+#include "base/ErrorTrap.h"
 #include "ui/help/HelpBrowser.h"
 #include "ui/help/HelpLibrary.h"
 

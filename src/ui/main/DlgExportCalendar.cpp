@@ -1,11 +1,13 @@
 #include "ui/main/DlgExportCalendar.h"
 
-#include "app/ClsForms.h"
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
+#include "base/ErrorTrap.h"
+#include "base/Messages.h"
+#include "base/ModalWindow.h"
 #include "data/ClsDAO.h"
-#include "data/ExportFiles.h"
+#include "data/Database.h"
 #include "model/ClsDate.h"
+#include "transfer/ExportFiles.h"
+#include "ui/common/ClsForms.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -25,7 +27,7 @@ DlgExportCalendar::DlgExportCalendar(QWidget* owner, qint32 groupId, qint32 reso
     setObjectName(QStringLiteral("DlgExportCalendar"));
     setWindowTitle(QStringLiteral("Export Calendar"));
     TrapSilent([&] {
-        const Recordset rs = ModMain::DAO().SqlQuery(
+        const Recordset rs = Database::DAO().SqlQuery(
             QStringLiteral("select GroupName from tblGroups where GroupId = ") +
             QString::number(groupId));
         if (rs.IsOpen() && !rs.Eof())
@@ -157,7 +159,7 @@ bool DlgExportCalendar::RunExport() {
     Trap("DlgExportCalendar.RunExport", [&] {
         const IcsExport::Selection s = Selection();
         if (s.from > s.to) {
-            ModMain::Warning(QStringLiteral("The first day comes after the last day!"));
+            Messages::Warning(QStringLiteral("The first day comes after the last day!"));
             return;
         }
         ok = ExportAndReport(s, OutputPath());
@@ -175,7 +177,7 @@ QString DlgExportCalendar::AskFile(QWidget* owner, const QString& suggested) {
     QDir().mkpath(ExportFiles::Folder());
     files.setDirectory(QFileInfo(suggested).absolutePath());
     files.selectFile(suggested);
-    if (ModMain::ShowModal(&files) != QDialog::Accepted)
+    if (ModalWindow::Show(&files) != QDialog::Accepted)
         return QString();
     const QStringList chosen = files.selectedFiles();
     return chosen.isEmpty() ? QString() : chosen.first();
@@ -187,13 +189,13 @@ bool DlgExportCalendar::ExportAndReport(const IcsExport::Selection& selection,
     const bool ok = ics.Export(selection, path);
     const QString shown = QDir::toNativeSeparators(path);
     if (ok)
-        ModMain::Information(QStringLiteral("Calendar Exported!"),
-                             QStringLiteral("%1 appointments exported to:").arg(ics.Events()) +
-                                 QStringLiteral("\r\n\r\n") + shown +
-                                 (ics.Skipped() == 0 ? QString()
-                                                     : QStringLiteral("\r\n\r\n") + ics.SkippedNote()));
+        Messages::Information(
+            QStringLiteral("Calendar Exported!"),
+            QStringLiteral("%1 appointments exported to:").arg(ics.Events()) +
+                QStringLiteral("\r\n\r\n") + shown +
+                (ics.Skipped() == 0 ? QString() : QStringLiteral("\r\n\r\n") + ics.SkippedNote()));
     else
-        ModMain::Warning(QStringLiteral("Export FAILED!\r\n\r\n") + shown + QStringLiteral(": ") +
-                         ics.Failure() + QLatin1Char('.'));
+        Messages::Warning(QStringLiteral("Export FAILED!\r\n\r\n") + shown + QStringLiteral(": ") +
+                          ics.Failure() + QLatin1Char('.'));
     return ok;
 }

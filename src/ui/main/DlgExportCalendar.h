@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/IcsExport.h"
+#include "transfer/IcsExport.h"
 
 #include <QDialog>
 
@@ -13,7 +13,7 @@ class QPushButton;
 // group or of one of the group's contacts over a date range, written as an
 // iCalendar file to Export/<name>.ics or to a file the user picks.
 //
-// The main window shows it through ModMain::ShowModal and, when it was
+// The main window shows it through ModalWindow::Show and, when it was
 // accepted, calls RunExport; a test fills the controls in the modal seam.
 class DlgExportCalendar : public QDialog {
     Q_OBJECT

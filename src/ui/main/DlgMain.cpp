@@ -1,34 +1,43 @@
 #include "ui/main/DlgMain.h"
 
-#include "app/ClsForms.h"
-#include "app/ColourUtil.h"
-#include "app/ClsIni.h"
-#include "app/ContextIDs.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "app/ModMain.h"
-#include "app/WindowPlacement.h"
+#include "ui/main/WindowPlacement.h"
+#include "base/ClsIni.h"
+#include "base/ColourUtil.h"
+#include "base/ErrorTrap.h"
+#include "base/EventPump.h"
+#include "base/Messages.h"
+#include "base/ModalWindow.h"
+#include "base/ProgramFolder.h"
+#include "base/ProgramState.h"
+#include "base/ProgramVersion.h"
+#include "base/Settings.h"
+#include "base/StatusPanel.h"
 #include "data/ClsDAO.h"
-#include "data/SampleDatabase.h"
+#include "data/Database.h"
+#include "frame/ModMain.h"
 #include "model/BookingSummary.h"
 #include "model/BookingUndo.h"
 #include "model/ClsBooking.h"
 #include "model/ClsDate.h"
 #include "model/ClsGroup.h"
 #include "model/ClsResource.h"
+#include "model/Records.h"
 #include "model/ScheduleData.h"
+#include "transfer/SampleDatabase.h"
 #include "ui/booking/DlgAppt.h"
 #include "ui/booking/DlgCalendar.h"
 #include "ui/booking/DlgHistory.h"
 #include "ui/booking/DlgSearch.h"
+#include "ui/common/ClsForms.h"
 #include "ui/config/DlgConfig.h"
 #include "ui/controls/IconFactory.h"
-#include "ui/definitions/DlgGroup.h"
-#include "ui/definitions/DlgResource.h"
-#include "ui/definitions/DlgTemplate.h"
 #include "ui/controls/ScheduleMapper.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/controls/SpinButtons.h"
+#include "ui/definitions/DlgGroup.h"
+#include "ui/definitions/DlgResource.h"
+#include "ui/definitions/DlgTemplate.h"
+#include "ui/help/ContextIDs.h"
 #include "ui/main/DlgExportCalendar.h"
 #include "ui/main/LegendPanel.h"
 #include "ui/main/MainCommands.h"
@@ -74,7 +83,7 @@ struct BusyScope {
     int& m_count;
 };
 int IniInt(const QString& section, const QString& key, const QVariant& def) {
-    return ModMain::Ini().GetValue(section, key, def).toInt();
+    return Settings::Ini().GetValue(section, key, def).toInt();
 }
 } // namespace
 
@@ -216,14 +225,14 @@ void DlgMain::Form_Load() {
     Trap("DlgMain.Form_Load", [&] {
         ContextIDs::InitHelp(this);
         DlgCalendar::SetGroupSource([] { return g_main ? g_main->SelectedGroupId() : 0; });
-        ModMain::SetStatusHandler([this](const QString& panel, const QString& text) {
+        StatusPanel::SetHandler([this](const QString& panel, const QString& text) {
             SetPanelText(panel, text);
             EventPump::Run();
         });
         m_started = ModMain::Initialise();
         if (!m_started)
             return;
-        ModMain::DAO().SetChangeListener([this] { DatabaseChanged(); });
+        Database::DAO().SetChangeListener([this] { DatabaseChanged(); });
         ClsForms::CentreForm(this, nullptr);
         m_activated = false;
         m_closeRequest = false;
@@ -303,7 +312,7 @@ void DlgMain::UpdateCaption() {
     if (isMinimized())
         setWindowTitle(QStringLiteral("Tarvelo!"));
     else
-        setWindowTitle(QStringLiteral("Tarvelo! (") + ModMain::VersionNumber() + QLatin1Char(')'));
+        setWindowTitle(QStringLiteral("Tarvelo! (") + ProgramVersion::Number() + QLatin1Char(')'));
 }
 
 void DlgMain::Form_QueryUnload() {
@@ -313,7 +322,7 @@ void DlgMain::Form_QueryUnload() {
     m_status->StopClock();
     m_timer1->stop();
     Trap("DlgMain.Form_QueryUnload", [&] {
-        if (!ModMain::IsRunning())
+        if (!ProgramState::IsRunning())
             return;
         if (!m_started) {
             // Nothing was shown: the settings stay as they were.
@@ -322,8 +331,8 @@ void DlgMain::Form_QueryUnload() {
         }
         if (m_activated)
             WindowPlacement::Save(this, QStringLiteral("DlgMain"));
-        ModMain::Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("LastDate"),
-                                  CurrentDate());
+        Settings::Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("LastDate"),
+                                   CurrentDate());
         for (QWidget* window : QApplication::topLevelWidgets())
             if (window != this && window->objectName() != QLatin1String("DlgMain") &&
                 window->isVisible())
@@ -338,9 +347,9 @@ void DlgMain::Form_Unload() {
     if (m_unloaded)
         return;
     m_unloaded = true;
-    ModMain::SetStatusHandler({});
-    if (ModMain::IsRunning())
-        TrapSilent([] { ModMain::DAO().SetChangeListener({}); });
+    StatusPanel::SetHandler({});
+    if (ProgramState::IsRunning())
+        TrapSilent([] { Database::DAO().SetChangeListener({}); });
     Form_QueryUnload();
     ContextIDs::QuitHelp();
     m_timer1->stop();
@@ -351,7 +360,7 @@ qint32 DlgMain::CurrentDate() const { return DlgCalendar::Instance().SelDate(); 
 void DlgMain::SetCurrentDate(qint32 date) {
     Trap("DlgMain.CurrentDate", [&] {
         date = ClsDate::WithinShown(date);
-        ModMain::Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("LastDate"), date);
+        Settings::Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("LastDate"), date);
         DlgCalendar::Instance().SetSelDate(date);
         m_sched->SetFirstDate(date);
         SetScheduleEndDate();
@@ -399,8 +408,8 @@ void DlgMain::ShowGroups(qint32 groupId) {
 void DlgMain::CbGroup_Click() {
     Trap("DlgMain.CbGroup_Click", [&] {
         const qint32 id = SelectedGroupId();
-        ModMain::Ini().WriteValue(QStringLiteral("Group"), QStringLiteral("CbGroup"), id);
-        ClsGroup& group = ModMain::Group();
+        Settings::Ini().WriteValue(QStringLiteral("Group"), QStringLiteral("CbGroup"), id);
+        ClsGroup& group = Records::Group();
         if (!group.Load(id))
             return;
         m_sched->SetTitle(group.GroupName());
@@ -461,7 +470,7 @@ void DlgMain::SetupDefaults() {
 void DlgMain::ChkLegend_Click() {
     Trap("DlgMain.ChkLegend_Click", [&] {
         const int value = m_chkLegend->isChecked() ? 1 : 0;
-        ModMain::Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("ChkLegend"), value);
+        Settings::Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("ChkLegend"), value);
         m_frame1->setVisible(value != 0);
     });
 }
@@ -470,8 +479,8 @@ void DlgMain::Scroll_Change() {
     Trap("DlgMain.Scroll_Change", [&] {
         m_sched->SetTimeDistance(m_scroll->value());
         m_sched->SetSecondSpacing(m_sched->TimeDistance() / 12);
-        ModMain::Ini().WriteValue(QStringLiteral("Sched"), QStringLiteral("TimeDistance"),
-                                  m_scroll->value());
+        Settings::Ini().WriteValue(QStringLiteral("Sched"), QStringLiteral("TimeDistance"),
+                                   m_scroll->value());
     });
 }
 
@@ -488,7 +497,7 @@ void DlgMain::SetPanelText(const QString& key, const QString& text) { m_status->
 void DlgMain::EnableToolbar(bool enabled) { ClsForms::EnableToolbar(m_commands->Toolbar(), enabled); }
 
 QString DlgMain::PrintFooter() {
-    return QStringLiteral("Printed by Tarvelo ") + ModMain::VersionNumber() +
+    return QStringLiteral("Printed by Tarvelo ") + ProgramVersion::Number() +
            QStringLiteral(" on ") + ClsDate::FormatDate(ClsDate::Today(), QStringLiteral("d mmmm yyyy"));
 }
 
@@ -518,7 +527,7 @@ void DlgMain::OpenBooking(qint32 startTime, qint32 resourceId, qint32 taskId, qi
     appt.SetResourceId(resourceId);
     appt.SetTaskId(taskId);
     appt.SetApptDate(date);
-    ModMain::ShowModal(&appt);
+    ModalWindow::Show(&appt);
     // A booking made on another date of the view leaves the view where it
     // was; the dialog moves the view itself when the user changes its date.
     if (m_sched->FirstDate() == firstShown)
@@ -528,7 +537,7 @@ void DlgMain::OpenBooking(qint32 startTime, qint32 resourceId, qint32 taskId, qi
 }
 
 ClsGroup& DlgMain::ShownGroup() {
-    ClsGroup& group = ModMain::Group();
+    ClsGroup& group = Records::Group();
     const qint32 shown = SelectedGroupId();
     if (group.GroupId() != shown)
         group.Load(shown);
@@ -553,7 +562,7 @@ void DlgMain::Sched_DropItem(int row, int minute, qint32 date) {
         if (!ClsBooking::FindClash(resourceId, date, qint16(start), qint16(end), 0, clash))
             return;
         if (clash != 0) {
-            ModMain::Warning(QStringLiteral("Requested event overlaps previously defined event!"));
+            Messages::Warning(QStringLiteral("Requested event overlaps previously defined event!"));
             return;
         }
         OpenBooking(start, resourceId, m_frame1->DraggedTask(), date);
@@ -620,7 +629,7 @@ void DlgMain::Toolbar1_ButtonClick(const QString& key) {
                 const int row = m_sched->CurrentRow();
                 Sched_ListDblClick(row < 0 ? 0 : row);
             } else {
-                ModMain::Warning(QStringLiteral("No resources configured!"));
+                Messages::Warning(QStringLiteral("No resources configured!"));
             }
         });
         EnableToolbar(true);
@@ -631,8 +640,8 @@ void DlgMain::Toolbar1_ButtonClick(const QString& key) {
     if (key == QLatin1String("Exit")) {
         Trap("DlgMain.Toolbar1_ButtonClick", [&] {
             EnableToolbar(false);
-            ModMain::Ini().WriteValue(QStringLiteral("Sched"), QStringLiteral("ListWidth"),
-                                      m_sched->ListWidth());
+            Settings::Ini().WriteValue(QStringLiteral("Sched"), QStringLiteral("ListWidth"),
+                                       m_sched->ListWidth());
             m_programClose = true;
             close();
         });
@@ -646,7 +655,7 @@ void DlgMain::Toolbar1_ButtonClick(const QString& key) {
             EnableToolbar(false);
             {
                 DlgSearch search(this);
-                ModMain::ShowModal(&search);
+                ModalWindow::Show(&search);
             }
             EnableToolbar(true);
         } else if (key == QLatin1String("Calendar")) {
@@ -659,7 +668,7 @@ void DlgMain::Toolbar1_ButtonClick(const QString& key) {
             EnableToolbar(false);
             {
                 DlgConfig dialog(this);
-                ModMain::ShowModal(&dialog);
+                ModalWindow::Show(&dialog);
             }
             // Rebuilt whatever the dialog did: it may have switched to another database.
             ShowGroups(IniInt(QStringLiteral("Group"), QStringLiteral("CbGroup"), 0));
@@ -696,9 +705,9 @@ void DlgMain::Toolbar1_ButtonMenuClick(const QString& key) {
         auto editGroup = [this] {
             EnableToolbar(false);
             DlgGroup dialog(this);
-            ModMain::ShowModal(&dialog);
-            if (ModMain::Group().GroupId() != 0)
-                ShowGroups(ModMain::Group().GroupId());
+            ModalWindow::Show(&dialog);
+            if (Records::Group().GroupId() != 0)
+                ShowGroups(Records::Group().GroupId());
             else
                 ShownGroup(); // cancelled: the shared group describes the shown one again
             EnableToolbar(true);
@@ -706,57 +715,57 @@ void DlgMain::Toolbar1_ButtonMenuClick(const QString& key) {
         auto editResource = [this] {
             EnableToolbar(false);
             DlgResource dialog(this);
-            ModMain::ShowModal(&dialog);
-            if (ModMain::Resource().ResourceId() != 0)
-                ShowResources(ModMain::Resource().ResourceId());
+            ModalWindow::Show(&dialog);
+            if (Records::Resource().ResourceId() != 0)
+                ShowResources(Records::Resource().ResourceId());
             EnableToolbar(true);
         };
         if (key == QLatin1String("AddGroup")) {
-            ModMain::Group().InitBfr();
+            Records::Group().InitBfr();
             editGroup();
         } else if (key == QLatin1String("EditGroup")) {
-            if (!ModMain::Group().Load(SelectedGroupId()))
-                ModMain::Warning(QStringLiteral("Unable to edit group!"));
+            if (!Records::Group().Load(SelectedGroupId()))
+                Messages::Warning(QStringLiteral("Unable to edit group!"));
             else
                 editGroup();
         } else if (key == QLatin1String("DeleteGroup")) {
             if (m_cbGroup->currentIndex() < 0) {
-                ModMain::Warning(QStringLiteral("No group selected!"));
-            } else if (ModMain::Confirm(QStringLiteral("Confirm delete selected group?"))) {
+                Messages::Warning(QStringLiteral("No group selected!"));
+            } else if (Messages::Confirm(QStringLiteral("Confirm delete selected group?"))) {
                 EnableToolbar(false);
-                if (!ModMain::Group().Delete(SelectedGroupId()))
-                    ModMain::Warning(QStringLiteral("Unable to delete group!"));
-                ShowGroups(ModMain::Group().GroupId());
+                if (!Records::Group().Delete(SelectedGroupId()))
+                    Messages::Warning(QStringLiteral("Unable to delete group!"));
+                ShowGroups(Records::Group().GroupId());
                 EnableToolbar(true);
             }
         } else if (key == QLatin1String("AddRes")) {
             if (m_cbGroup->count() == 0) {
-                ModMain::CriticalError(QStringLiteral("No group selected!"));
+                Messages::CriticalError(QStringLiteral("No group selected!"));
             } else {
-                ModMain::Resource().InitBfr();
-                ModMain::Resource().SetGroupId(SelectedGroupId());
+                Records::Resource().InitBfr();
+                Records::Resource().SetGroupId(SelectedGroupId());
                 editResource();
             }
         } else if (key == QLatin1String("EditRes")) {
             if (m_sched->CurrentRow() < 1)
-                ModMain::Warning(QStringLiteral("No resource selected!"));
-            else if (ModMain::Resource().Load(m_sched->RowData(m_sched->CurrentRow())))
+                Messages::Warning(QStringLiteral("No resource selected!"));
+            else if (Records::Resource().Load(m_sched->RowData(m_sched->CurrentRow())))
                 editResource();
         } else if (key == QLatin1String("DeleteRes")) {
             if (m_sched->CurrentRow() < 1) {
-                ModMain::Warning(QStringLiteral("No resource selected!"));
-            } else if (ModMain::Confirm(QStringLiteral("Confirm delete selected resource?"))) {
+                Messages::Warning(QStringLiteral("No resource selected!"));
+            } else if (Messages::Confirm(QStringLiteral("Confirm delete selected resource?"))) {
                 EnableToolbar(false);
-                if (!ModMain::Resource().Delete(m_sched->RowData(m_sched->CurrentRow())))
-                    ModMain::Warning(QStringLiteral("Unable to delete resource!"));
-                ShowResources(ModMain::Resource().ResourceId());
+                if (!Records::Resource().Delete(m_sched->RowData(m_sched->CurrentRow())))
+                    Messages::Warning(QStringLiteral("Unable to delete resource!"));
+                ShowResources(Records::Resource().ResourceId());
                 EnableToolbar(true);
             }
         } else if (key == QLatin1String("Hours") || key == QLatin1String("Days") ||
                    key == QLatin1String("Weeks")) {
             EnableToolbar(false);
             const int type = key == QLatin1String("Hours") ? 0 : key == QLatin1String("Days") ? 1 : 2;
-            ModMain::Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("TimeType"), type);
+            Settings::Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("TimeType"), type);
             ShowResources(0);
             EnableToolbar(true);
         }
@@ -767,17 +776,17 @@ void DlgMain::Toolbar1_ButtonMenuClick(const QString& key) {
 void DlgMain::mnuResourceSaveTemplate_Click() {
     Trap("DlgMain.mnuResourceSaveTemplate_Click", [&] {
         if (m_cbGroup->currentIndex() < 0)
-            ModMain::Warning(QStringLiteral("No current group!"));
+            Messages::Warning(QStringLiteral("No current group!"));
         else
-            ModMain::Group().SaveTemplate(SelectedGroupId());
+            Records::Group().SaveTemplate(SelectedGroupId());
     });
 }
 
 void DlgMain::mnuResourceLoadTemplate_Click() {
     Trap("DlgMain.mnuResourceLoadTemplate_Click", [&] {
         DlgTemplate dialog(this);
-        ModMain::ShowModal(&dialog);
-        ShowGroups(ModMain::Group().GroupId());
+        ModalWindow::Show(&dialog);
+        ShowGroups(Records::Group().GroupId());
     });
 }
 
@@ -786,15 +795,15 @@ void DlgMain::mnuHelpAbout_Click() {
         QMessageBox box(this);
         box.setWindowTitle(QStringLiteral("About Tarvelo"));
         box.setIconPixmap(IconFactory::Icon(QStringLiteral("Watch")).pixmap(48, 48));
-        box.setText(QStringLiteral("<b>Tarvelo</b> version ") + ModMain::VersionNumber());
+        box.setText(QStringLiteral("<b>Tarvelo</b> version ") + ProgramVersion::Number());
         box.setInformativeText(
             QStringLiteral("Books rooms, people and machines in time slots.\n"
                            "Several workstations share one database and see each other's "
                            "changes within seconds.\n\nDatabase: ") +
-            ModMain::DAO().DbPath() + QStringLiteral("\nProgram folder: ") +
-            QDir::toNativeSeparators(ModMain::ProgramFolder()));
+            Database::DAO().DbPath() + QStringLiteral("\nProgram folder: ") +
+            QDir::toNativeSeparators(ProgramFolder::Path()));
         box.setStandardButtons(QMessageBox::Ok);
-        ModMain::ShowModal(&box);
+        ModalWindow::Show(&box);
     });
 }
 
@@ -818,7 +827,7 @@ void DlgMain::UndoRedo(bool back) {
     Trap(back ? "DlgMain.mnuBookingUndo_Click" : "DlgMain.mnuBookingRedo_Click", [&] {
         EnableToolbar(false);
         if (!(back ? m_undo->Undo() : m_undo->Redo()) && !m_undo->Problem().isEmpty())
-            ModMain::Warning(m_undo->Problem());
+            Messages::Warning(m_undo->Problem());
         const int row = m_sched->CurrentRow();
         ShowResources(row > 0 ? m_sched->RowData(row) : 0);
     });
@@ -838,11 +847,11 @@ void DlgMain::UpdateUndoEntries() {
 
 void DlgMain::OfferSample() {
     Trap("DlgMain.OfferSample", [&] {
-        if (!ModMain::Confirm(QStringLiteral("Start with a sample clinic?")))
+        if (!Messages::Confirm(QStringLiteral("Start with a sample clinic?")))
             return;
         QString message;
         if (!SampleDatabase::Load(&message)) {
-            ModMain::Warning(message);
+            Messages::Warning(message);
             return;
         }
         ShowGroups(0);
@@ -882,10 +891,10 @@ void DlgMain::Timer1_Timer() {
     const bool ok = Trap("DlgMain.Timer1_Timer", [&] {
         CheckForChanges();
         // Once per outage: every command would fail until the server is back.
-        const bool lost = ModMain::DAO().ConnectionLost();
+        const bool lost = Database::DAO().ConnectionLost();
         if (lost && !m_serverLostShown) {
             m_serverLostShown = true;
-            ModMain::Warning(QStringLiteral(
+            Messages::Warning(QStringLiteral(
                 "The connection to the database server is lost.\n\n"
                 "Tarvelo tries again at every command; until the server answers, nothing "
                 "can be read or saved."));
@@ -908,11 +917,11 @@ void DlgMain::Timer1_Timer() {
 }
 
 void DlgMain::CheckForChanges() {
-    if (!ModMain::DAO().Updated())
+    if (!Database::DAO().Updated())
         return;
     const qint32 group = SelectedGroupId();
     const qint32 signature =
-        ModMain::Booking().BookingCheck(m_sched->FirstDate(), m_sched->LastDate(), group);
+        Records::Booking().BookingCheck(m_sched->FirstDate(), m_sched->LastDate(), group);
     if (signature != m_bookingSignature) {
         m_bookingSignature = signature;
         m_cbGroup->setCurrentIndex(-1);
@@ -973,7 +982,7 @@ void DlgMain::mnuTransferExportCalendar_Click() {
         const int row = m_sched->CurrentRow();
         DlgExportCalendar dialog(this, SelectedGroupId(), row > 0 ? m_sched->RowData(row) : 0,
                                  row > 0 ? m_sched->CellText(row, 1) : QString());
-        if (ModMain::ShowModal(&dialog) == QDialog::Accepted)
+        if (ModalWindow::Show(&dialog) == QDialog::Accepted)
             dialog.RunExport();
     });
 }

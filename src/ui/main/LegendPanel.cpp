@@ -1,10 +1,10 @@
 #include "ui/main/LegendPanel.h"
 
-#include "app/ColourUtil.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "app/ModMain.h"
+#include "base/ColourUtil.h"
+#include "base/ErrorTrap.h"
+#include "base/EventPump.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/main/LegendLabel.h"
 
@@ -63,7 +63,7 @@ void LegendPanel::ShowTypes(qint32 groupId) {
         label->setVisible(false);
     for (LegendLabel* label : m_names)
         label->setVisible(false);
-    Recordset rs = ModMain::DAO().SqlQuery(
+    Recordset rs = Database::DAO().SqlQuery(
         QStringLiteral("select TaskId, TaskName, Colour from tblTasks where GroupId = ") +
         QString::number(groupId) + QStringLiteral(" order by TaskName"));
     for (int i = 0; !rs.Eof(); ++i, rs.MoveNext()) {

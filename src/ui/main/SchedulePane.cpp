@@ -2,9 +2,10 @@
 
 #include "model/ClsDate.h"
 
-#include "app/ClsIni.h"
-#include "app/EventPump.h"
-#include "app/ModMain.h"
+#include "base/ClsIni.h"
+#include "base/EventPump.h"
+#include "base/ModalWindow.h"
+#include "base/Settings.h"
 #include "model/ScheduleData.h"
 #include "ui/controls/ScheduleView.h"
 
@@ -18,7 +19,7 @@ namespace {
 constexpr int kBarsPerPump = 512;
 
 int IniInt(const QString& section, const QString& key, const QVariant& def) {
-    return ModMain::Ini().GetValue(section, key, def).toInt();
+    return Settings::Ini().GetValue(section, key, def).toInt();
 }
 } // namespace
 
@@ -107,7 +108,7 @@ void SchedulePane::Print(const QString& heading, const QString& footer) {
     printer.setPageOrientation(QPageLayout::Landscape);
     QPrintDialog dialog(&printer, window());
     dialog.setWindowTitle(QStringLiteral("Print Schedule"));
-    if (ModMain::ShowModal(&dialog) == QDialog::Accepted)
+    if (ModalWindow::Show(&dialog) == QDialog::Accepted)
         m_view->PrintTo(&printer);
 }
 

@@ -1,10 +1,11 @@
 #include "ui/main/TransferCommands.h"
 
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
-#include "data/BackupFile.h"
-#include "data/CsvExport.h"
-#include "data/DlgRestore.h"
+#include "base/ErrorTrap.h"
+#include "base/Messages.h"
+#include "base/ModalWindow.h"
+#include "transfer/BackupFile.h"
+#include "transfer/CsvExport.h"
+#include "ui/main/DlgRestore.h"
 
 namespace {
 const QString kParagraph = QStringLiteral("\r\n\r\n");
@@ -28,16 +29,16 @@ bool TransferCommands::Backup() {
         QString path;
         ok = backup.BackupToday(&path);
         if (ok)
-            ModMain::Information(
+            Messages::Information(
                 QStringLiteral("Backup Complete!"),
                 (QStringList(QStringLiteral("Backup saved to ") + path) + backup.Warnings())
                     .join(kParagraph));
         else
             // The file and the system's reason (a full disk, a folder that
             // cannot be made); an older file of the day was kept.
-            ModMain::Warning((QStringList{QStringLiteral("Backup FAILED!"), backup.FailureText()} +
-                              backup.Warnings())
-                                 .join(kParagraph));
+            Messages::Warning((QStringList{QStringLiteral("Backup FAILED!"), backup.FailureText()} +
+                               backup.Warnings())
+                                  .join(kParagraph));
     });
     return ok;
 }
@@ -46,29 +47,30 @@ bool TransferCommands::Restore(QWidget* owner, const std::function<void()>& refi
     bool ok = false;
     Trap("TransferCommands.Restore", [&] {
         DlgRestore dialog(owner);
-        ModMain::ShowModal(&dialog);
-        if (dialog.RestoreFile().isEmpty() || !ModMain::Confirm(RestorePrompt()))
+        ModalWindow::Show(&dialog);
+        if (dialog.RestoreFile().isEmpty() || !Messages::Confirm(RestorePrompt()))
             return;
         // Only the user can tell an older backup from one cut short.
         if (!BackupFile::HasClosingLine(dialog.RestoreFile()) &&
-            !ModMain::Confirm(UnclosedPrompt()))
+            !Messages::Confirm(UnclosedPrompt()))
             return;
         BackupFile backup;
         ok = backup.RestoreDb(dialog.RestoreFile(), dialog.AddAppointments());
         if (!ok) {
             // Nothing was changed: say so, and where the file went wrong.
-            ModMain::Warning(QStringLiteral("Restore FAILED!") + kParagraph + backup.FailureText() +
-                             kParagraph + QStringLiteral("The database was left as it was."));
+            Messages::Warning(QStringLiteral("Restore FAILED!") + kParagraph +
+                              backup.FailureText() + kParagraph +
+                              QStringLiteral("The database was left as it was."));
             return;
         }
         if (refillGroups)
             refillGroups();
         const QString note = BackupFile::RestoreNote(backup.LastCounts());
-        ModMain::Information(QStringLiteral("Restore Complete!"),
-                             QStringLiteral("Database restored!") + kParagraph +
-                                 BackupFile::DescribeCounts(backup.LastCounts()) +
-                                 QLatin1Char('.') +
-                                 (note.isEmpty() ? QString() : kParagraph + note));
+        Messages::Information(QStringLiteral("Restore Complete!"),
+                              QStringLiteral("Database restored!") + kParagraph +
+                                  BackupFile::DescribeCounts(backup.LastCounts()) +
+                                  QLatin1Char('.') +
+                                  (note.isEmpty() ? QString() : kParagraph + note));
     });
     return ok;
 }
@@ -77,18 +79,18 @@ bool TransferCommands::ExportCsv(int row, qint32 resourceId, const QString& rowT
     bool ok = false;
     Trap("TransferCommands.ExportCsv", [&] {
         if (row <= 0) {
-            ModMain::Warning(
+            Messages::Warning(
                 QStringLiteral("Please click on the resource that you wish to export data for!"));
             return;
         }
         CsvExport csv;
         ok = csv.Export(resourceId, rowText);
         if (ok)
-            ModMain::Information(QStringLiteral("Data Exported!"),
-                                 QStringLiteral("Data exported to:") + kParagraph + csv.Path());
+            Messages::Information(QStringLiteral("Data Exported!"),
+                                  QStringLiteral("Data exported to:") + kParagraph + csv.Path());
         else
-            ModMain::Warning(QStringLiteral("Export FAILED!") + kParagraph + csv.Path() +
-                             QStringLiteral(": ") + csv.Failure() + QLatin1Char('.'));
+            Messages::Warning(QStringLiteral("Export FAILED!") + kParagraph + csv.Path() +
+                              QStringLiteral(": ") + csv.Failure() + QLatin1Char('.'));
     });
     return ok;
 }

@@ -9,7 +9,7 @@ class QWidget;
 // The Transfer menu of the main window: backup, restore and CSV export with
 // their messages. The main window disables and enables its toolbar and
 // schedule around them; progress goes to its "Task" and "Person" panels
-// through ModMain::ShowStatus.
+// through StatusPanel::Show.
 class TransferCommands {
 public:
     // "&Backup Database": writes Backup/yyyymmdd.txt and shows "Backup

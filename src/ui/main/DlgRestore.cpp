@@ -1,10 +1,10 @@
-#include "data/DlgRestore.h"
+#include "ui/main/DlgRestore.h"
 
-#include "app/ClsForms.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "data/BackupFile.h"
+#include "base/ErrorTrap.h"
+#include "base/EventPump.h"
 #include "model/RecordValue.h"
+#include "transfer/BackupFile.h"
+#include "ui/common/ClsForms.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>

@@ -1,13 +1,13 @@
-#include "data/IcsExport.h"
+#include "transfer/IcsExport.h"
 
-#include "app/ColourUtil.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "app/FileWriter.h"
-#include "app/ModMain.h"
+#include "base/ColourUtil.h"
+#include "base/ErrorTrap.h"
+#include "base/EventPump.h"
+#include "base/FileWriter.h"
 #include "data/ClsDAO.h"
-#include "data/ExportFiles.h"
+#include "data/Database.h"
 #include "model/ClsDate.h"
+#include "transfer/ExportFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -176,7 +176,7 @@ QString IcsExport::ZoneId() {
 QString IcsExport::StoredCalendarId() {
     QString id;
     TrapSilent([&] {
-        const Recordset rs = ModMain::DAO().SqlQuery(
+        const Recordset rs = Database::DAO().SqlQuery(
             QStringLiteral("select PropValue from tblProperties where PropName = ") +
             ClsDAO::Quoted(kCalendarIdProperty));
         if (rs.IsOpen() && !rs.Eof())
@@ -191,7 +191,7 @@ bool IcsExport::IsCalendarId(const QString& id) {
 }
 
 bool IcsExport::KeepCalendarId(const QString& id) {
-    ClsDAO& dao = ModMain::DAO();
+    ClsDAO& dao = Database::DAO();
     return dao.SqlAction(QStringLiteral("delete from tblProperties where PropName = ") +
                          ClsDAO::Quoted(kCalendarIdProperty)) &&
            dao.SqlAction(
@@ -207,7 +207,7 @@ QString IcsExport::CalendarId() {
     TrapSilent([&] {
         // Another workstation may create it at the same moment: only the
         // first insert stands, and both read back the one that does.
-        ModMain::DAO().SqlAction(
+        Database::DAO().SqlAction(
             QStringLiteral("insert into tblProperties (PropName, PropValue) select ") +
                 ClsDAO::Quoted(kCalendarIdProperty) + QStringLiteral(", ") +
                 ClsDAO::Quoted(QUuid::createUuid().toString(QUuid::WithoutBraces)) +
@@ -220,7 +220,7 @@ QString IcsExport::CalendarId() {
     // A database that cannot be written still gives stable identifiers: one
     // derived from where it is.
     if (id.isEmpty())
-        id = QUuid::createUuidV5(QUuid(), ModMain::DAO().DbPath()).toString(QUuid::WithoutBraces);
+        id = QUuid::createUuidV5(QUuid(), Database::DAO().DbPath()).toString(QUuid::WithoutBraces);
     return id;
 }
 
@@ -231,7 +231,7 @@ bool IcsExport::Build(const Selection& selection) {
     m_failure.clear();
     bool ok = false;
     Trap("IcsExport.Build", [&] {
-        Recordset rs = ModMain::DAO().SqlQuery(Query(selection));
+        Recordset rs = Database::DAO().SqlQuery(Query(selection));
         if (!rs.IsOpen()) {
             m_failure = QStringLiteral("the bookings cannot be read");
             return;

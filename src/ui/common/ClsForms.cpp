@@ -1,8 +1,8 @@
-#include "app/ClsForms.h"
+#include "ui/common/ClsForms.h"
 
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
+#include "base/ErrorTrap.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -29,7 +29,7 @@ void ClsForms::FillCombo(QComboBox* list, const QString& sql, bool clearFirst) {
     TrapSilent([&] {
         if (clearFirst)
             list->clear();
-        Recordset rs = ModMain::DAO().SqlQuery(sql);
+        Recordset rs = Database::DAO().SqlQuery(sql);
         if (!rs.IsOpen())
             return;
         while (!rs.Eof()) {
@@ -43,7 +43,7 @@ void ClsForms::FillCombo(QComboBox* list, const QString& sql, bool clearFirst) {
 void ClsForms::FillCheckList(QListWidget* list, const QString& sql) {
     TrapSilent([&] {
         list->clear();
-        Recordset rs = ModMain::DAO().SqlQuery(sql);
+        Recordset rs = Database::DAO().SqlQuery(sql);
         if (!rs.IsOpen())
             return;
         while (!rs.Eof()) {

@@ -1,13 +1,13 @@
-#include "data/ExportFiles.h"
+#include "transfer/ExportFiles.h"
 
-#include "app/ModMain.h"
+#include "base/ProgramFolder.h"
 
 #include <QDir>
 
 namespace ExportFiles {
 
 QString Folder() {
-    return ModMain::ProgramPath(QStringLiteral("Export"));
+    return ProgramFolder::FilePath(QStringLiteral("Export"));
 }
 
 QString SafeName(const QString& name) {

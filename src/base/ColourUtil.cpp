@@ -1,4 +1,4 @@
-#include "app/ColourUtil.h"
+#include "base/ColourUtil.h"
 
 #include <QList>
 #include <QStringList>

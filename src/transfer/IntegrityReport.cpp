@@ -1,11 +1,11 @@
-#include "data/IntegrityReport.h"
+#include "transfer/IntegrityReport.h"
 
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
-#include "data/BackupFile.h"
+#include "base/ErrorTrap.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "data/Recordset.h"
 #include "model/ClsDate.h"
+#include "transfer/BackupFile.h"
 
 #include <QDir>
 
@@ -14,7 +14,7 @@ namespace {
 // The rows the repair deletes: resources, contacts, appointments.
 bool CountRows(int counts[3]) {
     return TrapSilent([&] {
-        const Recordset rs = ModMain::DAO().SqlQuery(
+        const Recordset rs = Database::DAO().SqlQuery(
             QStringLiteral("select (select count(*) from tblResources), (select count(*) from "
                            "tblCustomers), (select count(*) from tblBookings)"));
         if (!rs.IsOpen() || rs.Eof())
@@ -47,7 +47,7 @@ const QString kOutsideDay = QStringLiteral(
 
 bool IntegrityReport::Run() {
     *this = IntegrityReport();
-    ClsDAO& dao = ModMain::DAO();
+    ClsDAO& dao = Database::DAO();
     int before[3] = {0, 0, 0};
     int after[3] = {0, 0, 0};
     const bool counted = CountRows(before);
@@ -87,7 +87,7 @@ bool IntegrityReport::Run() {
 bool IntegrityReport::Conflicts() {
     return TrapSilent([&] {
         const auto list = [&](const QString& where, const QString& what) {
-            Recordset rs = ModMain::DAO().SqlQuery(kBookingsOf.arg(where));
+            Recordset rs = Database::DAO().SqlQuery(kBookingsOf.arg(where));
             if (!rs.IsOpen())
                 throw TarveloError(QStringLiteral("conflicts not read"));
             int count = 0;

@@ -1,4 +1,4 @@
-#include "app/EventPump.h"
+#include "base/EventPump.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,11 +1,11 @@
-#include "data/CsvExport.h"
+#include "transfer/CsvExport.h"
 
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "app/FileWriter.h"
-#include "data/ExportFiles.h"
+#include "base/ErrorTrap.h"
+#include "base/EventPump.h"
+#include "base/FileWriter.h"
 #include "model/ClsDate.h"
 #include "model/ScheduleData.h"
+#include "transfer/ExportFiles.h"
 
 #include <QDir>
 #include <limits>

@@ -1,11 +1,11 @@
-#include "model/BookingHistory.h"
+#include "transfer/BookingHistory.h"
 
-#include "app/FileWriter.h"
-#include "app/ModMain.h"
-#include "data/BackupFile.h"
+#include "base/FileWriter.h"
 #include "data/ClsDAO.h"
-#include "data/CsvExport.h"
+#include "data/Database.h"
 #include "model/StoredRow.h"
+#include "transfer/BackupFile.h"
+#include "transfer/CsvExport.h"
 
 #include <QJsonDocument>
 
@@ -46,7 +46,7 @@ QList<BookingHistory::Line> BookingHistory::Lines(const Scope& scope) {
                               ? bookings
                               : bookings + QStringLiteral(" or Action = 'Restore'");
     QList<Line> lines;
-    for (const Journal::Entry& entry : Journal::Read(ModMain::DAO(), where))
+    for (const Journal::Entry& entry : Journal::Read(Database::DAO(), where))
         if (InScope(entry, scope))
             lines << Describe(entry);
     return lines;
@@ -173,7 +173,7 @@ QString BookingHistory::Appointment(const QJsonObject& row) {
 
 QString BookingHistory::Appointment(qint32 bookingId) {
     StoredRow row(kBookings, QStringLiteral("BookingId"));
-    if (!row.Reload(ModMain::DAO(), bookingId))
+    if (!row.Reload(Database::DAO(), bookingId))
         return QStringLiteral("appointment %1 (deleted)").arg(bookingId);
     return Appointment(QJsonDocument::fromJson(row.Json().toUtf8()).object());
 }
@@ -188,7 +188,7 @@ QString BookingHistory::Name(const QString& kind, qint32 id) {
         : kind == QLatin1String("type")
             ? QStringLiteral("select TaskName from tblTasks where TaskId = ")
             : QStringLiteral("select CustomerName from tblCustomers where CustomerId = ");
-    const Recordset rs = ModMain::DAO().SqlQuery(sql + QString::number(id));
+    const Recordset rs = Database::DAO().SqlQuery(sql + QString::number(id));
     QString name = kind + QLatin1Char(' ') + QString::number(id);
     if (rs.IsOpen() && rs.Eof())
         name += QStringLiteral(" (deleted)");

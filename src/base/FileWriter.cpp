@@ -1,4 +1,4 @@
-#include "app/FileWriter.h"
+#include "base/FileWriter.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,10 @@
-#include "app/ClsIni.h"
+#include "base/ClsIni.h"
 
-#include "app/ErrorTrap.h"
-#include "app/FileWriter.h"
-#include "app/IniDocument.h"
-#include "app/ModMain.h"
+#include "base/ErrorLog.h"
+#include "base/ErrorTrap.h"
+#include "base/FileWriter.h"
+#include "base/IniDocument.h"
+#include "base/ProgramVersion.h"
 
 #include <QDir>
 #include <QFile>
@@ -76,9 +77,9 @@ QString ClsIni::Read(const QString& sectName, const QString& keyName, const QVar
     } catch (...) {
         m_error.clear();
     }
-    ModMain::WriteLog(FailureLine("GetValue", sectName, keyName, defVal));
+    ErrorLog::Write(FailureLine("GetValue", sectName, keyName, defVal));
     if (!m_error.isEmpty())
-        ModMain::WriteLog(m_error);
+        ErrorLog::Write(m_error);
     return ArgText(defVal);
 }
 
@@ -113,10 +114,10 @@ bool ClsIni::WriteValues(const QString& sectName, const Entries& entries) {
     } catch (...) {
         m_error.clear();
     }
-    ModMain::WriteLog(
+    ErrorLog::Write(
         FailureLine("WriteValue", sectName, entries.first().first, entries.first().second));
     if (!m_error.isEmpty())
-        ModMain::WriteLog(m_error);
+        ErrorLog::Write(m_error);
     return false;
 }
 
@@ -136,7 +137,7 @@ QStringList ClsIni::GetSectionNames() const {
             const QString name =
                 IniDocument::Decode(QString::fromUtf8(line.mid(1, line.size() - 2)));
             names << name;
-            ModMain::WriteLog(name);
+            ErrorLog::Write(name);
         }
     }
     return names;
@@ -171,4 +172,4 @@ int ClsIni::LineOf(const QString& sectName, const QString& keyName) const {
     return m_held ? m_held->LineOf(sectName, keyName) : 0;
 }
 
-QString ClsIni::VersionNumber() const { return ModMain::VersionNumber(); }
+QString ClsIni::VersionNumber() const { return ProgramVersion::Number(); }

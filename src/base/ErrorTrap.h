@@ -13,7 +13,7 @@ public:
 };
 
 namespace ErrorTrap {
-// Writes "Error in <where>" to the error log; defined beside WriteLog.
+// Writes "Error in <where>" to the error log; defined beside ErrorLog::Write.
 void LogTrapped(const char* where);
 } // namespace ErrorTrap
 

@@ -1,11 +1,12 @@
-#include "data/SampleDatabase.h"
+#include "transfer/SampleDatabase.h"
 
-#include "app/ErrorTrap.h"
-#include "app/ModMain.h"
-#include "data/BackupFile.h"
+#include "base/ErrorLog.h"
+#include "base/ErrorTrap.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "model/ClsDate.h"
 #include "model/RecordValue.h"
+#include "transfer/BackupFile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -68,7 +69,7 @@ QByteArray SampleDatabase::MoveDates(const QByteArray& backup, qint32 today) {
 bool SampleDatabase::DatabaseIsEmpty() {
     bool empty = false;
     TrapSilent([&] {
-        const Recordset rs = ModMain::DAO().SqlQuery(QStringLiteral(
+        const Recordset rs = Database::DAO().SqlQuery(QStringLiteral(
             "select (select count(*) from tblGroups) + (select count(*) from tblResources) + "
             "(select count(*) from tblTasks) + (select count(*) from tblCustomers) + "
             "(select count(*) from tblBookings)"));
@@ -82,7 +83,7 @@ bool SampleDatabase::Load(QString* message) {
     bool ok = false;
     if (!DatabaseIsEmpty()) {
         text = QStringLiteral("The database %1 already holds data: the sample was not loaded.")
-                   .arg(ModMain::DAO().DbPath());
+                   .arg(Database::DAO().DbPath());
     } else {
         QByteArray data = MoveDates(SampleBackup(), ClsDate::Today());
         QBuffer buffer(&data);
@@ -92,12 +93,12 @@ bool SampleDatabase::Load(QString* message) {
         if (ok)
             text =
                 QStringLiteral("Sample database loaded into %1: %2.")
-                    .arg(ModMain::DAO().DbPath(), BackupFile::DescribeCounts(backup.LastCounts()));
+                    .arg(Database::DAO().DbPath(), BackupFile::DescribeCounts(backup.LastCounts()));
         else
             text =
                 QStringLiteral("The sample database could not be loaded. ") + backup.FailureText();
     }
-    ModMain::WriteLog(text);
+    ErrorLog::Write(text);
     if (message)
         *message = text;
     return ok;

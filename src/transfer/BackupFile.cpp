@@ -1,12 +1,15 @@
-#include "data/BackupFile.h"
+#include "transfer/BackupFile.h"
 
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "app/FileWriter.h"
-#include "app/ModMain.h"
+#include "base/ErrorLog.h"
+#include "base/ErrorTrap.h"
+#include "base/EventPump.h"
+#include "base/FileWriter.h"
+#include "base/ProgramFolder.h"
+#include "base/ProgramState.h"
+#include "base/StatusPanel.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "data/DbTransaction.h"
-#include "data/IcsExport.h"
 #include "data/Journal.h"
 #include "model/ClsBooking.h"
 #include "model/ClsCustomer.h"
@@ -16,6 +19,8 @@
 #include "model/ClsTask.h"
 #include "model/GroupLimits.h"
 #include "model/RecordValue.h"
+#include "model/Records.h"
+#include "transfer/IcsExport.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -117,7 +122,7 @@ public:
             Pump();
             const QString id = NumberOf(groups, QStringLiteral("GroupId"));
             m_groupName = TextOf(groups, QStringLiteral("GroupName"));
-            ModMain::ShowStatus(kTask, m_groupName);
+            StatusPanel::Show(kTask, m_groupName);
             Write({QStringLiteral("G"), BackupFile::EncodeText(m_groupName),
                    NumberOf(groups, QStringLiteral("DayStart")),
                    NumberOf(groups, QStringLiteral("DayEnd")),
@@ -142,11 +147,11 @@ private:
     };
     // The records of one kind in the current group, and their names that
     // are not unique (case folded).
-    struct Records {
+    struct RecordIndex {
         QHash<qint32, Record> byId;
         QHash<QString, QString> firstName; // by case-folded name
         QSet<QString> ambiguous;
-        void Clear() { *this = Records(); }
+        void Clear() { *this = RecordIndex(); }
     };
 
     Recordset Query(const QString& sql) {
@@ -158,7 +163,7 @@ private:
 
     // Notes the record and its place; warns once per name that the group
     // holds twice, letter case aside.
-    void Add(Records& records, qint32 id, const QString& name, const char* what) {
+    void Add(RecordIndex& records, qint32 id, const QString& name, const char* what) {
         records.byId.insert(id, Record{int(records.byId.size()) + 1, name});
         const QString key = name.toCaseFolded();
         const auto first = records.firstName.constFind(key);
@@ -184,7 +189,7 @@ private:
         for (; !rs.Eof(); rs.MoveNext()) {
             Pump();
             const QString name = TextOf(rs, QStringLiteral("ResourceName"));
-            ModMain::ShowStatus(kPerson, name);
+            StatusPanel::Show(kPerson, name);
             Write({QStringLiteral("R"), BackupFile::EncodeText(name),
                    NumberOf(rs, QStringLiteral("MinTime")), NumberOf(rs, QStringLiteral("MaxTime")),
                    NumberOf(rs, QStringLiteral("InitTime"))});
@@ -202,7 +207,7 @@ private:
         for (; !rs.Eof(); rs.MoveNext()) {
             Pump();
             const QString name = TextOf(rs, QStringLiteral("TaskName"));
-            ModMain::ShowStatus(kPerson, name);
+            StatusPanel::Show(kPerson, name);
             Write({QStringLiteral("T"), BackupFile::EncodeText(name),
                    NumberOf(rs, QStringLiteral("MinTime")), NumberOf(rs, QStringLiteral("MaxTime")),
                    NumberOf(rs, QStringLiteral("InitTime")),
@@ -222,7 +227,7 @@ private:
         for (; !rs.Eof(); rs.MoveNext()) {
             Pump();
             const QString name = TextOf(rs, QStringLiteral("CustomerName"));
-            ModMain::ShowStatus(kPerson, name);
+            StatusPanel::Show(kPerson, name);
             Write({QStringLiteral("C"), BackupFile::EncodeText(name),
                    BackupFile::EncodeText(TextOf(rs, QStringLiteral("Ref01"))),
                    BackupFile::EncodeText(TextOf(rs, QStringLiteral("Ref02"))),
@@ -252,8 +257,8 @@ private:
             Pump();
             const FieldValue date = rs.Fields(QStringLiteral("BookingDate"));
             if (!date.IsNull())
-                ModMain::ShowStatus(kPerson, ClsDate::FormatDate(date.Value.toInt(),
-                                                                 QStringLiteral("d mmmm yyyy")));
+                StatusPanel::Show(kPerson, ClsDate::FormatDate(date.Value.toInt(),
+                                                               QStringLiteral("d mmmm yyyy")));
             const Record resource = m_resources.byId.value(IdOf(rs, QStringLiteral("ResourceId")));
             // A type that is gone, or one of another group, cannot be named
             // within this group: the booking is written without one.
@@ -299,7 +304,7 @@ private:
     // is gone and the backup ends here.
     void Pump() {
         EventPump::Run();
-        if (!ModMain::IsRunning())
+        if (!ProgramState::IsRunning())
             m_fail(QStringLiteral("the program was closed during the backup"));
     }
 
@@ -314,9 +319,9 @@ private:
     QStringList& m_warnings;
     FailFn m_fail;
     QString m_groupName;
-    Records m_resources;
-    Records m_tasks;
-    Records m_contacts;
+    RecordIndex m_resources;
+    RecordIndex m_tasks;
+    RecordIndex m_contacts;
 };
 
 // Loads the lines of a backup file into the emptied database. Each method
@@ -524,10 +529,10 @@ private:
         if (!m_error.isEmpty())
             return m_error;
         if (!Checking()) {
-            ClsGroup& g = ModMain::Group();
+            ClsGroup& g = Records::Group();
             g.InitBfr();
             g.SetGroupName(m_groupName);
-            ModMain::ShowStatus(kTask, g.GroupName());
+            StatusPanel::Show(kTask, g.GroupName());
             g.SetDayStart(start);
             g.SetDayEnd(end);
             g.SetInterval(interval);
@@ -553,11 +558,11 @@ private:
         if (!m_error.isEmpty())
             return m_error;
         if (!Checking()) {
-            ClsResource& r = ModMain::Resource();
+            ClsResource& r = Records::Resource();
             r.InitBfr();
-            r.SetGroupId(ModMain::Group().GroupId());
+            r.SetGroupId(Records::Group().GroupId());
             r.SetResourceName(Text(2));
-            ModMain::ShowStatus(kPerson, r.ResourceName());
+            StatusPanel::Show(kPerson, r.ResourceName());
             r.SetMinTime(minTime);
             r.SetMaxTime(maxTime);
             r.SetInitTime(initTime);
@@ -587,11 +592,11 @@ private:
         if (!m_error.isEmpty())
             return m_error;
         if (!Checking()) {
-            ClsTask& t = ModMain::Task();
+            ClsTask& t = Records::Task();
             t.InitBfr();
-            t.SetGroupId(ModMain::Group().GroupId());
+            t.SetGroupId(Records::Group().GroupId());
             t.SetTaskName(Text(2));
-            ModMain::ShowStatus(kPerson, t.TaskName());
+            StatusPanel::Show(kPerson, t.TaskName());
             t.SetMinTime(minTime);
             t.SetMaxTime(maxTime);
             t.SetInitTime(initTime);
@@ -609,10 +614,10 @@ private:
         ++m_inFile.contacts;
         qint32 id = m_places[2].size() + 1;
         if (!Checking()) {
-            ClsCustomer& c = ModMain::Customer();
+            ClsCustomer& c = Records::Customer();
             c.InitBfr();
             c.SetCustomerName(Text(2));
-            ModMain::ShowStatus(kPerson, c.CustomerName());
+            StatusPanel::Show(kPerson, c.CustomerName());
             c.SetRef01(Text(3));
             c.SetRef02(Text(4));
             c.SetRef03(Text(5));
@@ -621,7 +626,7 @@ private:
             // Each "C" line is a contact of its own, linked to the current group.
             if (!m_dao->SqlAction(
                     QStringLiteral("insert into tblCustomerGroups (GroupId, CustomerId) values (") +
-                    Num(ModMain::Group().GroupId()) + QStringLiteral(", ") + Num(id) +
+                    Num(Records::Group().GroupId()) + QStringLiteral(", ") + Num(id) +
                     QLatin1Char(')')))
                 return QStringLiteral("the contact could not be linked to its group (%1)")
                     .arg(m_dao->LastFailure());
@@ -688,14 +693,14 @@ private:
         const auto it = m_byName[kind].constFind(name);
         if (it != m_byName[kind].constEnd())
             return it.value();
-        const qint32 groupId = ModMain::Group().GroupId();
+        const qint32 groupId = Records::Group().GroupId();
         qint32 id = 0;
-        if (kind == 0 && ModMain::Resource().LoadByName(name, groupId))
-            id = ModMain::Resource().ResourceId();
-        else if (kind == 1 && ModMain::Task().LoadByName(name, groupId))
-            id = ModMain::Task().TaskId();
-        else if (kind == 2 && ModMain::Customer().LoadByName(name, groupId))
-            id = ModMain::Customer().CustomerId();
+        if (kind == 0 && Records::Resource().LoadByName(name, groupId))
+            id = Records::Resource().ResourceId();
+        else if (kind == 1 && Records::Task().LoadByName(name, groupId))
+            id = Records::Task().TaskId();
+        else if (kind == 2 && Records::Customer().LoadByName(name, groupId))
+            id = Records::Customer().CustomerId();
         m_byName[kind].insert(name, id);
         return id;
     }
@@ -777,8 +782,8 @@ private:
             ++m_counts.bookings;
             return {};
         }
-        ModMain::ShowStatus(kPerson,
-                            ClsDate::FormatDate(qint32(date), QStringLiteral("d mmmm yyyy")));
+        StatusPanel::Show(kPerson,
+                          ClsDate::FormatDate(qint32(date), QStringLiteral("d mmmm yyyy")));
         // Stored as it stands in the file, without the clash test of a new
         // booking: a restore brings back every booking that was backed up,
         // also one that overlaps another (a moved booking). The identifier
@@ -923,7 +928,7 @@ QString BackupFile::DecodeText(const QString& field) {
 }
 
 QString BackupFile::BackupFolder() {
-    return ModMain::ProgramPath(QStringLiteral("Backup"));
+    return ProgramFolder::FilePath(QStringLiteral("Backup"));
 }
 
 QString BackupFile::BackupPath(qint32 dayNumber) {
@@ -994,7 +999,7 @@ bool BackupFile::BackupText(QByteArray* text) {
     Trap("BackupFile.BackupText", [&] {
         // One snapshot: a restore on another workstation meanwhile is either
         // wholly in the text or not at all.
-        ClsDAO& dao = ModMain::DAO();
+        ClsDAO& dao = Database::DAO();
         if (!dao.BeginRead())
             Fail(0, QStringLiteral("the database could not be read (%1)").arg(dao.LastFailure()));
         reading = true;
@@ -1005,14 +1010,14 @@ bool BackupFile::BackupText(QByteArray* text) {
     });
     // A program closed under the backup took its connection, and the read
     // transaction, with it.
-    if (reading && ModMain::IsRunning())
-        ModMain::DAO().EndRead();
+    if (reading && ProgramState::IsRunning())
+        Database::DAO().EndRead();
     if (!ok) {
         text->clear();
         m_counts = Counts();
     }
-    ModMain::ShowStatus(kTask, QString());
-    ModMain::ShowStatus(kPerson, QString());
+    StatusPanel::Show(kTask, QString());
+    StatusPanel::Show(kPerson, QString());
     return ok;
 }
 
@@ -1174,7 +1179,7 @@ bool BackupFile::RestoreDb(const QString& path, bool addAppointments) {
     if (!error.isEmpty()) {
         Start(path);
         m_failure = error;
-        ModMain::WriteLog(QStringLiteral("Restore failed: ") + FailureText());
+        ErrorLog::Write(QStringLiteral("Restore failed: ") + FailureText());
         return false;
     }
     QBuffer buffer(&data);
@@ -1222,7 +1227,7 @@ QList<BackupFile::Problem> BackupFile::Check(const QByteArray& data) {
 
 bool BackupFile::Restore(QIODevice& in, bool addAppointments, const QString& sourceName) {
     Start(sourceName);
-    ClsDAO& dao = ModMain::DAO();
+    ClsDAO& dao = Database::DAO();
     bool ok = false;
     Trap("BackupFile.RestoreDb", [&] {
         const QByteArray data = in.readAll();
@@ -1240,11 +1245,11 @@ bool BackupFile::Restore(QIODevice& in, bool addAppointments, const QString& sou
             if (!dao.SqlAction(QString::fromLatin1(sql)))
                 Fail(0,
                      QStringLiteral("the database cannot be emptied (%1)").arg(dao.LastFailure()));
-        ModMain::Group().InitBfr();
+        Records::Group().InitBfr();
         Restorer restorer(&dao, addAppointments, m_counts);
         ReadLines(data, [&](int lineNo, const QString& line) {
             EventPump::Run();
-            if (!ModMain::IsRunning()) {
+            if (!ProgramState::IsRunning()) {
                 // The program was closed under the restore: closing the
                 // connection rolled the transaction back, and the guard must
                 // not touch the database that is gone.
@@ -1287,19 +1292,19 @@ bool BackupFile::Restore(QIODevice& in, bool addAppointments, const QString& sou
     if (!ok) {
         if (m_failure.isEmpty())
             m_failure = QStringLiteral("the restore failed");
-        ModMain::WriteLog(QStringLiteral("Restore failed: ") + FailureText());
+        ErrorLog::Write(QStringLiteral("Restore failed: ") + FailureText());
         // Nothing of the restore was kept: the shared records must not go on
         // holding rows that were rolled back.
         TrapSilent([] {
-            ModMain::Group().InitBfr();
-            ModMain::Resource().InitBfr();
-            ModMain::Task().InitBfr();
-            ModMain::Customer().InitBfr();
-            ModMain::Booking().InitBfr();
+            Records::Group().InitBfr();
+            Records::Resource().InitBfr();
+            Records::Task().InitBfr();
+            Records::Customer().InitBfr();
+            Records::Booking().InitBfr();
         });
         m_counts = Counts();
     }
-    ModMain::ShowStatus(kTask, QString());
-    ModMain::ShowStatus(kPerson, QString());
+    StatusPanel::Show(kTask, QString());
+    StatusPanel::Show(kPerson, QString());
     return ok;
 }

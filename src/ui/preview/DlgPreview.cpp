@@ -1,20 +1,21 @@
-#include "print/DlgPreview.h"
+#include "ui/preview/DlgPreview.h"
 
-#include "app/ClsForms.h"
-#include "app/ClsIni.h"
-#include "app/ContextIDs.h"
-#include "app/ErrorTrap.h"
-#include "app/EventPump.h"
-#include "app/ModMain.h"
+#include "base/ClsIni.h"
+#include "base/ErrorTrap.h"
+#include "base/EventPump.h"
+#include "base/Settings.h"
 #include "data/ClsDAO.h"
+#include "data/Database.h"
 #include "model/ClsDate.h"
 #include "print/PageSizes.h"
 #include "print/PreviewReports.h"
 #include "ui/booking/DlgAppt.h"
 #include "ui/booking/DlgCalendar.h"
+#include "ui/common/ClsForms.h"
 #include "ui/controls/IconFactory.h"
 #include "ui/controls/ItemList.h"
 #include "ui/controls/SpinButtons.h"
+#include "ui/help/ContextIDs.h"
 #include "ui/main/DlgMain.h"
 
 #include <QComboBox>
@@ -230,14 +231,14 @@ void DlgPreview::BuildMenus() {
 void DlgPreview::Form_Load() {
     Trap("DlgPreview.Form_Load", [&] {
         m_militaryTime =
-            ModMain::Ini()
+            Settings::Ini()
                 .GetValue(QStringLiteral("Options"), QStringLiteral("UseMilitaryTime"), 0)
                 .toInt() != 0;
         m_activated = false;
         m_reportKind = 0;
         ClsForms::CentreForm(this, m_appt);
         m_viewer.Attach(m_viewPro1);
-        m_ctScroll1->setValue(ModMain::Ini()
+        m_ctScroll1->setValue(Settings::Ini()
                                   .GetValue(QStringLiteral("Preview"), QStringLiteral("Zoom"), 100)
                                   .toInt());
         m_viewer.SetZoom(m_ctScroll1->value());
@@ -439,10 +440,10 @@ void DlgPreview::PrintAppointments(int kind, const QString& sql) {
         // list the bookings without a contact).
         Recordset rs;
         if (m_cbSelect->currentIndex() >= 0)
-            rs = ModMain::DAO().SqlQuery(sql + QString::number(ClsForms::GetItemId(m_cbSelect)) +
-                                         QStringLiteral(" and BookingDate >= ") +
-                                         QString::number(date) +
-                                         QStringLiteral(" order by BookingDate, BookingStart"));
+            rs = Database::DAO().SqlQuery(sql + QString::number(ClsForms::GetItemId(m_cbSelect)) +
+                                          QStringLiteral(" and BookingDate >= ") +
+                                          QString::number(date) +
+                                          QStringLiteral(" order by BookingDate, BookingStart"));
         // A failed query leaves the report without rows.
         while (rs.IsOpen() && !rs.Eof()) {
             PreviewReports::Appointment row;
@@ -485,7 +486,7 @@ void DlgPreview::PageSpin_Click(int direction) {
 
 void DlgPreview::ctScroll1_Change(int value) {
     Trap("DlgPreview.ctScroll1_Change", [&] {
-        ModMain::Ini().WriteValue(QStringLiteral("Preview"), QStringLiteral("Zoom"), value);
+        Settings::Ini().WriteValue(QStringLiteral("Preview"), QStringLiteral("Zoom"), value);
         m_viewer.SetZoom(value);
     });
 }

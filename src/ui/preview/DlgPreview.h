@@ -26,7 +26,7 @@ class SpinButtons;
 // through the platform's print dialog.
 //
 // Opening: construct it over the booking dialog (which loads it) and show
-// it modally through ModMain::ShowModal; the first report is produced when
+// it modally through ModalWindow::Show; the first report is produced when
 // it is first shown. A test that never shows it calls Form_Activate itself.
 class DlgPreview : public QDialog {
     Q_OBJECT

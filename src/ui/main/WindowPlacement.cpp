@@ -1,16 +1,16 @@
-#include "app/WindowPlacement.h"
+#include "ui/main/WindowPlacement.h"
 
-#include "app/ClsForms.h"
-#include "app/ClsIni.h"
-#include "app/EventPump.h"
-#include "app/ModMain.h"
+#include "base/ClsIni.h"
+#include "base/EventPump.h"
+#include "base/Settings.h"
+#include "ui/common/ClsForms.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 
 void WindowPlacement::Restore(QWidget* window, const QString& section) {
-    ClsIni& ini = ModMain::Ini();
+    ClsIni& ini = Settings::Ini();
     const int state = ini.GetValue(section, QStringLiteral("WindowState"), 0).toInt();
     if (state == 1) {
         window->showMinimized();
@@ -42,7 +42,7 @@ void WindowPlacement::Restore(QWidget* window, const QString& section) {
 }
 
 void WindowPlacement::Save(const QWidget* window, const QString& section) {
-    ClsIni& ini = ModMain::Ini();
+    ClsIni& ini = Settings::Ini();
     const QRect normal =
         window->normalGeometry().isValid() ? window->normalGeometry() : window->geometry();
     ini.WriteValue(section, QStringLiteral("Left"), QString::number(float(normal.x())));

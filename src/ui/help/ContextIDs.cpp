@@ -1,6 +1,6 @@
-#include "app/ContextIDs.h"
+#include "ui/help/ContextIDs.h"
 
-#include "app/ModMain.h"
+#include "base/ProgramFolder.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -16,7 +16,7 @@ namespace ContextIDs {
 
 void InitHelp(QWidget* mainWindow) {
     g_owner = mainWindow;
-    QString folder = ModMain::ProgramFolder().trimmed();
+    QString folder = ProgramFolder::Path().trimmed();
     if (!folder.endsWith('/'))
         folder += '/';
     g_helpFile = folder + "Tarvelo.HLP";
