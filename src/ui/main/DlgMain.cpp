@@ -1,6 +1,5 @@
 #include "ui/main/DlgMain.h"
 
-#include "ui/main/WindowPlacement.h"
 #include "base/ClsIni.h"
 #include "base/ColourUtil.h"
 #include "base/ErrorTrap.h"
@@ -42,8 +41,10 @@
 #include "ui/main/LegendPanel.h"
 #include "ui/main/MainCommands.h"
 #include "ui/main/SchedulePane.h"
+#include "ui/main/ScheduleTopBar.h"
 #include "ui/main/StatusPanels.h"
 #include "ui/main/TransferCommands.h"
+#include "ui/main/WindowPlacement.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -69,10 +70,6 @@ DlgMain* g_main = nullptr;
 
 constexpr int kMinWidth = 640;  // 9600 twips
 constexpr int kMinHeight = 430; // 6450 twips
-constexpr int kScrollMin = 24;
-constexpr int kScrollMax = 240;
-constexpr int kScrollDesign = 60;
-
 
 // Counts the commands running, so a close asked for meanwhile waits for them.
 struct BusyScope {
@@ -108,52 +105,18 @@ void DlgMain::BuildWindow() {
     outer->setContentsMargins(6, 6, 6, 6);
     outer->setSpacing(6);
 
-    auto* top = new QHBoxLayout;
-    auto* groupLabel = new QLabel(QStringLiteral("&Group:"), central);
-    m_cbGroup = new QComboBox(central);
-    m_cbGroup->setObjectName(QStringLiteral("CbGroup"));
-    m_cbGroup->setToolTip(QStringLiteral("Select Group"));
-    m_cbGroup->setMinimumWidth(200);
-    m_cbGroup->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    groupLabel->setBuddy(m_cbGroup);
+    auto* top = new ScheduleTopBar(central);
+    m_cbGroup = top->Group();
+    m_spinDate = top->DateArrows();
+    m_scroll = top->Width();
+    m_chkLegend = top->Legend();
     connect(m_cbGroup, &QComboBox::activated, this, [this] { CbGroup_Click(); });
-
-    m_spinDate = new SpinButtons(Qt::Horizontal, central);
-    m_spinDate->setObjectName(QStringLiteral("SpinDate"));
-    m_spinDate->setToolTip(QStringLiteral("Date Forward/Back"));
-    m_spinDate->SetToolTips(QStringLiteral("Date Forward"), QStringLiteral("Date Back"));
     // The right arrow moves a day forward, the left one a day back.
     connect(m_spinDate, &SpinButtons::SpinClicked, this,
             [this](int direction) { SpinDate_Click(direction == SpinButtons::Increase ? 1 : 0); });
-
-    auto* scaleLabel = new QLabel(QStringLiteral("Width:"), central);
-    m_scroll = new QSlider(Qt::Horizontal, central);
-    m_scroll->setObjectName(QStringLiteral("Scroll"));
-    m_scroll->setToolTip(QStringLiteral("Adjust Schedule Width"));
-    m_scroll->setRange(kScrollMin, kScrollMax);
-    m_scroll->setSingleStep(6);
-    m_scroll->setPageStep(24);
-    m_scroll->setValue(kScrollDesign);
-    m_scroll->setMinimumWidth(120);
-    m_scroll->setMaximumWidth(260);
     connect(m_scroll, &QSlider::valueChanged, this, [this] { Scroll_Change(); });
-
-    m_chkLegend = new QCheckBox(QStringLiteral("&Legend"), central);
-    m_chkLegend->setObjectName(QStringLiteral("ChkLegend"));
-    m_chkLegend->setToolTip(QStringLiteral("Show legend"));
-    m_chkLegend->setChecked(true);
     connect(m_chkLegend, &QCheckBox::toggled, this, [this] { ChkLegend_Click(); });
-
-    top->addWidget(groupLabel);
-    top->addWidget(m_cbGroup);
-    top->addSpacing(12);
-    top->addWidget(m_spinDate);
-    top->addSpacing(12);
-    top->addWidget(scaleLabel);
-    top->addWidget(m_scroll);
-    top->addStretch(1);
-    top->addWidget(m_chkLegend);
-    outer->addLayout(top);
+    outer->addWidget(top);
 
     auto* body = new QHBoxLayout;
     m_schedArea = new SchedulePane(central);
