@@ -24,6 +24,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMouseEvent>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
