@@ -296,6 +296,7 @@ void TestMainCommands::commandsOpenTheirWindows() {
     MainFixture f;
     f.Clinic();
     f.Setting(QStringLiteral("Options"), QStringLiteral("DispCustomer"), 1);
+    f.Booking(107, 11, 21, 30, kToday, 720, 960);
     f.Open();
     const QString pdf = f.env.Path(QStringLiteral("schedule.pdf"));
     QStringList shown;
@@ -317,7 +318,7 @@ void TestMainCommands::commandsOpenTheirWindows() {
     const QString text = TestEnv::PdfText(pdf);
     for (const char* line :
          {"Tarvelo - Saturday 5 December 2026", "Room A", "Room B", "Printed by Tarvelo",
-          "Zoë O'Neil, Check-up"}) // a bar wide enough carries its text on paper too
+          "Zoë O'Neil, Surgery"}) // a bar wide enough carries its text on paper too
         QVERIFY2(text.contains(QString::fromUtf8(line)), qPrintable(text));
     // The configuration's new settings are applied when it closes.
     f.main->Toolbar1_ButtonClick(QStringLiteral("Config"));
