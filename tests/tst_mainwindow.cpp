@@ -201,6 +201,8 @@ void TestMainWindow::resolutionsAndDaySpinner() {
     QVERIFY(qAbs(shown[0] - shown[1]) < across->maximum() / 4); // a minute may pass
 
     // The width slider keeps the time at the middle of the view there.
+    f.main->show();
+    QVERIFY(QTest::qWaitForWindowActive(f.main.get()));
     ScheduleView* s = f.Sched();
     const auto timeAt = [&](int x) { // minutes from kToday's midnight
         const ScheduleView::Hit hit = s->HitTest(s->viewport()->mapTo(s, QPoint(x, s->HeaderHeight() + 2)));
@@ -209,11 +211,10 @@ void TestMainWindow::resolutionsAndDaySpinner() {
     const int middleX = (s->ListWidth() + s->viewport()->width()) / 2;
     across->setValue(across->maximum() / 3);
     const int middle = timeAt(middleX);
+    QVERIFY(middle > 0);
     f.main->Scroll()->setValue(f.main->Scroll()->maximum());
     QVERIFY2(qAbs(timeAt(middleX) - middle) <= 2, qPrintable(QString::number(timeAt(middleX) - middle)));
     // Today, by its shortcut: today's date with the present time in view.
-    f.main->show();
-    QVERIFY(QTest::qWaitForWindowActive(f.main.get()));
     QTest::keyClick(f.main.get(), Qt::Key_T, Qt::ControlModifier);
     QCOMPARE(f.main->CurrentDate(), ClsDate::Today());
     const QTime now = QTime::currentTime();
