@@ -8,15 +8,15 @@
 #include "base/Settings.h"
 #include "data/ClsDAO.h"
 #include "data/Database.h"
+#include "model/BookingSummary.h"
 #include "model/ClsBooking.h"
 #include "model/ClsCustomer.h"
 #include "model/ClsDate.h"
 #include "model/ClsGroup.h"
 #include "model/ClsResource.h"
 #include "model/ClsTask.h"
-#include "model/BookingSummary.h"
-#include "model/FreeSlot.h"
 #include "model/DaySlots.h"
+#include "model/FreeSlot.h"
 #include "model/Records.h"
 #include "model/StoredRow.h"
 #include "transfer/IcsExport.h"
@@ -36,7 +36,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QTime>
 #include <QEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -50,6 +49,7 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QShowEvent>
+#include <QTime>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -1341,6 +1341,11 @@ void DlgAppt::FindFreeSlot() {
                 if (!search.resources.contains(id))
                     search.resources << id;
             }
+        }
+        search.resources.removeAll(0);
+        if (search.resources.isEmpty()) {
+            Messages::Warning(QStringLiteral("No resources configured!"));
+            return;
         }
         const QTime now = QTime::currentTime();
         search.fromDate = ClsDate::Today();

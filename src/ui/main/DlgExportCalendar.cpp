@@ -1,8 +1,8 @@
 #include "ui/main/DlgExportCalendar.h"
 
+#include "base/ClsIni.h"
 #include "base/ErrorTrap.h"
 #include "base/Messages.h"
-#include "base/ClsIni.h"
 #include "base/ModalWindow.h"
 #include "base/Settings.h"
 #include "data/ClsDAO.h"
