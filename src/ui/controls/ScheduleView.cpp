@@ -788,6 +788,10 @@ int ScheduleView::Snap(int minute) const {
 }
 
 void ScheduleView::UpdateDrag(const QPoint& point) {
+    if (!m_model.IsBar(m_drag.row, m_drag.bar)) {
+        CancelDrag();
+        return;
+    }
     const QRect before = GhostRect();
     const ScheduleModel::Bar& b = m_model.BarAt(m_drag.row, m_drag.bar);
     const Hit hit = HitTestViewport(point);
