@@ -25,10 +25,18 @@ QMap<int, Journal::Listener>& Listeners() {
     return listeners;
 }
 
+bool g_off = false;
+
 } // namespace
+
+void Journal::SetOff(bool off) { g_off = off; }
+
+bool Journal::Off() { return g_off; }
 
 bool Journal::Append(ClsDAO& dao, const QString& action, const QString& table, qint32 rowId,
                      const QString& before, const QString& after) {
+    if (g_off)
+        return true;
     Entry e;
     e.when = QDateTime::currentDateTimeUtc();
     e.workstation = Workstation();
