@@ -5,6 +5,8 @@
 //     identifier read-back in one write transaction), beside the same
 //     statements run bare through QtSql, once as one transaction per booking
 //     and once one statement at a time (each write its own commit);
+//   - the journal's price: Save with the journal and with it switched off,
+//     side by side, and the database's growth per 100,000 changes each way;
 //   - ClsBooking.BookingCheck over one group and 61 days, for an ordinary
 //     group and for the 1,000-resource group, beside the bare statement.
 // Every write commits to disk, so the Save figures depend on the disk's
@@ -19,6 +21,7 @@
 #include "base/ProgramFolder.h"
 #include "data/ClsDAO.h"
 #include "data/Database.h"
+#include "data/Journal.h"
 #include "frame/ModMain.h"
 #include "model/ClsBooking.h"
 #include "model/Records.h"
@@ -220,6 +223,44 @@ Timing SaveBookings(const std::vector<Slot>& bookings) {
     });
 }
 
+// The same new bookings saved with the journal and without it (switched
+// off), in turns of 100 so that the disk's and the machine's moods fall on
+// both alike; each side's growth of the database file is summed over its
+// turns.
+struct JournalCost {
+    Timing with;
+    Timing without;
+    qint64 grewWith = 0;
+    qint64 grewWithout = 0;
+};
+
+void Add(Timing& sum, const Timing& part) {
+    sum.done += part.done;
+    sum.failed += part.failed;
+    sum.totalMs += part.totalMs;
+    sum.cpuMs += part.cpuMs;
+    sum.eachMs.insert(sum.eachMs.end(), part.eachMs.begin(), part.eachMs.end());
+}
+
+JournalCost TimeJournal(const std::vector<Slot>& with, const std::vector<Slot>& without,
+                        const QString& dbPath) {
+    constexpr size_t kTurn = 100;
+    JournalCost cost;
+    for (size_t from = 0; from < std::min(with.size(), without.size()); from += kTurn) {
+        for (const bool journal : {true, false}) {
+            const std::vector<Slot>& saves = journal ? with : without;
+            const std::vector<Slot> turn(saves.begin() + long(from),
+                                         saves.begin() + long(std::min(saves.size(), from + kTurn)));
+            const qint64 before = QFileInfo(dbPath).size();
+            Journal::SetOff(!journal);
+            Add(journal ? cost.with : cost.without, SaveBookings(turn));
+            Journal::SetOff(false);
+            (journal ? cost.grewWith : cost.grewWithout) += QFileInfo(dbPath).size() - before;
+        }
+    }
+    return cost;
+}
+
 bool StartProgram(const QString& dbPath) {
     QFile ini(
         ProgramFolder::FilePath(ProgramFolder::ExecutableBaseName() + QStringLiteral(".ini")));
@@ -238,6 +279,22 @@ void PrintSave(const char* what, const Timing& t, bool withGoal) {
                 withGoal ? (t.PerSecond() >= kSaveGoalPerSecond ? "   (goal >= 500/s: met)"
                                                                 : "   (goal >= 500/s: NOT met)")
                          : "");
+}
+
+void PrintJournalCost(const JournalCost& cost, bool growth) {
+    PrintSave("ClsBooking.Save with the journal", cost.with, false);
+    PrintSave("ClsBooking.Save without it", cost.without, false);
+    const double ratio = cost.with.PerSecond() / std::max(cost.without.PerSecond(), 1e-9);
+    std::printf("  with / without: %.3f, %.1f%% slower (goal at most 10%%: %s)\n", ratio,
+                100 * (1 - ratio), ratio >= 0.9 ? "met" : "NOT met");
+    const auto per100k = [](qint64 grew, const Timing& t) {
+        return t.done > 0 ? double(grew) / t.done * 100000 / 1e6 : 0.0;
+    };
+    if (growth)
+        std::printf("  database growth per 100,000 new bookings: %.1f MB with the journal, "
+                    "%.1f MB without it: %.1f MB for the journal\n",
+                    per100k(cost.grewWith, cost.with), per100k(cost.grewWithout, cost.without),
+                    per100k(cost.grewWith, cost.with) - per100k(cost.grewWithout, cost.without));
 }
 
 struct CheckTiming {
@@ -323,7 +380,7 @@ int main(int argc, char** argv) {
     }
 
     int result = 0;
-    std::vector<Slot> forWal, forWalNormal;
+    std::vector<Slot> forWal, forWalNormal, forWalJournal;
     {
         BareConnection bare(dbPath);
         std::printf("Journal mode %s, synchronous %d (the engine's defaults)\n",
@@ -333,8 +390,8 @@ int main(int argc, char** argv) {
         const qint32 ordinaryGroup = BenchData::FirstGroupId;
 
         // ---- Save ----
-        const std::vector<Slot> freeSlots = FreeSlots(bare, bigGroup, 5 * perRun);
-        if (freeSlots.size() < 5 * perRun) {
+        const std::vector<Slot> freeSlots = FreeSlots(bare, bigGroup, 9 * perRun);
+        if (freeSlots.size() < 9 * perRun) {
             std::fprintf(stderr, "only %zu free slots freeSlots\n", freeSlots.size());
             result = 1;
         } else {
@@ -345,7 +402,13 @@ int main(int argc, char** argv) {
                                                   freeSlots.begin() + long(3 * perRun));
             forWal.assign(freeSlots.begin() + long(3 * perRun),
                           freeSlots.begin() + long(4 * perRun));
-            forWalNormal.assign(freeSlots.begin() + long(4 * perRun), freeSlots.end());
+            forWalNormal.assign(freeSlots.begin() + long(4 * perRun),
+                                freeSlots.begin() + long(5 * perRun));
+            const std::vector<Slot> journalled(freeSlots.begin() + long(5 * perRun),
+                                               freeSlots.begin() + long(6 * perRun));
+            const std::vector<Slot> unjournalled(freeSlots.begin() + long(6 * perRun),
+                                                 freeSlots.begin() + long(7 * perRun));
+            forWalJournal.assign(freeSlots.begin() + long(7 * perRun), freeSlots.end());
             std::printf("\nNew bookings, %zu per run (load average %s; one disk flush takes "
                         "%.2f ms, a commit needs three or four)\n",
                         perRun, qPrintable(LoadAverage()), FlushMs(dir.path()));
@@ -397,6 +460,11 @@ int main(int argc, char** argv) {
                             "changes\n",
                             entries.toLongLong(), text.toDouble() / entries.toDouble(),
                             text.toDouble() / entries.toDouble() * 100000 / 1e6);
+
+            // What the journal costs: the same saves with it and without it.
+            std::printf("\nThe journal's price: %zu new bookings each way, in turns of 100\n",
+                        perRun);
+            PrintJournalCost(TimeJournal(journalled, unjournalled, dbPath), true);
             if (save.failed != 0 || save.PerSecond() < kSaveGoalPerSecond)
                 result = 2;
         }
@@ -464,6 +532,15 @@ int main(int argc, char** argv) {
             PrintSave("ClsBooking.Save, write-ahead log", SaveBookings(forWal), false);
             Database::DAO().SqlAction(QStringLiteral("pragma synchronous = normal"));
             PrintSave("  ... and synchronous normal", SaveBookings(forWalNormal), false);
+            // Commits that wait for no disk leave the processor's work: the
+            // journal's price where the disk is not what limits the saves.
+            std::printf("  The journal's price there, %zu new bookings each way:\n",
+                        forWalJournal.size() / 2);
+            const size_t half = forWalJournal.size() / 2;
+            PrintJournalCost(TimeJournal({forWalJournal.begin(), forWalJournal.begin() + long(half)},
+                                         {forWalJournal.begin() + long(half), forWalJournal.end()},
+                                         walPath),
+                             false);
             ModMain::Terminate();
         }
     }

@@ -4,7 +4,10 @@
 // 1,000-resource group in the week resolution, beside a bare read of the same
 // rows with the loader's one query (every value read, nothing built), their
 // ratio, the memory the view holds per bar, and on the embedded engine the
-// paint of a full HD viewport at several scroll positions.
+// paint of a full HD viewport at several scroll positions. On the large
+// group: the redraw after another workstation changed one booking beside the
+// full rebuild, and the timer's check of an unchanged database beside the
+// booking signature scan.
 //
 //   bench_mainwindow [DATABASE-FILE] [--server URI | --no-server]
 //
@@ -16,9 +19,15 @@
 #include "BenchSetup.h"
 
 #include "base/ProgramState.h"
+#include "data/ClsDAO.h"
+#include "data/Recordset.h"
 #include "data/SqlDialect.h"
 #include "frame/ModMain.h"
+#include "model/ClsBooking.h"
+#include "model/Records.h"
+#include "model/RowUpdate.h"
 #include "model/ScheduleData.h"
+#include "model/StoredRow.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/main/DlgMain.h"
 
@@ -55,6 +64,11 @@ struct Figures {
     double bare = 0;
     double paintMedian = 0;
     double paintWorst = 0;
+    // Another workstation's change, on the large group only.
+    double redraw = -1;   // the timer's check with the touched row read again
+    double unchanged = 0; // the timer's check with nothing changed
+    double scan = 0;      // the signature scan the check used to run
+    bool allRebuilt = false;
 };
 
 // The loader's query on a connection of its own, every value of every row
@@ -106,6 +120,64 @@ void Paint(ScheduleView* sched, Figures& f) {
     f.paintWorst = *std::max_element(paints.begin(), paints.end());
 }
 
+// Another workstation ("other") changes one booking of the group in view,
+// and the window's timer redraws it; then ticks on an unchanged database,
+// beside the booking signature scan that used to decide a rebuild.
+void MeasureRefresh(DlgMain& main, const QString& dbName, qint32 group, Figures& f) {
+    ClsDAO other;
+    if (other.DbOpen(dbName) != 0)
+        return;
+    ScheduleView* sched = main.Sched();
+    const qint32 first = sched->FirstDate();
+    const qint32 last = sched->LastDate();
+    const Recordset rs = other.SqlQuery(
+        QStringLiteral("select b.BookingId, b.BookingEnd from tblBookings b join tblResources r "
+                       "on r.ResourceId = b.ResourceId where r.GroupId = %1 and b.BookingDate "
+                       "between %2 and %3 order by b.BookingId limit 1")
+            .arg(group).arg(first).arg(last));
+    if (!rs.IsOpen() || rs.Eof())
+        return;
+    const qint32 id = rs.Fields(0).Value.toInt();
+    const int end = rs.Fields(1).Value.toInt();
+    main.Timer1_Timer(); // takes note of the other workstation's open
+    int marked = 0;
+    for (int row = 1; row < sched->RowCount(); ++row)
+        marked += sched->BarCount(row) > 0 ? 1 : 0;
+    for (int row = 1; row < sched->RowCount(); ++row)
+        sched->SetBarText(row, 1, QStringLiteral("untouched"));
+    std::vector<double> redraws;
+    for (int run = 0; run < kRuns; ++run) {
+        StoredRow row(QStringLiteral("tblBookings"), QStringLiteral("BookingId"));
+        row.Reload(other, id);
+        RowUpdate::Update(other, row, id,
+                          QStringLiteral("update tblBookings set BookingEnd = %1 where "
+                                         "BookingId = %2").arg(end - 5 * (run % 2 + 1)).arg(id));
+        QElapsedTimer t;
+        t.start();
+        main.Timer1_Timer();
+        QApplication::processEvents();
+        redraws.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    f.redraw = BenchSetup::Median(redraws);
+    int kept = 0;
+    for (int row = 1; row < sched->RowCount(); ++row)
+        kept += sched->BarText(row, 1) == QLatin1String("untouched") ? 1 : 0;
+    f.allRebuilt = kept < marked - 1; // the changed booking's row alone is read again
+    std::vector<double> ticks, scans;
+    for (int run = 0; run < 50; ++run) {
+        QElapsedTimer t;
+        t.start();
+        main.Timer1_Timer();
+        ticks.push_back(double(t.nsecsElapsed()) / 1e6);
+        t.restart();
+        Records::Booking().BookingCheck(first, last, group);
+        scans.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    f.unchanged = BenchSetup::Median(ticks);
+    f.scan = BenchSetup::Median(scans);
+    other.DbClose();
+}
+
 // Both cases on one database; false when the window did not start.
 bool Measure(BenchSetup& setup, const QString& dbName, bool paint, std::vector<Figures>& out) {
     setup.WriteWindowSettings(dbName);
@@ -129,6 +201,8 @@ bool Measure(BenchSetup& setup, const QString& dbName, bool paint, std::vector<F
         f.bare = BenchSetup::Median(bare);
         if (paint)
             Paint(main->Sched(), f);
+        if (c.group == BenchData::LargeGroupId)
+            MeasureRefresh(*main, dbName, c.group, f);
         out.push_back(f);
     }
     main.reset();
@@ -171,6 +245,25 @@ void Print(const std::vector<Figures>& lite, const std::vector<Figures>& server)
         }
         std::printf("  %-38s %8.2f ms median, %.2f ms worst (goal under 16 ms)\n",
                     "paint 1920x1080", a.paintMedian, a.paintWorst);
+        if (a.redraw < 0)
+            continue;
+        std::printf("  Another workstation changes one booking; the timer's check redraws it:\n");
+        std::printf("  %-38s %11.2f ms", "rows it touched read again", a.redraw);
+        if (b)
+            std::printf(" %11.2f ms", b->redraw);
+        std::printf("   goal on SQLite under 20 ms: %s%s\n", Met(a.redraw < 20),
+                    a.allRebuilt || (b && b->allRebuilt) ? " (BUT every row was read again)" : "");
+        std::printf("  %-38s %11.1f ms", "beside: the full rebuild", a.rebuild.ms);
+        if (b)
+            std::printf(" %11.1f ms", b->rebuild.ms);
+        std::printf("\n  %-38s %11.3f ms", "timer's check, nothing changed", a.unchanged);
+        if (b)
+            std::printf(" %11.3f ms", b->unchanged);
+        std::printf("   goal on SQLite under 1 ms: %s\n", Met(a.unchanged < 1));
+        std::printf("  %-38s %11.2f ms", "beside: the booking signature scan", a.scan);
+        if (b)
+            std::printf(" %11.2f ms", b->scan);
+        std::printf("\n");
     }
 }
 

@@ -12,6 +12,8 @@
 #include "ui/controls/ItemList.h"
 #include "ui/help/HelpSystem.h"
 #include "ui/help/HelpWindow.h"
+#include "ui/controls/SpinButtons.h"
+#include "ui/preview/DlgPreview.h"
 #include "ui/main/DlgMain.h"
 
 #include <QtTest>
@@ -177,8 +179,19 @@ private slots:
         QCOMPARE(csv.count("\r\n"), 5);
 
         const QString pdf = f->env.Path("history.pdf");
-        f->env.onModal = [&](QDialog* d) { return int(TestEnv::PrintToPdf(d, pdf)); };
+        // The print preview shows the list alone; its Print prints it.
+        bool choices = true;
+        f->env.onModal = [&](QDialog* d) {
+            auto* preview = qobject_cast<DlgPreview*>(d);
+            if (!preview)
+                return int(TestEnv::PrintToPdf(d, pdf));
+            preview->Form_Activate();
+            choices = preview->Option1(0)->isVisibleTo(preview) || preview->SpinDate()->isVisibleTo(preview);
+            preview->ToolbarAction("Print")->trigger();
+            return int(QDialog::Rejected);
+        };
         dlg.BtnPrint()->click();
+        QVERIFY(!choices);
         const QString text = TestEnv::PdfText(pdf).simplified();
         // The long restore line wraps onto a second line of its row, whole.
         for (const QString& line : QStringList{"All appointments, Saturday 5 December 2026 to Saturday 5 December 2026",

@@ -51,6 +51,8 @@ private slots:
     void hoverFillsPanels();
     void resourceCommandsNeedCurrentRow();
     void timerRebuildsOnOtherWorkstationsChange();
+    void timerReloadsTheRowsTheJournalNames_data();
+    void timerReloadsTheRowsTheJournalNames();
     void commandsRearmTimerAndAutoscroll();
     void closeIsDeferredAndSavesPlacement();
     void commandsOpenTheirWindows();
@@ -234,6 +236,77 @@ void TestMainCommands::timerRebuildsOnOtherWorkstationsChange() {
     f.main->Timer1_Timer();
     QCOMPARE(f.Sched()->BarCount(2), 1);
     QCOMPARE(f.main->BookingSignature(), 570 + 660 + 760);
+}
+
+void TestMainCommands::timerReloadsTheRowsTheJournalNames_data() {
+    QTest::addColumn<QString>("table"); // journalled; empty: written as an earlier version does
+    QTest::addColumn<int>("id");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QString>("rows"); // "name bars", * for a row read again
+    const QString all = "Room A 2*, Room B 1*, Room C 1*";
+    QTest::newRow("comment") << "tblBookings" << 100
+        << "update tblBookings set Comments = 'x' where BookingId = 100"
+        << "Room A 2*, Room B 1, Room C 1";
+    QTest::newRow("move to another room")
+        << "tblBookings" << 100 << "update tblBookings set ResourceId = 11 where BookingId = 100"
+        << "Room A 1*, Room B 2*, Room C 1";
+    QTest::newRow("new") << "tblBookings" << 107
+        << QString("insert into tblBookings (BookingId, ResourceId, TaskId, CustomerId, "
+                   "BookingDate, BookingStart, BookingEnd, RepeatId) values (107, 9, 20, 0, %1, "
+                   "900, 930, 0)").arg(kToday)
+        << "Room A 2, Room B 1, Room C 2*";
+    QTest::newRow("delete") << "tblBookings" << 106
+        << "delete from tblBookings where BookingId = 106" << "Room A 2, Room B 0*, Room C 1";
+    QTest::newRow("another day") << "tblBookings" << 104
+        << "update tblBookings set BookingStart = 500 where BookingId = 104"
+        << "Room A 2, Room B 1, Room C 1";
+    QTest::newRow("into the day shown") << "tblBookings" << 102
+        << QString("update tblBookings set BookingDate = %1 where BookingId = 102").arg(kToday)
+        << "Room A 2, Room B 2*, Room C 1";
+    QTest::newRow("type") << "tblTasks" << 20 << "update tblTasks set Colour = 1 where TaskId = 20"
+                          << all;
+    QTest::newRow("earlier version") << ""  << 0
+        << "update tblBookings set BookingEnd = 665 where BookingId = 100" << all;
+    QTest::newRow("no journal") << "drop" << 0
+        << "update tblBookings set BookingEnd = 665 where BookingId = 100" << all;
+}
+
+void TestMainCommands::timerReloadsTheRowsTheJournalNames() {
+    // Another workstation's change reads again only the rows the journal
+    // names; without an entry, the bookings' signature rebuilds everything.
+    QFETCH(QString, table);
+    QFETCH(int, id);
+    QFETCH(QString, sql);
+    QFETCH(QString, rows);
+    MainFixture f;
+    f.Clinic();
+    f.Resource(9, 1, QStringLiteral("Room C"));
+    f.Booking(105, 9, 21, 0, kToday, 700, 730);
+    f.Booking(106, 11, 21, 0, kToday, 800, 830);
+    f.Open();
+    ScheduleView* sched = f.Sched();
+    const auto shown = [&] {
+        QStringList out;
+        for (int row = 1; row < sched->RowCount(); ++row)
+            out << QStringLiteral("%1 %2%3").arg(sched->CellText(row, 1)).arg(sched->BarCount(row))
+                       .arg(sched->BarText(row, 1) == "kept" ? "" : "*");
+        return out.join(", ");
+    };
+    for (int row = 1; row < sched->RowCount(); ++row)
+        sched->SetBarText(row, 1, QStringLiteral("kept"));
+    if (table == "drop")
+        f.Exec("drop table tblJournal");
+    if (table.startsWith("tbl")) {
+        f.Journalled(table, id, sql);
+    } else {
+        ClsDAO other;
+        QCOMPARE(other.DbOpen(f.env.DbPath()), qint16(0));
+        QVERIFY(other.SqlAction(sql)); // stamps the change marker
+    }
+    f.main->Timer1_Timer();
+    QCOMPARE(shown(), rows);
+    QCOMPARE(f.main->BookingSignature(),
+             Records::Booking().BookingCheck(kToday, kToday, f.main->SelectedGroupId()));
 }
 
 void TestMainCommands::commandsRearmTimerAndAutoscroll() {

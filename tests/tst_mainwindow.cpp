@@ -157,7 +157,7 @@ void TestMainWindow::rowsAndBars() {
     ClsForms::SelectItemId(f.main->CbGroup(), group);
     ScheduleData data;
     const qint32 last = f.Sched()->LastDate();
-    QVERIFY(data.Load({group, 0, kToday, last, names, false}));
+    QVERIFY(data.Load({group, 0, kToday, last, names, false, {}}));
     QCOMPARE(LoadedRows(data), rows);
     QCOMPARE(ShownRows(f.Sched()), rows.replaceInStrings(QRegularExpression(" -?\\d+\\+\\d+-\\d+"), ""));
     QCOMPARE(f.main->BookingSignature(), Records::Booking().BookingCheck(kToday, last, group));

@@ -108,11 +108,13 @@ void ClsDAO::OpenConnection() {
     }
     // A database made by an earlier version gets the tables and indexes it
     // lacks (the journal) in one transaction; that version still works on it.
-    if (!QSqlQuery(m_db).exec(
-            QStringLiteral("select JournalId from tblJournal where JournalId = 0"))) {
+    m_hasJournal = QSqlQuery(m_db).exec(
+        QStringLiteral("select JournalId from tblJournal where JournalId = 0"));
+    if (!m_hasJournal) {
         // One that cannot be written stays as it is: it is read, and a save
         // on it fails as any other write does.
         const QString failure = m_dialect->CreateDatabase(m_dbPath);
+        m_hasJournal = failure.isEmpty();
         ErrorLog::Write(
             failure.isEmpty()
                 ? QStringLiteral("Database brought up to date: journal of changes added")

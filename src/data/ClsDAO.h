@@ -74,6 +74,9 @@ public:
     bool IsOpen() const;
     QSqlDatabase Connection() const { return m_db; }
 
+    // True when the open database has the journal of changes (false for a
+    // database of an earlier version that could not be brought up to date).
+    bool HasJournal() const { return m_hasJournal; }
     // True when the open database is on a server.
     bool IsServer() const;
     // True while the server connection is lost and could not be opened again.
@@ -121,6 +124,7 @@ private:
     bool m_inWrite = false;
     bool m_inRead = false;
     bool m_lost = false;
+    bool m_hasJournal = false;
     int m_reconnectPauseMs = 3000;
     qint64 m_reconnectFailedAt = 0; // steady clock, ms; 0: no failed attempt
     std::unique_ptr<SqlDialect> m_dialect;

@@ -6,6 +6,7 @@
 #include "data/Recordset.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -25,10 +26,18 @@ QMap<int, Journal::Listener>& Listeners() {
     return listeners;
 }
 
+bool g_off = false;
+
 } // namespace
+
+void Journal::SetOff(bool off) { g_off = off; }
+
+bool Journal::Off() { return g_off; }
 
 bool Journal::Append(ClsDAO& dao, const QString& action, const QString& table, qint32 rowId,
                      const QString& before, const QString& after) {
+    if (g_off)
+        return true;
     Entry e;
     e.when = QDateTime::currentDateTimeUtc();
     e.workstation = Workstation();
@@ -144,15 +153,31 @@ QString Journal::ActionOf(const QString& table, const QString& before, const QSt
 }
 
 QString Journal::Workstation() {
-    const QString name =
-        Settings::Ini()
-            .GetValue(QStringLiteral("Config"), QStringLiteral("Workstation"), QString())
-            .trimmed();
+    // Every save asks; the settings file is read again only when it changed
+    // (or changed so lately that a file system keeping whole seconds could
+    // not tell a second change).
+    static QString file;
+    static QDateTime stamp;
+    static QString name;
+    const QString path = Settings::Ini().IniFile();
+    const QDateTime modified = QFileInfo(path).lastModified();
+    if (path != file || modified != stamp || !modified.isValid() ||
+        modified.secsTo(QDateTime::currentDateTime()) < 2) {
+        file = path;
+        stamp = modified;
+        name = Settings::Ini()
+                   .GetValue(QStringLiteral("Config"), QStringLiteral("Workstation"), QString())
+                   .trimmed();
+    }
     return name.isEmpty() ? QSysInfo::machineHostName() : name;
 }
 
 QString Journal::UserName() {
-    if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_name)
-        return QString::fromLocal8Bit(pw->pw_name);
-    return qEnvironmentVariable("USER");
+    // The login name does not change while the program runs.
+    static const QString name = [] {
+        if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_name)
+            return QString::fromLocal8Bit(pw->pw_name);
+        return qEnvironmentVariable("USER");
+    }();
+    return name;
 }

@@ -37,6 +37,10 @@ public:
     // the caller then stores nothing.
     static bool Append(ClsDAO& dao, const QString& action, const QString& table, qint32 rowId,
                        const QString& before, const QString& after);
+    // Switched off, Append stores nothing and answers true: what a save
+    // costs without the journal, for the benchmark that weighs its price.
+    static void SetOff(bool off);
+    static bool Off();
     // A purge: one entry with the count of bookings deleted, and the entries
     // older than `before` go. In the caller's write transaction.
     static bool Purged(ClsDAO& dao, int bookings, const QDateTime& before);

@@ -22,7 +22,7 @@ qint32 Insert(ClsDAO& dao, const QString& table, const QString& idColumn, const 
     if (rs.Eof() || rs.Fields(0).IsNull())
         return 0;
     const qint32 id = rs.Fields(0).Long();
-    if (!table.isEmpty()) {
+    if (!table.isEmpty() && !Journal::Off()) {
         StoredRow row(table, idColumn);
         if (!row.Reload(dao, id) || !Journal::Append(dao, {}, table, id, {}, row.Json()))
             return 0;

@@ -5,6 +5,7 @@
 #include "model/ClsBooking.h"
 
 #include <QSqlQuery>
+#include <QStringList>
 
 namespace {
 // Columns of the query, in its order.
@@ -31,6 +32,13 @@ QString ScheduleData::Query(const Selection& s) {
         sql += QStringLiteral(" left join tblCustomers c on c.CustomerId = b.CustomerId");
     sql += s.resourceId != 0 ? QStringLiteral(" where r.ResourceId = ") + Num(s.resourceId)
                              : QStringLiteral(" where r.GroupId = ") + Num(s.groupId);
+    if (s.resourceId == 0 && !s.resources.empty()) {
+        QStringList ids;
+        for (const qint32 id : s.resources)
+            ids << Num(id);
+        sql += QStringLiteral(" and r.ResourceId in (") + ids.join(QLatin1Char(',')) +
+               QLatin1Char(')');
+    }
     // The order of the rows is the order of the resources by name and of
     // the booking index within each; the identifier settles a tie of names.
     sql += QStringLiteral(" order by r.ResourceName, r.ResourceId, b.BookingDate, "

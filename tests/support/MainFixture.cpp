@@ -1,6 +1,9 @@
 #include "MainFixture.h"
 
 #include "base/ClsIni.h"
+#include "data/ClsDAO.h"
+#include "data/Journal.h"
+#include "model/StoredRow.h"
 #include "ui/booking/DlgAppt.h"
 #include "ui/booking/DlgCalendar.h"
 #include "ui/main/DlgMain.h"
@@ -56,6 +59,21 @@ void MainFixture::Booking(int id, int resource, int task, int customer, qint32 d
                         "Comments) values (%1, %2, %3, %4, %5, %6, %7, 0, '', '', '', '%8')")
              .arg(id).arg(resource).arg(task).arg(customer).arg(date).arg(start).arg(end)
              .arg(quoted));
+}
+
+void MainFixture::Journalled(const QString& table, qint32 id, const QString& sql) {
+    ClsDAO other;
+    const QString idColumn = table.mid(3).chopped(1) + QStringLiteral("Id"); // tblTasks: TaskId
+    StoredRow before(table, idColumn), after(table, idColumn);
+    if (other.DbOpen(env.DbPath()) != 0 || !other.BeginWrite())
+        qFatal("the other workstation cannot write");
+    before.Reload(other, id); // none for a new row, none after a delete
+    const bool changed = other.SqlAction(sql);
+    after.Reload(other, id);
+    if (!changed || !Journal::Append(other, {}, table, id, before.Json(), after.Json()) ||
+        !other.CommitWrite())
+        qFatal("the other workstation's change failed");
+    other.DbClose();
 }
 
 void MainFixture::Setting(const QString& section, const QString& key, const QVariant& value) {

@@ -25,6 +25,9 @@ public:
     void Customer(int id, const QString& name, int group = 0);
     void Booking(int id, int resource, int task, int customer, qint32 date, int start, int end,
                  const QString& comments = QString());
+    // Another workstation runs `sql` on the row `id` of `table` as the
+    // program writes: with its journal entry, in one write transaction.
+    void Journalled(const QString& table, qint32 id, const QString& sql);
     void Setting(const QString& section, const QString& key, const QVariant& value);
     QString IniValue(const QString& section, const QString& key) const;
     // Opens the main window at kToday.

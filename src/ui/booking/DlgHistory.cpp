@@ -5,11 +5,11 @@
 #include "base/ModalWindow.h"
 #include "print/ClsViewPro.h"
 #include "print/HistoryReport.h"
-#include "print/PageSizes.h"
 #include "transfer/ExportFiles.h"
 #include "ui/common/ClsForms.h"
 #include "ui/controls/ItemList.h"
 #include "ui/help/HelpSystem.h"
+#include "ui/preview/DlgPreview.h"
 
 #include <QComboBox>
 #include <QDateEdit>
@@ -210,11 +210,11 @@ void DlgHistory::BtnPrint_Click() {
         QList<QStringList> rows;
         for (const BookingHistory::Line& line : m_lines)
             rows << QStringList{line.when, line.workstation, line.user, line.what};
-        ClsViewPro viewer;
-        viewer.SetPageSize(PageSizes::CurrentCode());
-        HistoryReport::Produce(viewer, ScopeTitle(), rows);
-        viewer.SetZoom(100);
-        viewer.Print(this);
+        const QString title = ScopeTitle();
+        DlgPreview preview(this, [&](ClsViewPro& viewer) {
+            HistoryReport::Produce(viewer, title, rows);
+        });
+        ModalWindow::Show(&preview);
     });
 }
 

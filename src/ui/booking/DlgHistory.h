@@ -11,8 +11,9 @@ class QPushButton;
 
 // "History": the journal of changes of one appointment, of one resource's
 // day or of every appointment from one day to another, newest first: when
-// (local time), on which workstation, by whom and what changed. Print sends
-// the list to the printer, Export writes it to Export/<name>.csv.
+// (local time), on which workstation, by whom and what changed. Print shows
+// the list in the print preview, from which it is printed; Export writes it
+// to Export/<name>.csv.
 //
 // Opening: Open(), from the main window (its current resource and date) or
 // the booking dialog (its selected appointment too); a test constructs it

@@ -91,6 +91,18 @@ void ScheduleModel::ReserveBars(int row, int count) {
     r.maxEnds.reserve(wanted);
 }
 
+void ScheduleModel::ClearBars(int row) {
+    if (!IsRow(row))
+        return;
+    Row& r = m_rows[row - 1];
+    m_totalBars -= int(r.bars.size());
+    r.bars.clear();
+    r.order.clear();
+    r.starts.clear();
+    r.maxEnds.clear();
+    r.sorted = true;
+}
+
 ScheduleModel::Bar* ScheduleModel::MutableBar(int row, int bar) {
     return IsBar(row, bar) ? &m_rows[row - 1].bars[bar - 1] : nullptr;
 }

@@ -59,6 +59,8 @@ public:
                const QString& key);
     int BarCount(int row) const;
     void ReserveBars(int row, int count);
+    // Removes every bar of the row; the row itself stays.
+    void ClearBars(int row);
     int TotalBars() const { return m_totalBars; }
     QString BarText(const Bar& bar) const { return m_texts[size_t(bar.text)]; }
     // Sets the text of a bar; each text is held once for the whole schedule,

@@ -180,6 +180,20 @@ void ScheduleView::ReserveBars(int row, int count) {
     m_model.ReserveBars(row, count);
 }
 
+void ScheduleView::ClearBars(int row) {
+    if (!m_model.IsRow(row))
+        return;
+    RepaintRow(row);
+    m_model.ClearBars(row);
+    if (m_hoverRow == row)
+        m_hoverRow = m_hoverBar = 0;
+    if (m_selectedRow == row)
+        m_selectedRow = m_selectedBar = 0;
+    // A press or drag on a bar of this row loses its bar.
+    if (m_drag.row == row)
+        m_drag = BarDrag();
+}
+
 QString ScheduleView::BarKey(int row, int bar) const {
     return m_model.IsBar(row, bar) ? m_model.BarAt(row, bar).key.Get() : QString();
 }

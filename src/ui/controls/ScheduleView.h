@@ -78,6 +78,9 @@ public:
     // Makes room for that many bars in the row, so that a row filled with a
     // known number of bars holds no spare room.
     void ReserveBars(int row, int count);
+    // Removes the row's bars, to be added again as they now are; a bar of
+    // that row pointed at, pressed or selected is forgotten.
+    void ClearBars(int row);
     QString BarKey(int row, int bar) const;
     qint32 BarData(int row, int bar) const;
     void SetBarData(int row, int bar, qint32 datum);

@@ -55,6 +55,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScopeGuard>
 #include <QSlider>
 #include <QStatusBar>
 #include <QTimer>
@@ -394,17 +395,15 @@ void DlgMain::ShowResources(qint32 resourceId) {
         m_sched->Clear();
         SetScheduleEndDate();
         m_schedArea->ApplyTimeFormat();
-        ScheduleData::Selection selection;
-        selection.groupId = SelectedGroupId();
-        selection.firstDate = m_sched->FirstDate();
-        selection.lastDate = m_sched->LastDate();
-        selection.contactNames =
-            IniInt(QStringLiteral("Options"), QStringLiteral("DispCustomer"), 0) != 0;
+        // What the journal tells from now on is news to these rows.
+        m_journal.Start(Database::DAO());
         // Read at once: no reference to the database is kept while events run.
         ScheduleData data;
-        if (!data.Load(selection))
+        if (!data.Load(ShownSelection()))
             throw TarveloError(QStringLiteral("the schedule cannot be read"));
         // A rebuild started while events run takes over the schedule.
+        m_filling = true;
+        const auto filled = qScopeGuard([this] { m_filling = false; });
         if (!m_schedArea->Fill(data, resourceId, [&] { return generation == m_rebuildGeneration; }))
             return;
         m_bookingSignature = data.Signature();
@@ -412,6 +411,28 @@ void DlgMain::ShowResources(qint32 resourceId) {
     });
     if (generation == m_rebuildGeneration)
         m_schedArea->ShowSchedule(m_cbGroup->count() > 0);
+}
+
+ScheduleData::Selection DlgMain::ShownSelection() const {
+    ScheduleData::Selection selection;
+    selection.groupId = SelectedGroupId();
+    selection.firstDate = m_sched->FirstDate();
+    selection.lastDate = m_sched->LastDate();
+    selection.contactNames =
+        IniInt(QStringLiteral("Options"), QStringLiteral("DispCustomer"), 0) != 0;
+    return selection;
+}
+
+bool DlgMain::ReloadRows(const QSet<qint32>& resources) {
+    ScheduleData::Selection selection = ShownSelection();
+    selection.resources.assign(resources.begin(), resources.end());
+    ScheduleData data;
+    if (!data.Load(selection))
+        throw TarveloError(QStringLiteral("the schedule cannot be read"));
+    if (m_schedArea->ReplaceRows(data).isEmpty())
+        return false;
+    m_bookingSignature = m_schedArea->Signature();
+    return true;
 }
 
 void DlgMain::ShowLegends() {
@@ -852,18 +873,32 @@ void DlgMain::CheckForChanges() {
     // stays for the next check.
     if (m_sched->BarDragging())
         return;
-    if (!Database::DAO().Updated())
+    ClsDAO& dao = Database::DAO();
+    if (!dao.Updated())
         return;
     const qint32 group = SelectedGroupId();
-    const qint32 signature =
-        Records::Booking().BookingCheck(m_sched->FirstDate(), m_sched->LastDate(), group);
-    if (signature != m_bookingSignature) {
+    bool rebuild = false;
+    bool reloaded = false;
+    JournalWatch::Changes changes;
+    if (m_journal.Read(dao, m_sched->FirstDate(), m_sched->LastDate(), &changes) &&
+        changes.entries > 0) {
+        // A rebuild half-way through holds rows read before these changes.
+        rebuild = changes.rebuild || m_filling;
+        reloaded = !rebuild && !changes.resources.isEmpty() && ReloadRows(changes.resources);
+    } else {
+        // No journal, or a change that left no entry in it (a workstation
+        // with an earlier version): the bookings in view tell.
+        const qint32 signature =
+            Records::Booking().BookingCheck(m_sched->FirstDate(), m_sched->LastDate(), group);
+        rebuild = signature != m_bookingSignature;
         m_bookingSignature = signature;
+    }
+    if (rebuild) {
         m_cbGroup->setCurrentIndex(-1);
         ClsForms::SelectItemId(m_cbGroup, group);
-        if (DlgAppt::IsShown())
-            DlgAppt::Instance().Refresh();
     }
+    if ((rebuild || reloaded) && DlgAppt::IsShown())
+        DlgAppt::Instance().Refresh();
 }
 
 void DlgMain::DatabaseChanged() {

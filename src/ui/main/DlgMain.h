@@ -1,5 +1,8 @@
 #pragma once
 
+#include "model/JournalWatch.h"
+#include "model/ScheduleData.h"
+
 #include <QMainWindow>
 #include <QMap>
 #include <QVector>
@@ -137,9 +140,14 @@ private:
     void BuildWindow();
     void BuildCommands();
     void RearmTimer();
-    // Rebuilds the view when the change marker moved and the bookings in
-    // view changed.
+    // When the change marker moved: reads again the rows the journal says
+    // were changed, or everything when the journal says so; without journal
+    // entries, rebuilds the view when the bookings in view changed.
     void CheckForChanges();
+    // The rows, bars and texts the schedule shows now.
+    ScheduleData::Selection ShownSelection() const;
+    // Reads the rows of those resources again; true when any was shown.
+    bool ReloadRows(const QSet<qint32>& resources);
     void EnableToolbar(bool enabled);
     // A Transfer command with the toolbar, the schedule and the timer off.
     void RunTransfer(const char* where, const std::function<void()>& command);
@@ -157,6 +165,9 @@ private:
     bool m_closeRequest = false;
     int m_holdOff = 0;
     qint32 m_bookingSignature = 0;
+    // The changes since the last rebuild, from the journal.
+    JournalWatch m_journal;
+    bool m_filling = false; // a rebuild is adding rows while events run
     // Raised by every rebuild; a rebuild that finds it changed after letting
     // events run gives way to the newer one.
     int m_rebuildGeneration = 0;

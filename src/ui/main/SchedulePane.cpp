@@ -1,5 +1,6 @@
 #include "ui/main/SchedulePane.h"
 
+#include "model/ClsBooking.h"
 #include "model/ClsDate.h"
 
 #include "base/ClsIni.h"
@@ -114,6 +115,8 @@ void SchedulePane::Print(const QString& heading, const QString& footer) {
 
 bool SchedulePane::Fill(const ScheduleData& data, qint32 currentResource,
                         const std::function<bool()>& goOn) {
+    m_endSums.clear();
+    m_endSum = 0;
     int sincePump = 0;
     for (const ScheduleData::Row& r : data.Rows()) {
         const int row = m_view->AddRow(r.name);
@@ -121,15 +124,11 @@ bool SchedulePane::Fill(const ScheduleData& data, qint32 currentResource,
         if (r.resourceId == currentResource)
             m_view->SetCurrentRow(row);
         m_view->ReserveBars(row, r.barCount);
+        const qint64 sum = EndSum(data, r);
+        m_endSums.insert(r.resourceId, sum);
+        m_endSum += sum;
         for (const ScheduleData::Bar& b : data.Bars(r)) {
-            const QString id = QString::number(b.bookingId);
-            const int bar = m_view->AddBar(row, b.start, b.end, b.date, b.date, u'B' + id);
-            m_view->SetBarData(row, bar, b.bookingId);
-            m_view->SetBarColour(row, bar, b.colour);
-            m_view->SetBarSecondText(row, bar, id);
-            const QString caption = ScheduleData::Caption(b);
-            if (!caption.isEmpty())
-                m_view->SetBarText(row, bar, caption);
+            AddBar(row, b);
             if (++sincePump == kBarsPerPump) {
                 sincePump = 0;
                 EventPump::Run();
@@ -142,4 +141,45 @@ bool SchedulePane::Fill(const ScheduleData& data, qint32 currentResource,
             return false;
     }
     return true;
+}
+
+QList<qint32> SchedulePane::ReplaceRows(const ScheduleData& data) {
+    QHash<qint32, const ScheduleData::Row*> wanted;
+    for (const ScheduleData::Row& r : data.Rows())
+        wanted.insert(r.resourceId, &r);
+    QList<qint32> replaced;
+    for (int row = 1; row < m_view->RowCount() && !wanted.isEmpty(); ++row) {
+        const ScheduleData::Row* r = wanted.take(m_view->RowData(row));
+        if (!r)
+            continue;
+        m_view->ClearBars(row);
+        m_view->ReserveBars(row, r->barCount);
+        for (const ScheduleData::Bar& b : data.Bars(*r))
+            AddBar(row, b);
+        const qint64 sum = EndSum(data, *r);
+        m_endSum += sum - m_endSums.value(r->resourceId);
+        m_endSums.insert(r->resourceId, sum);
+        replaced << r->resourceId;
+    }
+    return replaced;
+}
+
+qint32 SchedulePane::Signature() const { return ClsBooking::Signature(m_endSum); }
+
+void SchedulePane::AddBar(int row, const ScheduleData::Bar& b) {
+    const QString id = QString::number(b.bookingId);
+    const int bar = m_view->AddBar(row, b.start, b.end, b.date, b.date, u'B' + id);
+    m_view->SetBarData(row, bar, b.bookingId);
+    m_view->SetBarColour(row, bar, b.colour);
+    m_view->SetBarSecondText(row, bar, id);
+    const QString caption = ScheduleData::Caption(b);
+    if (!caption.isEmpty())
+        m_view->SetBarText(row, bar, caption);
+}
+
+qint64 SchedulePane::EndSum(const ScheduleData& data, const ScheduleData::Row& r) {
+    qint64 sum = 0;
+    for (const ScheduleData::Bar& b : data.Bars(r))
+        sum += b.end;
+    return sum;
 }

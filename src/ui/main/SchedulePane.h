@@ -1,10 +1,13 @@
 #pragma once
 
+#include "model/ScheduleData.h"
+
+#include <QHash>
+#include <QList>
 #include <QStackedWidget>
 #include <functional>
 
 class QLabel;
-class ScheduleData;
 class ScheduleView;
 
 // The schedule area of the main window: the schedule, or for a database
@@ -38,8 +41,21 @@ public:
     // each time, goOn tells whether to carry on (false: a newer rebuild took
     // over the schedule). True when every row was added.
     bool Fill(const ScheduleData& data, qint32 currentResource, const std::function<bool()>& goOn);
+    // Puts the bars of the rows `data` holds in place of those rows' bars,
+    // the other rows left as they are; a resource without a row is passed
+    // over. Returns the resources whose rows were replaced.
+    QList<qint32> ReplaceRows(const ScheduleData& data);
+    // The change signature of the bars shown, as ScheduleData::Signature
+    // gives it for the same rows.
+    qint32 Signature() const;
 
 private:
+    void AddBar(int row, const ScheduleData::Bar& b);
+    // The sum of the ends of a row's bars: its share of the signature.
+    static qint64 EndSum(const ScheduleData& data, const ScheduleData::Row& r);
+
     ScheduleView* m_view = nullptr;
     QLabel* m_emptyHint = nullptr;
+    QHash<qint32, qint64> m_endSums; // each row's share, by resource
+    qint64 m_endSum = 0;
 };

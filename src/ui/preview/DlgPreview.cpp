@@ -56,6 +56,20 @@ DlgPreview::DlgPreview(DlgAppt* appt) : QDialog(appt), m_appt(appt) {
     Form_Load();
 }
 
+DlgPreview::DlgPreview(QWidget* parent, std::function<void(ClsViewPro&)> report)
+    : DlgPreview(nullptr) {
+    setParent(parent, windowFlags());
+    ClsForms::CentreForm(this, parent);
+    m_report = std::move(report);
+    // Only one report to show: no choice of report, date or resource.
+    for (const char* name : {"FrameReport", "FrameDate"})
+        findChild<QWidget*>(QLatin1String(name))->hide();
+    for (const char* key : {"Calendar", "ArrowLeft", "ArrowRight"})
+        m_toolActions.value(QLatin1String(key))->setVisible(false);
+    for (const char* name : {"mnuDate", "mnuResource"})
+        findChild<QMenu*>(QLatin1String(name))->menuAction()->setVisible(false);
+}
+
 DlgPreview::~DlgPreview() {
     // The viewer lets go of the surface before the surface goes.
     m_viewer.Attach(nullptr);
@@ -90,6 +104,7 @@ void DlgPreview::BuildWindow() {
     reportRow->addWidget(m_cbSelect, 1);
 
     auto* date = new QGroupBox(QStringLiteral("Date"), this);
+    date->setObjectName(QStringLiteral("FrameDate"));
     auto* dateRow = new QHBoxLayout(date);
     m_spinDate = new SpinButtons(Qt::Horizontal, date);
     m_spinDate->setObjectName(QStringLiteral("SpinDate"));
@@ -263,7 +278,7 @@ void DlgPreview::Form_Activate() {
         m_activated = true;
         if (m_appt)
             setGeometry(m_appt->geometry());
-        PrintDaySheet();
+        ProduceReport();
     });
 }
 
@@ -327,6 +342,10 @@ void DlgPreview::CbSelect_Click() {
 }
 
 void DlgPreview::ProduceReport() {
+    if (m_report) {
+        Trap("DlgPreview.ProduceReport", [&] { RunReport([&] { m_report(m_viewer); }); });
+        return;
+    }
     switch (m_reportKind) {
     case 1:
         PrintContactReport();

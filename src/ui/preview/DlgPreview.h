@@ -28,10 +28,15 @@ class SpinButtons;
 // Opening: construct it over the booking dialog (which loads it) and show
 // it modally through ModalWindow::Show; the first report is produced when
 // it is first shown. A test that never shows it calls Form_Activate itself.
+//
+// The other form previews one report produced elsewhere (the history of
+// changes): its pages, zoom and printing, without the booking dialog's
+// choices of report, date and resource.
 class DlgPreview : public QDialog {
     Q_OBJECT
 public:
     explicit DlgPreview(DlgAppt* appt);
+    DlgPreview(QWidget* parent, std::function<void(ClsViewPro&)> report);
     ~DlgPreview() override;
 
     void Form_Load();
@@ -94,6 +99,7 @@ private:
     qint32 SelectedGroup() const;
 
     DlgAppt* m_appt = nullptr;
+    std::function<void(ClsViewPro&)> m_report; // the report of the other form
     ClsViewPro m_viewer;
     int m_reportKind = 0;
     bool m_militaryTime = false;
