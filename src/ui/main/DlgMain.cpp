@@ -12,12 +12,9 @@
 #include "data/ClsDAO.h"
 #include "data/Database.h"
 #include "frame/ModMain.h"
-#include "model/BookingChange.h"
 #include "model/BookingSummary.h"
-#include "model/ClsBooking.h"
 #include "model/ClsDate.h"
 #include "model/ClsGroup.h"
-#include "model/DaySlots.h"
 #include "model/Records.h"
 #include "model/ScheduleData.h"
 #include "transfer/SampleDatabase.h"
@@ -37,6 +34,7 @@
 #include "ui/main/DlgExportCalendar.h"
 #include "ui/main/LegendPanel.h"
 #include "ui/main/MainCommands.h"
+#include "ui/main/ScheduleBookings.h"
 #include "ui/main/SchedulePane.h"
 #include "ui/main/ScheduleTopBar.h"
 #include "ui/main/StatusPanels.h"
@@ -396,7 +394,7 @@ void DlgMain::ShowResources(qint32 resourceId) {
         SetScheduleEndDate();
         m_schedArea->ApplyTimeFormat();
         // What the journal tells from now on is news to these rows.
-        m_journal.Start(Database::DAO());
+        m_schedArea->WatchJournal();
         // Read at once: no reference to the database is kept while events run.
         ScheduleData data;
         if (!data.Load(ShownSelection()))
@@ -421,18 +419,6 @@ ScheduleData::Selection DlgMain::ShownSelection() const {
     selection.contactNames =
         IniInt(QStringLiteral("Options"), QStringLiteral("DispCustomer"), 0) != 0;
     return selection;
-}
-
-bool DlgMain::ReloadRows(const QSet<qint32>& resources) {
-    ScheduleData::Selection selection = ShownSelection();
-    selection.resources.assign(resources.begin(), resources.end());
-    ScheduleData data;
-    if (!data.Load(selection))
-        throw TarveloError(QStringLiteral("the schedule cannot be read"));
-    if (m_schedArea->ReplaceRows(data).isEmpty())
-        return false;
-    m_bookingSignature = m_schedArea->Signature();
-    return true;
 }
 
 void DlgMain::ShowLegends() {
@@ -526,77 +512,22 @@ ClsGroup& DlgMain::ShownGroup() {
 }
 
 void DlgMain::Sched_DropItem(int row, int minute, qint32 date) {
-    Trap("DlgMain.Sched_DropItem",
-         [&] { OpenSlot(row, minute, date, m_frame1->DraggedTask()); });
+    Trap("DlgMain.Sched_DropItem", [&] {
+        ScheduleBookings::OpenSlot(*this, row, minute, date, m_frame1->DraggedTask());
+    });
 }
 
 void DlgMain::Sched_TimeDblClick(int row, int bar, int minute, qint32 date) {
-    Trap("DlgMain.Sched_TimeDblClick", [&] {
-        qint32 shownDate = 0;
-        int start = 0;
-        int end = 0;
-        if (!m_sched->BarTimes(row, bar, &shownDate, &start, &end)) {
-            OpenSlot(row, minute, date, 0);
-            return;
-        }
-        // The dialog selects the slot of the start time: the booking's own.
-        const ClsGroup& group = ShownGroup();
-        OpenBooking(DaySlots::FirstSlotOf(group.DayStart(), group.Interval(), start, end),
-                    m_sched->RowData(row), 0, shownDate);
-    });
+    Trap("DlgMain.Sched_TimeDblClick",
+         [&] { ScheduleBookings::OpenBar(*this, row, bar, minute, date); });
 }
 
 void DlgMain::Sched_BarDrop(int row, int bar, int toRow, qint32 date, int start, int end) {
     m_timer1->stop();
     const BusyScope busy(m_busy);
-    Trap("DlgMain.Sched_BarDrop", [&] {
-        BookingChange::Place shown;
-        if (!m_sched->BarTimes(row, bar, &shown.date, &shown.start, &shown.end))
-            return;
-        shown.resourceId = m_sched->RowData(row);
-        const BookingChange::Place wanted{toRow > 0 ? m_sched->RowData(toRow) : 0, date, start,
-                                          end};
-        // A new length is the booking dialog's change of times; anything
-        // else is its move.
-        const bool stretched = end - start != shown.end - shown.start;
-        BookingChange change;
-        if (!change.Apply(SelectedGroupId(), m_sched->BarData(row, bar), shown, wanted)) {
-            const QString why = change.Refused() == BookingChange::Refusal::Saving
-                                    ? DlgAppt::SaveProblemText(change.Problem())
-                                    : QStringLiteral("\r\n\r\n") + change.Why();
-            Messages::Warning((stretched ? QStringLiteral("Unable to save appointment!")
-                                         : QStringLiteral("Unable to move appointment!")) +
-                              why);
-        }
-        // What the database now holds: the change, or whatever another
-        // workstation stored meanwhile.
-        const int current = m_sched->CurrentRow();
-        ShowResources(current > 0 ? m_sched->RowData(current) : 0);
-    });
+    Trap("DlgMain.Sched_BarDrop",
+         [&] { ScheduleBookings::DropBar(*this, row, bar, toRow, date, start, end); });
     RearmTimer();
-}
-
-void DlgMain::OpenSlot(int row, int minute, qint32 date, qint32 taskId) {
-    const ClsGroup& group = ShownGroup();
-    const int interval = group.Interval();
-    if (interval <= 0)
-        throw TarveloError(QStringLiteral("group without a slot length"));
-    int start = group.DayStart();
-    while (start <= minute)
-        start += interval;
-    start -= interval;
-    const int end = start + interval;
-    const qint32 resourceId = m_sched->RowData(row);
-    // The same overlap rule as a save's: touching the slot is no clash, and
-    // a test that could not run books nothing.
-    qint32 clash = 0;
-    if (!ClsBooking::FindClash(resourceId, date, qint16(start), qint16(end), 0, clash))
-        return;
-    if (clash != 0) {
-        Messages::Warning(QStringLiteral("Requested event overlaps previously defined event!"));
-        return;
-    }
-    OpenBooking(start, resourceId, taskId, date);
 }
 
 void DlgMain::Sched_ListDblClick(int row) {
@@ -621,7 +552,7 @@ void DlgMain::Sched_ItemMove(int row, int bar) {
 }
 
 void DlgMain::Sched_BarPreDrop() {
-    // Bars never move on the schedule: every change goes through the booking dialog.
+    // A bar let go leaves none selected; Sched_BarDrop carries out the drop.
     Trap("DlgMain.Sched_BarPreDrop", [&] { m_sched->CancelBarAction(); });
 }
 
@@ -680,25 +611,20 @@ void DlgMain::Toolbar1_ButtonClick(const QString& key) {
             RearmTimer();
         return;
     }
-    const bool ok = Trap("DlgMain.Toolbar1_ButtonClick", [&] {
+    // The toolbar stays off while the command runs.
+    EnableToolbar(false);
+    Trap("DlgMain.Toolbar1_ButtonClick", [&] {
         if (key == QLatin1String("Binocular")) {
-            EnableToolbar(false);
-            {
-                DlgSearch search(this);
-                ModalWindow::Show(&search);
-            }
-            EnableToolbar(true);
+            DlgSearch search(this);
+            ModalWindow::Show(&search);
         } else if (key == QLatin1String("Calendar")) {
-            EnableToolbar(false);
             const int row = m_sched->CurrentRow();
             DlgCalendar::Choose(row < 0 ? 0 : m_sched->RowData(row));
             SetCurrentDate(DlgCalendar::Instance().SelDate());
-            EnableToolbar(true);
         } else if (key == QLatin1String("Today")) {
             // A new date is shown at the time of day it is now.
             SetCurrentDate(ClsDate::Today());
         } else if (key == QLatin1String("Config")) {
-            EnableToolbar(false);
             {
                 DlgConfig dialog(this);
                 ModalWindow::Show(&dialog);
@@ -706,7 +632,6 @@ void DlgMain::Toolbar1_ButtonClick(const QString& key) {
             // Rebuilt whatever the dialog did: it may have switched to another database.
             ShowGroups(IniInt(QStringLiteral("Group"), QStringLiteral("CbGroup"), 0));
             SetupDefaults();
-            EnableToolbar(true);
         } else if (key == QLatin1String("Group")) {
             Toolbar1_ButtonMenuClick(QStringLiteral("AddGroup"));
         } else if (key == QLatin1String("Resource")) {
@@ -714,20 +639,15 @@ void DlgMain::Toolbar1_ButtonClick(const QString& key) {
         } else if (key == QLatin1String("Screen")) {
             Toolbar1_ButtonMenuClick(QStringLiteral("Hours"));
         } else if (key == QLatin1String("Print")) {
-            EnableToolbar(false);
             m_schedArea->Print(QStringLiteral("Tarvelo - ") +
                                    ClsDate::FormatDate(CurrentDate(),
                                                        QStringLiteral("dddd d mmmm yyyy")),
                                PrintFooter());
-            EnableToolbar(true);
         } else if (key == QLatin1String("Help")) {
-            EnableToolbar(false);
             ContextIDs::ShowHelp(ContextIDs::HelpMain);
-            EnableToolbar(true);
         }
     });
-    if (!ok)
-        EnableToolbar(true);
+    EnableToolbar(true);
     RearmTimer();
 }
 
@@ -873,19 +793,15 @@ void DlgMain::CheckForChanges() {
     // stays for the next check.
     if (m_sched->BarDragging())
         return;
-    ClsDAO& dao = Database::DAO();
-    if (!dao.Updated())
+    if (!Database::DAO().Updated())
         return;
     const qint32 group = SelectedGroupId();
-    bool rebuild = false;
-    bool reloaded = false;
-    JournalWatch::Changes changes;
-    if (m_journal.Read(dao, m_sched->FirstDate(), m_sched->LastDate(), &changes) &&
-        changes.entries > 0) {
-        // A rebuild half-way through holds rows read before these changes.
-        rebuild = changes.rebuild || m_filling;
-        reloaded = !rebuild && !changes.resources.isEmpty() && ReloadRows(changes.resources);
-    } else {
+    const SchedulePane::News news = m_schedArea->FollowJournal(ShownSelection(), m_filling);
+    bool rebuild = news == SchedulePane::News::All;
+    const bool reloaded = news == SchedulePane::News::Rows;
+    if (reloaded) {
+        m_bookingSignature = m_schedArea->Signature();
+    } else if (news == SchedulePane::News::Unknown) {
         // No journal, or a change that left no entry in it (a workstation
         // with an earlier version): the bookings in view tell.
         const qint32 signature =

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "model/JournalWatch.h"
 #include "model/ScheduleData.h"
 
 #include <QMainWindow>
@@ -146,16 +145,11 @@ private:
     void CheckForChanges();
     // The rows, bars and texts the schedule shows now.
     ScheduleData::Selection ShownSelection() const;
-    // Reads the rows of those resources again; true when any was shown.
-    bool ReloadRows(const QSet<qint32>& resources);
     void EnableToolbar(bool enabled);
     // A Transfer command with the toolbar, the schedule and the timer off.
     void RunTransfer(const char* where, const std::function<void()>& command);
     void UpdateCaption();
     void UndoRedo(bool back);
-    // The booking dialog on the slot that holds the minute, unless the slot
-    // is taken.
-    void OpenSlot(int row, int minute, qint32 date, qint32 taskId);
 
     bool m_started = false;
     bool m_unloaded = false;
@@ -165,8 +159,6 @@ private:
     bool m_closeRequest = false;
     int m_holdOff = 0;
     qint32 m_bookingSignature = 0;
-    // The changes since the last rebuild, from the journal.
-    JournalWatch m_journal;
     bool m_filling = false; // a rebuild is adding rows while events run
     // Raised by every rebuild; a rebuild that finds it changed after letting
     // events run gives way to the newer one.

@@ -7,6 +7,8 @@
 #include "base/EventPump.h"
 #include "base/ModalWindow.h"
 #include "base/Settings.h"
+#include "base/ErrorTrap.h"
+#include "data/Database.h"
 #include "model/ScheduleData.h"
 #include "ui/controls/ScheduleView.h"
 
@@ -165,6 +167,26 @@ QList<qint32> SchedulePane::ReplaceRows(const ScheduleData& data) {
 }
 
 qint32 SchedulePane::Signature() const { return ClsBooking::Signature(m_endSum); }
+
+void SchedulePane::WatchJournal() { m_journal.Start(Database::DAO()); }
+
+SchedulePane::News SchedulePane::FollowJournal(const ScheduleData::Selection& shown, bool filling) {
+    JournalWatch::Changes changes;
+    if (!m_journal.Read(Database::DAO(), shown.firstDate, shown.lastDate, &changes) ||
+        changes.entries == 0)
+        return News::Unknown;
+    // A rebuild half-way through holds rows read before these changes.
+    if (changes.rebuild || filling)
+        return News::All;
+    if (changes.resources.isEmpty())
+        return News::None;
+    ScheduleData::Selection selection = shown;
+    selection.resources.assign(changes.resources.begin(), changes.resources.end());
+    ScheduleData data;
+    if (!data.Load(selection))
+        throw TarveloError(QStringLiteral("the schedule cannot be read"));
+    return ReplaceRows(data).isEmpty() ? News::None : News::Rows;
+}
 
 void SchedulePane::AddBar(int row, const ScheduleData::Bar& b) {
     const QString id = QString::number(b.bookingId);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/JournalWatch.h"
 #include "model/ScheduleData.h"
 
 #include <QHash>
@@ -49,6 +50,20 @@ public:
     // gives it for the same rows.
     qint32 Signature() const;
 
+    // What the journal tells of the changes since the schedule was read.
+    enum class News {
+        None,    // nothing that the shown range holds
+        Rows,    // the rows of the bookings it names were read again
+        All,     // something else changed: the schedule must be read again
+        Unknown, // no journal, or a change that left no entry: only the signature tells
+    };
+    // Starts from the journal's newest entry: called as the schedule is read.
+    void WatchJournal();
+    // Reads the journal's entries since the last look and replaces the rows
+    // of `shown` they touch. While a rebuild is still adding rows (filling),
+    // any news is All.
+    News FollowJournal(const ScheduleData::Selection& shown, bool filling);
+
 private:
     void AddBar(int row, const ScheduleData::Bar& b);
     // The sum of the ends of a row's bars: its share of the signature.
@@ -58,4 +73,5 @@ private:
     QLabel* m_emptyHint = nullptr;
     QHash<qint32, qint64> m_endSums; // each row's share, by resource
     qint64 m_endSum = 0;
+    JournalWatch m_journal;
 };
