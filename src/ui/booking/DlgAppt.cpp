@@ -1070,10 +1070,23 @@ void DlgAppt::DeleteBooking() {
     const int row = m_lbTimeSlot->SelectedRow();
     if (row < 0 || m_lbTimeSlot->RowValue(row) == 0)
         return;
-    if (!Messages::Confirm(QStringLiteral("Do you wish to delete this appointment?")))
+    switch (ConfirmDelete(m_lbTimeSlot->RowValue(row))) {
+    case DeleteResult::Declined:
         return;
+    case DeleteResult::Failed:
+        // The list shows again what the database holds; the form keeps the booking.
+        ShowBookings();
+        return;
+    case DeleteResult::Deleted:
+        break;
+    }
+    ShowBookings();
+}
+
+DlgAppt::DeleteResult DlgAppt::ConfirmDelete(qint32 id) {
+    if (!Messages::Confirm(QStringLiteral("Do you wish to delete this appointment?")))
+        return DeleteResult::Declined;
     ClsBooking& booking = Records::Booking();
-    const qint32 id = m_lbTimeSlot->RowValue(row);
     bool deleted = true;
     bool series = false;
     if (booking.Load(id)) {
@@ -1088,15 +1101,13 @@ void DlgAppt::DeleteBooking() {
         deleted = StoredRow::Lookup(Database::DAO(), QStringLiteral("tblBookings"),
                                     QStringLiteral("BookingId"), id) == StoredRow::State::Gone;
     }
-    if (!deleted) {
-        // The list shows again what the database holds; the form keeps the booking.
-        Messages::Warning(series ? QStringLiteral("Unable to delete the repeated appointments!")
-                                 : QStringLiteral("Unable to delete appointment!"));
-        ShowBookings();
-        return;
+    if (deleted) {
+        booking.InitBfr();
+        return DeleteResult::Deleted;
     }
-    booking.InitBfr();
-    ShowBookings();
+    Messages::Warning(series ? QStringLiteral("Unable to delete the repeated appointments!")
+                             : QStringLiteral("Unable to delete appointment!"));
+    return DeleteResult::Failed;
 }
 
 void DlgAppt::Move() {

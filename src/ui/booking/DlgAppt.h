@@ -92,6 +92,11 @@ public:
     // contact's bookings from today on, saved as an iCalendar file the user
     // names.
     void SendToCalendar();
+    // Deletes a booking after asking as the Delete command does (and, for a
+    // booking of a repeated sequence, whether to delete the whole sequence);
+    // a failure is told to the user. A booking already gone counts as deleted.
+    enum class DeleteResult { Declined, Deleted, Failed };
+    static DeleteResult ConfirmDelete(qint32 bookingId);
     // Why a save stored nothing, as the second part of a message (empty for
     // a plain failure).
     static QString SaveProblemText(SaveProblem problem);
