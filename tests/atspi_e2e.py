@@ -8,6 +8,7 @@ Usage: atspi_e2e.py PROGRAM. Exits 77 (skipped) when no accessibility bus can
 be started here, except under CI, where that is a failure."""
 import datetime
 import os
+import random
 import shutil
 import subprocess
 import sys
@@ -24,7 +25,7 @@ def give_up(reason):
 
 def outer(program):
     """Starts this script again inside Xvfb and a session bus of its own."""
-    for tool in ("xvfb-run", "dbus-run-session"):
+    for tool in ("xvfb-run", "dbus-run-session", "xdotool"):
         if not shutil.which(tool):
             give_up(tool + " is not installed")
     launcher = next((p for p in ("/usr/libexec/at-spi-bus-launcher",
@@ -36,12 +37,13 @@ def outer(program):
     except ImportError:
         give_up("python3-pyatspi is not installed")
     env = dict(os.environ, TARVELO_ATSPI_LAUNCHER=launcher)
-    run = subprocess.run(["xvfb-run", "-a", "-s", "-screen 0 1280x900x24", "dbus-run-session", "--",
+    # A display number of its own: parallel runs must not meet on :99.
+    run = subprocess.run(["xvfb-run", "-a", "-n", str(random.randint(100, 999)), "-s", "-screen 0 1280x900x24", "dbus-run-session", "--",
                           sys.executable, os.path.abspath(__file__), "--inner", program], env=env)
     sys.exit(run.returncode)
 
 
-def wait_for(what, probe, seconds=20):
+def wait_for(what, probe, seconds=60):
     end = time.time() + seconds
     while time.time() < end:
         found = probe()
@@ -93,12 +95,9 @@ def inner(program):
             return None
         accessible = wait_for("the program on the accessibility bus", find_app)
 
-        def find_table():
-            return next((n for n in walk(accessible) if n.getRole() == pyatspi.ROLE_TABLE), None)
-        table_node = wait_for("the schedule's table", find_table)
-        table = table_node.queryTable()
-        wait_for("the schedule's rows", lambda: table.nRows > 0)
-
+        wait_for("the main window", lambda: any(n.getRole() == pyatspi.ROLE_MENU_BAR
+                                                 for n in walk(accessible)))
+        time.sleep(2)  # the legend and the schedule fill in
         # What a screen reader finds in the main window (the table's cells not counted).
         interactive = {pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TOGGLE_BUTTON, pyatspi.ROLE_CHECK_BOX,
                        pyatspi.ROLE_COMBO_BOX, pyatspi.ROLE_SLIDER, pyatspi.ROLE_SPIN_BUTTON,
@@ -108,6 +107,12 @@ def inner(program):
         unnamed = [n.getRoleName() for n in counted if not n.name]
         print("main window: %d controls, %d named, %d unnamed (%s)"
               % (len(counted), len(counted) - len(unnamed), len(unnamed), ", ".join(sorted(unnamed))))
+
+        def find_table():
+            return next((n for n in walk(accessible) if n.getRole() == pyatspi.ROLE_TABLE), None)
+        table_node = wait_for("the schedule's table", find_table)
+        table = table_node.queryTable()
+        wait_for("the schedule's rows", lambda: table.nRows > 0)
 
         rows = [table.getRowDescription(r) for r in range(table.nRows)]
         print("resources:", rows)
@@ -127,6 +132,10 @@ def inner(program):
                     if node.getState().contains(pyatspi.STATE_FOCUSED):
                         return (r, c, node.name)
             return None
+        # Without a window manager nothing gives the window the keyboard:
+        # it is given here, then the schedule takes the focus as a reader asks.
+        subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--pid", str(app.pid),
+                        "--name", ".", "windowfocus", "--sync"], check=True, timeout=30)
         table_node.queryComponent().grabFocus()
         first = wait_for("a focused cell", current)
         print("current cell:", first)
@@ -137,7 +146,7 @@ def inner(program):
         pyatspi.Registry.generateKeyboardEvent(0xff54, None, pyatspi.KEY_SYM)  # Down
         below = wait_for("the row below", lambda: (lambda c: c if c and c != moved else None)(current()))
         print("after Down:", below)
-        assert below[0] == moved[0] + 1 and below[2].endswith(rows[below[0]]) or rows[below[0]] in below[2], below
+        assert below[0] == moved[0] + 1 and rows[below[0]] in below[2], below
         print("PASS")
     finally:
         if app:

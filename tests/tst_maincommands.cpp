@@ -13,6 +13,7 @@
 #include "ui/controls/ScheduleView.h"
 #include "ui/definitions/DlgGroup.h"
 #include "ui/main/DlgMain.h"
+#include "ui/main/LegendLabel.h"
 
 #include <QAction>
 #include <QComboBox>
