@@ -79,6 +79,7 @@ private slots:
     void cellMenu();
     void armedLegendType_data();
     void armedLegendType();
+    void bookingDialogTabOrder();
 };
 
 void TestAccess::scheduleIsATable() {
@@ -286,6 +287,30 @@ void TestAccess::armedLegendType() {
     QCOMPARE(f.main->LblColor()[0]->Armed(), armed);
     QCOMPARE(f.main->LblLegend()[0]->frameShadow(), armed ? QFrame::Sunken : QFrame::Plain);
     QCOMPARE(seen, opened);
+}
+
+void TestAccess::bookingDialogTabOrder() {
+    // Tab goes through the booking dialog in reading order: the resource and
+    // its day on the left, then the form from top to bottom, left to right.
+    MainFixture f;
+    f.Clinic();
+    f.Open();
+    QStringList order;
+    f.env.onModal = [&order](QDialog* dialog) {
+        dialog->show();
+        QWidget* first = dialog->findChild<QWidget*>(QStringLiteral("CbResource"));
+        for (QWidget* w = first; w && (order.isEmpty() || w != first); w = w->nextInFocusChain())
+            if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(dialog))
+                order << w->parentWidget()->objectName() + '/' + w->objectName();
+        dialog->hide();
+        return int(QDialog::Rejected);
+    };
+    f.main->OpenBooking(600, 10, 0, kToday);
+    QCOMPARE(order, QString("Frame1_0/CbResource SpinDate/Decrease SpinDate/Increase LbTimeSlot/Rows "
+                            "Frame1_1/CbTask Frame1_1/CbCustomer Frame1_1/TxtRef01 Frame1_1/TxtRef02 "
+                            "Frame1_1/TxtRef03 Frame1_1/TxtComments SpinStart/Increase SpinStart/Decrease "
+                            "SpinEnd/Increase SpinEnd/Decrease Frame1_1/BtnTask0 Frame1_1/BtnTask1 "
+                            "Frame1_1/BtnTask2 Frame1_1/BtnTask3").split(' '));
 }
 
 QTEST_MAIN(TestAccess)
