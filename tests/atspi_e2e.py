@@ -10,6 +10,7 @@ import datetime
 import os
 import random
 import shutil
+import sqlite3
 import subprocess
 import sys
 import tempfile
@@ -147,6 +148,31 @@ def inner(program):
         below = wait_for("the row below", lambda: (lambda c: c if c and c != moved else None)(current()))
         print("after Down:", below)
         assert below[0] == moved[0] + 1 and rows[below[0]] in below[2], below
+
+        # A type dragged from the legend over free time and let go after Esc
+        # books nothing and opens no window.
+        def centre(node):
+            box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+            return box.x + box.width // 2, box.y + box.height // 2
+        legend = next(n for n in walk(accessible)
+                      if n.getRole() == pyatspi.ROLE_LABEL and n.name == booking.split(",")[0])
+        free = next(cell(r, c) for r in range(table.nRows) for c in range(table.nColumns)
+                    if cell(r, c).name.startswith("Free") and
+                    cell(r, c).queryComponent().getExtents(pyatspi.DESKTOP_COORDS).width > 4)
+        windows = accessible.childCount
+        count = "select count(*) from tblBookings"
+        db = sqlite3.connect(os.path.join(home, "Tarvelo.db"))
+        stored = db.execute(count).fetchone()
+        x, y = centre(legend)
+        tx, ty = centre(free)
+        moves = [["mousemove", str(x + (tx - x) * i // 5), str(y + (ty - y) * i // 5), "sleep", "0.2"]
+                 for i in range(1, 6)]
+        subprocess.run(["xdotool", "mousemove", str(x), str(y), "mousedown", "1", "sleep", "0.3"]
+                       + sum(moves, []) + ["key", "Escape", "sleep", "0.5", "mouseup", "1",
+                                           "sleep", "1"], check=True, timeout=30)
+        assert accessible.childCount == windows, "a window opened"
+        assert db.execute(count).fetchone() == stored, "a booking was made"
+        print("drag cancelled by Esc: nothing booked")
         print("PASS")
     finally:
         if app:

@@ -68,6 +68,7 @@ class TestAccess : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase() {
+        REQUIRE_TEST_ENGINE();
         QAccessible::installUpdateHandler(&Record);
         QGuiApplicationPrivate::platformIntegration()->accessibility()->setActive(true);
     }
