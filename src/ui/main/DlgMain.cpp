@@ -1,12 +1,10 @@
 #include "ui/main/DlgMain.h"
 
 #include "base/ClsIni.h"
-#include "base/ColourUtil.h"
 #include "base/ErrorTrap.h"
 #include "base/EventPump.h"
 #include "base/Messages.h"
 #include "base/ModalWindow.h"
-#include "base/ProgramFolder.h"
 #include "base/ProgramState.h"
 #include "base/ProgramVersion.h"
 #include "base/Settings.h"
@@ -15,11 +13,9 @@
 #include "data/Database.h"
 #include "frame/ModMain.h"
 #include "model/BookingSummary.h"
-#include "model/BookingUndo.h"
 #include "model/ClsBooking.h"
 #include "model/ClsDate.h"
 #include "model/ClsGroup.h"
-#include "model/ClsResource.h"
 #include "model/Records.h"
 #include "model/ScheduleData.h"
 #include "transfer/SampleDatabase.h"
@@ -29,14 +25,13 @@
 #include "ui/booking/DlgSearch.h"
 #include "ui/common/ClsForms.h"
 #include "ui/config/DlgConfig.h"
-#include "ui/controls/IconFactory.h"
 #include "ui/controls/ScheduleMapper.h"
 #include "ui/controls/ScheduleView.h"
 #include "ui/controls/SpinButtons.h"
-#include "ui/definitions/DlgGroup.h"
-#include "ui/definitions/DlgResource.h"
 #include "ui/definitions/DlgTemplate.h"
 #include "ui/help/ContextIDs.h"
+#include "ui/main/AboutBox.h"
+#include "ui/main/DefinitionCommands.h"
 #include "ui/main/DlgExportCalendar.h"
 #include "ui/main/LegendPanel.h"
 #include "ui/main/MainCommands.h"
@@ -45,17 +40,15 @@
 #include "ui/main/ScheduleTopBar.h"
 #include "ui/main/StatusPanels.h"
 #include "ui/main/TransferCommands.h"
+#include "ui/main/UndoEntries.h"
 #include "ui/main/WindowPlacement.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
-#include <QMessageBox>
 #include <QToolBar>
 #include <QToolTip>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateTime>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -174,17 +167,8 @@ void DlgMain::BuildCommands() {
         if (const auto command = own.value(name))
             (this->*command)();
     });
-    m_undo = new BookingUndo(this);
-    m_commands->MenuEntry(QStringLiteral("mnuBookingUndo"))
-        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
-    m_commands->MenuEntry(QStringLiteral("mnuBookingRedo"))
-        ->setShortcuts(
-            {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-    connect(m_undo, &BookingUndo::Changed, this, [this] { UpdateUndoEntries(); });
-    // Another database opened meanwhile leaves nothing to undo.
-    connect(menuBar()->findChild<QMenu*>(QStringLiteral("mnuBooking")), &QMenu::aboutToShow, this,
-            [this] { UpdateUndoEntries(); });
-    UpdateUndoEntries();
+    m_undo = new UndoEntries(m_commands, menuBar()->findChild<QMenu*>(QStringLiteral("mnuBooking")),
+                             this);
 }
 
 void DlgMain::Form_Load() {
@@ -669,67 +653,10 @@ void DlgMain::Toolbar1_ButtonMenuClick(const QString& key) {
     m_timer1->stop();
     const BusyScope busy(m_busy);
     Trap("DlgMain.Toolbar1_ButtonMenuClick", [&] {
-        auto editGroup = [this] {
-            EnableToolbar(false);
-            DlgGroup dialog(this);
-            ModalWindow::Show(&dialog);
-            if (Records::Group().GroupId() != 0)
-                ShowGroups(Records::Group().GroupId());
-            else
-                ShownGroup(); // cancelled: the shared group describes the shown one again
-            EnableToolbar(true);
-        };
-        auto editResource = [this] {
-            EnableToolbar(false);
-            DlgResource dialog(this);
-            ModalWindow::Show(&dialog);
-            if (Records::Resource().ResourceId() != 0)
-                ShowResources(Records::Resource().ResourceId());
-            EnableToolbar(true);
-        };
-        if (key == QLatin1String("AddGroup")) {
-            Records::Group().InitBfr();
-            editGroup();
-        } else if (key == QLatin1String("EditGroup")) {
-            if (!Records::Group().Load(SelectedGroupId()))
-                Messages::Warning(QStringLiteral("Unable to edit group!"));
-            else
-                editGroup();
-        } else if (key == QLatin1String("DeleteGroup")) {
-            if (m_cbGroup->currentIndex() < 0) {
-                Messages::Warning(QStringLiteral("No group selected!"));
-            } else if (Messages::Confirm(QStringLiteral("Confirm delete selected group?"))) {
-                EnableToolbar(false);
-                if (!Records::Group().Delete(SelectedGroupId()))
-                    Messages::Warning(QStringLiteral("Unable to delete group!"));
-                ShowGroups(Records::Group().GroupId());
-                EnableToolbar(true);
-            }
-        } else if (key == QLatin1String("AddRes")) {
-            if (m_cbGroup->count() == 0) {
-                Messages::CriticalError(QStringLiteral("No group selected!"));
-            } else {
-                Records::Resource().InitBfr();
-                Records::Resource().SetGroupId(SelectedGroupId());
-                editResource();
-            }
-        } else if (key == QLatin1String("EditRes")) {
-            if (m_sched->CurrentRow() < 1)
-                Messages::Warning(QStringLiteral("No resource selected!"));
-            else if (Records::Resource().Load(m_sched->RowData(m_sched->CurrentRow())))
-                editResource();
-        } else if (key == QLatin1String("DeleteRes")) {
-            if (m_sched->CurrentRow() < 1) {
-                Messages::Warning(QStringLiteral("No resource selected!"));
-            } else if (Messages::Confirm(QStringLiteral("Confirm delete selected resource?"))) {
-                EnableToolbar(false);
-                if (!Records::Resource().Delete(m_sched->RowData(m_sched->CurrentRow())))
-                    Messages::Warning(QStringLiteral("Unable to delete resource!"));
-                ShowResources(Records::Resource().ResourceId());
-                EnableToolbar(true);
-            }
-        } else if (key == QLatin1String("Hours") || key == QLatin1String("Days") ||
-                   key == QLatin1String("Weeks")) {
+        if (DefinitionCommands::Run(*this, key))
+            return;
+        if (key == QLatin1String("Hours") || key == QLatin1String("Days") ||
+            key == QLatin1String("Weeks")) {
             EnableToolbar(false);
             const int type = key == QLatin1String("Hours") ? 0 : key == QLatin1String("Days") ? 1 : 2;
             Settings::Ini().WriteValue(QStringLiteral("Config"), QStringLiteral("TimeType"), type);
@@ -758,20 +685,7 @@ void DlgMain::mnuResourceLoadTemplate_Click() {
 }
 
 void DlgMain::mnuHelpAbout_Click() {
-    Trap("DlgMain.mnuHelpAbout_Click", [&] {
-        QMessageBox box(this);
-        box.setWindowTitle(QStringLiteral("About Tarvelo"));
-        box.setIconPixmap(IconFactory::Icon(QStringLiteral("Watch")).pixmap(48, 48));
-        box.setText(QStringLiteral("<b>Tarvelo</b> version ") + ProgramVersion::Number());
-        box.setInformativeText(
-            QStringLiteral("Books rooms, people and machines in time slots.\n"
-                           "Several workstations share one database and see each other's "
-                           "changes within seconds.\n\nDatabase: ") +
-            Database::DAO().DbPath() + QStringLiteral("\nProgram folder: ") +
-            QDir::toNativeSeparators(ProgramFolder::Path()));
-        box.setStandardButtons(QMessageBox::Ok);
-        ModalWindow::Show(&box);
-    });
+    Trap("DlgMain.mnuHelpAbout_Click", [&] { AboutBox::Show(this); });
 }
 
 void DlgMain::mnuBookingHistory_Click() {
@@ -793,23 +707,12 @@ void DlgMain::UndoRedo(bool back) {
     const BusyScope busy(m_busy);
     Trap(back ? "DlgMain.mnuBookingUndo_Click" : "DlgMain.mnuBookingRedo_Click", [&] {
         EnableToolbar(false);
-        if (!(back ? m_undo->Undo() : m_undo->Redo()) && !m_undo->Problem().isEmpty())
-            Messages::Warning(m_undo->Problem());
+        m_undo->Run(back);
         const int row = m_sched->CurrentRow();
         ShowResources(row > 0 ? m_sched->RowData(row) : 0);
     });
     EnableToolbar(true);
     RearmTimer();
-}
-
-void DlgMain::UpdateUndoEntries() {
-    const auto name = [this](const char* key, const QString& verb, const QString& what) {
-        QAction* entry = m_commands->MenuEntry(QString::fromLatin1(key));
-        entry->setText(what.isEmpty() ? verb : verb + QLatin1Char(' ') + what);
-        entry->setEnabled(!what.isEmpty());
-    };
-    name("mnuBookingUndo", QStringLiteral("&Undo"), m_undo->UndoAction());
-    name("mnuBookingRedo", QStringLiteral("&Redo"), m_undo->RedoAction());
 }
 
 void DlgMain::OfferSample() {

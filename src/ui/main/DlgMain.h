@@ -5,13 +5,13 @@
 #include <QVector>
 #include <functional>
 
-class BookingUndo;
 class ClsGroup;
 class LegendLabel;
 class LegendPanel;
 class MainCommands;
 class SchedulePane;
 class StatusPanels;
+class UndoEntries;
 class QAction;
 class QToolBar;
 class QCheckBox;
@@ -138,8 +138,6 @@ private:
     // A Transfer command with the toolbar, the schedule and the timer off.
     void RunTransfer(const char* where, const std::function<void()>& command);
     void UpdateCaption();
-    // Names the Undo and Redo entries after what they would do.
-    void UpdateUndoEntries();
     void UndoRedo(bool back);
 
     bool m_started = false;
@@ -169,7 +167,7 @@ private:
     StatusPanels* m_status = nullptr;
     QTimer* m_timer1 = nullptr;
     MainCommands* m_commands = nullptr; // toolbar and menus
-    BookingUndo* m_undo = nullptr;
+    UndoEntries* m_undo = nullptr;
     QString m_tipText;
     bool m_programClose = false;
     int m_busy = 0; // commands running
