@@ -205,7 +205,8 @@ void TestAccess::bookingLifeByKeysAlone() {
     };
     QTest::keyClick(view, Qt::Key_Home, Qt::ControlModifier);
     QTest::keyClick(view, Qt::Key_Return);
-    QCOMPARE(Stored(f, "BookingStart = 480"), QStringLiteral("10 20 480-495"));
+    QCOMPARE(Stored(f, "BookingDate = 46359 and ResourceId = 10 and BookingStart = 480"),
+             QStringLiteral("10 20 480-495"));
     QCOMPARE(view->CurrentCell().cell.bar, 1);
     QTest::keyClick(view, Qt::Key_Return);
     QCOMPARE(Stored(f, "TaskId = 20 and BookingDate = 46359 and ResourceId = 10 and BookingStart < 600"),
