@@ -37,9 +37,9 @@ ScheduleCellCommands::ScheduleCellCommands(DlgMain* main, ScheduleView* view)
 void ScheduleCellCommands::KeepRow(qint32 resourceId) { m_main->SelectResource(resourceId); }
 
 void ScheduleCellCommands::OpenBar(int row, int bar, int minute, qint32 date) {
-    Q_UNUSED(bar);
+    // As a double-click on the bar does.
     const qint32 resourceId = m_view->RowData(row);
-    Trap("DlgMain.Sched_OpenBar", [&] { m_main->OpenBooking(minute, resourceId, 0, date); });
+    m_main->Sched_TimeDblClick(row, bar, minute, date);
     KeepRow(resourceId);
 }
 

@@ -9,7 +9,8 @@ class QPoint;
 class ScheduleView;
 
 // What the keyboard does to the schedule's current cell in the main window:
-// Enter opens the booking dialog on a booking, Delete deletes it after the
+// Enter opens the booking dialog on a booking as a double-click on it does
+// (on a free slot the schedule reports a drop), Delete deletes it after the
 // booking dialog's confirmation, and the menu keys offer these commands as a
 // menu. It also gives the schedule the words assistive technology reads
 // first for a booking: its appointment type and contact. After each command
