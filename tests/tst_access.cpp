@@ -217,7 +217,7 @@ void TestAccess::bookingLifeByKeysAlone() {
     QCOMPARE(view->CurrentCell().cell.StartMinute(), 510);
     f.env.confirmAnswers = {true};
     QTest::keyClick(view, Qt::Key_Delete);
-    QCOMPARE(f.env.boxes.value(0).text, QStringLiteral("Do you wish to delete this appointment?"));
+    QVERIFY(f.env.boxes.value(0).text.startsWith("Do you wish to delete this appointment?"));
     QCOMPARE(f.env.Count("tblBookings where BookingStart < 540 and ResourceId = 10"), 0);
     QCOMPARE(view->CurrentCell().row, 1);
     qApp->removeEventFilter(&mice);
@@ -248,7 +248,7 @@ void TestAccess::cellMenu() {
     // The booking's Delete entry asks as the booking dialog does.
     QTest::keyClick(view, Qt::Key_Menu);
     f.main->findChild<QMenu*>(QStringLiteral("SchedCellMenu"))->actions().value(1)->trigger();
-    QCOMPARE(f.env.boxes.value(0).text, QStringLiteral("Do you wish to delete this appointment?"));
+    QVERIFY(f.env.boxes.value(0).text.startsWith("Do you wish to delete this appointment?"));
     QCOMPARE(f.env.Count("tblBookings where BookingId = 101"), 1);
 }
 
