@@ -312,7 +312,8 @@ void TestAccess::bookingDialogTabOrder() {
                             "Frame1_1/CbTask Frame1_1/CbCustomer Frame1_1/TxtRef01 Frame1_1/TxtRef02 "
                             "Frame1_1/TxtRef03 Frame1_1/TxtComments SpinStart/Increase SpinStart/Decrease "
                             "SpinEnd/Increase SpinEnd/Decrease Frame1_1/BtnTask0 Frame1_1/BtnTask1 "
-                            "Frame1_1/BtnTask2 Frame1_1/BtnTask3").split(' '));
+                            "Frame1_1/BtnTask2 Frame1_1/BtnTask3 Frame1_1/BtnFreeSlot "
+                            "Frame1_1/ChkAnyResource").split(' '));
 }
 
 QTEST_MAIN(TestAccess)
