@@ -11,6 +11,7 @@ PACKAGES=(
   postgresql
   dpkg-dev desktop-file-utils appstream lintian man-db python3
   libical-dev python3-icalendar
+  dbus-daemon at-spi2-core python3-pyatspi xdotool qt6-base-private-dev
 )
 
 missing=()

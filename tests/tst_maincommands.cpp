@@ -13,6 +13,7 @@
 #include "ui/controls/ScheduleView.h"
 #include "ui/definitions/DlgGroup.h"
 #include "ui/main/DlgMain.h"
+#include "ui/main/LegendLabel.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -94,7 +95,7 @@ void TestMainCommands::dropSnapsToSlot() {
     f.Open();
     if (cancelledGroup)
         f.main->Toolbar1_ButtonMenuClick(QStringLiteral("AddGroup"));
-    f.main->LblColor_MouseDown(0); // the drag of the first type in the legend
+    QTest::mouseClick(f.main->LblColor()[0], Qt::LeftButton); // the first type armed
     QString opened;
     RecordBookingDialog(f, opened);
     f.main->Sched_DropItem(1, minute, kToday + 3);

@@ -333,15 +333,15 @@ void TestScheduleView::mouseOnBarsAndNames() {
 void TestScheduleView::keysMoveTheCurrentRow() {
     auto view = MakeView(0, 60);
     QVERIFY(view);
-    QSignalSpy opens(view.get(), &ScheduleView::Sched_ListDblClick);
+    QSignalSpy opens(view.get(), &ScheduleView::Sched_DropItem);
     // The current row before (0: none), the key, the row after, and the row
-    // whose booking dialog Enter opens (0: none).
+    // whose free slot Enter books as a drop would (0: none).
     const struct { int start; QKeyCombination key; int expected, opened; } keys[] = {
         {0, Qt::Key_Down, 1, 0}, {60, Qt::Key_Down, 60, 0}, {1, Qt::Key_Up, 1, 0},
         {0, Qt::Key_Up, 1, 0}, {3, Qt::ControlModifier | Qt::Key_End, 60, 0},
         {20, Qt::ControlModifier | Qt::Key_Home, 1, 0},
         {20, Qt::Key_Home, 20, 0}, // scrolls the time, keeps the row
-        {7, Qt::Key_Return, 7, 7}, {2, Qt::Key_Enter, 2, 2}, {0, Qt::Key_Return, -1, 0}};
+        {7, Qt::Key_Return, 7, 7}, {2, Qt::Key_Enter, 2, 2}, {0, Qt::Key_Return, -1, 1}};
     for (const auto& k : keys) {
         view->SetCurrentRow(k.start);
         QTest::keyClick(view.get(), k.key.key(), k.key.keyboardModifiers());

@@ -1094,7 +1094,20 @@ void DlgAppt::DeleteBooking() {
     const int row = m_lbTimeSlot->SelectedRow();
     if (row < 0 || m_lbTimeSlot->RowValue(row) == 0)
         return;
-    const qint32 id = m_lbTimeSlot->RowValue(row);
+    switch (ConfirmDelete(m_lbTimeSlot->RowValue(row))) {
+    case DeleteResult::Declined:
+        return;
+    case DeleteResult::Failed:
+        // The list shows again what the database holds; the form keeps the booking.
+        ShowBookings();
+        return;
+    case DeleteResult::Deleted:
+        break;
+    }
+    ShowBookings();
+}
+
+DlgAppt::DeleteResult DlgAppt::ConfirmDelete(qint32 id) {
     // The question names what goes: the contact, the date and the time.
     BookingSummary summary;
     summary.Load(id);
@@ -1102,7 +1115,7 @@ void DlgAppt::DeleteBooking() {
     if (!summary.Line().isEmpty())
         question += kCrLf + kCrLf + summary.Line();
     if (!Messages::Confirm(question))
-        return;
+        return DeleteResult::Declined;
     ClsBooking& booking = Records::Booking();
     bool deleted = true;
     bool series = false;
@@ -1118,15 +1131,13 @@ void DlgAppt::DeleteBooking() {
         deleted = StoredRow::Lookup(Database::DAO(), QStringLiteral("tblBookings"),
                                     QStringLiteral("BookingId"), id) == StoredRow::State::Gone;
     }
-    if (!deleted) {
-        // The list shows again what the database holds; the form keeps the booking.
-        Messages::Warning(series ? QStringLiteral("Unable to delete the repeated appointments!")
-                                 : QStringLiteral("Unable to delete appointment!"));
-        ShowBookings();
-        return;
+    if (deleted) {
+        booking.InitBfr();
+        return DeleteResult::Deleted;
     }
-    booking.InitBfr();
-    ShowBookings();
+    Messages::Warning(series ? QStringLiteral("Unable to delete the repeated appointments!")
+                             : QStringLiteral("Unable to delete appointment!"));
+    return DeleteResult::Failed;
 }
 
 void DlgAppt::Move() {

@@ -93,6 +93,11 @@ public:
     // contact's bookings from today on, saved as an iCalendar file the user
     // names.
     void SendToCalendar();
+    // Deletes a booking after asking as the Delete command does (and, for a
+    // booking of a repeated sequence, whether to delete the whole sequence);
+    // a failure is told to the user. A booking already gone counts as deleted.
+    enum class DeleteResult { Declined, Deleted, Failed };
+    static DeleteResult ConfirmDelete(qint32 bookingId);
     // Selects the next free slot from now that fits the chosen type's first
     // length, on the shown resource or, with "any resource" ticked, on the
     // first resource of the group that has one; says so when none is free

@@ -1,9 +1,12 @@
 #include "ui/controls/ScheduleView.h"
 
 #include "base/ColourUtil.h"
+#include "model/ClsDate.h"
+#include "ui/controls/ScheduleAccessible.h"
 #include "ui/controls/SchedulePageLayout.h"
 #include "ui/controls/ScheduleText.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDateTime>
 #include <QDragEnterEvent>
@@ -90,6 +93,17 @@ ScheduleView::ScheduleView(QWidget* parent) : QAbstractScrollArea(parent) {
             viewport()->update(CurrentLayout().grid);
     });
     m_clockTimer.start();
+    m_accessTimer.setSingleShot(true);
+    m_accessTimer.setInterval(0);
+    connect(&m_accessTimer, &QTimer::timeout, this, [this] { NotifyCells(); });
+    ScheduleAccessible::Install();
+    // Assistive technology that asked while the base class was being built
+    // got a plain scroll area: it is asked again.
+    if (QAccessible::isActive()) {
+        QAccessibleInterface* made = QAccessible::queryAccessibleInterface(this);
+        if (made && !made->tableInterface())
+            QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+    }
     UpdateMetrics();
 }
 
@@ -112,12 +126,14 @@ void ScheduleView::Clear() {
     m_selectedRow = m_selectedBar = 0;
     m_drag = BarDrag();
     m_dropRow = 0;
+    CellsChanged();
     UpdateScrollBars();
     RequestRepaint();
 }
 
 int ScheduleView::AddRow(const QString& text) {
     const int row = m_model.AddRow(text);
+    CellsChanged();
     UpdateScrollBars();
     RequestRepaint();
     return row;
@@ -167,8 +183,10 @@ QString ScheduleView::CellText(int row, int column) const {
 int ScheduleView::AddBar(int row, int startMinute, int endMinute, qint32 firstDate,
                          qint32 lastDate, const QString& key) {
     const int bar = m_model.AddBar(row, startMinute, endMinute, firstDate, lastDate, key);
-    if (bar)
+    if (bar) {
+        CellsChanged();
         RequestRepaint();
+    }
     return bar;
 }
 
@@ -431,6 +449,7 @@ ScheduleView::TimePoint ScheduleView::LeftEdgeTime() const {
 }
 
 void ScheduleView::ApplyTimeAxis(const TimePoint& keep) {
+    CellsChanged();
     UpdateScrollBars();
     if (m_anchorValid) {
         m_anchorDate = std::clamp(m_anchorDate, m_mapper.FirstDate(), m_mapper.LastDate());
@@ -678,6 +697,7 @@ void ScheduleView::paintEvent(QPaintEvent* event) {
         painter.setBrush(fill);
         painter.drawRect(ghost.adjusted(1, 1, -1, -1));
     }
+    PaintFocusRing(painter);
 }
 
 void ScheduleView::resizeEvent(QResizeEvent* event) {
@@ -919,51 +939,10 @@ void ScheduleView::keyPressEvent(QKeyEvent* event) {
         event->accept();
         return;
     }
-    const int last = RowCount() - 1;
-    if (last < 1) {
-        QAbstractScrollArea::keyPressEvent(event);
-        return;
-    }
-    const int current = CurrentRow() > 0 ? CurrentRow() : 0;
-    const int page = std::max(1, CurrentLayout().grid.height() / std::max(1, RowHeight()) - 1);
-    const bool ctrl = event->modifiers() & Qt::ControlModifier;
-    int row = -1;
-    switch (event->key()) {
-    case Qt::Key_Up:
-        row = current > 1 ? current - 1 : 1;
-        break;
-    case Qt::Key_Down:
-        row = current < 1 ? 1 : std::min(last, current + 1);
-        break;
-    case Qt::Key_PageUp:
-        row = std::max(1, current - page);
-        break;
-    case Qt::Key_PageDown:
-        row = std::min(last, std::max(1, current + page));
-        break;
-    case Qt::Key_Home:
-        if (ctrl)
-            row = 1;
-        break;
-    case Qt::Key_End:
-        if (ctrl)
-            row = last;
-        break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        if (current > 0)
-            emit Sched_ListDblClick(current);
+    if (MoveByKey(event))
         event->accept();
-        return;
-    default:
-        break;
-    }
-    if (row < 0) {
+    else
         QAbstractScrollArea::keyPressEvent(event);
-        return;
-    }
-    SetCurrentRow(row);
-    event->accept();
 }
 
 void ScheduleView::wheelEvent(QWheelEvent* event) {
@@ -1169,4 +1148,260 @@ bool ScheduleView::PrintTo(QPrinter* printer) const {
         painter.restore();
     }
     return painter.end();
+}
+
+// ---- keyboard and assistive technology -------------------------------------
+
+void ScheduleView::SetSlotMinutes(int minutes) {
+    minutes = std::max(0, minutes);
+    if (minutes == m_slotMinutes)
+        return;
+    m_slotMinutes = minutes;
+    CellsChanged();
+}
+
+std::vector<ScheduleCells::Cell> ScheduleView::RowCells(int row) const {
+    return ScheduleCells::Row(m_model, m_mapper, row, m_slotMinutes);
+}
+
+ScheduleView::CellRef ScheduleView::CurrentCell() const {
+    CellRef ref;
+    if (m_model.RowCount() == 0)
+        return ref;
+    ref.row = m_model.IsRow(m_currentRow) ? m_currentRow : 1;
+    qint64 key = m_cellKey;
+    if (!m_cellKeyValid) {
+        const TimePoint left = LeftEdgeTime();
+        key = left.valid ? ScheduleMapper::TimeKey(left.date, left.minute)
+                         : ScheduleMapper::TimeKey(m_mapper.FirstDate(), m_mapper.DayStart());
+    }
+    const std::vector<ScheduleCells::Cell> cells = RowCells(ref.row);
+    ref.index = ScheduleCells::IndexAt(cells, key);
+    if (ref.index >= 0)
+        ref.cell = cells[size_t(ref.index)];
+    return ref;
+}
+
+void ScheduleView::SetCurrentCell(int row, int index) {
+    if (!m_model.IsRow(row))
+        return;
+    const std::vector<ScheduleCells::Cell> cells = RowCells(row);
+    const CellRef before = CurrentCell();
+    if (index >= 0 && index < int(cells.size())) {
+        m_cellKey = cells[size_t(index)].startKey;
+        m_cellKeyValid = true;
+    }
+    SetCurrentRow(row);
+    const CellRef now = CurrentCell();
+    if (now.index >= 0) {
+        ScrollCellIntoView(now.row, now.cell);
+        if (before.row != now.row || !(before.cell == now.cell)) {
+            viewport()->update(CellRect(before.row, before.cell).adjusted(-6, 0, 6, 0));
+            viewport()->update(CellRect(now.row, now.cell).adjusted(-6, 0, 6, 0));
+        }
+    }
+    NotifyFocus();
+}
+
+void ScheduleView::ScrollCellIntoView(int row, const ScheduleCells::Cell& cell) {
+    // The row comes into view through SetCurrentRow; the time here, with the
+    // cell's start shown when the cell is wider than the grid.
+    const Layout layout = CurrentLayout();
+    double x = 0;
+    double width = 0;
+    const qint32 lastDate = qint32((cell.endKey - 1) / ScheduleMapper::kMinutesPerDay);
+    const int endMinute = int(cell.endKey - qint64(lastDate) * ScheduleMapper::kMinutesPerDay);
+    if (!m_model.IsRow(row) || layout.grid.width() <= 0 ||
+        !m_mapper.BarExtent(cell.Date(), cell.StartMinute(), lastDate, endMinute, &x, &width))
+        return;
+    const int left = int(std::floor(x)) - 4;
+    const int right = int(std::ceil(x + width)) + 4;
+    const int scroll = horizontalScrollBar()->value();
+    int target = scroll;
+    if (right > scroll + layout.grid.width())
+        target = right - layout.grid.width();
+    if (left < target)
+        target = left;
+    if (target != scroll) {
+        m_anchorValid = false;
+        SetScroll(target, m_wantedY);
+        viewport()->update();
+        const TimePoint edge = LeftEdgeTime();
+        emit Sched_ScrollTrack(m_mapper.RowAtY(m_wantedY, m_model.RowCount()), edge.date,
+                               edge.minute);
+    }
+}
+
+QRect ScheduleView::CellRect(int row, const ScheduleCells::Cell& cell) const {
+    if (!m_model.IsRow(row))
+        return QRect();
+    double x = 0;
+    double width = 0;
+    const qint32 lastDate = qint32((cell.endKey - 1) / ScheduleMapper::kMinutesPerDay);
+    const int endMinute = int(cell.endKey - qint64(lastDate) * ScheduleMapper::kMinutesPerDay);
+    if (!m_mapper.BarExtent(cell.Date(), cell.StartMinute(), lastDate, endMinute, &x, &width))
+        return QRect();
+    const Layout layout = CurrentLayout();
+    const int left = layout.listWidth + int(std::round(x)) - horizontalScrollBar()->value();
+    const int right = std::max(left + 1, layout.listWidth + int(std::round(x + width)) -
+                                             horizontalScrollBar()->value());
+    const QRect rect(left, layout.header + m_mapper.RowTop(row) - verticalScrollBar()->value(),
+                     right - left, RowHeight());
+    return rect & layout.grid;
+}
+
+void ScheduleView::SetBarNamer(std::function<QString(int row, int bar)> namer) {
+    m_barNamer = std::move(namer);
+}
+
+QString ScheduleView::CellName(int row, const ScheduleCells::Cell& cell) const {
+    if (!m_model.IsRow(row) || cell.endKey <= cell.startKey)
+        return QString();
+    const QString times = ClsDate::ShowTime(cell.StartMinute(), true) + QStringLiteral(" to ") +
+                          ClsDate::ShowTime(std::min(cell.EndMinute(), 1440), true);
+    const QString resource = m_model.RowText(row);
+    if (!cell.bar)
+        return QStringLiteral("Free, ") + times + QStringLiteral(", ") + resource;
+    QString lead = m_barNamer ? m_barNamer(row, cell.bar) : BarText(row, cell.bar);
+    if (!lead.isEmpty())
+        lead += QStringLiteral(", ");
+    return lead + times + QStringLiteral(", ") + resource + QStringLiteral(", ") +
+           ClsDate::FormatDate(cell.Date(), QStringLiteral("dddd d mmmm yyyy"));
+}
+
+QString ScheduleView::RulerLabel(qint64 timeKey) const {
+    const qint32 date = qint32(timeKey / ScheduleMapper::kMinutesPerDay);
+    if (m_mapper.TimeType() != ScheduleMapper::Hours)
+        return ClsDate::FormatDate(date, QStringLiteral("dddd d mmmm"));
+    const int minute = int(timeKey - qint64(date) * ScheduleMapper::kMinutesPerDay);
+    return ScheduleText::HourLabel(minute / 60 * 60, m_use12Hour && !m_use24Hour);
+}
+
+void ScheduleView::CellsChanged() {
+    ++m_cellsGeneration;
+    if (!m_accessTimer.isActive())
+        m_accessTimer.start();
+}
+
+void ScheduleView::NotifyCells() {
+    QAccessibleTableModelChangeEvent event(this, QAccessibleTableModelChangeEvent::ModelReset);
+    QAccessible::updateAccessibility(&event);
+}
+
+void ScheduleView::NotifyFocus() {
+    if (!hasFocus() || !QAccessible::isActive())
+        return;
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(this);
+    const CellRef current = CurrentCell();
+    if (!table || !table->tableInterface() || current.index < 0)
+        return;
+    if (QAccessibleInterface* cell = table->tableInterface()->cellAt(current.row - 1, current.index)) {
+        QAccessibleEvent event(cell, QAccessible::Focus);
+        QAccessible::updateAccessibility(&event);
+    }
+}
+
+bool ScheduleView::MoveByKey(QKeyEvent* event) {
+    const int rows = m_model.RowCount();
+    if (rows == 0)
+        return false;
+    const CellRef current = CurrentCell();
+    const std::vector<ScheduleCells::Cell> cells = RowCells(current.row);
+    const int lastCell = int(cells.size()) - 1;
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    const int page = std::max(1, CurrentLayout().grid.height() / std::max(1, RowHeight()) - 1);
+    const int key = event->key();
+    if (key == Qt::Key_Menu || (key == Qt::Key_F10 && event->modifiers() & Qt::ShiftModifier)) {
+        QRect rect = CellRect(current.row, current.cell);
+        if (rect.isEmpty())
+            rect = RowRect(current.row) & CurrentLayout().grid;
+        emit Sched_CellMenu(viewport()->mapToGlobal(rect.isEmpty() ? QPoint() : rect.center()));
+        return true;
+    }
+    switch (key) {
+    case Qt::Key_Left:
+        SetCurrentCell(current.row, std::max(0, current.index - 1));
+        return true;
+    case Qt::Key_Right:
+        SetCurrentCell(current.row, std::min(lastCell, current.index + 1));
+        return true;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        // The time the keys went to last stays, so that the cell in the new
+        // row is the one at that time.
+        if (!m_cellKeyValid && current.index >= 0) {
+            m_cellKey = current.cell.startKey;
+            m_cellKeyValid = true;
+        }
+        const int step = key == Qt::Key_Up || key == Qt::Key_Down ? 1 : page;
+        const int down = key == Qt::Key_Down || key == Qt::Key_PageDown ? step : -step;
+        // Before any row was current, the first step lands on the first row.
+        const int from = m_model.IsRow(m_currentRow) ? m_currentRow : 1 - std::max(down, 0);
+        SetCurrentCell(std::clamp(from + down, 1, rows), -1);
+        return true;
+    }
+    case Qt::Key_Home:
+        if (ctrl)
+            SetCurrentCell(1, 0);
+        else
+            SetCurrentCell(current.row, 0);
+        return true;
+    case Qt::Key_End:
+        if (ctrl)
+            SetCurrentCell(rows, int(RowCells(rows).size()) - 1);
+        else
+            SetCurrentCell(current.row, lastCell);
+        return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (current.index < 0)
+            return true;
+        if (current.cell.bar)
+            emit Sched_OpenBar(current.row, current.cell.bar, current.cell.StartMinute(),
+                               current.cell.Date());
+        else
+            emit Sched_DropItem(current.row, current.cell.StartMinute(), current.cell.Date());
+        return true;
+    case Qt::Key_Delete:
+        if (current.index >= 0 && current.cell.bar)
+            emit Sched_DeleteBar(current.row, current.cell.bar);
+        return true;
+    default:
+        return false;
+    }
+}
+
+void ScheduleView::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
+    NotifyFocus();
+}
+
+void ScheduleView::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    viewport()->update();
+}
+
+void ScheduleView::PaintFocusRing(QPainter& painter) const {
+    // A dark ring around a light one: one of the two stands out by more than
+    // 3:1 from any bar colour and from the background.
+    if (!hasFocus())
+        return;
+    const CellRef current = CurrentCell();
+    QRect rect = CellRect(current.row, current.cell);
+    if (current.index < 0 || rect.isEmpty())
+        return;
+    // A cell narrower than the two rings gets them around it.
+    if (rect.width() < 10)
+        rect.adjust(-(10 - rect.width()) / 2, 0, (11 - rect.width()) / 2, 0);
+    painter.save();
+    painter.setClipRect(CurrentLayout().grid);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(Qt::black, 2));
+    painter.drawRect(QRectF(rect).adjusted(1, 1, -1, -1));
+    painter.setPen(QPen(Qt::white, 2));
+    painter.drawRect(QRectF(rect).adjusted(3, 3, -3, -3));
+    painter.restore();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/controls/ScheduleCells.h"
 #include "ui/controls/ScheduleMapper.h"
 #include "ui/controls/ScheduleModel.h"
 #include "ui/controls/SchedulePainter.h"
@@ -8,6 +9,9 @@
 #include <QSizeF>
 #include <QString>
 #include <QTimer>
+
+#include <functional>
+#include <vector>
 
 class QMimeData;
 class QPainter;
@@ -186,10 +190,48 @@ public:
     // becoming the selected bar; otherwise clears the selection.
     void CancelBarAction();
 
+    // The keyboard's place: a cell (a booking or a free slot, see
+    // ScheduleCells) of the current row. The view always has one while it has
+    // rows: the row is the current row (else the first), the cell the one that
+    // holds the time the keys last went to (else the time at the left edge).
+    struct CellRef {
+        int row = 0; // 0: no rows
+        int index = -1;
+        ScheduleCells::Cell cell;
+    };
+    // Length of a free slot in minutes (the group's interval); 0 leaves free
+    // time whole.
+    int SlotMinutes() const { return m_slotMinutes; }
+    void SetSlotMinutes(int minutes);
+    std::vector<ScheduleCells::Cell> RowCells(int row) const;
+    CellRef CurrentCell() const;
+    // Makes that cell of the row current and scrolls it into view.
+    void SetCurrentCell(int row, int index);
+    // The cell in viewport pixels, cut to the part between the name column
+    // and the right edge, below the ruler.
+    QRect CellRect(int row, const ScheduleCells::Cell& cell) const;
+    // What assistive technology reads: "Check-up, Jane Doe, 10:00 am to
+    // 10:30 am, Room 1, Monday 7 December 2026", "Free, 10:30 am to 10:45 am,
+    // Room 1". The namer gives a bar's first words (its type and contact);
+    // without one, the bar's text is used.
+    QString CellName(int row, const ScheduleCells::Cell& cell) const;
+    void SetBarNamer(std::function<QString(int row, int bar)> namer);
+    // The ruler's label over a time: its hour in the hour resolution, its
+    // date otherwise.
+    QString RulerLabel(qint64 timeKey) const;
+    // Raised whenever rows, bars or the shown range change.
+    quint64 CellsGeneration() const { return m_cellsGeneration; }
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 signals:
+    // Keys on the current cell: Enter on a booking, Delete on a booking, and
+    // the context-menu key or Shift+F10 (at that global point). Enter on a
+    // free slot reports Sched_DropItem, as a drop there would.
+    void Sched_OpenBar(int row, int bar, int minute, qint32 date);
+    void Sched_DeleteBar(int row, int bar);
+    void Sched_CellMenu(const QPoint& globalPos);
     void Sched_DropItem(int row, int minute, qint32 date);
     // The mouse moved onto a bar.
     void Sched_ItemMove(int row, int bar);
@@ -221,9 +263,13 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
-    // Up/Down, Page Up/Down and Ctrl+Home/End move the current row; Enter
-    // opens it as a double-click on its name does; the other keys scroll.
+    // Left/Right go to the previous and next cell of the row, Up/Down to the
+    // row above or below near the same time, Home/End to the row's first and
+    // last cell (with Ctrl: of the first and last row), Page Up/Down by the
+    // rows in view; Enter, Delete and the menu keys act on the current cell.
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -291,6 +337,14 @@ private:
 
     PrintSetup MakePrintSetup(const QSizeF& pageSize) const;
 
+    // Keyboard and assistive technology.
+    bool MoveByKey(QKeyEvent* event);
+    void CellsChanged();
+    void NotifyCells();
+    void NotifyFocus();
+    void PaintFocusRing(QPainter& painter) const;
+    void ScrollCellIntoView(int row, const ScheduleCells::Cell& cell);
+
     ScheduleModel m_model;
     ScheduleMapper m_mapper;
     int m_currentRow = -1;
@@ -339,6 +393,13 @@ private:
     bool m_resizingList = false;
     int m_dropRow = 0;
     double m_dropX = -1;
+
+    int m_slotMinutes = 0;
+    bool m_cellKeyValid = false; // the time the keys went to last
+    qint64 m_cellKey = 0;
+    quint64 m_cellsGeneration = 0;
+    std::function<QString(int, int)> m_barNamer;
+    QTimer m_accessTimer; // tells assistive technology once a rebuild settles
 
     QTimer m_repaintTimer;
     QTimer m_clockTimer; // moves the line that marks the present time

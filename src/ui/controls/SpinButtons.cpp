@@ -59,6 +59,11 @@ void SpinButtons::ArrangeButtons() {
         m_layout->addWidget(m_decrease);
         m_layout->addWidget(m_increase);
     }
+    // Tab goes through the arrows in reading order.
+    if (m_orientation == Qt::Vertical)
+        setTabOrder(m_increase, m_decrease);
+    else
+        setTabOrder(m_decrease, m_increase);
 }
 
 bool SpinButtons::AutoRepeat() const {

@@ -35,6 +35,7 @@
 #include "ui/main/LegendPanel.h"
 #include "ui/main/MainCommands.h"
 #include "ui/main/ScheduleBookings.h"
+#include "ui/main/ScheduleCellCommands.h"
 #include "ui/main/SchedulePane.h"
 #include "ui/main/ScheduleTopBar.h"
 #include "ui/main/StatusPanels.h"
@@ -133,8 +134,10 @@ void DlgMain::BuildWindow() {
                 Sched_BarDrop(row, bar, toRow, date, start, end);
             });
     connect(m_sched, &ScheduleView::Sched_ScrollTrack, this, [this] { Sched_ScrollTrack(); });
+    new ScheduleCellCommands(this, m_sched);
 
     m_frame1 = new LegendPanel(central);
+    m_frame1->SetSchedule(m_sched);
     body->addWidget(m_frame1);
     outer->addLayout(body, 1);
     setCentralWidget(central);
@@ -375,6 +378,7 @@ void DlgMain::CbGroup_Click() {
         // schedule shows it too, up to midnight at most.
         m_sched->SetDayEnd(qMin(group.DayEnd() + qMax<int>(group.Interval(), 0),
                                 int(ScheduleMapper::kMinutesPerDay)));
+        m_sched->SetSlotMinutes(group.Interval());
         ShowResources(0);
         ShowLegends();
     });

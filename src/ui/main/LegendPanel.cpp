@@ -10,6 +10,8 @@
 
 #include <QDrag>
 #include <QHBoxLayout>
+#include <QMouseEvent>
+#include <QShortcut>
 #include <QScrollArea>
 #include <QVBoxLayout>
 
@@ -46,10 +48,11 @@ void LegendPanel::AddLine() {
     colour->setFrameShape(QFrame::Box);
     auto* name = new LegendLabel(i, line);
     name->setMinimumHeight(16);
-    connect(colour, &LegendLabel::Pressed, this,
-            [this](int index) { Trap("DlgMain.LblColor_MouseDown", [&] { StartDrag(index); }); });
-    connect(name, &LegendLabel::Pressed, this,
-            [this](int index) { Trap("DlgMain.LblLegend_MouseDown", [&] { StartDrag(index); }); });
+    for (LegendLabel* label : {colour, name}) {
+        connect(label, &LegendLabel::DragStarted, this,
+                [this](int index) { Trap("DlgMain.LblColor_MouseDown", [&] { StartDrag(index); }); });
+        connect(label, &LegendLabel::Clicked, this, [this](int index) { Arm(index); });
+    }
     lineLayout->addWidget(colour);
     lineLayout->addWidget(name, 1);
     m_lines->insertWidget(m_lines->count() - 1, line);
@@ -59,6 +62,9 @@ void LegendPanel::AddLine() {
 
 void LegendPanel::ShowTypes(qint32 groupId) {
     const int generation = ++m_generation;
+    // An armed type stays armed while the group still has it.
+    const qint32 armed = m_armedTask;
+    Disarm();
     for (LegendLabel* label : m_colours)
         label->setVisible(false);
     for (LegendLabel* label : m_names)
@@ -82,6 +88,8 @@ void LegendPanel::ShowTypes(qint32 groupId) {
         name->setToolTip(name->text());
         colour->setVisible(true);
         name->setVisible(true);
+        if (armed && taskId == armed)
+            Arm(i);
         EventPump::Run();
         // A rebuild started meanwhile (another group chosen) owns the labels now.
         if (generation != m_generation)
@@ -99,5 +107,55 @@ void LegendPanel::StartDrag(int index) {
     QPixmap pixmap(22, 14);
     pixmap.fill(source->palette().color(QPalette::Window));
     drag->setPixmap(pixmap);
+    // Esc ends the drag without a drop: nothing is booked, and an armed type
+    // stays armed.
     drag->exec(Qt::CopyAction);
+    m_draggedTask = 0;
+}
+
+void LegendPanel::Arm(int index) {
+    LegendLabel* colour = m_colours.value(index);
+    const bool again = index == m_armedIndex;
+    Disarm();
+    if (!colour || again)
+        return;
+    m_armedIndex = index;
+    m_armedTask = colour->Tag();
+    colour->SetArmed(true);
+    m_names[index]->SetArmed(true);
+    if (m_escape)
+        m_escape->setEnabled(true);
+}
+
+void LegendPanel::Disarm() {
+    if (m_armedIndex >= 0) {
+        m_colours[m_armedIndex]->SetArmed(false);
+        m_names[m_armedIndex]->SetArmed(false);
+    }
+    m_armedIndex = -1;
+    m_armedTask = 0;
+    if (m_escape)
+        m_escape->setEnabled(false);
+}
+
+void LegendPanel::SetSchedule(ScheduleView* view) {
+    m_view = view;
+    view->viewport()->installEventFilter(this);
+    // Esc disarms wherever the focus is in the window, and only while armed.
+    m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), view->window());
+    m_escape->setEnabled(false);
+    connect(m_escape, &QShortcut::activated, this, [this] { Disarm(); });
+}
+
+bool LegendPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (!m_armedTask || !m_view || watched != m_view->viewport() ||
+        event->type() != QEvent::MouseButtonPress)
+        return QGroupBox::eventFilter(watched, event);
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    const QPoint point = m_view->viewport()->mapTo(m_view, mouse->position().toPoint());
+    const ScheduleView::Hit hit = m_view->HitTest(point);
+    if (mouse->button() != Qt::LeftButton || !hit.row || !hit.onTime || hit.bar)
+        return QGroupBox::eventFilter(watched, event);
+    Trap("DlgMain.Sched_DropItem", [&] { m_view->DropAtPoint(point.x(), point.y()); });
+    return true;
 }
