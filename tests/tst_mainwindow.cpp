@@ -255,7 +255,7 @@ void TestMainWindow::viewSettingsAreReadAndSaved() {
     f.Open();
     QCOMPARE(f.Sched()->WeekendColour(), 0x123456);
     // Keys that are absent leave the view's own colours.
-    QCOMPARE(f.Sched()->BackColour(), ScheduleView::kDefaultBackColour);
+    QCOMPARE(f.Sched()->BackColour(), ScheduleView::kPlatformColour);
     QVERIFY(f.Sched()->Use24Hour() && !f.Sched()->Use12Hour());
     QCOMPARE(f.Sched()->TimeDistance(), 96);
     QCOMPARE(f.Sched()->ListWidth(), 140);

@@ -16,13 +16,18 @@ QString Num(qint64 v) { return QString::number(v); }
 
 QString ScheduleData::Query(const Selection& s) {
     const bool contacts = s.contactNames || s.details;
+    const bool typeNames = s.typeNames || s.details;
     QString sql = QStringLiteral(
         "select r.ResourceId, r.ResourceName, b.BookingId, b.BookingDate, b.BookingStart, "
         "b.BookingEnd, t.Colour");
     if (contacts)
         sql += QStringLiteral(", c.CustomerName");
+    else if (typeNames)
+        sql += QStringLiteral(", null");
+    if (typeNames)
+        sql += QStringLiteral(", t.TaskName");
     if (s.details)
-        sql += QStringLiteral(", t.TaskName, c.CustomerId, b.Ref01, b.Ref02, b.Ref03");
+        sql += QStringLiteral(", c.CustomerId, b.Ref01, b.Ref02, b.Ref03");
     sql += QStringLiteral(" from tblResources r left join tblBookings b on b.ResourceId = "
                           "r.ResourceId and b.BookingDate >= ") +
            Num(s.firstDate) + QStringLiteral(" and b.BookingDate <= ") + Num(s.lastDate) +
@@ -66,6 +71,8 @@ bool ScheduleData::Load(const Selection& selection) {
                 bar.colour = qint32(colour.toLongLong());
             if (selection.contactNames)
                 bar.text = q.value(ContactName).toString();
+            if (selection.typeNames && bar.text.isEmpty())
+                bar.text = q.value(TaskName).toString();
             m_bars.push_back(std::move(bar));
             ++m_rows.back().barCount;
             m_endSum += m_bars.back().end;

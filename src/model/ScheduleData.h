@@ -28,6 +28,9 @@ public:
         qint32 lastDate = 0;
         bool contactNames = false; // the bars' texts
         bool details = false;      // the type's name, the references, the contact's existence
+        // The bars' texts name the type where no contact's name is shown, so
+        // that colour is not the only sign of a booking's type.
+        bool typeNames = false;
     };
     struct Bar {
         qint32 bookingId = 0;
@@ -35,7 +38,7 @@ public:
         int start = 0; // minutes since midnight
         int end = 0;
         qint32 colour = kNoTypeColour;
-        QString text; // the contact's name; empty without a contact or when not asked for
+        QString text; // the contact's name, or the type's where asked for; else empty
     };
     struct Details {
         QString taskName; // empty when the type is gone

@@ -24,6 +24,7 @@
 #include "ui/booking/DlgHistory.h"
 #include "ui/booking/DlgSearch.h"
 #include "ui/common/ClsForms.h"
+#include "ui/common/ControlNamer.h"
 #include "ui/config/DlgConfig.h"
 #include "ui/controls/ScheduleMapper.h"
 #include "ui/controls/ScheduleView.h"
@@ -82,6 +83,7 @@ DlgMain* DlgMain::Instance() { return g_main; }
 DlgMain::DlgMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("DlgMain"));
     g_main = this;
+    ControlNamer::Install();
     BuildWindow();
     Form_Load();
 }
@@ -386,6 +388,7 @@ void DlgMain::ShowResources(qint32 resourceId) {
         selection.lastDate = m_sched->LastDate();
         selection.contactNames =
             IniInt(QStringLiteral("Options"), QStringLiteral("DispCustomer"), 0) != 0;
+        selection.typeNames = true;
         // Read at once: no reference to the database is kept while events run.
         ScheduleData data;
         if (!data.Load(selection))

@@ -80,6 +80,10 @@ void LegendPanel::ShowTypes(qint32 groupId) {
         colour->setPalette(palette);
         name->setText(rs.Fields(QStringLiteral("TaskName")).Text());
         name->setToolTip(name->text());
+        // The colour box tells its colour in words: colour is never the only cue.
+        colour->setAccessibleName(name->text() + QStringLiteral(", ") +
+                                  ColourUtil::NearestCssName(rs.Fields(QStringLiteral("Colour")).Long()));
+        name->setAccessibleName(name->text());
         colour->setVisible(true);
         name->setVisible(true);
         EventPump::Run();
