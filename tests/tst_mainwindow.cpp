@@ -114,20 +114,19 @@ void TestMainWindow::rowsAndBars_data() {
     QTest::addColumn<int>("group");
     QTest::addColumn<bool>("names");
     QTest::addColumn<QStringList>("rows");
-    const QString roomA = "Room A 10: 101 0+540-570 ff|; 100 0+600-660 c000|Zoë O'Neil; "
-                          "105 0+700-730 808080|; 106 0+1070-1100 c000|Zoë O'Neil";
+    // A bar without a contact's name to show names its type.
+    const QString roomA = "Room A 10: 101 0+540-570 ff|Surgery; 100 0+600-660 c000|Zoë O'Neil; "
+                          "105 0+700-730 808080|Sample; 106 0+1070-1100 c000|Zoë O'Neil";
     const QString roomB = "Room B 11: 107 0+1000-1030 c0c0c0|";
     const QString later = "; 102 32+480-510 ff|Zoë O'Neil";
+    const QString last = "; 103 60+480-510 c000|Check-up";
     QTest::newRow("hours") << 0 << 1 << true << QStringList{roomA, roomB, "Room C 9:"};
     QTest::newRow("days") << 1 << 1 << true << QStringList{roomA, roomB + later, "Room C 9:"};
-    QTest::newRow("weeks") << 2 << 1 << true
-                           << QStringList{roomA, roomB + later + "; 103 60+480-510 c000|",
-                                          "Room C 9:"};
+    QTest::newRow("weeks") << 2 << 1 << true << QStringList{roomA, roomB + later + last, "Room C 9:"};
     QTest::newRow("weeks without contact names")
         << 2 << 1 << false
-        << QStringList{QString(roomA).remove("Zoë O'Neil"),
-                       QString(roomB + later + "; 103 60+480-510 c000|").remove("Zoë O'Neil"),
-                       "Room C 9:"};
+        << QStringList{QString(roomA).replace("Zoë O'Neil", "Check-up"),
+                       QString(roomB + later + last).replace("Zoë O'Neil", "Surgery"), "Room C 9:"};
     QTest::newRow("empty group") << 2 << 2 << true << QStringList();
 }
 
@@ -150,7 +149,7 @@ void TestMainWindow::rowsAndBars() {
     ClsForms::SelectItemId(f.main->CbGroup(), group);
     ScheduleData data;
     const qint32 last = f.Sched()->LastDate();
-    QVERIFY(data.Load({group, 0, kToday, last, names, false}));
+    QVERIFY(data.Load({group, 0, kToday, last, names, false, true}));
     QCOMPARE(LoadedRows(data), rows);
     QCOMPARE(ShownRows(f.Sched()), rows.replaceInStrings(QRegularExpression(" -?\\d+\\+\\d+-\\d+"), ""));
     QCOMPARE(f.main->BookingSignature(), Records::Booking().BookingCheck(kToday, last, group));
