@@ -32,6 +32,7 @@
 #include "ui/main/DlgMain.h"
 #include "ui/preview/DlgPreview.h"
 
+#include <algorithm>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -156,7 +157,7 @@ void DlgAppt::BuildWindow() {
     m_lblMove = new QLabel(QStringLiteral("Move Appointment"), m_frame1[0]);
     m_lblMove->setObjectName(QStringLiteral("LblMove"));
     m_lblMove->setAlignment(Qt::AlignCenter);
-    m_lblMove->setFixedHeight(kMoveLineHeight);
+    m_lblMove->setFixedHeight(std::max(kMoveLineHeight, m_lblMove->fontMetrics().height() + 8));
     m_lblMove->setAutoFillBackground(true);
     {
         QPalette palette = m_lblMove->palette();

@@ -9,6 +9,7 @@
 #include "ui/main/LegendLabel.h"
 
 #include <QDrag>
+#include <algorithm>
 #include <QHBoxLayout>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -19,7 +20,8 @@ constexpr int kLegendWidth = 170;
 
 LegendPanel::LegendPanel(QWidget* parent) : QGroupBox(QStringLiteral("Legend"), parent) {
     setObjectName(QStringLiteral("Frame1"));
-    setFixedWidth(kLegendWidth);
+    // Wider with a larger platform font, so that the types' names still fit.
+    setFixedWidth(std::max(kLegendWidth, fontMetrics().averageCharWidth() * 24));
     auto* frameLayout = new QVBoxLayout(this);
     frameLayout->setContentsMargins(4, 4, 4, 4);
     auto* scroll = new QScrollArea(this);
