@@ -79,6 +79,10 @@ private slots:
     void calendarMarksAndCancel();
     void datesStayWithinShownYears_data();
     void datesStayWithinShownYears();
+    void dragOnSchedule_data();
+    void dragOnSchedule();
+    void doubleClickOpensBooking_data();
+    void doubleClickOpensBooking();
 };
 
 void TestMainWindow::rebuildFollowsDatabase() {
@@ -362,6 +366,135 @@ void TestMainWindow::datesStayWithinShownYears() {
         reached = repeat.LbTimeSlot()->RowValue(repeat.LbTimeSlot()->RowCount() - 1);
     }
     QCOMPARE(reached, end);
+}
+
+// The clinic shown in hours at 60 pixels an hour, without the legend; points
+// on the schedule by row, minute and day (minute -1: on the row's name).
+struct ShownClinic : MainFixture {
+    explicit ShownClinic(int timeType) {
+        Clinic();
+        Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), timeType);
+        Setting(QStringLiteral("Config"), QStringLiteral("ChkLegend"), 0);
+        Setting(QStringLiteral("Sched"), QStringLiteral("TimeDistance"), 60);
+        Open();
+        main->show();
+        QTest::qWaitForWindowExposed(main.get());
+        // Qt drops a move to where the last one went: each case starts aside.
+        QTest::mouseMove(Sched()->viewport(), QPoint(1, 1));
+    }
+    QPoint At(int row, int minute, int day = 0) const {
+        const QPoint p = Sched()->PointForTime(row, kToday + day, minute < 0 ? 600 : minute);
+        return Sched()->viewport()->mapFrom(Sched(), minute < 0 ? QPoint(30, p.y()) : p);
+    }
+    QString Stored(int id) const {
+        return env.Sql(QStringLiteral("select ResourceId || ' ' || (BookingDate - %1) || '+' || "
+                                      "BookingStart || '-' || BookingEnd from tblBookings where "
+                                      "BookingId = %2").arg(kToday).arg(id)).toString();
+    }
+};
+
+// Booking 100 (Room A, row 1, 10:00 to 11:00) pressed at a minute (600 its
+// start, 659 its end, else its body) and let go elsewhere, with what another
+// workstation stores in the meantime.
+void TestMainWindow::dragOnSchedule_data() {
+    QTest::addColumn<int>("timeType");
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("toRow");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<int>("day");
+    QTest::addColumn<QString>("meanwhile");
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("box"); // after "Unable to ... appointment!\r\n\r\n"
+    const QString move = "move: ", save = "save: ", same = "10 0+600-660";
+    QTest::newRow("to another room and time") << 0 << 630 << 2 << 870 << 0 << "" << "11 0+840-900" << "";
+    QTest::newRow("snaps to the nearest slot") << 0 << 630 << 1 << 639 << 0 << "" << "10 0+615-675" << "";
+    QTest::newRow("end stretched") << 0 << 659 << 1 << 690 << 0 << "" << "10 0+600-690" << "";
+    QTest::newRow("start stretched up to the booking before") << 0 << 600 << 2 << 570 << 0 << "" << "10 0+570-660" << "";
+    QTest::newRow("days view: another date and room") << 1 << 630 << 2 << 630 << 3 << "" << "11 3+600-660" << "";
+    QTest::newRow("onto the booking before") << 0 << 630 << 1 << 560 << 0 << "" << same << move + "Conflict with another appointment!";
+    QTest::newRow("slot taken meanwhile") << 0 << 630 << 2 << 870 << 0
+        << "insert into tblBookings (BookingId, ResourceId, TaskId, CustomerId, BookingDate, BookingStart, "
+           "BookingEnd, RepeatId) values (200, 11, 20, 0, %1, 840, 845, 0)" << same
+        << move + "Conflict with another appointment!";
+    QTest::newRow("moved meanwhile") << 0 << 630 << 2 << 870 << 0
+        << "update tblBookings set BookingStart = 605 where BookingId = 100" << "10 0+605-660"
+        << move + "This appointment was changed at another workstation.";
+    QTest::newRow("past the day's end") << 0 << 630 << 1 << 1080 << 0 << "" << same
+        << move + "The day of the group runs from 08:00 am to 06:15 pm.";
+    QTest::newRow("longer than its type allows") << 0 << 659 << 1 << 690 << 0
+        << "update tblTasks set MaxTime = 75" << same << save + "Its type allows no more than 75 minutes.";
+    QTest::newRow("shorter than its type allows") << 0 << 659 << 1 << 630 << 0
+        << "update tblTasks set MinTime = 45" << same << save + "Its type allows no less than 45 minutes.";
+    QTest::newRow("on the names") << 0 << 630 << 2 << -1 << 0 << "" << same
+        << move + "It was let go outside the rows of the schedule.";
+    QTest::newRow("below the rows") << 0 << 630 << 6 << 870 << 0 << "" << same
+        << move + "It was let go outside the rows of the schedule.";
+    QTest::newRow("Escape") << 0 << 630 << 2 << 870 << 0 << "escape" << same << "";
+}
+
+void TestMainWindow::dragOnSchedule() {
+    QFETCH(int, timeType);
+    QFETCH(int, from);
+    QFETCH(int, toRow);
+    QFETCH(int, to);
+    QFETCH(int, day);
+    QFETCH(QString, meanwhile);
+    QFETCH(QString, stored);
+    QFETCH(QString, box);
+    ShownClinic f(timeType);
+    QWidget* port = f.Sched()->viewport();
+    // The cursor tells a move from a stretch.
+    QTest::mouseMove(port, f.At(1, from));
+    QCOMPARE(port->cursor().shape(), from == 600 || from == 659 ? Qt::SizeHorCursor : Qt::SizeAllCursor);
+    QTest::mousePress(port, Qt::LeftButton, {}, f.At(1, from));
+    QTest::mouseMove(port, f.At(2, 900));
+    QTest::mouseMove(port, f.At(toRow, to, day));
+    if (meanwhile == "escape")
+        QTest::keyClick(f.Sched(), Qt::Key_Escape);
+    else if (!meanwhile.isEmpty())
+        f.Exec(meanwhile.replace("%1", QString::number(kToday)));
+    QTest::mouseRelease(port, Qt::LeftButton, {}, f.At(toRow, to, day));
+    QCOMPARE(f.Stored(100), stored);
+    QCOMPARE(f.env.boxes.size(), int(!box.isEmpty()));
+    if (!box.isEmpty())
+        QCOMPARE(f.env.boxes[0].text, "Unable to " + box.replace(": ", " appointment!\r\n\r\n"));
+    // Undo takes a change back as it takes back a move in the booking dialog.
+    const bool changed = meanwhile.isEmpty() && box.isEmpty();
+    QCOMPARE(f.main->MenuEntry(QStringLiteral("mnuBookingUndo"))->isEnabled(), changed);
+    f.main->mnuBookingUndo_Click();
+    QCOMPARE(f.Stored(100), meanwhile.startsWith("update tblB") ? stored : QStringLiteral("10 0+600-660"));
+}
+
+void TestMainWindow::doubleClickOpensBooking_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("minute");
+    QTest::addColumn<QString>("opened"); // resource, selected slot, its booking
+    QTest::newRow("free slot") << 2 << 550 << "11 540 0";
+    QTest::newRow("booking") << 1 << 630 << "10 600 100";
+    QTest::newRow("booking from inside a slot") << 2 << 720 << "11 705 105";
+    QTest::newRow("free time of a slot it shares") << 2 << 692 << "";
+}
+
+void TestMainWindow::doubleClickOpensBooking() {
+    QFETCH(int, row);
+    QFETCH(int, minute);
+    QFETCH(QString, opened);
+    ShownClinic f(0);
+    f.Booking(105, 11, 20, 0, kToday, 700, 730);
+    f.main->ShowResources(0);
+    QString shown;
+    f.env.onModal = [&shown](QDialog* dialog) {
+        auto* appt = qobject_cast<DlgAppt*>(dialog);
+        appt->Form_Activate();
+        const int sel = appt->LbTimeSlot()->SelectedRow();
+        shown = QStringLiteral("%1 %2 %3").arg(appt->ResourceId()).arg(appt->LbTimeSlot()->RowTag(sel))
+                    .arg(appt->LbTimeSlot()->RowValue(sel));
+        return int(QDialog::Rejected);
+    };
+    QTest::mouseDClick(f.Sched()->viewport(), Qt::LeftButton, {}, f.At(row, minute));
+    QCOMPARE(shown, opened);
+    // A slot another booking reaches into is refused, as for a drop.
+    QCOMPARE(f.env.boxes.size(), int(opened.isEmpty()));
 }
 
 QTEST_MAIN(TestMainWindow)

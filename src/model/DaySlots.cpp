@@ -7,6 +7,14 @@
 #include <algorithm>
 #include <span>
 
+int DaySlots::FirstSlotOf(int dayStart, int interval, int start, int end) {
+    if (interval < 1)
+        return start;
+    const int taken = start <= dayStart ? 0 : (start - dayStart + interval - 1) / interval;
+    const int first = dayStart + taken * interval;
+    return first < end ? first : start;
+}
+
 std::vector<DaySlots::Slot> DaySlots::Load(qint32 resourceId, qint32 date, int dayStart,
                                            int dayEnd, int interval, bool militaryTime) {
     if (interval < 1)

@@ -28,4 +28,7 @@ public:
     // when the bookings cannot be read.
     static std::vector<Slot> Load(qint32 resourceId, qint32 date, int dayStart, int dayEnd,
                                   int interval, bool militaryTime);
+    // The start of the first slot that belongs to a booking from start to
+    // end; for a booking that holds no slot start, `start` itself.
+    static int FirstSlotOf(int dayStart, int interval, int start, int end);
 };

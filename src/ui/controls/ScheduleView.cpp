@@ -30,6 +30,8 @@ constexpr int kMinListWidth = 24;
 constexpr int kMinGridWidth = 40;
 // How far from the divider a press starts resizing the name column.
 constexpr int kDividerGrip = 3;
+// How far in from either end of a bar a press stretches it instead of moving it.
+constexpr int kEdgeGrip = 4;
 // Repaints asked for while rows and bars are being added are gathered for
 // this long, so that a rebuild that lets events run after every record does
 // not repaint after every record.
@@ -109,8 +111,7 @@ void ScheduleView::Clear() {
     m_currentRow = -1;
     m_hoverRow = m_hoverBar = 0;
     m_selectedRow = m_selectedBar = 0;
-    m_pressRow = m_pressBar = 0;
-    m_barDragging = false;
+    m_drag = BarDrag();
     m_dropRow = 0;
     UpdateScrollBars();
     RequestRepaint();
@@ -186,6 +187,17 @@ QString ScheduleView::BarKey(int row, int bar) const {
 
 qint32 ScheduleView::BarData(int row, int bar) const {
     return m_model.IsBar(row, bar) ? m_model.BarAt(row, bar).datum : 0;
+}
+
+bool ScheduleView::BarTimes(int row, int bar, qint32* date, int* startMinute,
+                            int* endMinute) const {
+    if (!m_model.IsBar(row, bar))
+        return false;
+    const ScheduleModel::Bar& b = m_model.BarAt(row, bar);
+    *date = b.firstDate;
+    *startMinute = b.startMinute;
+    *endMinute = b.endMinute;
+    return true;
 }
 
 void ScheduleView::SetBarData(int row, int bar, qint32 datum) {
@@ -297,6 +309,10 @@ void ScheduleView::SetSecondSpacing(int pixelsPerHour) {
     m_secondSpacing = pixelsPerHour;
     m_mapper.SetScale(m_timeDistance, m_secondSpacing);
     ApplyTimeAxis(keep);
+}
+
+void ScheduleView::SetSlotLength(int minutes) {
+    m_slotLength = std::max(1, minutes);
 }
 
 void ScheduleView::SetUse12Hour(bool on) {
@@ -635,6 +651,16 @@ void ScheduleView::paintEvent(QPaintEvent* event) {
     const SchedulePainter schedule(m_model, m_mapper, ScreenPalette(palette()), font(), m_title,
                                    m_rulerFormat, m_use12Hour && !m_use24Hour);
     schedule.Paint(painter, ScreenFrame(CurrentLayout()), event->rect());
+    const QRect ghost = GhostRect();
+    if (!ghost.isEmpty()) {
+        const QColor select = ColourUtil::ToColor(m_selectColour);
+        QColor fill = select;
+        fill.setAlpha(110);
+        painter.setClipRect(CurrentLayout().grid);
+        painter.setPen(QPen(select.darker(250), 2, Qt::DashLine));
+        painter.setBrush(fill);
+        painter.drawRect(ghost.adjusted(1, 1, -1, -1));
+    }
 }
 
 void ScheduleView::resizeEvent(QResizeEvent* event) {
@@ -695,10 +721,15 @@ void ScheduleView::mousePressEvent(QMouseEvent* event) {
     const Hit hit = HitTestViewport(point);
     if (hit.row)
         SetCurrentRow(hit.row);
-    m_pressRow = hit.bar ? hit.row : 0;
-    m_pressBar = hit.bar;
-    m_pressPoint = point;
-    m_barDragging = false;
+    m_drag = BarDrag();
+    if (hit.bar) {
+        m_drag.row = hit.row;
+        m_drag.bar = hit.bar;
+        m_drag.part = PartAt(hit.row, hit.bar, point);
+        m_drag.pressPoint = point;
+        m_drag.pressDate = hit.date;
+        m_drag.pressMinute = hit.minute;
+    }
     if (!hit.bar) {
         if (hit.onTime)
             CancelBarAction();
@@ -726,15 +757,113 @@ void ScheduleView::mouseMoveEvent(QMouseEvent* event) {
         }
         return;
     }
-    if (NearDivider(point))
+    const Hit hit = HitTestViewport(point);
+    if ((event->buttons() & Qt::LeftButton) && m_drag.bar && !m_drag.active &&
+        (point - m_drag.pressPoint).manhattanLength() >= QApplication::startDragDistance())
+        m_drag.active = m_model.IsBar(m_drag.row, m_drag.bar);
+    // The cursor tells what a press does: move a bar, stretch it by an end,
+    // or widen the name column.
+    const BarDrag::Part part = m_drag.active ? m_drag.part
+                               : hit.bar     ? PartAt(hit.row, hit.bar, point)
+                                             : BarDrag::Body;
+    if (!m_drag.active && NearDivider(point))
         viewport()->setCursor(Qt::SplitHCursor);
+    else if (m_drag.active || hit.bar)
+        viewport()->setCursor(part == BarDrag::Body ? Qt::SizeAllCursor : Qt::SizeHorCursor);
     else
         viewport()->unsetCursor();
-    if ((event->buttons() & Qt::LeftButton) && m_pressBar && !m_barDragging &&
-        (point - m_pressPoint).manhattanLength() >= QApplication::startDragDistance())
-        m_barDragging = true;
-    const Hit hit = HitTestViewport(point);
+    if (m_drag.active)
+        UpdateDrag(point);
     SetHover(hit.bar ? hit.row : 0, hit.bar);
+}
+
+ScheduleView::BarDrag::Part ScheduleView::PartAt(int row, int bar, const QPoint& point) const {
+    // Only the hour resolution gives a bar's ends room enough to hold.
+    if (m_mapper.TimeType() != ScheduleMapper::Hours || !m_model.IsBar(row, bar))
+        return BarDrag::Body;
+    const ScheduleModel::Bar& b = m_model.BarAt(row, bar);
+    double left = 0;
+    double width = 0;
+    if (!m_mapper.BarExtent(b.firstDate, b.startMinute, b.lastDate, b.endMinute, &left, &width))
+        return BarDrag::Body;
+    const double from = std::round(left);
+    const double to = std::max(from + 1, std::round(left + width));
+    // A short bar keeps a third of itself for moving it.
+    const double grip = std::min(double(kEdgeGrip), std::floor((to - from) / 3));
+    const double x = horizontalScrollBar()->value() + point.x() - CurrentLayout().listWidth;
+    if (grip >= 1 && x >= to - grip)
+        return BarDrag::EndEdge;
+    if (grip >= 1 && x < from + grip)
+        return BarDrag::StartEdge;
+    return BarDrag::Body;
+}
+
+int ScheduleView::Snap(int minute) const {
+    const double steps = std::round(double(minute - m_dayStart) / m_slotLength);
+    return m_dayStart + int(steps) * m_slotLength;
+}
+
+void ScheduleView::UpdateDrag(const QPoint& point) {
+    if (!m_model.IsBar(m_drag.row, m_drag.bar)) {
+        CancelDrag();
+        return;
+    }
+    const QRect before = GhostRect();
+    const ScheduleModel::Bar& b = m_model.BarAt(m_drag.row, m_drag.bar);
+    const Hit hit = HitTestViewport(point);
+    m_drag.toRow = hit.row && hit.onTime ? hit.row : 0;
+    m_drag.date = b.firstDate;
+    m_drag.start = b.startMinute;
+    m_drag.end = b.endMinute;
+    if (m_drag.toRow) {
+        if (m_drag.part == BarDrag::Body) {
+            m_drag.date += hit.date - m_drag.pressDate;
+            // By whole slots in the hour resolution; the day and week
+            // resolutions move the bar by whole dates.
+            if (m_mapper.TimeType() == ScheduleMapper::Hours) {
+                m_drag.start = Snap(b.startMinute + hit.minute - m_drag.pressMinute);
+                m_drag.end = m_drag.start + b.endMinute - b.startMinute;
+            }
+        } else {
+            // An end stays on the bar's own row and date.
+            m_drag.toRow = m_drag.row;
+            const int minute = hit.date > b.firstDate   ? m_mapper.DayEnd()
+                               : hit.date < b.firstDate ? m_mapper.DayStart()
+                                                        : hit.minute;
+            (m_drag.part == BarDrag::StartEdge ? m_drag.start : m_drag.end) = Snap(minute);
+        }
+    }
+    const QRect after = GhostRect();
+    if (before != after) {
+        viewport()->update(before.adjusted(-2, -2, 2, 2));
+        viewport()->update(after.adjusted(-2, -2, 2, 2));
+    }
+}
+
+void ScheduleView::CancelDrag() {
+    const QRect ghost = GhostRect();
+    m_drag = BarDrag();
+    viewport()->update(ghost.adjusted(-2, -2, 2, 2));
+    viewport()->unsetCursor();
+}
+
+QRect ScheduleView::GhostRect() const {
+    if (!m_drag.active || !m_model.IsRow(m_drag.toRow))
+        return QRect();
+    double x = 0;
+    double width = 0;
+    // A stretch past the other end shows as the short bar it would be.
+    if (!m_mapper.BarExtent(m_drag.date, m_drag.start, m_drag.date,
+                            std::max(m_drag.end, m_drag.start), &x, &width))
+        return QRect();
+    const Layout layout = CurrentLayout();
+    const int left = layout.listWidth + int(std::round(x)) - horizontalScrollBar()->value();
+    const int right = std::max(left + ScheduleMapper::kMinBarWidth,
+                               layout.listWidth + int(std::round(x + width)) -
+                                   horizontalScrollBar()->value());
+    return QRect(left, layout.header + m_mapper.RowTop(m_drag.toRow) - verticalScrollBar()->value(),
+                 right - left, RowHeight()) &
+           layout.grid;
 }
 
 void ScheduleView::mouseReleaseEvent(QMouseEvent* event) {
@@ -743,11 +872,16 @@ void ScheduleView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     m_resizingList = false;
-    const bool dropped = m_barDragging;
-    m_barDragging = false;
-    m_pressRow = m_pressBar = 0;
-    if (dropped)
-        emit Sched_BarPreDrop();
+    if (m_drag.active)
+        UpdateDrag(event->position().toPoint());
+    const BarDrag drag = m_drag;
+    if (drag.active)
+        CancelDrag();
+    m_drag = BarDrag();
+    if (!drag.active)
+        return;
+    emit Sched_BarPreDrop();
+    emit Sched_BarDrop(drag.row, drag.bar, drag.toRow, drag.date, drag.start, drag.end);
 }
 
 void ScheduleView::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -757,10 +891,17 @@ void ScheduleView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (hit.onNames && hit.row) {
         SetCurrentRow(hit.row);
         emit Sched_ListDblClick(hit.row);
+    } else if (hit.onTime && hit.row) {
+        emit Sched_TimeDblClick(hit.row, hit.bar, hit.minute, hit.date);
     }
 }
 
 void ScheduleView::keyPressEvent(QKeyEvent* event) {
+    if (m_drag.active && event->key() == Qt::Key_Escape) {
+        CancelDrag();
+        event->accept();
+        return;
+    }
     const int last = RowCount() - 1;
     if (last < 1) {
         QAbstractScrollArea::keyPressEvent(event);

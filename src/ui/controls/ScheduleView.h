@@ -27,7 +27,9 @@ class QPrinter;
 // since midnight, colours RGB numbers with red in the low byte.
 //
 // The view never changes bookings itself: it reports what the user points at,
-// drops or double-clicks, and the window acts through the record classes.
+// drops, drags or double-clicks, and the window acts through the record
+// classes. A dragged bar stays where it is; an outline (the ghost) shows where
+// it would land until the mouse button is let go or Escape cancels the drag.
 class ScheduleView : public QAbstractScrollArea {
     Q_OBJECT
 
@@ -167,6 +169,14 @@ public:
     // The bar the user clicked last, 0 and 0 for none.
     int SelectedRow() const { return m_selectedRow; }
     int SelectedBar() const { return m_selectedBar; }
+    // Slot length in minutes: a dragged bar snaps to the slots that begin at
+    // the day start.
+    int SlotLength() const { return m_slotLength; }
+    void SetSlotLength(int minutes);
+    // The date and minutes the bar stands for; false when there is no such bar.
+    bool BarTimes(int row, int bar, qint32* date, int* startMinute, int* endMinute) const;
+    // True while the user drags a bar.
+    bool BarDragging() const { return m_drag.active; }
     // Called from a Sched_BarPreSelect handler, keeps the clicked bar from
     // becoming the selected bar; otherwise clears the selection.
     void CancelBarAction();
@@ -181,6 +191,15 @@ signals:
     void Sched_ListDblClick(int row);
     // A bar was dragged and let go; bars never move by themselves.
     void Sched_BarPreDrop();
+    // Then where the dragged bar would land: its row (0 when let go outside
+    // the rows), date and minutes. In the hour resolution the bar's body
+    // moves it in time and to another row and its ends stretch it; in the
+    // day and week resolutions it moves to another date and row at the same
+    // times. Escape during the drag reports nothing.
+    void Sched_BarDrop(int row, int bar, int toRow, qint32 date, int startMinute, int endMinute);
+    // A double-click on the time area: the bar there (0 on free time), and
+    // the minute and date under the mouse.
+    void Sched_TimeDblClick(int row, int bar, int minute, qint32 date);
     // A bar is about to become the selected bar.
     void Sched_BarPreSelect();
     // The user scrolled: first row, date and minute now at the top left.
@@ -245,6 +264,27 @@ private:
     void SetHover(int row, int bar);
     void SetDrop(int row, double x);
 
+    // A press on a bar and, once the mouse has moved far enough, its drag.
+    struct BarDrag {
+        enum Part { Body, StartEdge, EndEdge };
+        int row = 0; // the pressed bar; 0 when the press was not on a bar
+        int bar = 0;
+        Part part = Body;
+        QPoint pressPoint;
+        qint32 pressDate = 0; // time under the press
+        int pressMinute = 0;
+        bool active = false;
+        int toRow = 0; // where the bar would land; row 0 outside the rows
+        qint32 date = 0;
+        int start = 0;
+        int end = 0;
+    };
+    BarDrag::Part PartAt(int row, int bar, const QPoint& point) const;
+    void UpdateDrag(const QPoint& point);
+    void CancelDrag();
+    QRect GhostRect() const; // viewport pixels, empty without a ghost
+    int Snap(int minute) const;
+
     PrintSetup MakePrintSetup(const QSizeF& pageSize) const;
 
     ScheduleModel m_model;
@@ -290,10 +330,8 @@ private:
     int m_selectedRow = 0;
     int m_selectedBar = 0;
     bool m_cancelSelect = false;
-    int m_pressRow = 0;
-    int m_pressBar = 0;
-    QPoint m_pressPoint;
-    bool m_barDragging = false;
+    BarDrag m_drag;
+    int m_slotLength = 15;
     bool m_resizingList = false;
     int m_dropRow = 0;
     double m_dropX = -1;

@@ -12,10 +12,12 @@
 #include "data/ClsDAO.h"
 #include "data/Database.h"
 #include "frame/ModMain.h"
+#include "model/BookingChange.h"
 #include "model/BookingSummary.h"
 #include "model/ClsBooking.h"
 #include "model/ClsDate.h"
 #include "model/ClsGroup.h"
+#include "model/DaySlots.h"
 #include "model/Records.h"
 #include "model/ScheduleData.h"
 #include "transfer/SampleDatabase.h"
@@ -125,6 +127,14 @@ void DlgMain::BuildWindow() {
             [this](int row, int bar) { Sched_ItemMove(row, bar); });
     connect(m_sched, &ScheduleView::Sched_BarPreDrop, this, [this] { Sched_BarPreDrop(); });
     connect(m_sched, &ScheduleView::Sched_BarPreSelect, this, [this] { Sched_BarPreSelect(); });
+    connect(m_sched, &ScheduleView::Sched_TimeDblClick, this,
+            [this](int row, int bar, int minute, qint32 date) {
+                Sched_TimeDblClick(row, bar, minute, date);
+            });
+    connect(m_sched, &ScheduleView::Sched_BarDrop, this,
+            [this](int row, int bar, int toRow, qint32 date, int start, int end) {
+                Sched_BarDrop(row, bar, toRow, date, start, end);
+            });
     connect(m_sched, &ScheduleView::Sched_ScrollTrack, this, [this] { Sched_ScrollTrack(); });
 
     m_frame1 = new LegendPanel(central);
@@ -363,6 +373,7 @@ void DlgMain::CbGroup_Click() {
             return;
         m_sched->SetTitle(group.GroupName());
         m_sched->SetDayStart(group.DayStart());
+        m_sched->SetSlotLength(group.Interval());
         // The last slot the booking dialog offers starts at the day end: the
         // schedule shows it too, up to midnight at most.
         m_sched->SetDayEnd(qMin(group.DayEnd() + qMax<int>(group.Interval(), 0),
@@ -495,28 +506,77 @@ ClsGroup& DlgMain::ShownGroup() {
 }
 
 void DlgMain::Sched_DropItem(int row, int minute, qint32 date) {
-    Trap("DlgMain.Sched_DropItem", [&] {
-        const ClsGroup& group = ShownGroup();
-        const int interval = group.Interval();
-        if (interval <= 0)
-            throw TarveloError(QStringLiteral("group without a slot length"));
-        int start = group.DayStart();
-        while (start <= minute)
-            start += interval;
-        start -= interval;
-        const int end = start + interval;
-        const qint32 resourceId = m_sched->RowData(row);
-        // The same overlap rule as a save's: touching the slot is no clash, and
-        // a test that could not run books nothing.
-        qint32 clash = 0;
-        if (!ClsBooking::FindClash(resourceId, date, qint16(start), qint16(end), 0, clash))
-            return;
-        if (clash != 0) {
-            Messages::Warning(QStringLiteral("Requested event overlaps previously defined event!"));
+    Trap("DlgMain.Sched_DropItem",
+         [&] { OpenSlot(row, minute, date, m_frame1->DraggedTask()); });
+}
+
+void DlgMain::Sched_TimeDblClick(int row, int bar, int minute, qint32 date) {
+    Trap("DlgMain.Sched_TimeDblClick", [&] {
+        qint32 shownDate = 0;
+        int start = 0;
+        int end = 0;
+        if (!m_sched->BarTimes(row, bar, &shownDate, &start, &end)) {
+            OpenSlot(row, minute, date, 0);
             return;
         }
-        OpenBooking(start, resourceId, m_frame1->DraggedTask(), date);
+        // The dialog selects the slot of the start time: the booking's own.
+        const ClsGroup& group = ShownGroup();
+        OpenBooking(DaySlots::FirstSlotOf(group.DayStart(), group.Interval(), start, end),
+                    m_sched->RowData(row), 0, shownDate);
     });
+}
+
+void DlgMain::Sched_BarDrop(int row, int bar, int toRow, qint32 date, int start, int end) {
+    m_timer1->stop();
+    const BusyScope busy(m_busy);
+    Trap("DlgMain.Sched_BarDrop", [&] {
+        BookingChange::Place shown;
+        if (!m_sched->BarTimes(row, bar, &shown.date, &shown.start, &shown.end))
+            return;
+        shown.resourceId = m_sched->RowData(row);
+        const BookingChange::Place wanted{toRow > 0 ? m_sched->RowData(toRow) : 0, date, start,
+                                          end};
+        // A new length is the booking dialog's change of times; anything
+        // else is its move.
+        const bool stretched = end - start != shown.end - shown.start;
+        BookingChange change;
+        if (!change.Apply(SelectedGroupId(), m_sched->BarData(row, bar), shown, wanted)) {
+            const QString why = change.Refused() == BookingChange::Refusal::Saving
+                                    ? DlgAppt::SaveProblemText(change.Problem())
+                                    : QStringLiteral("\r\n\r\n") + change.Why();
+            Messages::Warning((stretched ? QStringLiteral("Unable to save appointment!")
+                                         : QStringLiteral("Unable to move appointment!")) +
+                              why);
+        }
+        // What the database now holds: the change, or whatever another
+        // workstation stored meanwhile.
+        const int current = m_sched->CurrentRow();
+        ShowResources(current > 0 ? m_sched->RowData(current) : 0);
+    });
+    RearmTimer();
+}
+
+void DlgMain::OpenSlot(int row, int minute, qint32 date, qint32 taskId) {
+    const ClsGroup& group = ShownGroup();
+    const int interval = group.Interval();
+    if (interval <= 0)
+        throw TarveloError(QStringLiteral("group without a slot length"));
+    int start = group.DayStart();
+    while (start <= minute)
+        start += interval;
+    start -= interval;
+    const int end = start + interval;
+    const qint32 resourceId = m_sched->RowData(row);
+    // The same overlap rule as a save's: touching the slot is no clash, and
+    // a test that could not run books nothing.
+    qint32 clash = 0;
+    if (!ClsBooking::FindClash(resourceId, date, qint16(start), qint16(end), 0, clash))
+        return;
+    if (clash != 0) {
+        Messages::Warning(QStringLiteral("Requested event overlaps previously defined event!"));
+        return;
+    }
+    OpenBooking(start, resourceId, taskId, date);
 }
 
 void DlgMain::Sched_ListDblClick(int row) {
@@ -786,6 +846,10 @@ void DlgMain::Timer1_Timer() {
 }
 
 void DlgMain::CheckForChanges() {
+    // A bar being dragged keeps the schedule as it is; the change marker
+    // stays for the next check.
+    if (m_sched->BarDragging())
+        return;
     if (!Database::DAO().Updated())
         return;
     const qint32 group = SelectedGroupId();

@@ -69,6 +69,12 @@ public:
     void Sched_ItemMove(int row, int bar);
     void Sched_BarPreDrop();
     void Sched_BarPreSelect();
+    // A double-click on free time opens the booking dialog on that slot, as
+    // a drop does; on a bar, with its booking selected.
+    void Sched_TimeDblClick(int row, int bar, int minute, qint32 date);
+    // A bar dragged and let go: its booking moved or stretched through the
+    // booking's save, or the reason it was refused shown.
+    void Sched_BarDrop(int row, int bar, int toRow, qint32 date, int start, int end);
     void Sched_ScrollTrack();
     // The booking dialog prepared for a resource, date and time, shown modally.
     void OpenBooking(qint32 startTime, qint32 resourceId, qint32 taskId, qint32 date);
@@ -139,6 +145,9 @@ private:
     void RunTransfer(const char* where, const std::function<void()>& command);
     void UpdateCaption();
     void UndoRedo(bool back);
+    // The booking dialog on the slot that holds the minute, unless the slot
+    // is taken.
+    void OpenSlot(int row, int minute, qint32 date, qint32 taskId);
 
     bool m_started = false;
     bool m_unloaded = false;
