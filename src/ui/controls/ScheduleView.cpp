@@ -648,16 +648,18 @@ void ScheduleView::paintEvent(QPaintEvent* event) {
     if (event->rect() == viewport()->rect())
         m_repaintTimer.stop();
     QPainter painter(viewport());
-    const SchedulePainter schedule(m_model, m_mapper, ScreenPalette(palette()), font(), m_title,
+    const SchedulePainter::Palette colours = ScreenPalette(palette());
+    const SchedulePainter schedule(m_model, m_mapper, colours, font(), m_title,
                                    m_rulerFormat, m_use12Hour && !m_use24Hour);
     schedule.Paint(painter, ScreenFrame(CurrentLayout()), event->rect());
     const QRect ghost = GhostRect();
     if (!ghost.isEmpty()) {
-        const QColor select = ColourUtil::ToColor(m_selectColour);
+        const QColor select = colours.select;
         QColor fill = select;
         fill.setAlpha(110);
         painter.setClipRect(CurrentLayout().grid);
-        painter.setPen(QPen(select.darker(250), 2, Qt::DashLine));
+        painter.setPen(QPen(ColourUtil::Blend(select, ColourUtil::TextOn(select), 0.6), 2,
+                            Qt::DashLine));
         painter.setBrush(fill);
         painter.drawRect(ghost.adjusted(1, 1, -1, -1));
     }
