@@ -24,6 +24,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMouseEvent>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -140,6 +141,8 @@ private slots:
     void spins_data();
     void spins();
     void dateCommandsAndRefresh();
+    void nextFreeSlot_data();
+    void nextFreeSlot();
     void enablingRule_data();
     void enablingRule();
     void repeatHandsOverTheAppointment();
@@ -439,7 +442,7 @@ void TestBooking::deleteCommand() {
     QFETCH(bool, refused);
     QFETCH(QString, remaining);
     Clinic c;
-    c.Book(100, 10, 20, 0, kDay, 540, 600, repeat);
+    c.Book(100, 10, 20, 30, kDay, 540, 600, repeat);
     c.Book(101, 10, 20, 0, kDay, 600, 630);
     c.Book(102, 10, 20, 0, kDay + 7, 540, 600, repeat);
     c.Book(103, 11, 20, 0, kDay + 14, 540, 600, repeat);
@@ -453,7 +456,8 @@ void TestBooking::deleteCommand() {
     else
         c.dlg->BtnTask_Click(2);
     const QStringList questionTexts = {
-        "Confirm: Do you wish to delete this appointment?",
+        "Confirm: Do you wish to delete this appointment?\r\n\r\nCheck-up for Zoë O'Neil on "
+        "Saturday 5 December 2026, 09:00 am to 10:00 am.",
         "Confirm: This appointment is part of a repeated sequence.\r\nDo you wish to delete all "
         "repeated appointments?"};
     QStringList boxes = questionTexts.mid(0, answers.size());
@@ -495,6 +499,8 @@ void TestBooking::moveShortensOrWarns() {
     c.Click(540);
     c.dlg->BtnTask_Click(3);
     QVERIFY(c.dlg->MoveMode());
+    QVERIFY(!c.dlg->LblMove()->isHidden() && c.dlg->LblMove()->text().contains("click its new time slot"));
+    const bool cancelled = target < 0;
     if (elsewhere) {
         ClsForms::SelectItemId(c.dlg->CbResource(), 11);
         c.dlg->SpinDate_Click(1);
@@ -519,6 +525,11 @@ void TestBooking::moveShortensOrWarns() {
         return;
     QCOMPARE(c.Stored(101), QStringLiteral("10 46359 690-720"));
     QVERIFY(!c.dlg->MoveMode());
+    // The form tells where the booking went.
+    const QStringList times = stored.section(' ', 2).split('-');
+    QVERIFY(cancelled || c.dlg->LblStart()->text() + '-' + c.dlg->LblEnd()->text() ==
+                             ClsDate::ShowTime(times[0].toInt(), true) + '-' +
+                                 ClsDate::ShowTime(times[1].toInt(), true));
     // The list shows the booking where it went.
     QCOMPARE(c.List()->RowValue(c.RowOf(stored.section('-', 0, 0).section(' ', 2).toInt())), 100);
 }
@@ -623,6 +634,61 @@ void TestBooking::dateCommandsAndRefresh() {
              QStringLiteral("typed"));
 }
 
+// Today both rooms are full; tomorrow Room A has 10:00 to 10:30 free and
+// Room B everything from 09:30 on; the day after is free.
+void TestBooking::nextFreeSlot_data() {
+    QTest::addColumn<int>("task");
+    QTest::addColumn<bool>("anyResource");
+    QTest::addColumn<bool>("roomAFull"); // Room A booked for all 61 days searched
+    QTest::addColumn<QString>("found");  // "resource +days start-end", or the message
+    QTest::newRow("30 minutes, shown room") << 20 << false << false << "10 +1 600-630";
+    QTest::newRow("60 minutes, shown room") << 21 << false << false << "10 +2 540-600";
+    QTest::newRow("60 minutes, any room") << 21 << true << false << "11 +1 570-630";
+    QTest::newRow("nothing free in the shown room") << 21 << false << true
+        << "Information: No free timeslot of 60 minutes from now to %1!";
+}
+
+void TestBooking::nextFreeSlot() {
+    QFETCH(int, task);
+    QFETCH(bool, anyResource);
+    QFETCH(bool, roomAFull);
+    QFETCH(QString, found);
+    Clinic c;
+    const qint32 today = ClsDate::Today();
+    c.Book(200, 10, 20, 0, today, 540, 1050);
+    c.Book(201, 11, 20, 0, today, 540, 1050);
+    c.Book(202, 10, 20, 0, today + 1, 540, 600);
+    c.Book(203, 10, 20, 0, today + 1, 630, 1050);
+    c.Book(204, 11, 20, 0, today + 1, 540, 570);
+    if (roomAFull)
+        c.Sql(QStringLiteral("with recursive d(n) as (select 2 union all select n + 1 from d where "
+                             "n < 60) insert into tblBookings (BookingId, ResourceId, TaskId, "
+                             "BookingDate, BookingStart, BookingEnd) select 300 + n, 10, 20, %1 + "
+                             "n, 540, 1050 from d").arg(today));
+    c.Open();
+    QVERIFY(!c.dlg->BtnFreeSlot()->isEnabled()); // no type chosen yet
+    ClsForms::SelectItemId(c.dlg->CbTask(), task);
+    if (anyResource)
+        c.dlg->ChkAnyResource()->click();
+    c.dlg->BtnFreeSlot()->click();
+    const int row = c.List()->SelectedRow();
+    const QString shown =
+        c.env.boxes.isEmpty()
+            ? QStringLiteral("%1 +%2 %3").arg(ClsForms::GetItemId(c.dlg->CbResource()))
+                  .arg(c.dlg->ApptDate() - today).arg(c.Times())
+            : c.BoxTexts().join('\n');
+    QCOMPARE(shown, found.arg(ClsDate::FormatDate(today + 60, "dddd d mmmm yyyy")));
+    QVERIFY(!c.env.boxes.isEmpty() || c.List()->RowTag(row) == c.Times().section('-', 0, 0));
+    // Submit books it there.
+    if (c.env.boxes.isEmpty()) {
+        c.dlg->BtnTask(0)->click();
+        QCOMPARE(c.Sql(QStringLiteral("select count(*) from tblBookings where ResourceId = %1 and "
+                                      "BookingDate = %2 and BookingStart = %3 and TaskId = %4")
+                           .arg(ClsForms::GetItemId(c.dlg->CbResource())).arg(c.dlg->ApptDate())
+                           .arg(c.Times().section('-', 0, 0)).arg(task)).toInt(), 1);
+    }
+}
+
 void TestBooking::enablingRule_data() {
     QTest::addColumn<int>("required");
     QTest::addColumn<bool>("selected");
@@ -721,7 +787,8 @@ void TestBooking::typesAndContactsFromTheDialog() {
     ClsForms::SelectItemId(c.dlg->CbCustomer(), 31);
     c.dlg->Toolbar1_ButtonMenuClick(QStringLiteral("DeleteCustomer"));
     QCOMPARE(c.BoxTexts(), (QStringList{"Confirm: Confirm delete selected task?",
-                                        "Confirm: Confirm selected customer?"}));
+                                        "Confirm: Confirm selected customer?\r\n\r\nBen will be "
+                                        "deleted with the 1 appointment booked for them."}));
     QCOMPARE(c.dlg->CbCustomer()->currentText(), QStringLiteral("< No Customer >"));
     QCOMPARE(c.Count(), 0);
     QCOMPARE(c.List()->RowValue(c.RowOf(600)), 0);

@@ -275,10 +275,14 @@ private slots:
         QTest::addColumn<QString>("picked"); // a file chosen with Browse
         QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("message");
-        QTest::newRow("current resource") << 0 << "" << "Export/Room A.ics" << "2 appointments exported to:";
-        QTest::newRow("contact") << 2 << "" << "Export/Zoë.ics" << "3 appointments exported to:";
-        QTest::newRow("file picked") << 1 << "mine.ics" << "mine.ics" << "4 appointments exported to:";
-        QTest::newRow("file cannot be written") << 1 << "" << "Export/Clinic.ics/" << "Export FAILED!";
+        QTest::addColumn<int>("how"); // 1: no current row, 2: times and types only
+        QTest::newRow("current resource") << 0 << "" << "Export/Room A.ics" << "2 appointments exported to:" << 0;
+        QTest::newRow("no current row: the group's first resource, kept for next time")
+            << 0 << "" << "Export/Room A.ics" << "2 appointments exported to:" << 1;
+        QTest::newRow("contact") << 2 << "" << "Export/Zoë.ics" << "3 appointments exported to:" << 0;
+        QTest::newRow("file picked") << 1 << "mine.ics" << "mine.ics" << "4 appointments exported to:" << 0;
+        QTest::newRow("times and types only") << 1 << "" << "Export/Clinic.ics" << "4 appointments exported to:" << 2;
+        QTest::newRow("file cannot be written") << 1 << "" << "Export/Clinic.ics/" << "Export FAILED!" << 0;
     }
 
     void exportCalendarMenu() {
@@ -286,9 +290,11 @@ private slots:
         QFETCH(QString, picked);
         QFETCH(QString, file);
         QFETCH(QString, message);
+        QFETCH(int, how);
         const bool failing = file.endsWith('/'); // a folder where the file would go
         QVERIFY(!failing || QDir().mkpath(f->env.Path(file)));
-        for (int row = 1; row < f->Sched()->RowCount(); ++row)
+        QString startedOn;
+        for (int row = 1; row < f->Sched()->RowCount() && how != 1; ++row)
             if (f->Sched()->RowData(row) == 10)
                 f->Sched()->SetCurrentRow(row);
         f->env.onModal = [&](QDialog* d) -> int {
@@ -299,21 +305,31 @@ private slots:
             auto* dlg = qobject_cast<DlgExportCalendar*>(d);
             if (!dlg)
                 return QDialog::Rejected;
+            startedOn = dlg->CbScope()->currentText();
             dlg->CbScope()->setCurrentIndex(scope);
+            if (how == 2)
+                dlg->ChkTimesOnly()->click();
             dlg->DtFrom()->setDate(ClsDate::LongToDate(kSat)), dlg->DtTo()->setDate(ClsDate::LongToDate(kSat + 3));
             if (!picked.isEmpty())
                 dlg->BtnBrowse_Click();
             return dlg->BtnOk()->isEnabled() ? QDialog::Accepted : QDialog::Rejected;
         };
         f->main->MenuEntry(QStringLiteral("mnuTransferExportCalendar"))->trigger();
+        QCOMPARE(startedOn, QStringLiteral("Resource: Room A"));
         QCOMPARE(f->env.boxes.size(), 1);
         const QString text = f->env.boxes.first().text;
         QVERIFY2(text.startsWith(message) &&
                      (failing || text.endsWith(QDir::toNativeSeparators(f->env.Path(file)) + "\r\n\r\n2 appointments "
                                                "were left out: their date or times cannot be written in a calendar.")),
                  qPrintable(text));
-        if (!failing)
-            QCOMPARE(PythonEvents(f->env.Path(file)).size(), message.section(' ', 0, 0).toInt());
+        if (failing)
+            return;
+        const QJsonArray events = PythonEvents(f->env.Path(file));
+        QCOMPARE(events.size(), message.section(' ', 0, 0).toInt());
+        // A calendar shared beyond the desk names no contact and holds no notes.
+        for (const QJsonValue& e : events)
+            QVERIFY(how != 2 || (e["summary"].toString() == "Check-up" && e["description"].toString().isEmpty()));
+        QCOMPARE(f->IniValue("Export", "CalendarResource"), QString(scope == 0 ? "10" : ""));
     }
 
     void sendToCalendar_data() {

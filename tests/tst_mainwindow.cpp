@@ -40,7 +40,7 @@ QStringList LoadedRows(const ScheduleData& data) {
         QStringList bars;
         for (const ScheduleData::Bar& b : data.Bars(r))
             bars << QStringLiteral("%1 %2+%3-%4 %5|%6").arg(b.bookingId).arg(b.date - kToday)
-                        .arg(b.start).arg(b.end).arg(b.colour, 0, 16).arg(b.text);
+                        .arg(b.start).arg(b.end).arg(b.colour, 0, 16).arg(ScheduleData::Caption(b));
         rows << (r.name + ' ' + QString::number(r.resourceId) + ": " + bars.join("; ")).trimmed();
     }
     return rows;
@@ -118,19 +118,23 @@ void TestMainWindow::rowsAndBars_data() {
     QTest::addColumn<int>("group");
     QTest::addColumn<bool>("names");
     QTest::addColumn<QStringList>("rows");
-    // A bar without a contact's name to show names its type.
-    const QString roomA = "Room A 10: 101 0+540-570 ff|Surgery; 100 0+600-660 c000|Zoë O'Neil; "
-                          "105 0+700-730 808080|Sample; 106 0+1070-1100 c000|Zoë O'Neil";
+    // A bar names its contact and type, or either one alone; without
+    // contact names it still names its type.
+    const QString roomA = "Room A 10: 101 0+540-570 ff|Surgery; 100 0+600-660 c000|Zoë O'Neil, "
+                          "Check-up; 105 0+700-730 808080|Sample; 106 0+1070-1100 c000|Zoë "
+                          "O'Neil, Check-up";
     const QString roomB = "Room B 11: 107 0+1000-1030 c0c0c0|";
-    const QString later = "; 102 32+480-510 ff|Zoë O'Neil";
-    const QString last = "; 103 60+480-510 c000|Check-up";
+    const QString later = "; 102 32+480-510 ff|Zoë O'Neil, Surgery";
     QTest::newRow("hours") << 0 << 1 << true << QStringList{roomA, roomB, "Room C 9:"};
     QTest::newRow("days") << 1 << 1 << true << QStringList{roomA, roomB + later, "Room C 9:"};
-    QTest::newRow("weeks") << 2 << 1 << true << QStringList{roomA, roomB + later + last, "Room C 9:"};
+    QTest::newRow("weeks") << 2 << 1 << true
+                           << QStringList{roomA, roomB + later + "; 103 60+480-510 c000|Check-up",
+                                          "Room C 9:"};
     QTest::newRow("weeks without contact names")
         << 2 << 1 << false
-        << QStringList{QString(roomA).replace("Zoë O'Neil", "Check-up"),
-                       QString(roomB + later + last).replace("Zoë O'Neil", "Surgery"), "Room C 9:"};
+        << QStringList{QString(roomA).remove("Zoë O'Neil, "),
+                       QString(roomB + later + "; 103 60+480-510 c000|Check-up").remove("Zoë O'Neil, "),
+                       "Room C 9:"};
     QTest::newRow("empty group") << 2 << 2 << true << QStringList();
 }
 
@@ -165,6 +169,7 @@ void TestMainWindow::resolutionsAndDaySpinner() {
     f.Setting(QStringLiteral("Config"), QStringLiteral("TimeType"), 2);
     f.Open();
     QCOMPARE(f.Sched()->TimeType(), 2); // as the settings say
+    QVERIFY(f.main->MenuEntry(QStringLiteral("mnuViewWeeks"))->isChecked());
     // Each menu entry shows its dates, the last one included, and is kept.
     const struct { const char* menu; int type, lastOffset; const char* format; }
         views[] = {{"mnuViewHours", 0, 0, "D, n M Y"},
@@ -176,6 +181,9 @@ void TestMainWindow::resolutionsAndDaySpinner() {
         QCOMPARE(f.IniValue("Config", "TimeType").toInt(), v.type);
         QCOMPARE(f.Sched()->LastDate(), kToday + v.lastOffset);
         QCOMPARE(f.Sched()->RulerDateFormat(), QLatin1String(v.format));
+        // The View menu ticks the resolution shown, and only that one.
+        for (const auto& w : views)
+            QCOMPARE(f.main->MenuEntry(QLatin1String(w.menu))->isChecked(), &w == &v);
     }
     // The day spinner moves one day at a time even when the view shows weeks.
     f.main->SpinDate()->DecreaseButton()->click();
@@ -195,6 +203,29 @@ void TestMainWindow::resolutionsAndDaySpinner() {
         shown[end] = across->value();
     }
     QVERIFY(qAbs(shown[0] - shown[1]) < across->maximum() / 4); // a minute may pass
+
+    // The width slider keeps the time at the middle of the view there.
+    f.main->show();
+    QVERIFY(QTest::qWaitForWindowActive(f.main.get()));
+    ScheduleView* s = f.Sched();
+    const auto timeAt = [&](int x) { // minutes from kToday's midnight
+        const ScheduleView::Hit hit = s->HitTest(s->viewport()->mapTo(s, QPoint(x, s->HeaderHeight() + 2)));
+        return hit.onTime ? (hit.date - kToday) * 1440 + hit.minute : -1;
+    };
+    const int middleX = (s->ListWidth() + s->viewport()->width()) / 2;
+    across->setValue(across->maximum() / 3);
+    const int middle = timeAt(middleX);
+    QVERIFY(middle > 0);
+    f.main->Scroll()->setValue(f.main->Scroll()->maximum());
+    QVERIFY2(qAbs(timeAt(middleX) - middle) <= 2, qPrintable(QString::number(timeAt(middleX) - middle)));
+    // Today, by its shortcut: today's date with the present time in view.
+    QTest::keyClick(f.main.get(), Qt::Key_T, Qt::ControlModifier);
+    QCOMPARE(f.main->CurrentDate(), ClsDate::Today());
+    const QTime now = QTime::currentTime();
+    // (Outside the working day the view shows the day's nearest end.)
+    const int present = (ClsDate::Today() - kToday) * 1440 +
+                        qBound(480, now.hour() * 60 + now.minute(), 1095);
+    QVERIFY(timeAt(s->ListWidth() + 1) <= present && present <= timeAt(s->viewport()->width() - 2) + 1);
 }
 
 void TestMainWindow::legendLabelsAreReused() {

@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -214,6 +216,23 @@ void TestSearch::switchingTheKindSearchesAtOnce() {
     OpenClinic(f);
     DlgSearch search(f.main.get());
     Choose(search, 0, QStringLiteral("Zoë O'Neil"));
+    QCOMPARE(search.LbResults()->RowCount(), 4);
+    // Typing finds the contact by the start of the name, else by any part,
+    // and searches at once.
+    const struct { const char* keys; const char* contact; const char* count; } typed[] = {
+        {"smi", "Smith; John", "1 appointment found."},
+        {"x", "Smith; John", "No contact found for \"smix\"."},
+        {"", "Zoë O'Neil", "4 appointments found."}, // "neil", typed afresh below
+    };
+    for (const auto& t : typed) {
+        if (!*t.keys) {
+            search.TxtFind()->clear();
+            QTest::keyClicks(search.TxtFind(), QStringLiteral("NEIL"));
+        }
+        QTest::keyClicks(search.TxtFind(), QString::fromUtf8(t.keys));
+        QCOMPARE(search.CbSearch()->currentText() + '|' + search.LblCount()->text(),
+                 QString::fromUtf8(t.contact) + '|' + QString::fromUtf8(t.count));
+    }
     QCOMPARE(search.LbResults()->RowCount(), 4);
     search.BtnSearchBy(1)->click();
     QCOMPARE(f.IniValue("Search", "SearchBy"), QStringLiteral("1"));

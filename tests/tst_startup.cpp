@@ -286,18 +286,35 @@ private slots:
 
     void firstStartOffersSampleOnce_data() {
         QTest::addColumn<bool>("answer");
-        QTest::newRow("Yes: the sample clinic") << true;
-        QTest::newRow("No: an empty database") << false;
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<int>("pageSize"); // the paper of the user's country
+        QTest::newRow("Yes: the sample clinic, in Germany") << true << "de_DE" << 9;
+        QTest::newRow("No: an empty database, in Canada") << false << "fr_CA" << 1;
+        QTest::newRow("in the United States") << false << "en_US" << 1;
+        QTest::newRow("in Mexico") << false << "es_MX" << 1;
+        QTest::newRow("in Japan") << false << "ja_JP" << 9;
     }
 
     void firstStartOffersSampleOnce() {
         QFETCH(bool, answer);
+        QFETCH(QString, locale);
+        QFETCH(int, pageSize);
         TestEnv env;
         SQLITE_FILE_ONLY();
         const QString folder = env.Path(QStringLiteral("new"));
         ProgramFolder::Set(folder);
         QVERIFY(FirstStart::IsNewInstallation());
+        const QLocale before;
+        QLocale::setDefault(QLocale(locale));
         QCOMPARE(FirstStart::Prepare(), QString());
+        QLocale::setDefault(before);
+        // The new settings file shows names on bars, tips and colour print.
+        ClsIni ini;
+        ini.SetIniFile(folder + QStringLiteral("/") + ProgramFolder::ExecutableBaseName() + ".ini");
+        QStringList options;
+        for (const char* key : {"DispCustomer", "PopupReminders", "ColourPrint", "PageSize"})
+            options << ini.GetValue("Options", key);
+        QCOMPARE(options.join(' '), QStringLiteral("1 1 1 %1").arg(pageSize));
         env.confirmAnswers = {answer};
         {
             DlgMain window;

@@ -1,17 +1,33 @@
 #include "app/FirstStart.h"
 
+#include "base/ClsIni.h"
 #include "base/ProgramFolder.h"
 #include "data/DbSchema.h"
+#include "print/PageSizes.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 namespace FirstStart {
 
+namespace {
+QString IniPath() {
+    return ProgramFolder::FilePath(ProgramFolder::ExecutableBaseName() + QStringLiteral(".ini"));
+}
+} // namespace
+
 bool IsNewInstallation() {
-    return !QFileInfo::exists(ProgramFolder::FilePath(ProgramFolder::ExecutableBaseName() +
-                                                       QStringLiteral(".ini"))) &&
-           !QFileInfo::exists(ProgramFolder::DefaultDbPath());
+    return !QFileInfo::exists(IniPath()) && !QFileInfo::exists(ProgramFolder::DefaultDbPath());
+}
+
+bool WriteFirstSettings(const QString& iniPath, const QLocale& locale) {
+    ClsIni ini;
+    ini.SetIniFile(iniPath);
+    return ini.WriteValues(QStringLiteral("Options"),
+                           {{QStringLiteral("DispCustomer"), 1},
+                            {QStringLiteral("PopupReminders"), 1},
+                            {QStringLiteral("ColourPrint"), 1},
+                            {QStringLiteral("PageSize"), PageSizes::LocaleCode(locale)}});
 }
 
 QString Prepare() {
@@ -24,6 +40,9 @@ QString Prepare() {
     if (!problem.isEmpty())
         return QDir::toNativeSeparators(ProgramFolder::DefaultDbPath()) + QStringLiteral(": ") +
                problem;
+    // Settings that cannot be written leave the old defaults: the program
+    // runs as well without them, and the log says why at the next write.
+    WriteFirstSettings(IniPath(), QLocale());
     return QString();
 }
 

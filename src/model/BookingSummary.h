@@ -20,6 +20,9 @@ public:
     // it holds more than blanks) and the contact's name (when there is a
     // contact); lines end in CR LF. Empty when the booking is gone.
     QString Tip() const { return m_tip; }
+    // One sentence that names it before it is deleted: "Check-up for Ann on
+    // Monday 7 December 2026, 10:00 am to 11:00 am." Empty when it is gone.
+    QString Line() const { return m_line; }
 
 private:
     QString m_start;
@@ -27,4 +30,5 @@ private:
     QString m_task;
     QString m_contact;
     QString m_tip;
+    QString m_line;
 };

@@ -21,11 +21,9 @@ QString ScheduleData::Query(const Selection& s) {
         "select r.ResourceId, r.ResourceName, b.BookingId, b.BookingDate, b.BookingStart, "
         "b.BookingEnd, t.Colour");
     if (contacts)
-        sql += QStringLiteral(", c.CustomerName");
+        sql += QStringLiteral(", c.CustomerName, t.TaskName");
     else if (typeNames)
-        sql += QStringLiteral(", null");
-    if (typeNames)
-        sql += QStringLiteral(", t.TaskName");
+        sql += QStringLiteral(", null, t.TaskName");
     if (s.details)
         sql += QStringLiteral(", c.CustomerId, b.Ref01, b.Ref02, b.Ref03");
     sql += QStringLiteral(" from tblResources r left join tblBookings b on b.ResourceId = "
@@ -69,10 +67,12 @@ bool ScheduleData::Load(const Selection& selection) {
             const QVariant colour = q.value(Colour);
             if (!colour.isNull())
                 bar.colour = qint32(colour.toLongLong());
-            if (selection.contactNames)
+            if (selection.contactNames) {
                 bar.text = q.value(ContactName).toString();
-            if (selection.typeNames && bar.text.isEmpty())
-                bar.text = q.value(TaskName).toString();
+                bar.type = q.value(TaskName).toString();
+            } else if (selection.typeNames) {
+                bar.type = q.value(TaskName).toString();
+            }
             m_bars.push_back(std::move(bar));
             ++m_rows.back().barCount;
             m_endSum += m_bars.back().end;
@@ -90,6 +90,12 @@ bool ScheduleData::Load(const Selection& selection) {
         m_endSum = 0;
     }
     return read;
+}
+
+QString ScheduleData::Caption(const Bar& bar) {
+    if (bar.text.isEmpty() || bar.type.isEmpty())
+        return bar.text + bar.type;
+    return bar.text + QStringLiteral(", ") + bar.type;
 }
 
 qint32 ScheduleData::Signature() const {

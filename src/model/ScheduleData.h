@@ -9,7 +9,7 @@
 // The rows and bars of a schedule, read with one query: the resources of a
 // group (or one resource) in name order, each with its bookings in a date
 // range in order of date and start, joined to what a bar shows: the type's
-// colour and, when asked for, the contact's name. The database answers it
+// colour and, when asked for, the contact's and the type's names. The database answers it
 // with one index range scan per resource (ixBookingsSchedule holds every
 // booking column the bars need), and the rows and bars are built in one pass
 // over the result, without letting events run.
@@ -26,7 +26,7 @@ public:
         qint32 resourceId = 0; // not 0: this resource alone, whatever the group
         qint32 firstDate = 0;
         qint32 lastDate = 0;
-        bool contactNames = false; // the bars' texts
+        bool contactNames = false; // the bars' texts: the contact's and the type's names
         bool details = false;      // the type's name, the references, the contact's existence
         // The bars' texts name the type where no contact's name is shown, so
         // that colour is not the only sign of a booking's type.
@@ -38,7 +38,8 @@ public:
         int start = 0; // minutes since midnight
         int end = 0;
         qint32 colour = kNoTypeColour;
-        QString text; // the contact's name, or the type's where asked for; else empty
+        QString text; // the contact's name; empty without a contact or when not asked for
+        QString type; // the type's name; empty when the type is gone or when not asked for
     };
     struct Details {
         QString taskName; // empty when the type is gone
@@ -53,6 +54,11 @@ public:
         int firstBar = 0; // index of its first bar in the schedule's bars
         int barCount = 0;
     };
+
+    // What a bar wide enough shows: who comes first, then for what, so that
+    // a bar too narrow for both keeps the contact's name ("Ann, Check-up";
+    // either alone when the other is missing).
+    static QString Caption(const Bar& bar);
 
     // The one query of a selection, as the loader runs it.
     static QString Query(const Selection& selection);

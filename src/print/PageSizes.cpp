@@ -67,3 +67,31 @@ int PageSizes::CurrentCode() {
                          .toInt(&ok);
     return ok && IsValid(code) ? code : Default;
 }
+
+int PageSizes::LocaleCode(const QLocale& locale) {
+    static constexpr int kLetter = 1;
+    static constexpr int kA4 = 9;
+    static_assert(kSizes[kLetter - First].id == QPageSize::Letter &&
+                  kSizes[kA4 - First].id == QPageSize::A4);
+    switch (locale.territory()) {
+    case QLocale::UnitedStates:
+    case QLocale::Canada:
+    case QLocale::Mexico:
+    case QLocale::PuertoRico:
+    case QLocale::Guatemala:
+    case QLocale::Belize:
+    case QLocale::ElSalvador:
+    case QLocale::Honduras:
+    case QLocale::Nicaragua:
+    case QLocale::CostaRica:
+    case QLocale::Panama:
+    case QLocale::DominicanRepublic:
+    case QLocale::Colombia:
+    case QLocale::Venezuela:
+    case QLocale::Chile:
+    case QLocale::Philippines:
+        return kLetter;
+    default:
+        return kA4;
+    }
+}

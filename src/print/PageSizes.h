@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLocale>
 #include <QPageSize>
 #include <QString>
 
@@ -21,4 +22,7 @@ public:
     static QPageSize Size(int code);
     // The code stored in the settings file, read now; Default when invalid.
     static int CurrentCode();
+    // The paper of the user's country: Letter in North and Central America
+    // and the few other countries that use it, A4 everywhere else.
+    static int LocaleCode(const QLocale& locale);
 };

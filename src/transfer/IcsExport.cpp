@@ -282,7 +282,8 @@ bool IcsExport::Build(const Selection& selection) {
                 continue;
             }
             const QString task = TextOf(rs.Fields(11));
-            const QString contact = TextOf(rs.Fields(13));
+            // A calendar shared beyond the desk tells no names or notes.
+            const QString contact = selection.timesOnly ? QString() : TextOf(rs.Fields(13));
             const QString resource = TextOf(rs.Fields(9));
             const QString group = TextOf(rs.Fields(10));
 
@@ -303,14 +304,14 @@ bool IcsExport::Build(const Selection& selection) {
                                                                : resource + QStringLiteral(" (") +
                                                                      group + QLatin1Char(')'))));
             QStringList lines;
-            for (int i = 0; i < 3; ++i) {
+            for (int i = 0; i < 3 && !selection.timesOnly; ++i) {
                 const QString ref = TextOf(rs.Fields(5 + i));
                 if (!ref.isEmpty())
                     lines << QStringLiteral("Ref %1: %2")
                                  .arg(i + 1, 2, 10, QLatin1Char('0'))
                                  .arg(ref);
             }
-            const QString comments = TextOf(rs.Fields(8));
+            const QString comments = selection.timesOnly ? QString() : TextOf(rs.Fields(8));
             if (!comments.isEmpty())
                 lines << (lines.isEmpty() ? comments : QStringLiteral("\n") + comments);
             if (!lines.isEmpty())

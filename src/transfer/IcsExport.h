@@ -24,6 +24,9 @@ public:
         qint32 id = 0;
         qint32 from = 0;
         qint32 to = 0;
+        // Times, appointment types and resources only: no contact names,
+        // references or comments.
+        bool timesOnly = false;
     };
     // The range offered when none is given: today and the next 90 days.
     static constexpr qint32 DefaultDays = 90;

@@ -8,6 +8,7 @@
 #include "base/Settings.h"
 #include "data/ClsDAO.h"
 #include "data/Database.h"
+#include "model/BookingSummary.h"
 #include "model/ClsBooking.h"
 #include "model/ClsCustomer.h"
 #include "model/ClsDate.h"
@@ -15,6 +16,7 @@
 #include "model/ClsResource.h"
 #include "model/ClsTask.h"
 #include "model/DaySlots.h"
+#include "model/FreeSlot.h"
 #include "model/Records.h"
 #include "model/StoredRow.h"
 #include "transfer/IcsExport.h"
@@ -33,6 +35,7 @@
 #include "ui/preview/DlgPreview.h"
 
 #include <algorithm>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QGridLayout>
@@ -47,6 +50,7 @@
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QShowEvent>
+#include <QTime>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -63,6 +67,9 @@ constexpr int kMinHeight = 430;
 constexpr int kDetailsWidth = 248;
 // Height given up by the list to the "Move Appointment" line (360 twips).
 constexpr int kMoveLineHeight = 24;
+// Next Free Slot searches the dates the weeks view shows: today and the 60
+// days after it.
+constexpr int kFreeSlotDays = 61;
 // Last minute of the day: no booking may start or end after it.
 constexpr int kDayMinutes = 1440;
 
@@ -154,7 +161,9 @@ void DlgAppt::BuildWindow() {
         if (!m_moveMode)
             LbTimeslot_ItemClick(row, 0);
     });
-    m_lblMove = new QLabel(QStringLiteral("Move Appointment"), m_frame1[0]);
+    // While a move waits for its new slot, the line says what to do.
+    m_lblMove = new QLabel(QStringLiteral("Move Appointment: click its new time slot, or Cancel"),
+                           m_frame1[0]);
     m_lblMove->setObjectName(QStringLiteral("LblMove"));
     m_lblMove->setAlignment(Qt::AlignCenter);
     m_lblMove->setFixedHeight(std::max(kMoveLineHeight, m_lblMove->fontMetrics().height() + 8));
@@ -244,6 +253,15 @@ void DlgAppt::BuildWindow() {
         m_btnTask[std::size_t(i)] = button;
     }
     formLayout->addLayout(buttons);
+    // The next free slot from now that fits the chosen type's first length.
+    m_btnFreeSlot = new QPushButton(QStringLiteral("&Next Free Slot"), form);
+    m_btnFreeSlot->setObjectName(QStringLiteral("BtnFreeSlot"));
+    m_btnFreeSlot->setAutoDefault(false);
+    connect(m_btnFreeSlot, &QPushButton::clicked, this, [this] { FindFreeSlot(); });
+    m_chkAnyResource = new QCheckBox(QStringLiteral("in &any resource of the group"), form);
+    m_chkAnyResource->setObjectName(QStringLiteral("ChkAnyResource"));
+    formLayout->addWidget(m_btnFreeSlot);
+    formLayout->addWidget(m_chkAnyResource);
 
     m_toolbar = new QToolBar(this);
     m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
@@ -347,6 +365,8 @@ void DlgAppt::BuildMenus() {
     AddMenuEntry(booking, QStringLiteral("mnuBookingMove"), QStringLiteral("&Move Booking"),
                  [this] { BtnTask_Click(3); });
     booking->addSeparator()->setObjectName(QStringLiteral("mnuBookingPad2"));
+    AddMenuEntry(booking, QStringLiteral("mnuBookingFreeSlot"), QStringLiteral("&Next Free Slot"),
+                 [this] { FindFreeSlot(); });
     AddMenuEntry(booking, QStringLiteral("mnuBookingChangeDate"), QStringLiteral("Change &Date"),
                  [this] { Toolbar1_ButtonClick(QStringLiteral("Calendar")); });
     AddMenuEntry(booking, QStringLiteral("mnuBookingSendToCalendar"),
@@ -671,6 +691,8 @@ void DlgAppt::LbTimeslot_ItemClick(int row, int column) {
                     if (booking.Save() == 0)
                         Messages::Warning(QStringLiteral("Unable to move appointment!") +
                                           SaveProblemText(booking.LastSaveProblem()));
+                    else
+                        ShowTimes(); // the form tells where the booking went
                 }
             } else if (m_moveBookingId != 0) {
                 Messages::Warning(QStringLiteral("Unable to move appointment!") +
@@ -836,6 +858,8 @@ void DlgAppt::EnableMe(bool enabled) {
         m_spinEnd->setEnabled(enabled);
         for (std::size_t i = 0; i < m_btnTask.size(); ++i)
             m_btnTask[i]->setEnabled(enabled);
+        // A free slot is sought for a type, and not while a move waits.
+        m_btnFreeSlot->setEnabled(ClsForms::GetItemId(m_cbTask) != 0 && !m_moveMode);
         // A move under way can always be cancelled.
         if (m_moveMode)
             m_btnTask[3]->setEnabled(true);
@@ -1071,10 +1095,16 @@ void DlgAppt::DeleteBooking() {
     const int row = m_lbTimeSlot->SelectedRow();
     if (row < 0 || m_lbTimeSlot->RowValue(row) == 0)
         return;
-    if (!Messages::Confirm(QStringLiteral("Do you wish to delete this appointment?")))
+    const qint32 id = m_lbTimeSlot->RowValue(row);
+    // The question names what goes: the contact, the date and the time.
+    BookingSummary summary;
+    summary.Load(id);
+    QString question = QStringLiteral("Do you wish to delete this appointment?");
+    if (!summary.Line().isEmpty())
+        question += kCrLf + kCrLf + summary.Line();
+    if (!Messages::Confirm(question))
         return;
     ClsBooking& booking = Records::Booking();
-    const qint32 id = m_lbTimeSlot->RowValue(row);
     bool deleted = true;
     bool series = false;
     if (booking.Load(id)) {
@@ -1125,6 +1155,7 @@ void DlgAppt::ShowMoveMode(bool on) {
     // The list gives up the height of the "Move Appointment" line below it.
     m_lblMove->setVisible(on);
     m_btnTask[3]->setText(on ? QStringLiteral("&Cancel") : QStringLiteral("&Move"));
+    m_btnFreeSlot->setEnabled(!on && ClsForms::GetItemId(m_cbTask) != 0);
     if (on)
         m_btnTask[3]->setEnabled(true);
 }
@@ -1230,7 +1261,8 @@ void DlgAppt::Toolbar1_ButtonMenuClick(const QString& key) {
         } else if (key == QLatin1String("DeleteCustomer")) {
             if (m_cbCustomer->currentIndex() <= 0)
                 return;
-            if (!Messages::Confirm(QStringLiteral("Confirm selected customer?")))
+            if (!Messages::Confirm(QStringLiteral("Confirm selected customer?") + kCrLf + kCrLf +
+                                   ContactDeleteLine()))
                 return;
             RunToolbarCommand([&] {
                 if (!customer.Delete(ClsForms::GetItemId(m_cbCustomer)))
@@ -1271,5 +1303,82 @@ void DlgAppt::SendToCalendar() {
         const QString path = DlgExportCalendar::AskFile(this, IcsExport::ExportPath(name));
         if (!path.isEmpty())
             DlgExportCalendar::ExportAndReport(selection, path);
+    });
+}
+
+QString DlgAppt::ContactDeleteLine() const {
+    const qint32 id = ClsForms::GetItemId(m_cbCustomer);
+    const Recordset rs = Database::DAO().SqlQuery(
+        QStringLiteral("select count(*) from tblBookings where CustomerId = ") + Num(id));
+    const QString name = m_cbCustomer->currentText();
+    if (!rs.IsOpen() || rs.Eof())
+        return name + QStringLiteral(" will be deleted with all their appointments.");
+    const qint64 count = rs.Fields(0).Long();
+    if (count == 0)
+        return name + QStringLiteral(" will be deleted; no appointments are booked for them.");
+    return name + QStringLiteral(" will be deleted with the %1 booked for them.")
+                      .arg(count == 1 ? QStringLiteral("1 appointment")
+                                      : QStringLiteral("%1 appointments").arg(count));
+}
+
+void DlgAppt::FindFreeSlot() {
+    Trap("DlgAppt.FindFreeSlot", [&] {
+        const qint32 taskId = ClsForms::GetItemId(m_cbTask);
+        if (m_moveMode)
+            return;
+        if (taskId == 0) {
+            Messages::Exclamation(QStringLiteral("Error!"), QStringLiteral("No task selected!"));
+            return;
+        }
+        ClsTask& task = Records::Task();
+        task.Load(taskId);
+        const ClsGroup& group = Records::Group();
+        FreeSlot::Search search;
+        // The shown resource first, so that it wins a tie.
+        search.resources << ClsForms::GetItemId(m_cbResource);
+        if (m_chkAnyResource->isChecked()) {
+            for (int i = 0; i < m_cbResource->count(); ++i) {
+                const qint32 id = m_cbResource->itemData(i, ClsForms::ItemRole).toInt();
+                if (!search.resources.contains(id))
+                    search.resources << id;
+            }
+        }
+        search.resources.removeAll(0);
+        if (search.resources.isEmpty()) {
+            Messages::Warning(QStringLiteral("No resources configured!"));
+            return;
+        }
+        const QTime now = QTime::currentTime();
+        search.fromDate = ClsDate::Today();
+        search.fromMinute = now.hour() * 60 + now.minute();
+        search.lastDate = ClsDate::WithinShown(qint64(search.fromDate) + kFreeSlotDays - 1);
+        search.dayStart = group.DayStart();
+        search.dayEnd = group.DayEnd();
+        search.interval = group.Interval();
+        search.length = task.InitTime() > 0 ? task.InitTime() : group.Interval();
+        const FreeSlot::Found slot = FreeSlot::Find(search);
+        if (!slot.found) {
+            Messages::Information(
+                QStringLiteral("Information"),
+                QStringLiteral("No free timeslot of %1 minutes from now to %2!")
+                    .arg(search.length)
+                    .arg(ClsDate::FormatDate(search.lastDate, QStringLiteral("dddd d mmmm yyyy"))));
+            return;
+        }
+        const bool otherResource = slot.resourceId != ClsForms::GetItemId(m_cbResource);
+        if (otherResource) {
+            const QSignalBlocker quiet(m_cbResource);
+            m_cbResource->setCurrentIndex(m_cbResource->findData(slot.resourceId, ClsForms::ItemRole));
+            m_resourceId = slot.resourceId;
+        }
+        if (otherResource || slot.date != ApptDate())
+            SetApptDate(slot.date);
+        for (int row = 0; row < m_lbTimeSlot->RowCount(); ++row) {
+            if (m_lbTimeSlot->RowTag(row).toInt() != slot.start)
+                continue;
+            m_lbTimeSlot->EnsureRowVisible(row);
+            LbTimeslot_ItemClick(row, 1);
+            break;
+        }
     });
 }

@@ -9,6 +9,7 @@
 
 class ItemList;
 class QAction;
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -92,6 +93,11 @@ public:
     // contact's bookings from today on, saved as an iCalendar file the user
     // names.
     void SendToCalendar();
+    // Selects the next free slot from now that fits the chosen type's first
+    // length, on the shown resource or, with "any resource" ticked, on the
+    // first resource of the group that has one; says so when none is free
+    // in the dates the weeks view shows.
+    void FindFreeSlot();
     // Why a save stored nothing, as the second part of a message (empty for
     // a plain failure).
     static QString SaveProblemText(SaveProblem problem);
@@ -115,6 +121,8 @@ public:
     SpinButtons* SpinEnd() const { return m_spinEnd; }
     SpinButtons* SpinDate() const { return m_spinDate; }
     QPushButton* BtnTask(int index) const { return m_btnTask[std::size_t(index)]; }
+    QPushButton* BtnFreeSlot() const { return m_btnFreeSlot; }
+    QCheckBox* ChkAnyResource() const { return m_chkAnyResource; }
     QGroupBox* Frame1(int index) const { return m_frame1[std::size_t(index)]; }
     QToolBar* Toolbar1() const { return m_toolbar; }
     QMenuBar* MenuBar() const { return m_menuBar; }
@@ -145,6 +153,9 @@ private:
     void DeleteBooking();
     void Move();
     void ShowClashWarning(qint32 clashId);
+    // The line Delete Contact adds to its question: the contact's name and
+    // how many appointments go with them.
+    QString ContactDeleteLine() const;
     // After a save that stored nothing: tells the user why and offers what
     // can be done. True when a second attempt the user chose stored it.
     bool SaveRefused();
@@ -191,6 +202,8 @@ private:
     SpinButtons* m_spinEnd = nullptr;
     SpinButtons* m_spinDate = nullptr;
     std::array<QPushButton*, 4> m_btnTask{};
+    QPushButton* m_btnFreeSlot = nullptr;
+    QCheckBox* m_chkAnyResource = nullptr;
     QHash<QString, QAction*> m_toolActions;
     QHash<QString, QAction*> m_menuActions;
 };

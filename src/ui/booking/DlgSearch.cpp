@@ -24,6 +24,8 @@
 #include <QDateTime>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
@@ -70,6 +72,14 @@ void DlgSearch::BuildWindow() {
     m_cbSearch->setObjectName(QStringLiteral("CbSearch"));
     m_cbSearch->setMinimumWidth(220);
     connect(m_cbSearch, &QComboBox::activated, this, [this] { CbSearch_Click(); });
+    // A contact is found as the name is typed, by its start or any part.
+    m_txtFind = new QLineEdit(searchFor);
+    m_txtFind->setObjectName(QStringLiteral("TxtFind"));
+    m_txtFind->setPlaceholderText(QStringLiteral("Type a contact's name"));
+    m_txtFind->setAccessibleName(QStringLiteral("Find contact"));
+    m_txtFind->setClearButtonEnabled(true);
+    connect(m_txtFind, &QLineEdit::textEdited, this, [this](const QString& text) { TxtFind_Change(text); });
+    forLayout->addWidget(m_txtFind);
     forLayout->addWidget(m_cbSearch);
     forLayout->addStretch(1);
 
@@ -87,6 +97,9 @@ void DlgSearch::BuildWindow() {
     m_lbResults->setObjectName(QStringLiteral("LbResults"));
     connect(m_lbResults, &ItemList::ItemDblClick, this, [this] { LbResults_DblClick(); });
     resultsLayout->addWidget(m_lbResults);
+    m_lblCount = new QLabel(results);
+    m_lblCount->setObjectName(QStringLiteral("LblCount"));
+    resultsLayout->addWidget(m_lblCount);
 
     auto* buttons = new QVBoxLayout;
     const QStringList captions = {QStringLiteral("&Goto Appointment"), QStringLiteral("&Print"),
@@ -159,6 +172,8 @@ void DlgSearch::BtnSearchBy_Click(int index) {
                   QStringLiteral("where GroupId = ") + group +
                   QStringLiteral(" order by ResourceName");
         ClsForms::FillCombo(m_cbSearch, sql, true);
+        m_txtFind->setVisible(index == ByContact);
+        m_txtFind->clear();
         if (m_cbSearch->count() > 0)
             ClsForms::SelectItemId(m_cbSearch, m_cbSearch->itemData(0, ClsForms::ItemRole).toInt());
         else
@@ -173,6 +188,23 @@ void DlgSearch::CbSearch_Click() {
     TrapSilent([&] {
         if (!m_loading)
             DoSearch();
+    });
+}
+
+void DlgSearch::TxtFind_Change(const QString& typed) {
+    TrapSilent([&] {
+        const QString name = typed.trimmed();
+        if (name.isEmpty())
+            return;
+        int index = m_cbSearch->findText(name, Qt::MatchStartsWith);
+        if (index < 0)
+            index = m_cbSearch->findText(name, Qt::MatchContains);
+        if (index < 0) {
+            ShowColumns();
+            m_lblCount->setText(QStringLiteral("No contact found for \"%1\".").arg(name));
+            return;
+        }
+        ClsForms::SelectItemId(m_cbSearch, m_cbSearch->itemData(index, ClsForms::ItemRole).toInt());
     });
 }
 
@@ -252,6 +284,7 @@ void DlgSearch::SearchByNextUnavailable() {
 void DlgSearch::ShowColumns() {
     ++m_fillGeneration;
     m_lbResults->ClearColumns();
+    m_lblCount->clear();
     const int timeWidth = ClsDate::UseMilitaryTime() ? 40 : 60;
     m_lbResults->AddColumn(QStringLiteral("Date"), 60);
     m_lbResults->AddColumn(QStringLiteral("Day"), 40);
@@ -282,6 +315,9 @@ void DlgSearch::ShowResults(const QString& sql) {
             m_lbResults->SetRowValue(row, rs.Fields(QStringLiteral("BookingId")).Long());
             rs.MoveNext();
         }
+        const int found = m_lbResults->RowCount();
+        m_lblCount->setText(found == 1 ? QStringLiteral("1 appointment found.")
+                                       : QStringLiteral("%1 appointments found.").arg(found));
         // Dates and times are never cut short: their columns widen to them.
         for (int column = 0; column < 4; ++column)
             m_lbResults->FitColumnToContents(column);

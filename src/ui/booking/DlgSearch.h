@@ -7,6 +7,8 @@
 class ItemList;
 class QCheckBox;
 class QComboBox;
+class QLabel;
+class QLineEdit;
 class QPushButton;
 class QRadioButton;
 
@@ -28,6 +30,9 @@ public:
     void Form_Load();
     void BtnSearchBy_Click(int index);
     void CbSearch_Click();
+    // Chooses the first contact whose name starts with the text typed (else
+    // holds it) and searches at once.
+    void TxtFind_Change(const QString& typed);
     void ChkSelection_Click();
     // 0 Goto, 1 Print, 2 Help, 3 Cancel.
     void BtnSearch_Click(int index);
@@ -49,6 +54,9 @@ public:
     bool Loading() const { return m_loading; }
     QRadioButton* BtnSearchBy(int index) const { return m_btnSearchBy[std::size_t(index)]; }
     QComboBox* CbSearch() const { return m_cbSearch; }
+    QLineEdit* TxtFind() const { return m_txtFind; }
+    // How many appointments the search found.
+    QLabel* LblCount() const { return m_lblCount; }
     QCheckBox* ChkSelection() const { return m_chkSelection; }
     ItemList* LbResults() const { return m_lbResults; }
     QPushButton* BtnSearch(int index) const { return m_btnSearch[std::size_t(index)]; }
@@ -67,6 +75,8 @@ private:
 
     std::array<QRadioButton*, 3> m_btnSearchBy{};
     QComboBox* m_cbSearch = nullptr;
+    QLineEdit* m_txtFind = nullptr;
+    QLabel* m_lblCount = nullptr;
     QCheckBox* m_chkSelection = nullptr;
     ItemList* m_lbResults = nullptr;
     std::array<QPushButton*, 4> m_btnSearch{};

@@ -14,6 +14,7 @@ const QHash<QString, QString>& ThemeNames() {
         {QStringLiteral("Write"), QStringLiteral("document-edit")},
         {QStringLiteral("Watch"), QStringLiteral("x-office-calendar")},
         {QStringLiteral("Calendar"), QStringLiteral("x-office-calendar")},
+        {QStringLiteral("Today"), QStringLiteral("go-jump-today")},
         {QStringLiteral("Config"), QStringLiteral("preferences-system")},
         {QStringLiteral("Group"), QStringLiteral("system-users")},
         {QStringLiteral("Resource"), QStringLiteral("user-identity")},
@@ -72,6 +73,14 @@ void Draw(QPainter& p, const QString& name) {
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 4; ++c)
                 p.drawRect(QRectF(7 + c * 5.2, 15 + r * 4, 3, 2.5));
+    } else if (name == QLatin1String("Today")) {
+        // A calendar page with one day marked.
+        p.setBrush(Qt::white);
+        p.drawRoundedRect(QRectF(4, 6, 24, 22), 2, 2);
+        p.setBrush(QColor(210, 50, 50));
+        p.drawRect(QRectF(4, 6, 24, 6));
+        p.setBrush(QColor(60, 120, 200));
+        p.drawEllipse(QPointF(16, 20), 5, 5);
     } else if (name == QLatin1String("Config")) {
         p.setBrush(QColor(120, 130, 150));
         QPainterPath gear;

@@ -311,6 +311,25 @@ void ScheduleView::SetSecondSpacing(int pixelsPerHour) {
     ApplyTimeAxis(keep);
 }
 
+void ScheduleView::SetScalesAroundMiddle(int timeDistance, int secondSpacing) {
+    const int half = CurrentLayout().grid.width() / 2;
+    TimePoint middle;
+    middle.valid = m_mapper.TimeAtX(horizontalScrollBar()->value() + half, &middle.date,
+                                    &middle.minute);
+    m_timeDistance = timeDistance;
+    m_secondSpacing = secondSpacing;
+    m_mapper.SetScale(m_timeDistance, m_secondSpacing);
+    // The time ShowTime asked for, until the user scrolls away from it,
+    // keeps its place instead.
+    if (m_anchorValid || !middle.valid) {
+        ApplyTimeAxis(middle);
+        return;
+    }
+    UpdateScrollBars();
+    SetScroll(int(std::floor(m_mapper.XForTime(middle.date, middle.minute))) - half, m_wantedY);
+    viewport()->update();
+}
+
 void ScheduleView::SetSlotLength(int minutes) {
     m_slotLength = std::max(1, minutes);
 }

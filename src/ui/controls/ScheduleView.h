@@ -115,6 +115,10 @@ public:
     // resolution).
     int SecondSpacing() const { return m_secondSpacing; }
     void SetSecondSpacing(int pixelsPerHour);
+    // Both scales at once, as the width slider sets them: the time at the
+    // middle of the view stays at the middle (the time ShowTime asked for
+    // stays where it is until the user scrolls).
+    void SetScalesAroundMiddle(int timeDistance, int secondSpacing);
     // Ruler hour labels: 12-hour ("1 pm") when the 12-hour switch is on and
     // the 24-hour switch off, 24-hour ("13:00") otherwise.
     bool Use12Hour() const { return m_use12Hour; }

@@ -1,14 +1,17 @@
 #include "ui/main/DlgExportCalendar.h"
 
+#include "base/ClsIni.h"
 #include "base/ErrorTrap.h"
 #include "base/Messages.h"
 #include "base/ModalWindow.h"
+#include "base/Settings.h"
 #include "data/ClsDAO.h"
 #include "data/Database.h"
 #include "model/ClsDate.h"
 #include "transfer/ExportFiles.h"
 #include "ui/common/ClsForms.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDialogButtonBox>
@@ -34,17 +37,33 @@ DlgExportCalendar::DlgExportCalendar(QWidget* owner, qint32 groupId, qint32 reso
             m_groupName = rs.Fields(0).Value.toString();
     });
 
+    // Without a current row, the resource exported last (when it is still in
+    // the group), else the group's first resource by name.
+    if (m_resourceId == 0) {
+        const qint32 last = Settings::Ini()
+                                .GetValue(QStringLiteral("Export"), QStringLiteral("CalendarResource"), 0)
+                                .toInt();
+        TrapSilent([&] {
+            Recordset rs = Database::DAO().SqlQuery(
+                QStringLiteral("select ResourceId, ResourceName from tblResources where GroupId = ") +
+                QString::number(groupId) + QStringLiteral(" order by ResourceName, ResourceId"));
+            for (bool first = true; rs.IsOpen() && !rs.Eof(); rs.MoveNext(), first = false) {
+                const qint32 id = rs.Fields(0).Long();
+                if (first || id == last) {
+                    m_resourceId = id;
+                    m_resourceName = rs.Fields(1).Value.toString();
+                }
+            }
+        });
+    }
+
     m_cbScope = new QComboBox(this);
     m_cbScope->setObjectName(QStringLiteral("CbScope"));
-    m_cbScope->addItem(QStringLiteral("Resource: ") + resourceName);
+    m_cbScope->addItem(m_resourceId != 0
+                           ? QStringLiteral("Resource: ") + m_resourceName
+                           : QStringLiteral("Resource: this group has no resources"));
     m_cbScope->addItem(QStringLiteral("Group: ") + m_groupName);
     m_cbScope->addItem(QStringLiteral("Contact"));
-    if (resourceId == 0) {
-        // No current row: the entry stays visible but cannot be chosen.
-        if (auto* model = qobject_cast<QStandardItemModel*>(m_cbScope->model()))
-            model->item(ResourceEntry)->setEnabled(false);
-        m_cbScope->setCurrentIndex(GroupEntry);
-    }
     m_cbContact = new QComboBox(this);
     m_cbContact->setObjectName(QStringLiteral("CbContact"));
     ClsForms::FillCombo(m_cbContact,
@@ -53,6 +72,17 @@ DlgExportCalendar::DlgExportCalendar(QWidget* owner, qint32 groupId, qint32 reso
                                        "where GroupId = ") +
                             QString::number(groupId) + QStringLiteral(") order by CustomerName"),
                         true);
+    // An entry that cannot be chosen stays in the list and says why.
+    if (auto* model = qobject_cast<QStandardItemModel*>(m_cbScope->model())) {
+        if (m_resourceId == 0) {
+            model->item(ResourceEntry)->setEnabled(false);
+            m_cbScope->setCurrentIndex(GroupEntry);
+        }
+        if (m_cbContact->count() == 0) {
+            model->item(ContactEntry)->setText(QStringLiteral("Contact: this group has no contacts"));
+            model->item(ContactEntry)->setEnabled(false);
+        }
+    }
 
     const QDate today = ClsDate::LongToDate(ClsDate::Today());
     m_dtFrom = new QDateEdit(today, this);
@@ -81,6 +111,13 @@ DlgExportCalendar::DlgExportCalendar(QWidget* owner, qint32 groupId, qint32 reso
     form->addRow(QStringLiteral("&From:"), m_dtFrom);
     form->addRow(QStringLiteral("&To:"), m_dtTo);
     form->addRow(QStringLiteral("File:"), fileRow);
+    // A calendar shared beyond the desk: when and what, without who.
+    m_chkTimesOnly = new QCheckBox(
+        QStringLiteral("Times and appointment types only (&no contact names, references or "
+                       "comments)"),
+        this);
+    m_chkTimesOnly->setObjectName(QStringLiteral("ChkTimesOnly"));
+    form->addRow(QString(), m_chkTimesOnly);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_btnOk = buttons->button(QDialogButtonBox::Ok);
@@ -115,6 +152,7 @@ IcsExport::Selection DlgExportCalendar::Selection() const {
         s.id = ClsForms::GetItemId(m_cbContact);
         break;
     }
+    s.timesOnly = m_chkTimesOnly->isChecked();
     s.from = ClsDate::DateToLong(m_dtFrom->date());
     s.to = ClsDate::DateToLong(m_dtTo->date());
     return s;
@@ -163,6 +201,9 @@ bool DlgExportCalendar::RunExport() {
             return;
         }
         ok = ExportAndReport(s, OutputPath());
+        if (ok && s.scope == IcsExport::Scope::Resource)
+            Settings::Ini().WriteValue(QStringLiteral("Export"), QStringLiteral("CalendarResource"),
+                                       s.id);
     });
     return ok;
 }

@@ -4,6 +4,7 @@
 
 #include <QDialog>
 
+class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QLineEdit;
@@ -20,7 +21,9 @@ class DlgExportCalendar : public QDialog {
 public:
     enum ScopeEntry { ResourceEntry = 0, GroupEntry = 1, ContactEntry = 2 };
 
-    // resourceId 0: no current resource, only the group and contacts are offered.
+    // resourceId 0: no current resource; the resource exported last, or the
+    // group's first, is offered instead. An entry that cannot be chosen (a
+    // group without resources or contacts) says why.
     DlgExportCalendar(QWidget* owner, qint32 groupId, qint32 resourceId,
                       const QString& resourceName);
 
@@ -48,6 +51,7 @@ public:
     QDateEdit* DtTo() const { return m_dtTo; }
     QLineEdit* TxtFile() const { return m_txtFile; }
     QPushButton* BtnOk() const { return m_btnOk; }
+    QCheckBox* ChkTimesOnly() const { return m_chkTimesOnly; }
 
 private:
     qint32 m_groupId = 0;
@@ -61,4 +65,5 @@ private:
     QDateEdit* m_dtTo = nullptr;
     QLineEdit* m_txtFile = nullptr;
     QPushButton* m_btnOk = nullptr;
+    QCheckBox* m_chkTimesOnly = nullptr;
 };

@@ -384,7 +384,10 @@ void DlgMain::CbGroup_Click() {
 }
 
 void DlgMain::SetScheduleEndDate() {
-    Trap("DlgMain.SetScheduleEndDate", [&] { m_schedArea->ApplyResolution(); });
+    Trap("DlgMain.SetScheduleEndDate", [&] {
+        m_schedArea->ApplyResolution();
+        m_commands->ShowResolution(m_sched->TimeType());
+    });
 }
 
 void DlgMain::ShowResources(qint32 resourceId) {
@@ -438,8 +441,7 @@ void DlgMain::ChkLegend_Click() {
 
 void DlgMain::Scroll_Change() {
     Trap("DlgMain.Scroll_Change", [&] {
-        m_sched->SetTimeDistance(m_scroll->value());
-        m_sched->SetSecondSpacing(m_sched->TimeDistance() / 12);
+        m_sched->SetScalesAroundMiddle(m_scroll->value(), m_scroll->value() / 12);
         Settings::Ini().WriteValue(QStringLiteral("Sched"), QStringLiteral("TimeDistance"),
                                    m_scroll->value());
     });
@@ -674,6 +676,9 @@ void DlgMain::Toolbar1_ButtonClick(const QString& key) {
             DlgCalendar::Choose(row < 0 ? 0 : m_sched->RowData(row));
             SetCurrentDate(DlgCalendar::Instance().SelDate());
             EnableToolbar(true);
+        } else if (key == QLatin1String("Today")) {
+            // A new date is shown at the time of day it is now.
+            SetCurrentDate(ClsDate::Today());
         } else if (key == QLatin1String("Config")) {
             EnableToolbar(false);
             {

@@ -3,6 +3,7 @@
 #include "ui/controls/IconFactory.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -53,6 +54,7 @@ void MainCommands::BuildToolbar(QMainWindow* window) {
         {"Binocular", "Search For Appointment", "Binocular", {}},
         {"Write", "Make Appointment", "Write", {}},
         {"Calendar", "Calendar", "Watch", {}},
+        {"Today", "Go to Today", "Today", {}},
         {"Config", "Configuration", "Config", {}},
         {"Group", "Group Definition", "Group",
          {{"&Add Group", "AddGroup"}, {"&Edit Group", "EditGroup"}, {"&Delete Group", "DeleteGroup"}}},
@@ -100,7 +102,9 @@ void MainCommands::BuildMenus(QMainWindow* window) {
           kSeparator,
           {"mnuFileExit", "E&xit", Runs::Button, "Exit"}}},
         {"mnuView", "&View",
-         {{"mnuViewHours", "&Hours", Runs::Item, "Hours"},
+         {{"mnuViewToday", "&Today", Runs::Button, "Today"},
+          kSeparator,
+          {"mnuViewHours", "&Hours", Runs::Item, "Hours"},
           {"mnuViewDays", "&Days", Runs::Item, "Days"},
           {"mnuViewWeeks", "&Weeks", Runs::Item, "Weeks"}}},
         {"mnuResoure", "&Resource",
@@ -154,4 +158,18 @@ void MainCommands::BuildMenus(QMainWindow* window) {
             m_entries.insert(name, action);
         }
     }
+    m_entries.value(QStringLiteral("mnuViewToday"))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    // The View menu ticks the resolution shown, one entry at a time.
+    auto* exclusive = new QActionGroup(this);
+    for (const char* name : {"mnuViewHours", "mnuViewDays", "mnuViewWeeks"}) {
+        QAction* entry = m_entries.value(QString::fromLatin1(name));
+        entry->setCheckable(true);
+        exclusive->addAction(entry);
+        m_resolution.append(entry);
+    }
+}
+
+void MainCommands::ShowResolution(int timeType) {
+    for (int i = 0; i < m_resolution.size(); ++i)
+        m_resolution[i]->setChecked(i == timeType);
 }

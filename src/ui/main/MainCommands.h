@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMap>
 #include <QObject>
 #include <QString>
@@ -21,6 +22,8 @@ public:
     QToolBar* Toolbar() const { return m_toolbar; }
     QAction* Button(const QString& key) const { return m_buttons.value(key); }
     QAction* MenuEntry(const QString& name) const { return m_entries.value(name); }
+    // Ticks the View menu's entry of a resolution (0 hours, 1 days, 2 weeks).
+    void ShowResolution(int timeType);
 
 signals:
     void ButtonClicked(const QString& key);
@@ -35,4 +38,5 @@ private:
     QToolBar* m_toolbar = nullptr;
     QMap<QString, QAction*> m_buttons;
     QMap<QString, QAction*> m_entries;
+    QList<QAction*> m_resolution; // hours, days, weeks
 };

@@ -128,8 +128,9 @@ bool SchedulePane::Fill(const ScheduleData& data, qint32 currentResource,
             m_view->SetBarData(row, bar, b.bookingId);
             m_view->SetBarColour(row, bar, b.colour);
             m_view->SetBarSecondText(row, bar, id);
-            if (!b.text.isEmpty())
-                m_view->SetBarText(row, bar, b.text);
+            const QString caption = ScheduleData::Caption(b);
+            if (!caption.isEmpty())
+                m_view->SetBarText(row, bar, caption);
             if (++sincePump == kBarsPerPump) {
                 sincePump = 0;
                 EventPump::Run();
