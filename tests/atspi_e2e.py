@@ -155,7 +155,8 @@ def inner(program):
             box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
             return box.x + box.width // 2, box.y + box.height // 2
         legend = next(n for n in walk(accessible)
-                      if n.getRole() == pyatspi.ROLE_LABEL and n.name == booking.split(",")[0])
+                      if n.getRole() in (pyatspi.ROLE_LABEL, pyatspi.ROLE_PUSH_BUTTON) and
+                      n.name == booking.split(",")[0])
         free = next(cell(r, c) for r in range(table.nRows) for c in range(table.nColumns)
                     if cell(r, c).name.startswith("Free") and
                     cell(r, c).queryComponent().getExtents(pyatspi.DESKTOP_COORDS).width > 4)

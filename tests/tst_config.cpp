@@ -11,6 +11,7 @@
 #include "data/Journal.h"
 #include "model/ClsDate.h"
 #include "print/PageSizes.h"
+#include "base/ColourUtil.h"
 #include "ui/common/ClsForms.h"
 #include "ui/config/DlgConfig.h"
 #include "ui/controls/ColourPalette.h"
@@ -154,10 +155,7 @@ void TstConfig::loadAndSaveRoundTrip() {
     const bool given = stored == "stored";
     const QList<qint32> colours =
         given ? QList<qint32>{0x0000FF, 0x00FF00, 0xFF0000, 0x123456, 0, 0xFFFFFF}
-              : QList<qint32>{
-                    ScheduleView::kDefaultTitleBackColour, ScheduleView::kDefaultListBackColour,
-                    ScheduleView::kDefaultWeekendColour,   ScheduleView::kDefaultRulerBackColour,
-                    ScheduleView::kDefaultBackColour,      ScheduleView::kDefaultSelectBackColour};
+              : QList<qint32>(6, ScheduleView::kPlatformColour);
     const QString storedPage = given ? "3" : "13";
     for (int i = 0; i < 6 && !stored.isEmpty(); ++i) {
         Settings::Ini().WriteValue("Colours", kColourKeys[i],
@@ -244,7 +242,9 @@ void TstConfig::changesAreSavedOrAskedFor() {
     if (action == "colour") {
         Press("BtnColour2");
         ColourPalette* palette = dlg->Palette();
-        QCOMPARE(palette->Colour(), ScheduleView::kDefaultWeekendColour);
+        // An unset colour starts the palette at the platform's colour it follows.
+        QCOMPARE(palette->Colour(),
+                 ColourUtil::FromColor(ScheduleView::PlatformPalette(dlg->palette()).weekend));
         QTest::mouseClick(palette, Qt::LeftButton, {}, palette->CellRect(14).center());
     } else if (action == "option") {
         // On the box itself: a check box wider than its caption takes no click beside it.

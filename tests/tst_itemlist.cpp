@@ -33,14 +33,14 @@ void TestItemList::rowsHoldCellsTagValueAndColour() {
     // Colours are stored with red in the low byte; dark rows get white text,
     // light rows black text, in every column.
     QCOMPARE(list.RowColour(0), qint32(0xFFFFFF));
-    list.SetRowColour(0, 0x0000FF);
+    list.SetRowColour(0, 0x800000);
     list.SetRowColour(1, 0xC0FFFF);
-    QCOMPARE(list.RowColour(0), qint32(0x0000FF));
-    const QTreeWidgetItem* red = list.Tree()->topLevelItem(0);
+    QCOMPARE(list.RowColour(0), qint32(0x800000));
+    const QTreeWidgetItem* dark = list.Tree()->topLevelItem(0);
     const QTreeWidgetItem* pale = list.Tree()->topLevelItem(1);
     for (int column = 0; column < 6; ++column) {
-        QCOMPARE(red->background(column).color(), QColor(255, 0, 0));
-        QCOMPARE(red->foreground(column).color(), QColor(Qt::white));
+        QCOMPARE(dark->background(column).color(), QColor(0, 0, 128));
+        QCOMPARE(dark->foreground(column).color(), QColor(Qt::white));
         QCOMPARE(pale->background(column).color(), QColor(255, 255, 192));
         QCOMPARE(pale->foreground(column).color(), QColor(Qt::black));
     }

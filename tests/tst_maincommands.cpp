@@ -123,11 +123,11 @@ void TestMainCommands::hoverFillsPanels_data() {
     QTest::addColumn<QString>("tip");
     QTest::newRow("with contact and comment")
         << 1 << 100 << "10:00 am|11:00 am|Check-up|Zoë O'Neil"
-        << "10:00 am to 11:00 am\r\n  bring notes \r\nZoë O'Neil";
+        << "Check-up\r\n10:00 am to 11:00 am\r\n  bring notes \r\nZoë O'Neil";
     QTest::newRow("no pop-ups: panels only")
         << 0 << 100 << "10:00 am|11:00 am|Check-up|Zoë O'Neil" << "";
     QTest::newRow("no contact, blank comment")
-        << 1 << 101 << "09:00 am|09:30 am|Surgery|" << "09:00 am to 09:30 am";
+        << 1 << 101 << "09:00 am|09:30 am|Surgery|" << "Surgery\r\n09:00 am to 09:30 am";
     QTest::newRow("deleted by another workstation") << 1 << 999 << "|||" << "";
 }
 

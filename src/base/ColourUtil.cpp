@@ -2,6 +2,8 @@
 
 #include <QList>
 #include <QStringList>
+#include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace ColourUtil {
@@ -44,6 +46,33 @@ QString NearestCssName(qint32 rgb) {
         }
     }
     return best;
+}
+
+double RelativeLuminance(const QColor& color) {
+    const auto linear = [](int channel) {
+        const double c = channel / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(color.red()) + 0.7152 * linear(color.green()) +
+           0.0722 * linear(color.blue());
+}
+
+double ContrastRatio(const QColor& a, const QColor& b) {
+    const double la = RelativeLuminance(a);
+    const double lb = RelativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor TextOn(const QColor& background) {
+    const QColor black(Qt::black);
+    const QColor white(Qt::white);
+    return ContrastRatio(background, black) >= ContrastRatio(background, white) ? black : white;
+}
+
+QColor Blend(const QColor& from, const QColor& to, double share) {
+    const auto mix = [share](int a, int b) { return int(std::lround(a + (b - a) * share)); };
+    return QColor(mix(from.red(), to.red()), mix(from.green(), to.green()),
+                  mix(from.blue(), to.blue()));
 }
 
 } // namespace ColourUtil

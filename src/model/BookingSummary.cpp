@@ -21,7 +21,10 @@ bool BookingSummary::Load(qint32 bookingId) {
     m_end = ClsDate::ShowTime(rs.Fields(1).Int(), true);
     m_task = text(3);
     m_contact = text(5);
-    m_tip = m_start + QStringLiteral(" to ") + m_end;
+    // The type first: the tip tells what the bar's colour shows.
+    if (!m_task.isEmpty())
+        m_tip = m_task + QStringLiteral("\r\n");
+    m_tip += m_start + QStringLiteral(" to ") + m_end;
     const QString day = ClsDate::FormatDate(rs.Fields(6).Long(), QStringLiteral("dddd d mmmm yyyy"));
     m_line = (m_task.isEmpty() ? QStringLiteral("An appointment") : m_task) +
              (m_contact.isEmpty() ? QStringLiteral(" without a contact")

@@ -15,6 +15,7 @@ public:
     QString End() const { return m_end; }
     QString Task() const { return m_task; }       // empty when the type is gone
     QString Contact() const { return m_contact; } // empty without a contact
+    // The type's name (when the type exists) on a line of its own, then
     // "10:00 am to 11:00 am", then on lines of their own the comment (when
     // it holds more than blanks) and the contact's name (when there is a
     // contact); lines end in CR LF. Empty when the booking is gone.

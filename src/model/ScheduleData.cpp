@@ -17,11 +17,14 @@ QString Num(qint64 v) { return QString::number(v); }
 
 QString ScheduleData::Query(const Selection& s) {
     const bool contacts = s.contactNames || s.details;
+    const bool typeNames = s.typeNames || s.details;
     QString sql = QStringLiteral(
         "select r.ResourceId, r.ResourceName, b.BookingId, b.BookingDate, b.BookingStart, "
         "b.BookingEnd, t.Colour");
     if (contacts)
         sql += QStringLiteral(", c.CustomerName, t.TaskName");
+    else if (typeNames)
+        sql += QStringLiteral(", null, t.TaskName");
     if (s.details)
         sql += QStringLiteral(", c.CustomerId, b.Ref01, b.Ref02, b.Ref03");
     sql += QStringLiteral(" from tblResources r left join tblBookings b on b.ResourceId = "
@@ -74,6 +77,8 @@ bool ScheduleData::Load(const Selection& selection) {
                 bar.colour = qint32(colour.toLongLong());
             if (selection.contactNames) {
                 bar.text = q.value(ContactName).toString();
+                bar.type = q.value(TaskName).toString();
+            } else if (selection.typeNames) {
                 bar.type = q.value(TaskName).toString();
             }
             m_bars.push_back(std::move(bar));

@@ -28,6 +28,9 @@ public:
         qint32 lastDate = 0;
         bool contactNames = false; // the bars' texts: the contact's and the type's names
         bool details = false;      // the type's name, the references, the contact's existence
+        // The bars' texts name the type where no contact's name is shown, so
+        // that colour is not the only sign of a booking's type.
+        bool typeNames = false;
         // Not empty: these resources of the group alone (the rows a change
         // touched, read again).
         std::vector<qint32> resources;

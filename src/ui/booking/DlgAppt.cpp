@@ -34,6 +34,7 @@
 #include "ui/main/DlgMain.h"
 #include "ui/preview/DlgPreview.h"
 
+#include <algorithm>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
@@ -165,7 +166,7 @@ void DlgAppt::BuildWindow() {
                            m_frame1[0]);
     m_lblMove->setObjectName(QStringLiteral("LblMove"));
     m_lblMove->setAlignment(Qt::AlignCenter);
-    m_lblMove->setFixedHeight(kMoveLineHeight);
+    m_lblMove->setFixedHeight(std::max(kMoveLineHeight, m_lblMove->fontMetrics().height() + 8));
     m_lblMove->setAutoFillBackground(true);
     {
         QPalette palette = m_lblMove->palette();

@@ -4,14 +4,29 @@
 #include "data/ClsDAO.h"
 #include "data/Database.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSlider>
+#include <QAbstractSpinBox>
+#include <QAccessible>
 #include <QAction>
+#include <QBoxLayout>
 #include <QComboBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextDocumentFragment>
+#include <QTextEdit>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScreen>
 #include <QToolBar>
+#include <QRegularExpression>
 #include <QWidget>
 
 void ClsForms::AddListItem(QComboBox* list, const QString& text, qint32 id) {
@@ -142,4 +157,122 @@ void ClsForms::EnableToolbar(QToolBar* toolbar, bool enabled) {
         for (QAction* action : toolbar->actions())
             TrapSilent([&] { action->setEnabled(enabled); });
     });
+}
+
+namespace {
+
+// The layouts from `layout` down to the one that holds `widget`, each with
+// the index of the item that leads to it; empty when none holds it.
+QList<std::pair<QLayout*, int>> LayoutPath(QLayout* layout, const QWidget* widget) {
+    for (int i = 0; layout && i < layout->count(); ++i) {
+        QLayoutItem* item = layout->itemAt(i);
+        if (item->widget() == widget)
+            return {{layout, i}};
+        QList<std::pair<QLayout*, int>> inner = LayoutPath(item->layout(), widget);
+        if (!inner.isEmpty()) {
+            inner.prepend({layout, i});
+            return inner;
+        }
+    }
+    return {};
+}
+
+// The label of a control in its window's layouts: the label of its form row,
+// the label left of it in a grid, the label before it in a row or column.
+// A control that starts a row nested in another layout takes that row's label.
+const QLabel* LabelBeside(const QWidget* widget) {
+    const QWidget* parent = widget->parentWidget();
+    const QList<std::pair<QLayout*, int>> path =
+        parent ? LayoutPath(parent->layout(), widget) : QList<std::pair<QLayout*, int>>();
+    for (qsizetype level = path.size() - 1; level >= 0; --level) {
+        QLayout* layout = path[level].first;
+        const int index = path[level].second;
+        QLayoutItem* item = layout->itemAt(index);
+        if (auto* form = qobject_cast<QFormLayout*>(layout)) {
+            QWidget* label = item->widget() ? form->labelForField(item->widget())
+                                            : form->labelForField(item->layout());
+            return qobject_cast<const QLabel*>(label);
+        }
+        if (auto* grid = qobject_cast<QGridLayout*>(layout)) {
+            int row = 0, column = 0, rows = 0, columns = 0;
+            grid->getItemPosition(index, &row, &column, &rows, &columns);
+            for (int c = column - 1; c >= 0; --c) {
+                const QLayoutItem* left = grid->itemAtPosition(row, c);
+                if (left && left->widget())
+                    return qobject_cast<const QLabel*>(left->widget());
+            }
+            return nullptr;
+        }
+        // A row or column: the label before it, to its left or above it.
+        for (int i = index - 1; i >= 0; --i)
+            if (const QWidget* before = layout->itemAt(i)->widget())
+                return qobject_cast<const QLabel*>(before);
+    }
+    return nullptr;
+}
+
+QString Plain(QString text) {
+    if (Qt::mightBeRichText(text))
+        text = QTextDocumentFragment::fromHtml(text).toPlainText();
+    text.remove(QRegularExpression(QStringLiteral("&(?!&)")));
+    text = text.simplified();
+    while (text.endsWith(u':'))
+        text.chop(1);
+    return text;
+}
+
+bool ActedOn(const QWidget* widget) {
+    if (qobject_cast<const QScrollBar*>(widget))
+        return false; // part of its scroll area
+    return qobject_cast<const QAbstractButton*>(widget) || qobject_cast<const QComboBox*>(widget) ||
+           qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget) ||
+           qobject_cast<const QAbstractSlider*>(widget) ||
+           qobject_cast<const QAbstractItemView*>(widget) || qobject_cast<const QTextEdit*>(widget) ||
+           qobject_cast<const QPlainTextEdit*>(widget);
+}
+
+} // namespace
+
+QString ClsForms::NameFromLayout(const QWidget* control) {
+    // The part that takes the focus of a composite control (a list's tree)
+    // goes by the composite's name.
+    const QWidget* parent = control->parentWidget();
+    if (parent && !parent->isWindow() && parent->focusProxy() == control) {
+        if (!parent->accessibleName().isEmpty())
+            return parent->accessibleName();
+        const QString name = NameFromLayout(parent);
+        if (!name.isEmpty())
+            return name;
+    }
+    QString name;
+    if (const QLabel* label = LabelBeside(control))
+        name = Plain(label->text());
+    if (name.isEmpty())
+        name = Plain(control->toolTip());
+    if (name.isEmpty())
+        if (auto* edit = qobject_cast<const QLineEdit*>(control))
+            name = edit->placeholderText();
+    // Last, the title of the frame around it.
+    if (auto* frame = qobject_cast<const QGroupBox*>(parent); name.isEmpty() && frame)
+        name = Plain(frame->title());
+    return name;
+}
+
+void ClsForms::NameControl(QWidget* control) {
+    if (!control || !ActedOn(control) || !control->accessibleName().isEmpty())
+        return;
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(control);
+    if (face && !face->text(QAccessible::Name).trimmed().isEmpty())
+        return;
+    const QString name = NameFromLayout(control);
+    if (!name.isEmpty())
+        control->setAccessibleName(name);
+}
+
+void ClsForms::NameControls(QWidget* root) {
+    if (!root)
+        return;
+    NameControl(root);
+    for (QWidget* child : root->findChildren<QWidget*>())
+        NameControl(child);
 }

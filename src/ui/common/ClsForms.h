@@ -33,4 +33,12 @@ public:
     static QRect FitOnScreen(const QRect& placement, const QRect& available);
     static void SelectAllText(QLineEdit* field);
     static void EnableToolbar(QToolBar* toolbar, bool enabled);
+    // Gives a control that a user acts on and that has no accessible name
+    // one: the text of the label beside it in its layout (or above it), else
+    // its tool tip, else its placeholder text. Its tool tip stays its
+    // description. NameControls does it for every control under `root`.
+    static void NameControl(QWidget* control);
+    static void NameControls(QWidget* root);
+    // The name NameControl would give, empty when there is none.
+    static QString NameFromLayout(const QWidget* control);
 };

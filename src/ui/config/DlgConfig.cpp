@@ -57,16 +57,16 @@ constexpr int kListedRows = 20;
 struct ColourSetting {
     const char* label;
     const char* key;
-    qint32 fallback; // what the schedule shows while the key is absent
+    QColor SchedulePainter::Palette::*part; // the colour of the platform's it follows while unset
 };
 
 constexpr std::array<ColourSetting, DlgConfig::ColourCount> kColours{{
-    {"Schedule Title", "TitleBackColor", ScheduleView::kDefaultTitleBackColour},
-    {"Schedule List", "ListBackColor", ScheduleView::kDefaultListBackColour},
-    {"Weekend", "WeekendColor", ScheduleView::kDefaultWeekendColour},
-    {"Ruler", "RulerBackColor", ScheduleView::kDefaultRulerBackColour},
-    {"Background", "BackColor", ScheduleView::kDefaultBackColour},
-    {"Selection", "SelectBackColor", ScheduleView::kDefaultSelectBackColour},
+    {"Schedule Title", "TitleBackColor", &SchedulePainter::Palette::title},
+    {"Schedule List", "ListBackColor", &SchedulePainter::Palette::list},
+    {"Weekend", "WeekendColor", &SchedulePainter::Palette::weekend},
+    {"Ruler", "RulerBackColor", &SchedulePainter::Palette::ruler},
+    {"Background", "BackColor", &SchedulePainter::Palette::back},
+    {"Selection", "SelectBackColor", &SchedulePainter::Palette::select},
 }};
 
 struct OptionSetting {
@@ -299,7 +299,8 @@ void DlgConfig::Form_Load() {
     Trap("DlgConfig.Form_Load", [&] {
         ClsForms::CentreForm(this, parentWidget());
         for (int i = 0; i < ColourCount; ++i) {
-            const qint32 fallback = kColours[std::size_t(i)].fallback;
+            // An absent key leaves the colour to the platform's palette.
+            const qint32 fallback = ScheduleView::kPlatformColour;
             bool ok = false;
             const qint32 colour =
                 Ini()
@@ -329,8 +330,15 @@ void DlgConfig::Form_Load() {
     });
 }
 
+QColor DlgConfig::ShownColour(int index) const {
+    const qint32 rgb = m_colours[std::size_t(index)];
+    if (rgb != ScheduleView::kPlatformColour)
+        return ColourUtil::ToColor(rgb);
+    return ScheduleView::PlatformPalette(palette()).*kColours[std::size_t(index)].part;
+}
+
 void DlgConfig::ShowColour(int index) {
-    const QColor colour = ColourUtil::ToColor(m_colours[std::size_t(index)]);
+    const QColor colour = ShownColour(index);
     BtnColour[std::size_t(index)]->setStyleSheet(
         QStringLiteral("QPushButton { background-color: %1; border: 1px solid palette(shadow); }"
                        "QPushButton:focus { border: 2px solid palette(highlight); }")
@@ -364,7 +372,7 @@ void DlgConfig::ShowPurgeDate() {
 void DlgConfig::BtnColour_Click(int index) {
     Trap("DlgConfig.BtnColour_Click", [&] {
         m_colourIndex = index;
-        ColourPick->SetColour(m_colours.at(std::size_t(index)));
+        ColourPick->SetColour(ColourUtil::FromColor(ShownColour(index)));
         ColourPick->ShowPalette(BtnColour.at(std::size_t(index)));
     });
 }

@@ -6,6 +6,7 @@
 #include <array>
 
 class ColourPalette;
+class QColor;
 class QAction;
 class QCheckBox;
 class QComboBox;
@@ -69,6 +70,8 @@ private:
     void BuildToolbar();
     void BuildMenus();
     void ShowColour(int index);
+    // The colour a button shows: its setting, or the platform's colour it follows.
+    QColor ShownColour(int index) const;
     void ShowPurgeDate();
     void Save();
     // Saves a server database name once the server has accepted it.

@@ -2,6 +2,7 @@
 
 #include "base/ColourUtil.h"
 
+#include <QAccessible>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -38,6 +39,7 @@ QColor ScreenColour(int index) {
 } // namespace
 
 ColourPalette::ColourPalette(QWidget* parent) : QWidget(parent, Qt::Popup) {
+    setAccessibleName(QStringLiteral("Colour palette"));
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -55,6 +57,14 @@ int ColourPalette::IndexOf(qint32 rgb) {
         if (PaletteColour(i) == rgb)
             return i;
     return -1;
+}
+
+QString ColourPalette::ItemName(int index) const {
+    return ColourUtil::NearestCssName(PaletteColour(index));
+}
+
+QString ColourPalette::ItemDescription(int index) const {
+    return ScreenColour(index).name().toUpper();
 }
 
 void ColourPalette::SetColour(qint32 rgb) {
@@ -133,6 +143,9 @@ void ColourPalette::MoveCursor(int rowStep, int columnStep) {
         m_cursor = row * Columns + column;
     }
     update();
+    QAccessibleEvent moved(this, QAccessible::Focus);
+    moved.setChild(m_cursor);
+    QAccessible::updateAccessibility(&moved);
 }
 
 bool ColourPalette::event(QEvent* event) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/controls/PaintedItems.h"
+
 #include <QWidget>
 
 // A popup palette of 48 colours in eight rows of six (greys, reds, oranges,
@@ -8,8 +10,9 @@
 // strip below the swatches in any case. A click on a swatch (or Enter on the
 // swatch chosen with the arrow keys) closes the popup and reports the colour
 // as a stored RGB number (red in the low byte, see ColourUtil). Escape or a
-// click outside closes it without a choice.
-class ColourPalette : public QWidget {
+// click outside closes it without a choice. To assistive technology each
+// swatch is a button named by its nearest colour name.
+class ColourPalette : public QWidget, public PaintedItems {
     Q_OBJECT
 public:
     static constexpr int Rows = 8;
@@ -39,6 +42,14 @@ public:
     QRect CurrentStripRect() const;
 
     QSize sizeHint() const override;
+
+    const QWidget* ItemsWidget() const override { return this; }
+    int ItemCount() const override { return Count; }
+    QString ItemName(int index) const override;
+    QString ItemDescription(int index) const override;
+    QRect ItemRect(int index) const override { return CellRect(index); }
+    bool ItemCurrent(int index) const override { return index == m_cursor; }
+    void PressItem(int index) override { Choose(index); }
 
 signals:
     void ColorClick(qint32 rgb);

@@ -204,9 +204,8 @@ void ItemList::SetRowColour(int row, qint32 rgb) {
 void ItemList::ApplyColour(QTreeWidgetItem* item, qint32 rgb) {
     item->setData(0, kColourRole, rgb);
     const QColor back = ColourUtil::ToColor(rgb);
-    // Dark text on light rows, white text on dark ones.
-    const double luminance = 0.299 * back.red() + 0.587 * back.green() + 0.114 * back.blue();
-    const QColor fore = luminance < 140.0 ? QColor(Qt::white) : QColor(Qt::black);
+    // Black or white text, whichever contrasts more with the row.
+    const QColor fore = ColourUtil::TextOn(back);
     for (int column = 0; column < qMax(m_tree->columnCount(), item->columnCount()); ++column) {
         item->setBackground(column, back);
         item->setForeground(column, fore);

@@ -23,6 +23,12 @@ constexpr double kMinTickSpacing = 5;
 
 using Lines = QVarLengthArray<QLineF, 256>;
 
+// A line on a background: `share` of the way towards the text colour on it,
+// so that lines show on light and dark backgrounds alike.
+QColor LineOn(const QColor& background, double share) {
+    return ColourUtil::Blend(background, ColourUtil::TextOn(background), share);
+}
+
 void DrawLines(QPainter& p, const Lines& lines, const QColor& colour, double width = 1) {
     if (lines.isEmpty())
         return;
@@ -40,7 +46,7 @@ SchedulePainter::SchedulePainter(const ScheduleModel& model, const ScheduleMappe
 }
 
 QColor SchedulePainter::TextOn(const QColor& background) {
-    return qGray(background.rgb()) > 150 ? QColor(Qt::black) : QColor(Qt::white);
+    return ColourUtil::TextOn(background);
 }
 
 void SchedulePainter::Paint(QPainter& p, const Frame& f, const QRectF& exposed) const {
@@ -145,11 +151,11 @@ void SchedulePainter::PaintGrid(QPainter& p, const Frame& f, const QRectF& expos
         rows.append(QLineF(clip.left(), y, clip.right(), y));
     }
     const QColor back = m_palette.back;
-    DrawLines(p, quarters, back.darker(104));
-    DrawLines(p, hours, back.darker(110));
-    DrawLines(p, rows, back.darker(113));
-    DrawLines(p, dates, back.darker(135));
-    DrawLines(p, weeks, back.darker(175));
+    DrawLines(p, quarters, LineOn(back, 0.05));
+    DrawLines(p, hours, LineOn(back, 0.1));
+    DrawLines(p, rows, LineOn(back, 0.12));
+    DrawLines(p, dates, LineOn(back, 0.26));
+    DrawLines(p, weeks, LineOn(back, 0.43));
 
     PaintBars(p, f, clip, v);
 
@@ -160,7 +166,7 @@ void SchedulePainter::PaintGrid(QPainter& p, const Frame& f, const QRectF& expos
     }
     if (f.dropRow >= v.firstRow && f.dropRow <= v.lastRow && f.dropX >= 0) {
         const double x = std::floor(DeviceX(f, f.dropX));
-        p.fillRect(QRectF(x, DeviceY(f, f.dropRow), 2, rowHeight), m_palette.select.darker(250));
+        p.fillRect(QRectF(x, DeviceY(f, f.dropRow), 2, rowHeight), LineOn(m_palette.select, 0.6));
     }
     p.restore();
 }
@@ -250,12 +256,12 @@ void SchedulePainter::PaintNames(QPainter& p, const Frame& f, const QRectF& clip
                    metrics.elidedText(m_model.RowText(row), Qt::ElideRight, textRect.width()));
         separators.append(QLineF(rect.left(), rect.bottom() - 0.5, rect.right(), rect.bottom() - 0.5));
     }
-    DrawLines(p, separators, m_palette.list.darker(115));
+    DrawLines(p, separators, LineOn(m_palette.list, 0.13));
     // The divider the user drags to resize the column.
     const double x = f.names.right() - 0.5;
     Lines divider;
     divider.append(QLineF(x, f.names.top(), x, f.names.bottom()));
-    DrawLines(p, divider, m_palette.list.darker(170));
+    DrawLines(p, divider, LineOn(m_palette.list, 0.41));
     p.restore();
 }
 
@@ -407,9 +413,9 @@ void SchedulePainter::PaintRuler(QPainter& p, const Frame& f, const QRectF& expo
         }
     }
     thin.append(QLineF(f.ruler.left(), middle - 0.5, clip.right(), middle - 0.5));
-    DrawLines(p, thin, m_palette.ruler.darker(150));
+    DrawLines(p, thin, LineOn(m_palette.ruler, 0.33));
     strong.append(QLineF(exposed.left(), bottom - 0.5, exposed.right(), bottom - 0.5));
-    DrawLines(p, strong, m_palette.ruler.darker(180));
+    DrawLines(p, strong, LineOn(m_palette.ruler, 0.45));
     p.restore();
 }
 
@@ -427,6 +433,6 @@ void SchedulePainter::PaintCorner(QPainter& p, const Frame& f) const {
                         f.corner.bottom()));
     edges.append(QLineF(f.corner.left(), f.corner.bottom() - 0.5, f.corner.right(),
                         f.corner.bottom() - 0.5));
-    DrawLines(p, edges, m_palette.title.darker(170));
+    DrawLines(p, edges, LineOn(m_palette.title, 0.41));
     p.restore();
 }

@@ -21,6 +21,7 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QWheelEvent>
 
 #include <algorithm>
@@ -363,6 +364,11 @@ void ScheduleView::SetScalesAroundMiddle(int timeDistance, int secondSpacing) {
 
 void ScheduleView::SetSlotLength(int minutes) {
     m_slotLength = std::max(1, minutes);
+    minutes = std::max(0, minutes);
+    if (minutes == m_slotMinutes)
+        return;
+    m_slotMinutes = minutes;
+    CellsChanged();
 }
 
 void ScheduleView::SetUse12Hour(bool on) {
@@ -644,14 +650,29 @@ void ScheduleView::CancelBarAction() {
 
 // ---- painting --------------------------------------------------------------
 
-SchedulePainter::Palette ScheduleView::ScreenPalette() const {
+SchedulePainter::Palette ScheduleView::PlatformPalette(const QPalette& platform) {
     SchedulePainter::Palette palette;
-    palette.back = ColourUtil::ToColor(m_backColour);
-    palette.title = ColourUtil::ToColor(m_titleColour);
-    palette.list = ColourUtil::ToColor(m_listColour);
-    palette.weekend = ColourUtil::ToColor(m_weekendColour);
-    palette.ruler = ColourUtil::ToColor(m_rulerColour);
-    palette.select = ColourUtil::ToColor(m_selectColour);
+    palette.back = platform.color(QPalette::Base);
+    palette.title = platform.color(QPalette::Mid);
+    palette.list = platform.color(QPalette::Window);
+    palette.ruler = platform.color(QPalette::Button);
+    palette.select = platform.color(QPalette::Highlight);
+    palette.weekend = ColourUtil::Blend(palette.back, palette.select, 0.12);
+    return palette;
+}
+
+SchedulePainter::Palette ScheduleView::ScreenPalette(const QPalette& platform) const {
+    SchedulePainter::Palette palette = PlatformPalette(platform);
+    const auto set = [](QColor* colour, qint32 rgb) {
+        if (rgb != kPlatformColour)
+            *colour = ColourUtil::ToColor(rgb);
+    };
+    set(&palette.back, m_backColour);
+    set(&palette.title, m_titleColour);
+    set(&palette.list, m_listColour);
+    set(&palette.weekend, m_weekendColour);
+    set(&palette.ruler, m_rulerColour);
+    set(&palette.select, m_selectColour);
     palette.colourBars = true;
     return palette;
 }
@@ -684,16 +705,18 @@ void ScheduleView::paintEvent(QPaintEvent* event) {
     if (event->rect() == viewport()->rect())
         m_repaintTimer.stop();
     QPainter painter(viewport());
-    const SchedulePainter schedule(m_model, m_mapper, ScreenPalette(), font(), m_title,
+    const SchedulePainter::Palette colours = ScreenPalette(palette());
+    const SchedulePainter schedule(m_model, m_mapper, colours, font(), m_title,
                                    m_rulerFormat, m_use12Hour && !m_use24Hour);
     schedule.Paint(painter, ScreenFrame(CurrentLayout()), event->rect());
     const QRect ghost = GhostRect();
     if (!ghost.isEmpty()) {
-        const QColor select = ColourUtil::ToColor(m_selectColour);
+        const QColor select = colours.select;
         QColor fill = select;
         fill.setAlpha(110);
         painter.setClipRect(CurrentLayout().grid);
-        painter.setPen(QPen(select.darker(250), 2, Qt::DashLine));
+        painter.setPen(QPen(ColourUtil::Blend(select, ColourUtil::TextOn(select), 0.6), 2,
+                            Qt::DashLine));
         painter.setBrush(fill);
         painter.drawRect(ghost.adjusted(1, 1, -1, -1));
     }
@@ -1101,7 +1124,9 @@ void ScheduleView::PaintPrintPage(QPainter& painter, const QSizeF& pageSize, int
     f.firstRow = layout.firstRow;
     f.lastRow = layout.lastRow;
 
-    SchedulePainter::Palette palette = ScreenPalette();
+    // Paper is white whatever the screen's theme: colours left to the
+    // platform print as the style's standard (light) palette gives them.
+    SchedulePainter::Palette palette = ScreenPalette(QApplication::style()->standardPalette());
     if (!m_printColourBack) {
         palette.back = palette.title = palette.list = palette.ruler = palette.select = Qt::white;
         palette.weekend = QColor(230, 230, 230);
@@ -1151,14 +1176,6 @@ bool ScheduleView::PrintTo(QPrinter* printer) const {
 }
 
 // ---- keyboard and assistive technology -------------------------------------
-
-void ScheduleView::SetSlotMinutes(int minutes) {
-    minutes = std::max(0, minutes);
-    if (minutes == m_slotMinutes)
-        return;
-    m_slotMinutes = minutes;
-    CellsChanged();
-}
 
 std::vector<ScheduleCells::Cell> ScheduleView::RowCells(int row) const {
     return ScheduleCells::Row(m_model, m_mapper, row, m_slotMinutes);

@@ -44,13 +44,15 @@ public:
     static QMimeData* MakeTaskMimeData(qint32 taskId);
     static bool TaskIdFromMimeData(const QMimeData* mime, qint32* taskId);
 
-    // Design colours, used until the window sets its own.
-    static constexpr qint32 kDefaultBackColour = 0xFFFFFF;
-    static constexpr qint32 kDefaultTitleBackColour = 0x8A5A2F;  // dark slate blue
-    static constexpr qint32 kDefaultListBackColour = 0xF7F1EC;   // pale blue grey
-    static constexpr qint32 kDefaultWeekendColour = 0xDCEEF8;    // light sand
-    static constexpr qint32 kDefaultRulerBackColour = 0xEDE3DA;  // light steel
-    static constexpr qint32 kDefaultSelectBackColour = 0x7AD8FF; // warm amber
+    // The design value of every schedule colour: the colour follows the
+    // platform's palette (light, dark or high-contrast theme) until the
+    // window sets one of its own.
+    static constexpr qint32 kPlatformColour = -1;
+    // The schedule's colours taken from a palette: the grid on the base
+    // colour, the names column on the window colour, the ruler on the button
+    // colour, the title on the mid tone, the selection in the highlight and
+    // weekends a tint of it.
+    static SchedulePainter::Palette PlatformPalette(const QPalette& palette);
 
     struct Hit {
         int row = 0;       // 0: no row there
@@ -178,8 +180,9 @@ public:
     // The bar the user clicked last, 0 and 0 for none.
     int SelectedRow() const { return m_selectedRow; }
     int SelectedBar() const { return m_selectedBar; }
-    // Slot length in minutes: a dragged bar snaps to the slots that begin at
-    // the day start.
+    // Slot length in minutes (the group's interval): a dragged bar snaps to
+    // the slots that begin at the day start, and free time is cut into cells
+    // of this length.
     int SlotLength() const { return m_slotLength; }
     void SetSlotLength(int minutes);
     // The date and minutes the bar stands for; false when there is no such bar.
@@ -199,10 +202,9 @@ public:
         int index = -1;
         ScheduleCells::Cell cell;
     };
-    // Length of a free slot in minutes (the group's interval); 0 leaves free
-    // time whole.
+    // Length of a free cell in minutes: the slot length once it is set; until
+    // then 0, which leaves free time whole.
     int SlotMinutes() const { return m_slotMinutes; }
-    void SetSlotMinutes(int minutes);
     std::vector<ScheduleCells::Cell> RowCells(int row) const;
     CellRef CurrentCell() const;
     // Makes that cell of the row current and scrolls it into view.
@@ -286,7 +288,8 @@ private:
     struct PrintSetup;
 
     Layout CurrentLayout() const;
-    SchedulePainter::Palette ScreenPalette() const;
+    // The colours set, the others from `platform`.
+    SchedulePainter::Palette ScreenPalette(const QPalette& platform) const;
     SchedulePainter::Frame ScreenFrame(const Layout& layout) const;
     Hit HitTestViewport(const QPoint& point) const;
     int BarAtContent(int row, double x) const;
@@ -360,12 +363,12 @@ private:
     int m_secondSpacing = 5;
     bool m_use12Hour = true;
     bool m_use24Hour = false;
-    qint32 m_backColour = kDefaultBackColour;
-    qint32 m_titleColour = kDefaultTitleBackColour;
-    qint32 m_listColour = kDefaultListBackColour;
-    qint32 m_weekendColour = kDefaultWeekendColour;
-    qint32 m_rulerColour = kDefaultRulerBackColour;
-    qint32 m_selectColour = kDefaultSelectBackColour;
+    qint32 m_backColour = kPlatformColour;
+    qint32 m_titleColour = kPlatformColour;
+    qint32 m_listColour = kPlatformColour;
+    qint32 m_weekendColour = kPlatformColour;
+    qint32 m_rulerColour = kPlatformColour;
+    qint32 m_selectColour = kPlatformColour;
 
     QString m_printHeading;
     QString m_printFooter;

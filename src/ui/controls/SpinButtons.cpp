@@ -26,6 +26,9 @@ SpinButtons::SpinButtons(Qt::Orientation orientation, QWidget* parent)
     m_decrease = MakeArrow(this);
     m_increase->setObjectName(QStringLiteral("Increase"));
     m_decrease->setObjectName(QStringLiteral("Decrease"));
+    // Arrows without text: named until the window gives them tool tips.
+    m_increase->setAccessibleName(QStringLiteral("Increase"));
+    m_decrease->setAccessibleName(QStringLiteral("Decrease"));
     m_layout = new QBoxLayout(QBoxLayout::TopToBottom, this);
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSpacing(0);
@@ -78,6 +81,8 @@ void SpinButtons::SetAutoRepeat(bool on) {
 void SpinButtons::SetToolTips(const QString& increase, const QString& decrease) {
     m_increase->setToolTip(increase);
     m_decrease->setToolTip(decrease);
+    m_increase->setAccessibleName(increase);
+    m_decrease->setAccessibleName(decrease);
 }
 
 QSize SpinButtons::sizeHint() const {

@@ -29,6 +29,7 @@ public:
     bool AutoRepeat() const;
     void SetAutoRepeat(bool on);
 
+    // The arrows' tool tips, which are their accessible names as well.
     void SetToolTips(const QString& increase, const QString& decrease);
 
     QToolButton* IncreaseButton() const { return m_increase; }

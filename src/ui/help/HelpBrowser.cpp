@@ -1,5 +1,6 @@
 #include "ui/help/HelpBrowser.h"
 
+#include "base/ColourUtil.h"
 #include "ui/help/HelpLibrary.h"
 
 #include <QTextDocument>
@@ -21,7 +22,7 @@ HelpBrowser::HelpBrowser(QWidget* parent) : QTextBrowser(parent) {
     setObjectName(QStringLiteral("HelpBrowser"));
     setOpenLinks(true);
     setOpenExternalLinks(false);
-    document()->setDefaultStyleSheet(StyleSheet());
+    document()->setDefaultStyleSheet(StyleSheet(palette()));
 }
 
 QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
@@ -44,18 +45,28 @@ QString HelpBrowser::CurrentTopic() const {
     return HelpName(source());
 }
 
-QString HelpBrowser::StyleSheet() {
+QString HelpBrowser::StyleSheet(const QPalette& palette) {
+    // Sizes relative to the platform's font, colours from its palette: tints
+    // of the base colour stay readable in light, dark and high-contrast themes.
+    const QColor base = palette.color(QPalette::Base);
+    const QColor text = palette.color(QPalette::Text);
+    const auto tint = [&base](const QColor& towards, double share) {
+        return ColourUtil::Blend(base, towards, share).name();
+    };
     return QStringLiteral(
-        "body { font-size: 10pt; }"
-        "h1 { font-size: 16pt; color: #1f3f6f; margin-bottom: 6px; }"
-        "h2 { font-size: 12.5pt; color: #1f3f6f; margin-top: 14px; margin-bottom: 4px; }"
-        "h3 { font-size: 11pt; margin-top: 10px; margin-bottom: 2px; }"
-        "p { margin-top: 4px; margin-bottom: 6px; }"
-        "li { margin-bottom: 3px; }"
-        "td, th { padding: 3px 6px; }"
-        "th { background-color: #e6ecf5; text-align: left; }"
-        "a { color: #1a5fb4; }"
-        "p.note { background-color: #fff6d5; }"
-        "p.warn { background-color: #fde2e1; }"
-        "p.nav { color: #666666; font-size: 9pt; }");
+               "h1 { font-size: x-large; color: %1; margin-bottom: 6px; }"
+               "h2 { font-size: large; color: %1; margin-top: 14px; margin-bottom: 4px; }"
+               "h3 { font-size: medium; margin-top: 10px; margin-bottom: 2px; }"
+               "p { margin-top: 4px; margin-bottom: 6px; }"
+               "li { margin-bottom: 3px; }"
+               "td, th { padding: 3px 6px; }"
+               "th { background-color: %2; text-align: left; }"
+               "a { color: %3; }"
+               "p.note { background-color: %4; }"
+               "p.warn { background-color: %5; }"
+               "p.nav { color: %6; font-size: small; }")
+        .arg(ColourUtil::Blend(text, palette.color(QPalette::Highlight), 0.5).name(),
+             tint(palette.color(QPalette::Highlight), 0.15), palette.color(QPalette::Link).name(),
+             tint(QColor(255, 210, 0), 0.2), tint(QColor(230, 40, 30), 0.18),
+             ColourUtil::Blend(text, base, 0.4).name());
 }

@@ -16,5 +16,5 @@ public:
     QString CurrentTopic() const;
 
     // The look shared by every topic, the site's own included.
-    static QString StyleSheet();
+    static QString StyleSheet(const QPalette& palette);
 };

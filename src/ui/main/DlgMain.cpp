@@ -23,6 +23,7 @@
 #include "ui/booking/DlgHistory.h"
 #include "ui/booking/DlgSearch.h"
 #include "ui/common/ClsForms.h"
+#include "ui/common/ControlNamer.h"
 #include "ui/config/DlgConfig.h"
 #include "ui/controls/ScheduleMapper.h"
 #include "ui/controls/ScheduleView.h"
@@ -84,6 +85,7 @@ DlgMain* DlgMain::Instance() { return g_main; }
 DlgMain::DlgMain(QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("DlgMain"));
     g_main = this;
+    ControlNamer::Install();
     BuildWindow();
     Form_Load();
 }
@@ -378,7 +380,6 @@ void DlgMain::CbGroup_Click() {
         // schedule shows it too, up to midnight at most.
         m_sched->SetDayEnd(qMin(group.DayEnd() + qMax<int>(group.Interval(), 0),
                                 int(ScheduleMapper::kMinutesPerDay)));
-        m_sched->SetSlotMinutes(group.Interval());
         ShowResources(0);
         ShowLegends();
     });
@@ -422,6 +423,7 @@ ScheduleData::Selection DlgMain::ShownSelection() const {
     selection.lastDate = m_sched->LastDate();
     selection.contactNames =
         IniInt(QStringLiteral("Options"), QStringLiteral("DispCustomer"), 0) != 0;
+    selection.typeNames = true;
     return selection;
 }
 

@@ -7,8 +7,11 @@
 // press moved by the drag distance is reported as DragStarted, so the window
 // can start dragging that appointment type; a press let go in place is a
 // click. An armed label is drawn pressed in.
+//
+// To assistive technology it is a button whose press does what a click does.
 class LegendLabel : public QLabel {
     Q_OBJECT
+    Q_CLASSINFO("AccessibleRole", "Button")
 public:
     LegendLabel(int index, QWidget* parent = nullptr);
     int Index() const { return m_index; }
@@ -16,6 +19,8 @@ public:
     void SetTag(qint32 tag) { m_tag = tag; }
     bool Armed() const { return m_armed; }
     void SetArmed(bool armed);
+    // What a click with the left button does.
+    Q_INVOKABLE void Activate() { emit Clicked(m_index); }
 
 signals:
     void DragStarted(int index);

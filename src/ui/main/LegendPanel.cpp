@@ -9,6 +9,7 @@
 #include "ui/main/LegendLabel.h"
 
 #include <QDrag>
+#include <algorithm>
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QShortcut>
@@ -21,7 +22,8 @@ constexpr int kLegendWidth = 170;
 
 LegendPanel::LegendPanel(QWidget* parent) : QGroupBox(QStringLiteral("Legend"), parent) {
     setObjectName(QStringLiteral("Frame1"));
-    setFixedWidth(kLegendWidth);
+    // Wider with a larger platform font, so that the types' names still fit.
+    setFixedWidth(std::max(kLegendWidth, fontMetrics().averageCharWidth() * 24));
     auto* frameLayout = new QVBoxLayout(this);
     frameLayout->setContentsMargins(4, 4, 4, 4);
     auto* scroll = new QScrollArea(this);
@@ -86,6 +88,10 @@ void LegendPanel::ShowTypes(qint32 groupId) {
         colour->setPalette(palette);
         name->setText(rs.Fields(QStringLiteral("TaskName")).Text());
         name->setToolTip(name->text());
+        // The colour box tells its colour in words: colour is never the only cue.
+        colour->setAccessibleName(name->text() + QStringLiteral(", ") +
+                                  ColourUtil::NearestCssName(rs.Fields(QStringLiteral("Colour")).Long()));
+        name->setAccessibleName(name->text());
         colour->setVisible(true);
         name->setVisible(true);
         if (armed && taskId == armed)

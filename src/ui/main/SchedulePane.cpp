@@ -29,6 +29,7 @@ int IniInt(const QString& section, const QString& key, const QVariant& def) {
 SchedulePane::SchedulePane(QWidget* parent) : QStackedWidget(parent) {
     m_view = new ScheduleView(this);
     m_view->setObjectName(QStringLiteral("Sched"));
+    m_view->setAccessibleName(QStringLiteral("Schedule"));
     m_emptyHint = new QLabel(
         QStringLiteral("<h3>No group yet</h3>"
                        "<p>A group is a set of resources that share a working day and a slot "

@@ -17,6 +17,7 @@ StatusPanels::StatusPanels(QStatusBar* bar) : QObject(bar) {
         panel->setFrameShape(QFrame::StyledPanel);
         bar->addWidget(panel, name == QLatin1String("Person") ? 1 : 0);
         m_panels.insert(name, panel);
+        SetText(name, QString());
     }
     auto* clockPanel = new QLabel(bar);
     clockPanel->setObjectName(QStringLiteral("Time"));
@@ -25,9 +26,18 @@ StatusPanels::StatusPanels(QStatusBar* bar) : QObject(bar) {
     clockPanel->setAlignment(Qt::AlignCenter);
     bar->addPermanentWidget(clockPanel);
     m_panels.insert(QStringLiteral("Time"), clockPanel);
+    SetText(QStringLiteral("Time"), QString());
     m_clock = new QTimer(this);
     connect(m_clock, &QTimer::timeout, this, [this] { ShowClock(); });
     m_clock->start(1000);
+}
+
+QString StatusPanels::Caption(const QString& key) {
+    if (key == QLatin1String("Task"))
+        return QStringLiteral("Appointment type");
+    if (key == QLatin1String("Person"))
+        return QStringLiteral("Contact");
+    return key;
 }
 
 QString StatusPanels::Text(const QString& key) const {
@@ -36,8 +46,11 @@ QString StatusPanels::Text(const QString& key) const {
 }
 
 void StatusPanels::SetText(const QString& key, const QString& text) {
-    if (QLabel* panel = m_panels.value(key))
+    if (QLabel* panel = m_panels.value(key)) {
         panel->setText(text);
+        // A screen reader reads which field it is along with its text.
+        panel->setAccessibleName(Caption(key) + QStringLiteral(": ") + text);
+    }
 }
 
 void StatusPanels::ShowBooking(const BookingSummary& booking) {

@@ -24,6 +24,9 @@ public:
     void StopClock();
 
 private:
+    // What a panel is called to assistive technology.
+    static QString Caption(const QString& key);
+
     QMap<QString, QLabel*> m_panels;
     QTimer* m_clock = nullptr;
 };
