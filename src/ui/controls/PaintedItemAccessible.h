@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/controls/LeafAccessible.h"
+
 #include <QAccessibleActionInterface>
 #include <QAccessibleInterface>
 
@@ -7,20 +9,14 @@ class PaintedAccessible;
 
 // One painted part of a widget (a swatch, a day) to assistive technology:
 // its name, place, state and a press action that does what a click does.
-class PaintedItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+class PaintedItemAccessible : public LeafAccessible, public QAccessibleActionInterface {
 public:
     PaintedItemAccessible(PaintedAccessible* parent, int index);
 
     bool isValid() const override;
-    QObject* object() const override { return nullptr; }
     QWindow* window() const override;
     QAccessibleInterface* parent() const override;
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override;
     QAccessible::State state() const override;

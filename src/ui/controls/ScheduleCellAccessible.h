@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/controls/LeafAccessible.h"
+
 #include <QAccessible>
 #include <QPointer>
 #include <QString>
@@ -11,7 +13,7 @@ class ScheduleView;
 // free slot (or the empty filler of a short row), a row header (a resource's
 // name) or a column header (a ruler label). It reads the schedule each time
 // it is asked, so its name always tells what is drawn.
-class ScheduleCellAccessible : public QAccessibleInterface, public QAccessibleTableCellInterface {
+class ScheduleCellAccessible : public LeafAccessible, public QAccessibleTableCellInterface {
 public:
     enum Kind { Cell, RowHeader, ColumnHeader };
 
@@ -21,15 +23,9 @@ public:
     Kind CellKind() const { return m_kind; }
 
     bool isValid() const override;
-    QObject* object() const override { return nullptr; }
     QWindow* window() const override;
     QAccessibleInterface* parent() const override;
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override;
     QAccessible::State state() const override;
