@@ -106,8 +106,16 @@ def inner(program):
                        pyatspi.ROLE_TABLE, pyatspi.ROLE_LIST, pyatspi.ROLE_PAGE_TAB, pyatspi.ROLE_LABEL}
         counted = [n for n in walk(accessible) if n.getRole() in interactive]
         unnamed = [n.getRoleName() for n in counted if not n.name]
+        for n in counted:
+            if not n.name:
+                chain, p = [], n.parent
+                while p is not None and len(chain) < 6:
+                    chain.append("%s:%s" % (p.getRoleName(), p.name))
+                    p = p.parent
+                print("unnamed %s under %s" % (n.getRoleName(), " < ".join(chain)))
         print("main window: %d controls, %d named, %d unnamed (%s)"
               % (len(counted), len(counted) - len(unnamed), len(unnamed), ", ".join(sorted(unnamed))))
+        assert not unnamed, "controls without a name: %s" % ", ".join(sorted(unnamed))
 
         def find_table():
             return next((n for n in walk(accessible) if n.getRole() == pyatspi.ROLE_TABLE), None)

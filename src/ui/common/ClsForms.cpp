@@ -259,14 +259,33 @@ QString ClsForms::NameFromLayout(const QWidget* control) {
 }
 
 void ClsForms::NameControl(QWidget* control) {
-    if (!control || !ActedOn(control) || !control->accessibleName().isEmpty())
+    if (!control || !ActedOn(control))
         return;
-    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(control);
-    if (face && !face->text(QAccessible::Name).trimmed().isEmpty())
-        return;
-    const QString name = NameFromLayout(control);
-    if (!name.isEmpty())
-        control->setAccessibleName(name);
+    if (control->accessibleName().isEmpty()) {
+        // A combo box's own name is its current text: its label names it better.
+        QAccessibleInterface* face = qobject_cast<QComboBox*>(control)
+                                         ? nullptr
+                                         : QAccessible::queryAccessibleInterface(control);
+        QString name = face ? face->text(QAccessible::Name).trimmed() : QString();
+        if (name.isEmpty()) {
+            // The button that shows the commands a narrow toolbar has no room for.
+            name = control->objectName() == QLatin1String("qt_toolbar_ext_button")
+                       ? QStringLiteral("More commands")
+                       : NameFromLayout(control);
+            if (!name.isEmpty())
+                control->setAccessibleName(name);
+        }
+    }
+    // A combo box's drop-down list lives in a popup window of its own, which
+    // assistive technology lists before it ever opens: it goes by the box's name.
+    if (auto* combo = qobject_cast<QComboBox*>(control); combo && combo->view() &&
+                                                          combo->view()->accessibleName().isEmpty()) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(combo);
+        const QString name =
+            !combo->accessibleName().isEmpty() ? combo->accessibleName()
+                                               : (face ? face->text(QAccessible::Name) : QString());
+        combo->view()->setAccessibleName(name);
+    }
 }
 
 void ClsForms::NameControls(QWidget* root) {

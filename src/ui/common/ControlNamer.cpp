@@ -18,8 +18,14 @@ void ControlNamer::Install() {
 
 bool ControlNamer::eventFilter(QObject* watched, QEvent* event) {
     // Every widget is told when it is shown, those of a window as it opens
-    // and those shown later on their own.
-    if (event->type() == QEvent::Show && watched->isWidgetType())
-        ClsForms::NameControl(static_cast<QWidget*>(watched));
+    // and those shown later on their own. A window names all its controls as
+    // it opens, the hidden ones too: assistive technology lists those as well.
+    if (event->type() == QEvent::Show && watched->isWidgetType()) {
+        auto* widget = static_cast<QWidget*>(watched);
+        if (widget->isWindow())
+            ClsForms::NameControls(widget);
+        else
+            ClsForms::NameControl(widget);
+    }
     return false;
 }
