@@ -85,7 +85,20 @@ def inner(program):
             ini.write("[Config]\nLastDate=%d\nTimeType=0\n" % (monday - datetime.date(1900, 1, 1)).days)
         env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_ACCESSIBILITY="1",
                    QT_QPA_PLATFORM="xcb")
-        app = subprocess.Popen([program, "--home", home], env=env)
+        # The display must answer before the program connects to it.
+        wait_for("the X display", lambda: subprocess.run(
+            ["xdotool", "getdisplaygeometry"], stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL).returncode == 0 or None, 30)
+        # Now and then the first connection to a fresh Xvfb is refused: the
+        # program is started again when it ends at once.
+        for attempt in range(5):
+            app = subprocess.Popen([program, "--home", home], env=env)
+            try:
+                app.wait(3)
+            except subprocess.TimeoutExpired:
+                break
+            print("the program ended at once (exit %s); starting it again" % app.returncode)
+            time.sleep(1)
 
         def find_app():
             desktop = pyatspi.Registry.getDesktop(0)
@@ -99,23 +112,27 @@ def inner(program):
         wait_for("the main window", lambda: any(n.getRole() == pyatspi.ROLE_MENU_BAR
                                                  for n in walk(accessible)))
         time.sleep(2)  # the legend and the schedule fill in
-        # What a screen reader finds in the main window (the table's cells not counted).
+        # What a screen reader finds in a window (the table's cells not counted).
         interactive = {pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_TOGGLE_BUTTON, pyatspi.ROLE_CHECK_BOX,
                        pyatspi.ROLE_COMBO_BOX, pyatspi.ROLE_SLIDER, pyatspi.ROLE_SPIN_BUTTON,
                        pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_MENU, pyatspi.ROLE_TEXT,
                        pyatspi.ROLE_TABLE, pyatspi.ROLE_LIST, pyatspi.ROLE_PAGE_TAB, pyatspi.ROLE_LABEL}
-        counted = [n for n in walk(accessible) if n.getRole() in interactive]
-        unnamed = [n.getRoleName() for n in counted if not n.name]
-        for n in counted:
-            if not n.name:
-                chain, p = [], n.parent
-                while p is not None and len(chain) < 6:
-                    chain.append("%s:%s" % (p.getRoleName(), p.name))
-                    p = p.parent
-                print("unnamed %s under %s" % (n.getRoleName(), " < ".join(chain)))
-        print("main window: %d controls, %d named, %d unnamed (%s)"
-              % (len(counted), len(counted) - len(unnamed), len(unnamed), ", ".join(sorted(unnamed))))
-        assert not unnamed, "controls without a name: %s" % ", ".join(sorted(unnamed))
+
+        def count_names(title, root):
+            counted = [n for n in walk(root) if n.getRole() in interactive]
+            unnamed = [n.getRoleName() for n in counted if not n.name]
+            for n in counted:
+                if not n.name:
+                    chain, p = [], n.parent
+                    while p is not None and len(chain) < 6:
+                        chain.append("%s:%s" % (p.getRoleName(), p.name))
+                        p = p.parent
+                    print("unnamed %s under %s" % (n.getRoleName(), " < ".join(chain)))
+            print("%s: %d controls, %d named, %d unnamed (%s)"
+                  % (title, len(counted), len(counted) - len(unnamed), len(unnamed),
+                     ", ".join(sorted(unnamed))))
+            assert not unnamed, "controls without a name: %s" % ", ".join(sorted(unnamed))
+        count_names("main window", accessible)
 
         def find_table():
             return next((n for n in walk(accessible) if n.getRole() == pyatspi.ROLE_TABLE), None)
@@ -182,6 +199,19 @@ def inner(program):
         assert accessible.childCount == windows, "a window opened"
         assert db.execute(count).fetchone() == stored, "a booking was made"
         print("drag cancelled by Esc: nothing booked")
+
+        # Enter on the current cell opens the booking dialog, which a reader
+        # finds with every control named; Esc closes it again.
+        table_node.queryComponent().grabFocus()
+        wait_for("a focused cell", current)
+        pyatspi.Registry.generateKeyboardEvent(0xff0d, None, pyatspi.KEY_SYM)  # Return
+        dialog = wait_for("the booking dialog", lambda: next(
+            (accessible.getChildAtIndex(i) for i in range(accessible.childCount)
+             if "Booking" in (accessible.getChildAtIndex(i).name or "") or
+             "Appointment" in (accessible.getChildAtIndex(i).name or "")), None))
+        time.sleep(1)
+        count_names("booking dialog (%s)" % dialog.name, dialog)
+        pyatspi.Registry.generateKeyboardEvent(0xff1b, None, pyatspi.KEY_SYM)  # Escape
         print("PASS")
     finally:
         if app:
