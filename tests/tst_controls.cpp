@@ -1,7 +1,9 @@
 // The reusable controls: the spin arrows and the colour palette popup.
 #include "ui/controls/ColourPalette.h"
+#include "ui/controls/PaintedAccessible.h"
 #include "ui/controls/SpinButtons.h"
 
+#include <QAccessible>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -75,6 +77,11 @@ void TstControls::paletteShowsCurrentColourInStrip() {
     QCOMPARE(image.pixelColor(palette.CellRect(38).center()), QColor(0, 0, 255));
 }
 
+// A step of the palette tables above a key code: assistive technology asks
+// swatch n for its press action (kPress + n) or for another action (kOther + n).
+constexpr int kPress = 0x10000;
+constexpr int kOther = 0x20000;
+
 void TstControls::paletteKeyboardChooses_data() {
     QTest::addColumn<qint32>("current");
     QTest::addColumn<int>("marked"); // the swatch marked on opening
@@ -92,6 +99,10 @@ void TstControls::paletteKeyboardChooses_data() {
         << qint32(0xE0E0E0);
     QTest::newRow("escape closes without a choice")
         << qint32(0x0080FF) << 14 << QList<int>{Qt::Key_Right, Qt::Key_Escape} << qint32(-1);
+    QTest::newRow("a screen reader presses a swatch")
+        << qint32(255) << 8 << QList<int>{kPress + 38} << qint32(0xFF0000);
+    QTest::newRow("another action chooses nothing")
+        << qint32(255) << 8 << QList<int>{kOther + 38, Qt::Key_Escape} << qint32(-1);
 }
 
 void TstControls::paletteKeyboardChooses() {
@@ -99,14 +110,23 @@ void TstControls::paletteKeyboardChooses() {
     QFETCH(int, marked);
     QFETCH(QList<int>, keys);
     QFETCH(qint32, chosen);
+    PaintedAccessible::Install();
     ColourPalette palette;
     palette.SetColour(current);
     palette.ShowPalette(QPoint(0, 0));
     QVERIFY(palette.isVisible());
     QCOMPARE(palette.SelectedIndex(), marked);
     QSignalSpy spy(&palette, &ColourPalette::ColorClick);
-    for (int key : keys)
-        QTest::keyClick(&palette, Qt::Key(key));
+    for (int key : keys) {
+        if (key < kPress || key >= kOther + ColourPalette::Count) {
+            QTest::keyClick(&palette, Qt::Key(key));
+            continue;
+        }
+        QAccessibleInterface* swatch = QAccessible::queryAccessibleInterface(&palette)->child(key % kPress);
+        QVERIFY(swatch && swatch->actionInterface());
+        swatch->actionInterface()->doAction(key < kOther ? QAccessibleActionInterface::pressAction()
+                                                         : QAccessibleActionInterface::showMenuAction());
+    }
     QVERIFY(!palette.isVisible());
     QCOMPARE(spy.count(), chosen < 0 ? 0 : 1);
     QCOMPARE(chosen < 0 ? palette.Colour() : spy.at(0).at(0).value<qint32>(),
