@@ -12,6 +12,7 @@
 #include "ui/main/DlgMain.h"
 
 #include <QAction>
+#include <QMenu>
 #include <QtTest>
 
 namespace {
@@ -152,6 +153,7 @@ void TestUndo::menuEntries_data() {
     QTest::newRow("rolled back") << "rolledback" << "&Undo (off) &Redo (off)" << "B101 B100" << "";
     QTest::newRow("refused") << "move elsewhere Ctrl+Z" << "&Undo (off) &Redo (off)" << "B101 B100"
         << "Cannot undo Move: booking 100 was changed at another workstation since.";
+    QTest::newRow("another database opened") << "delete otherdb menu" << "&Undo (off) &Redo (off)" << "B101" << "";
     // clang-format on
 }
 
@@ -168,6 +170,21 @@ void TestUndo::menuEntries() {
     for (const QString& step : steps.split(' ')) {
         if (step.startsWith("Ctrl")) {
             QTest::keySequence(f.main->windowHandle(), QKeySequence(step));
+        } else if (step == "otherdb") {
+            // Another database file, opened by this program while the window stays.
+            if (TestEnv::OnServer())
+                QSKIP("another database file is a file engine's matter");
+            const QString copy = f.env.Path("other.db");
+            QVERIFY(QFile::copy(f.env.DbPath(), copy));
+            QCOMPARE(Database::DAO().DbOpen(copy), qint16(0));
+        } else if (step == "menu") {
+            // The menu that holds the Undo entry opens.
+            QMenu* menu = nullptr;
+            for (QObject* o : f.main->MenuEntry("mnuBookingUndo")->associatedObjects())
+                menu = menu ? menu : qobject_cast<QMenu*>(o);
+            QVERIFY(menu);
+            menu->popup(QPoint());
+            menu->hide();
         } else if (step == "elsewhere") {
             f.Exec("update tblBookings set Comments = 'x' where BookingId = 100");
         } else {
