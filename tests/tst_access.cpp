@@ -100,6 +100,7 @@ void TestAccess::scheduleIsATable() {
         {4, "Surgery, 09:00 am to 09:30 am, Room A, Saturday 5 December 2026", "9 am"},
         {7, "Check-up, Zoë O'Neil, 10:00 am to 11:00 am, Room A, Saturday 5 December 2026", "10 am"},
         {8, "Free, 11:00 am to 11:15 am, Room A", "11 am"},
+        {12, "Free, 12:00 pm to 12:15 pm, Room A", "12 pm"},
         {36, "Free, 06:00 pm to 06:15 pm, Room A", "6 pm"}};
     for (const auto& c : cells) {
         QAccessibleInterface* cell = table->cellAt(0, c.column);

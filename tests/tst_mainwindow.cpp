@@ -504,6 +504,7 @@ void TestMainWindow::doubleClickOpensBooking_data() {
     QTest::newRow("booking") << 1 << 630 << "10 600 100";
     QTest::newRow("booking from inside a slot") << 2 << 720 << "11 705 105";
     QTest::newRow("free time of a slot it shares") << 2 << 692 << "";
+    QTest::newRow("booking inside one slot, ending on the next: that slot") << 2 << 745 << "11 735 0";
 }
 
 void TestMainWindow::doubleClickOpensBooking() {
@@ -512,6 +513,7 @@ void TestMainWindow::doubleClickOpensBooking() {
     QFETCH(QString, opened);
     ShownClinic f(0);
     f.Booking(105, 11, 20, 0, kToday, 700, 730);
+    f.Booking(106, 11, 20, 0, kToday, 740, 750);
     f.main->ShowResources(0);
     QString shown;
     f.env.onModal = [&shown](QDialog* dialog) {
