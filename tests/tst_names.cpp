@@ -1,5 +1,5 @@
 // Every control a user acts on reaches assistive technology with a name, in
-// every window; text on coloured bars contrasts; the platform's palette
+// every window, and lies clear of the others; text on coloured bars contrasts; the platform's palette
 // reaches the schedule.
 
 #include "MainFixture.h"
@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QLayout>
 #include <QtTest>
 
 namespace {
@@ -66,6 +67,45 @@ void Walk(QAccessibleInterface* face, int* named, QStringList* unnamed, int dept
     }
     for (int i = 0; i < face->childCount(); ++i)
         Walk(face->child(i), named, unnamed, depth + 1);
+}
+
+bool Holds(const QLayout* layout, const QWidget* w) {
+    for (int i = 0; layout && i < layout->count(); ++i) {
+        QLayoutItem* item = layout->itemAt(i);
+        if (item->widget() == w || Holds(item->layout(), w))
+            return true;
+    }
+    return false;
+}
+
+// The visible controls under `window` a user acts on that overlap another,
+// or that no layout places (they would neither move nor grow with the window).
+QStringList Misplaced(QWidget* window) {
+    QList<QWidget*> controls;
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        QAccessibleInterface* face = w->isVisible() ? QAccessible::queryAccessibleInterface(w) : nullptr;
+        if (face && ActedOn(face->role()) && !w->objectName().startsWith(QLatin1String("qt_")))
+            controls << w;
+    }
+    QStringList found;
+    for (QWidget* w : controls) {
+        const QWidget* parent = w->parentWidget();
+        if (parent && parent->layout() && !Holds(parent->layout(), w))
+            found << Where(QAccessible::queryAccessibleInterface(w)) + QStringLiteral(" outside its layout");
+    }
+    for (int i = 0; i < controls.size(); ++i)
+        for (int j = i + 1; j < controls.size(); ++j) {
+            QWidget* a = controls[i];
+            QWidget* b = controls[j];
+            if (a->isAncestorOf(b) || b->isAncestorOf(a) || a->window() != b->window())
+                continue;
+            const QRect ra(a->mapTo(window, QPoint(0, 0)), a->size());
+            const QRect rb(b->mapTo(window, QPoint(0, 0)), b->size());
+            if (ra.intersects(rb))
+                found << Where(QAccessible::queryAccessibleInterface(a)) + QStringLiteral(" over ") +
+                             Where(QAccessible::queryAccessibleInterface(b));
+        }
+    return found;
 }
 
 } // namespace
@@ -125,9 +165,11 @@ void TstNames::everyControlHasAName() {
     int named = 0;
     QStringList unnamed;
     bool walked = false;
+    QStringList overlaps;
     const auto walk = [&](QWidget* window) {
         walked = true;
         Walk(QAccessible::queryAccessibleInterface(window), &named, &unnamed);
+        overlaps = Misplaced(window);
     };
     const auto step = [&](QWidget* window, const QString& name) {
         if (name == QLatin1String("booking"))
@@ -162,6 +204,7 @@ void TstNames::everyControlHasAName() {
     if (qEnvironmentVariableIsSet("TARVELO_LIST_NAMES"))
         qInfo() << QTest::currentDataTag() << "named" << named << "unnamed" << unnamed.size();
     QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(QStringLiteral("; "))));
+    QVERIFY2(overlaps.isEmpty(), qPrintable(overlaps.join(QStringLiteral("; "))));
 }
 
 void TstNames::textOnBarsContrasts_data() {
