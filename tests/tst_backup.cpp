@@ -536,7 +536,7 @@ private slots:
         KnownDatabase();
         const QString before = Contents();
         QDir().mkpath(env->Path("Backup/20991231.txt")); // a folder is no backup
-        for (const char* other : {"20261204.txt", "notes.txt", "2026.txt", "abc12345.txt", "20261207.csv"})
+        for (const char* other : {"20261204.txt", "notes.txt", "2026.txt", "abc12345.txt", "00000000.txt", "20261207.csv"})
             QVERIFY(TestEnv::WriteFile(env->Path(QStringLiteral("Backup/") + other), "G~Older~0~1440~5\r\n"));
         const QString path = QDir(env->Folder()).filePath("Backup/20261205.txt");
         QVERIFY(TestEnv::WriteFile(path, file));
