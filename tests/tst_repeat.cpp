@@ -13,6 +13,7 @@
 
 #include <QRadioButton>
 #include <QTreeWidget>
+#include <QLabel>
 #include <QtTest>
 
 namespace {
@@ -133,6 +134,10 @@ void TestRepeat::listsFiftyDatesAndMarksTakenOnes() {
     s.Booking(2, 10, 20, 0, kSat5Dec2026 + 21, 540, 600); // touches it only
     s.Booking(3, 11, 20, 0, kSat5Dec2026 + 28, 600, 660); // another room
     s.Load(0);
+    // What is repeated, as the user chose it.
+    QCOMPARE(QStringList({s.dlg->LblStartTime()->text(), s.dlg->LblEndTime()->text(), s.dlg->LblTask()->text(),
+                          s.dlg->LblCustomer()->text()}).join('|'),
+             QStringLiteral("10:00 am|11:00 am|Check-up|Zoë"));
     ItemList* list = s.List();
     QCOMPARE(list->CellText(0, 1) + '|' + list->CellText(0, 2),
              QStringLiteral("Sat|05 December 2026"));

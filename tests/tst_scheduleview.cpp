@@ -455,6 +455,16 @@ void TestScheduleView::paintsColours() {
     QCOMPARE(pixel(6, 630, 4), QColor(240, 220, 180)); // Sunday
     QCOMPARE(image.pixelColor(ToViewport(*view, QPoint(kListWidth - 6, RowY(*view, 3) + 4))),
              QColor(90, 160, 250));
+    // With the keyboard's focus the current cell wears a dark ring around a light one.
+    view->activateWindow();
+    view->setFocus();
+    QVERIFY(QTest::qWaitForWindowActive(view.get()));
+    QTRY_VERIFY(view->hasFocus());
+    const ScheduleView::CellRef current = view->CurrentCell();
+    const QRect cell = view->CellRect(current.row, current.cell);
+    const QImage focused = view->viewport()->grab().toImage();
+    QCOMPARE(focused.pixelColor(cell.left() + 1, cell.center().y()), QColor(Qt::black));
+    QCOMPARE(focused.pixelColor(cell.left() + 3, cell.center().y()), QColor(Qt::white));
 }
 
 void TestScheduleView::rulerTexts() {
