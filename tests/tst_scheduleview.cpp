@@ -465,6 +465,12 @@ void TestScheduleView::paintsColours() {
     const QImage focused = view->viewport()->grab().toImage();
     QCOMPARE(focused.pixelColor(cell.left() + 1, cell.center().y()), QColor(Qt::black));
     QCOMPARE(focused.pixelColor(cell.left() + 3, cell.center().y()), QColor(Qt::white));
+    // A clicked booking is outlined in black inside its edge; the others are not.
+    const QPoint inside = ToViewport(*view, view->PointForTime(2, kMonday + 1, 540)) + QPoint(1, 0);
+    QCOMPARE(focused.pixelColor(inside), QColor(255, 0, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, ToViewport(*view, view->PointForTime(2, kMonday + 1, 630)));
+    QCOMPARE(view->SelectedBar(), bar);
+    QCOMPARE(view->viewport()->grab().toImage().pixelColor(inside), QColor(Qt::black));
 }
 
 void TestScheduleView::rulerTexts() {
