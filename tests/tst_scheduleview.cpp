@@ -105,6 +105,8 @@ private slots:
     void rowsAndBarsContract();
     void scrollingAndRefills();
     void paintsColours();
+    void nowLineInsideTheWorkingDay_data();
+    void nowLineInsideTheWorkingDay();
     void rulerTexts();
     void pageSpans();
     void pageOrder();
@@ -287,8 +289,11 @@ void TestScheduleView::mouseOnBarsAndNames() {
     disconnect(refuse);
 
     // Dragging a bar and letting it go reports the drop; the bar stays put.
+    // While it is dragged its outline shows where it would go.
+    const QColor empty = port->grab().toImage().pixelColor(at(2, 630));
     QTest::mousePress(port, Qt::LeftButton, {}, at(2, 560));
     QTest::mouseMove(port, at(2, 620));
+    QVERIFY(port->grab().toImage().pixelColor(at(2, 630)) != empty);
     QTest::mouseRelease(port, Qt::LeftButton, {}, at(2, 620));
     QCOMPARE(preDrops.count(), 1);
     QCOMPARE(view->HitTest(view->PointForTime(2, kMonday, 560)).bar, 1);
@@ -471,6 +476,32 @@ void TestScheduleView::paintsColours() {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, ToViewport(*view, view->PointForTime(2, kMonday + 1, 630)));
     QCOMPARE(view->SelectedBar(), bar);
     QCOMPARE(view->viewport()->grab().toImage().pixelColor(inside), QColor(Qt::black));
+}
+
+void TestScheduleView::nowLineInsideTheWorkingDay_data() {
+    // The working day shown today, from and to so many minutes from now.
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<bool>("line");
+    QTest::newRow("now inside") << -120 << 120 << true;
+    QTest::newRow("the day begins later") << 30 << 150 << false;
+    QTest::newRow("the day is over") << -150 << -30 << false;
+}
+
+void TestScheduleView::nowLineInsideTheWorkingDay() {
+    QFETCH(int, from);
+    QFETCH(int, to);
+    QFETCH(bool, line);
+    const QTime now = QTime::currentTime();
+    const int minute = now.hour() * 60 + now.minute();
+    if (minute + from < 0 || minute + to > 1440 || minute > 1435)
+        QSKIP("too near midnight for this working day");
+    auto view = MakeView(0, 2, minute + from, minute + to);
+    QVERIFY(view);
+    const qint32 today = ScheduleText::DateNumber(QDate::currentDate());
+    view->SetFirstDate(today);
+    view->SetLastDate(today);
+    QCOMPARE(ImageHasColour(view->viewport()->grab().toImage(), QColor(220, 40, 40)), line);
 }
 
 void TestScheduleView::rulerTexts() {
