@@ -218,6 +218,7 @@ private slots:
             QVERIFY(Texts(view, page + 1).contains(QStringLiteral("Reserved By")));
             QCOMPARE(view.PageAt(page + 1).header.value(2),
                      QStringLiteral("Page %1").arg(page + 1));
+            QCOMPARE(view.PageAt(page + 1).headerFont.pixelSize(), 8 * 20); // 8 points, in twips
             for (const ClsViewPro::Item& item : view.PageAt(page + 1).items)
                 QVERIFY(item.y2 <= view.Height() && item.y1 <= view.Height());
         }
