@@ -5,6 +5,7 @@
 #include "TestEnv.h"
 #include "data/DbSchema.h"
 #include "model/ClsDate.h"
+#include "transfer/SampleDatabase.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -286,6 +287,26 @@ private slots:
         QCOMPARE(r.exitCode, 1);
         QVERIFY(r.err.contains("Backup FAILED! " + TodaysBackup() + ": No space left on device."));
         QCOMPARE(TestEnv::ReadFile(TodaysBackup()), good);
+    }
+
+    // The sample's appointments move by whole weeks: its first week becomes the
+    // week before today's, whatever today is.
+    void sampleMovesByWeeks_data() {
+        QTest::addColumn<QByteArray>("backup");
+        QTest::addColumn<qint32>("today");
+        QTest::addColumn<QByteArray>("moved");
+        const QByteArray g = "G~Clinic~480~1080~15\n";
+        const QByteArray a = "A~Room 1~Visit~Ann~46356~540~570~~~~\nA~Room 1~Visit~Ann~46370~600~630~~~~\n";
+        QTest::newRow("that very week") << g + a << 46361 << g + a;
+        QTest::newRow("a Sunday two weeks on") << g + a << 46381 // Sunday 27 December 2026
+            << g + "A~Room 1~Visit~Ann~46370~540~570~~~~\nA~Room 1~Visit~Ann~46384~600~630~~~~\n";
+        QTest::newRow("no appointments") << g << 46381 << g;
+    }
+    void sampleMovesByWeeks() {
+        QFETCH(QByteArray, backup);
+        QFETCH(qint32, today);
+        QFETCH(QByteArray, moved);
+        QCOMPARE(SampleDatabase::MoveDates(backup, today), moved);
     }
 
     void loadSampleOnlyIntoEmptyDatabase() {
