@@ -1,5 +1,6 @@
 // The reusable controls: the spin arrows and the colour palette popup.
 #include "ui/controls/ColourPalette.h"
+#include "ui/controls/IconFactory.h"
 #include "ui/controls/PaintedAccessible.h"
 #include "ui/controls/SpinButtons.h"
 
@@ -13,6 +14,8 @@ class TstControls : public QObject {
 private slots:
     void spinArrowsPointAndReportTheirDirection_data();
     void spinArrowsPointAndReportTheirDirection();
+
+    void toolbarPicturesDiffer();
 
     void paletteIndexAndColourAgree();
     void paletteShowsCurrentColourInStrip();
@@ -60,6 +63,21 @@ void TstControls::spinArrowsPointAndReportTheirDirection() {
     for (const QList<QVariant>& args : spy)
         got << args.at(0).toInt();
     QCOMPARE(got, reported);
+}
+
+// Every toolbar command has a picture of its own (Submit shares Write's pen).
+void TstControls::toolbarPicturesDiffer() {
+    const QStringList names = {"Exit", "Binocular", "Write", "Watch", "Config", "Group", "Resource",
+                               "Print", "Screen", "Help", "Delete", "Move", "Repeat",
+                               "Previous", "Next", "Calendar", "Task", "Customer"};
+    QHash<QByteArray, QString> seen;
+    for (const QString& name : names) {
+        const QImage image = IconFactory::Icon(name).pixmap(32, 32).toImage();
+        QVERIFY2(!image.isNull(), qPrintable(name));
+        const QByteArray bits(reinterpret_cast<const char*>(image.constBits()), image.sizeInBytes());
+        QVERIFY2(!seen.contains(bits), qPrintable(name + " looks like " + seen.value(bits)));
+        seen.insert(bits, name);
+    }
 }
 
 // Stored colours (settings, appointment types) find their swatch again.
