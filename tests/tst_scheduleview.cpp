@@ -517,7 +517,8 @@ void TestScheduleView::pageSpans() {
         {1000, 100, 350, {300, 600, 900, 1000}}, // ends on dates
         {600, 100, 300, {300, 600}}, // exact fit, no empty page
         {1000, 400, 300, {300, 400, 700, 1000}}, // date wider than the page
-        {700, 0, 300, {300, 600, 700}}};
+        {700, 0, 300, {300, 600, 700}},
+        {0, 0, 300, {0}}}; // nothing to show still gives a page
     for (const auto& c : cases) {
         std::vector<double> breaks;
         for (double x = c.every; c.every > 0 && x <= c.content; x += c.every)
