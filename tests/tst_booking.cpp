@@ -798,9 +798,16 @@ void TestBooking::windowStateKeptInSettings() {
     // Exit keeps the state in section "DlgAppt"; a maximised one is restored.
     Clinic c;
     c.Open();
+    c.dlg->resize(700, 520);
+    const QRect frame = c.dlg->frameGeometry();
     c.dlg->ToolbarAction(QStringLiteral("Exit"))->trigger();
     QVERIFY(!c.dlg->IsLoaded());
     QCOMPARE(Settings::Ini().GetValue("DlgAppt", "WindowState", -1).toInt(), 0);
+    QCOMPARE(QRect(Settings::Ini().GetValue("DlgAppt", "Left", -1).toInt(),
+                   Settings::Ini().GetValue("DlgAppt", "Top", -1).toInt(),
+                   Settings::Ini().GetValue("DlgAppt", "Width", -1).toInt(),
+                   Settings::Ini().GetValue("DlgAppt", "Height", -1).toInt()),
+             frame);
     Settings::Ini().WriteValue("DlgAppt", "WindowState", 2);
     c.Open();
     QVERIFY(c.dlg->windowState() & Qt::WindowMaximized);
