@@ -289,9 +289,13 @@ void TestScheduleView::mouseOnBarsAndNames() {
     disconnect(refuse);
 
     // Dragging a bar and letting it go reports the drop; the bar stays put.
-    // While it is dragged its outline shows where it would go.
+    // A move by the platform's drag distance starts the drag; while it is
+    // dragged its outline shows where it would go.
     const QColor empty = port->grab().toImage().pixelColor(at(2, 630));
+    const QColor body = port->grab().toImage().pixelColor(at(2, 570));
     QTest::mousePress(port, Qt::LeftButton, {}, at(2, 560));
+    QTest::mouseMove(port, at(2, 560) + QPoint(QApplication::startDragDistance(), 0));
+    QVERIFY(port->grab().toImage().pixelColor(at(2, 570)) != body);
     QTest::mouseMove(port, at(2, 620));
     QVERIFY(port->grab().toImage().pixelColor(at(2, 630)) != empty);
     QTest::mouseRelease(port, Qt::LeftButton, {}, at(2, 620));
