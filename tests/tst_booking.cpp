@@ -30,6 +30,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -592,6 +593,9 @@ void TestBooking::dateCommandsAndRefresh() {
     c.Book(100, 10, 20, 0, kDay - 1, 540, 570);
     c.Book(101, 10, 20, 0, kDay + 3, 540, 570);
     c.Open();
+    c.dlg->SpinDate()->IncreaseButton()->click();
+    QCOMPARE(c.dlg->ApptDate(), kDay + 1);
+    c.dlg->SpinDate_Click(0);
     c.dlg->SpinDate_Click(0);
     QCOMPARE(c.dlg->ApptDate(), kDay - 1);
     QCOMPARE(c.List()->RowValue(0), 100);
