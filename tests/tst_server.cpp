@@ -340,6 +340,9 @@ void TstServer::lostConnectionReconnectsAtTheNextCommand() {
     QVERIFY(other.SqlAction("insert into tblRepeats (SerialNo) values ('z')"));
     QTRY_VERIFY_WITH_TIMEOUT(told >= 1, 1000);
     other.DbClose();
+    // A connection closed on purpose is not a lost one: a statement on it just fails.
+    QVERIFY(!other.SqlQuery("select count(*) from tblGroups").IsOpen());
+    QVERIFY(!other.ConnectionLost());
 
     // While the database cannot be reached (renamed on the server), the first statement finds the
     // loss and tries once; the next ones, a moment later, fail at once without another attempt.
