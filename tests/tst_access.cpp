@@ -119,6 +119,8 @@ void TestAccess::scheduleIsATable() {
     QCOMPARE(table->cellAt(0, 40)->text(QAccessible::Name), QString());
     QCOMPARE(iface->childCount(), 2 * 41);
     QCOMPARE(table->selectedCellCount(), 1);
+    // A column reads as the current row's cell: Room A's at 11:00.
+    QCOMPARE(table->columnDescription(8), QStringLiteral("11 am"));
 }
 
 void TestAccess::rebuildAndKeysAreHeard() {
