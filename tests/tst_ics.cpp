@@ -47,7 +47,8 @@ def utc(e, name):
         return 'floating'
     return d.astimezone(datetime.timezone.utc).strftime('%Y%m%dT%H%MZ')
 names = ['uid', 'summary', 'location', 'description', 'color', 'related-to']
-print(json.dumps([dict({n: str(e.get(n, '')) for n in names}, start=utc(e, 'DTSTART'),
+# Every event must carry its DTSTAMP: decoding a missing one fails the reader.
+print(json.dumps([dict({n: str(e.get(n, '')) for n in names}, start=utc(e, 'DTSTART'), stamp=utc(e, 'DTSTAMP'),
                        end=utc(e, 'DTEND'), tzid=str(e['DTSTART'].params.get('TZID', '')))
                   for e in c.walk('VEVENT')]))
 )";
