@@ -146,6 +146,8 @@ private slots:
             ics + QStringList{"--from", "2026-12-07", "--to", "2026-12-07", "--output", "labs.ics"},
             0, "Calendar exported to: %HOME%/labs.ics\n0 appointments from 2026-12-07 to 2026-12-07.",
             "labs.ics");
+        row("calendar of a group two share but for case", {"--export-ics", "--group", "labs"}, 1,
+            "Export FAILED! 2 groups are named \"labs\": give the names in their exact letter case.");
         row("calendar of an unknown contact", {"--export-ics", "--contact", "Nobody"}, 1,
             "Export FAILED! There is no contact named \"Nobody\".");
         row("calendar of an empty range", ics + QStringList{"--from", "2026-12-06", "--to", "2026-12-05"},
