@@ -326,6 +326,7 @@ void TestMainCommands::commandsRearmTimerAndAutoscroll() {
     // timer cannot take (above 65,535 ms) leaves the previous one.
     f.main->Toolbar1_ButtonMenuClick(QStringLiteral("Days"));
     QCOMPARE(timer->interval(), 15000);
+    QVERIFY(f.main->ToolbarButton(QStringLiteral("Write"))->isEnabled()); // the toolbar works again
     f.Setting(QStringLiteral("Config"), QStringLiteral("UpdateCheck"), 5);
     f.main->Toolbar1_ButtonMenuClick(QStringLiteral("Hours"));
     QCOMPARE(timer->interval(), 5000);
