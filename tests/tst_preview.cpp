@@ -186,6 +186,12 @@ private slots:
         QVERIFY(!view.Print(nullptr));
         QCOMPARE(f.printDialogs, 3);
         QVERIFY(f.env.LogContains(QStringLiteral("ViewPro Error (1): The printer could not be opened")));
+        // Pages past the last print nothing and say so.
+        QPrinter printer;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(f.env.Path(QStringLiteral("none.pdf")));
+        QVERIFY(!view.PaintTo(&printer, view.PageCount() + 1, view.PageCount() + 2));
+        QVERIFY(!QFile::exists(printer.outputFileName()));
     }
 
     // Rows as whole pages plus some: exactly one page starts no empty page.
