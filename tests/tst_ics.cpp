@@ -15,6 +15,7 @@
 #include "ui/main/DlgExportCalendar.h"
 #include "ui/main/DlgMain.h"
 
+#include <QLineEdit>
 #include <QtTest>
 #include <QtWidgets>
 #include <ctime>
@@ -295,6 +296,7 @@ private slots:
         const bool failing = file.endsWith('/'); // a folder where the file would go
         QVERIFY(!failing || QDir().mkpath(f->env.Path(file)));
         QString startedOn;
+        bool typed = false;
         for (int row = 1; row < f->Sched()->RowCount() && how != 1; ++row)
             if (f->Sched()->RowData(row) == 10)
                 f->Sched()->SetCurrentRow(row);
@@ -307,6 +309,11 @@ private slots:
             if (!dlg)
                 return QDialog::Rejected;
             startedOn = dlg->CbScope()->currentText();
+            // The file is chosen through Browse; its box takes no typing.
+            auto* file = dlg->findChild<QLineEdit*>(QStringLiteral("TxtFile"));
+            const QString shown = file->text();
+            QTest::keyClicks(file, QStringLiteral("x"));
+            typed = file->text() != shown;
             dlg->CbScope()->setCurrentIndex(scope);
             if (how == 2)
                 dlg->ChkTimesOnly()->click();
@@ -317,6 +324,7 @@ private slots:
         };
         f->main->MenuEntry(QStringLiteral("mnuTransferExportCalendar"))->trigger();
         QCOMPARE(startedOn, QStringLiteral("Resource: Room A"));
+        QVERIFY(!typed);
         QCOMPARE(f->env.boxes.size(), 1);
         const QString text = f->env.boxes.first().text;
         QVERIFY2(text.startsWith(message) &&
