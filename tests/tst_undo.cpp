@@ -153,6 +153,8 @@ void TestUndo::menuEntries_data() {
     QTest::newRow("rolled back") << "rolledback" << "&Undo (off) &Redo (off)" << "B101 B100" << "";
     QTest::newRow("refused") << "move elsewhere Ctrl+Z" << "&Undo (off) &Redo (off)" << "B101 B100"
         << "Cannot undo Move: booking 100 was changed at another workstation since.";
+    QTest::newRow("refused: a number emptied elsewhere") << "move emptied Ctrl+Z" << "&Undo (off) &Redo (off)" << "B101 B100"
+        << "Cannot undo Move: booking 100 was changed at another workstation since.";
     QTest::newRow("another database opened") << "delete otherdb menu" << "&Undo (off) &Redo (off)" << "B101" << "";
     // clang-format on
 }
@@ -185,8 +187,9 @@ void TestUndo::menuEntries() {
             QVERIFY(menu);
             menu->popup(QPoint());
             menu->hide();
-        } else if (step == "elsewhere") {
-            f.Exec("update tblBookings set Comments = 'x' where BookingId = 100");
+        } else if (step == "elsewhere" || step == "emptied") {
+            f.Exec(step == "elsewhere" ? "update tblBookings set Comments = 'x' where BookingId = 100"
+                                       : "update tblBookings set RepeatId = null where BookingId = 100");
         } else {
             // A change inside a transaction that is then rolled back.
             QVERIFY(step != "rolledback" || Database::DAO().BeginWrite());
