@@ -187,6 +187,8 @@ void TestUndo::menuEntries() {
             QVERIFY(menu);
             menu->popup(QPoint());
             menu->hide();
+        } else if (step == "emptied" && TestEnv::OnServer()) {
+            QSKIP("the server engine cannot load a booking whose number is empty");
         } else if (step == "elsewhere" || step == "emptied") {
             f.Exec(step == "elsewhere" ? "update tblBookings set Comments = 'x' where BookingId = 100"
                                        : "update tblBookings set RepeatId = null where BookingId = 100");
