@@ -111,6 +111,8 @@ void TstControls::paletteKeyboardChooses_data() {
                                  << qint32(0x8080FF);
     QTest::newRow("above orange") << qint32(0x0080FF) << 14 << QList<int>{Qt::Key_Up, Qt::Key_Return}
                                   << qint32(0x0000FF);
+    QTest::newRow("bottom edge stops") << qint32(0x400040) << 47 << QList<int>{Qt::Key_Down, Qt::Key_Return}
+                                       << qint32(0x400040);
     QTest::newRow("below red") << qint32(255) << 8 << QList<int>{Qt::Key_Down, Qt::Key_Space}
                                << qint32(0x0080FF);
     QTest::newRow("left edge stops")
