@@ -749,6 +749,10 @@ void TstRecords::journal_data() {
     row("new contact", [] { ClsCustomer c; c.SetCustomerName("Ada"); return QString::number(c.Save({{9, true}})); },
         "customername", "New tblCustomers 6 ->Ada");
     row("type deleted", [] { return QString::number(ClsTask().Delete(2)); }, "taskname", "Delete tblTasks 2 Visit>-");
+    row("journal refused: the delete is not made", [this] {
+            env->RefuseWrites("insert", "tblJournal", "disk full");
+            return QString::number(ClsTask().Delete(2) + Count("tblTasks where TaskId = 2") - 1);
+        }, "taskname", "0");
 }
 
 void TstRecords::journal() {
