@@ -70,6 +70,8 @@ void Walk(QAccessibleInterface* face, int* named, QStringList* unnamed, int dept
 }
 
 bool Holds(const QLayout* layout, const QWidget* w) {
+    if (layout && layout->menuBar() == w)
+        return true;
     for (int i = 0; layout && i < layout->count(); ++i) {
         QLayoutItem* item = layout->itemAt(i);
         if (item->widget() == w || Holds(item->layout(), w))
@@ -84,7 +86,8 @@ QStringList Misplaced(QWidget* window) {
     QList<QWidget*> controls;
     for (QWidget* w : window->findChildren<QWidget*>()) {
         QAccessibleInterface* face = w->isVisible() ? QAccessible::queryAccessibleInterface(w) : nullptr;
-        if (face && ActedOn(face->role()) && !w->objectName().startsWith(QLatin1String("qt_")))
+        if (face && (ActedOn(face->role()) || face->role() == QAccessible::MenuBar) &&
+            !w->objectName().startsWith(QLatin1String("qt_")))
             controls << w;
     }
     QStringList found;
