@@ -153,8 +153,10 @@ void TstControls::paletteKeyboardChooses() {
     }
     QVERIFY(!palette.isVisible());
     QCOMPARE(spy.count(), chosen < 0 ? 0 : 1);
-    QCOMPARE(chosen < 0 ? palette.Colour() : spy.at(0).at(0).value<qint32>(),
-             chosen < 0 ? current : chosen);
+    // The palette shows what was chosen (or still what it had) when it opens again.
+    QCOMPARE(palette.Colour(), chosen < 0 ? current : chosen);
+    if (chosen >= 0)
+        QCOMPARE(spy.at(0).at(0).value<qint32>(), chosen);
 }
 
 QTEST_MAIN(TstControls)
