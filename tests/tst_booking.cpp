@@ -197,7 +197,16 @@ void TestBooking::slotList() {
                f[5].toInt(), f[6].toInt(), 0, f[7]);
     }
     Records::Booking().InitBfr();
+    // With a large font too the time column shows its times whole.
+    const QFont before = QApplication::font();
+    QFont large = before;
+    large.setPixelSize(28);
+    if (military)
+        QApplication::setFont(large);
     c.Open(start, 21);
+    QApplication::setFont(before);
+    QTreeWidget* tree = c.List()->Tree();
+    QVERIFY(tree->columnWidth(0) >= tree->fontMetrics().horizontalAdvance(tree->topLevelItem(0)->text(0)));
     QCOMPARE(c.List()->RowCount(), 17); // 09:00 to the slot that starts at 17:00
     QCOMPARE(c.List()->Heading(), QStringLiteral("Saturday 5 December 2026"));
     QStringList got;
