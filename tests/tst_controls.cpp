@@ -67,7 +67,7 @@ void TstControls::spinArrowsPointAndReportTheirDirection() {
 
 // Every toolbar command has a picture of its own (Submit shares Write's pen, Calendar Watch's face).
 void TstControls::toolbarPicturesDiffer() {
-    const QStringList names = {"Exit", "Binocular", "Write", "Watch", "Config", "Group", "Resource",
+    const QStringList names = {"Exit", "Binocular", "Write", "Watch", "Today", "Config", "Group", "Resource",
                                "Print", "Screen", "Help", "Delete", "Move", "Repeat",
                                "Previous", "Next", "Task", "Customer"};
     QHash<QByteArray, QString> seen;
