@@ -1,5 +1,7 @@
 #include "base/ClsIni.h"
 
+#include <atomic>
+
 #include "base/ErrorLog.h"
 #include "base/ErrorTrap.h"
 #include "base/FileWriter.h"
@@ -11,6 +13,8 @@
 #include <QFileInfo>
 
 namespace {
+
+std::atomic<quint64> g_writes{0};
 
 QString ArgText(const QVariant& v) { return v.isValid() ? v.toString() : QString(); }
 
@@ -97,6 +101,10 @@ bool ClsIni::WriteValue(const QString& sectName, const QString& keyName, const Q
     return WriteValues(sectName, {{keyName, newVal}});
 }
 
+quint64 ClsIni::Writes() {
+    return g_writes.load();
+}
+
 bool ClsIni::WriteValues(const QString& sectName, const Entries& entries) {
     if (m_iniFile.isEmpty() || entries.isEmpty())
         return true;
@@ -106,8 +114,10 @@ bool ClsIni::WriteValues(const QString& sectName, const Entries& entries) {
         for (const auto& entry : entries)
             doc.SetValue(sectName, entry.first, ArgText(entry.second));
         QString error;
-        if (FileWriter::WriteAll(m_iniFile, doc.ToBytes(), &error))
+        if (FileWriter::WriteAll(m_iniFile, doc.ToBytes(), &error)) {
+            g_writes.fetch_add(1);
             return true;
+        }
         m_error = error;
     } catch (const std::exception& e) {
         m_error = Reason(e);

@@ -47,6 +47,9 @@ public:
     // Where the copy Hold() took gives the key its value (IniDocument::LineOf);
     // 0 without a held copy.
     int LineOf(const QString& sectName, const QString& keyName) const;
+    // How many writes this program has made to any settings file: a reader
+    // that keeps a value may keep it while the count stands.
+    static quint64 Writes();
     // "path: reason" of the last failed read or write.
     QString Error() const { return m_error; }
 

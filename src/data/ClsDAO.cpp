@@ -326,11 +326,15 @@ bool ClsDAO::SqlAction(const QString& sqlStr, bool ignoreUpdate) {
         QSqlQuery q(m_db);
         if (!q.exec(sqlStr))
             throw q.lastError();
-        if (!ignoreUpdate && (sqlStr.contains(QStringLiteral("insert"), Qt::CaseSensitive) ||
-                              sqlStr.contains(QStringLiteral("delete"), Qt::CaseSensitive))) {
+        // One stamp per write transaction is enough: its later inserts and
+        // deletes commit together with it.
+        if (!ignoreUpdate && !(m_inWrite && m_stampedInWrite) &&
+            (sqlStr.contains(QStringLiteral("insert"), Qt::CaseSensitive) ||
+             sqlStr.contains(QStringLiteral("delete"), Qt::CaseSensitive))) {
             m_lastUpdated = NextStamp();
             PropertySet(QStringLiteral("LastUpdated"), QString::number(m_lastUpdated));
             m_dialect->AnnounceStamp(m_db, m_lastUpdated);
+            m_stampedInWrite = m_inWrite;
         }
         return true;
     } catch (const QSqlError& e) {
@@ -442,6 +446,7 @@ bool ClsDAO::BeginWrite() {
         }
     }
     m_inWrite = true;
+    m_stampedInWrite = false;
     return true;
 }
 

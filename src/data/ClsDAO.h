@@ -122,6 +122,8 @@ private:
     QString m_lastFailure;
     qint32 m_lastUpdated = 0;
     bool m_inWrite = false;
+    // The write transaction under way has stamped the change marker.
+    bool m_stampedInWrite = false;
     bool m_inRead = false;
     bool m_lost = false;
     bool m_hasJournal = false;

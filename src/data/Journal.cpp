@@ -6,6 +6,7 @@
 #include "data/Recordset.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -153,23 +154,35 @@ QString Journal::ActionOf(const QString& table, const QString& before, const QSt
 }
 
 QString Journal::Workstation() {
-    // Every save asks; the settings file is read again only when it changed
-    // (or changed so lately that a file system keeping whole seconds could
-    // not tell a second change).
+    // Every save asks, and a save should cost no file access: the name is
+    // taken again when this program wrote its settings, and otherwise the
+    // file is looked at no more than once a second (another program on this
+    // computer may have changed it). It is read again only when it changed,
+    // or changed so lately that a file system keeping whole seconds could
+    // not tell a second change.
     static QString file;
+    static quint64 writes = 0;
+    static QElapsedTimer sinceLooked;
     static QDateTime stamp;
     static QString name;
     const QString path = Settings::Ini().IniFile();
-    const QDateTime modified = QFileInfo(path).lastModified();
-    if (path != file || modified != stamp || !modified.isValid() ||
-        modified.secsTo(QDateTime::currentDateTime()) < 2) {
-        file = path;
-        stamp = modified;
-        name = Settings::Ini()
-                   .GetValue(QStringLiteral("Config"), QStringLiteral("Workstation"), QString())
-                   .trimmed();
+    const bool wrote = path != file || writes != ClsIni::Writes();
+    if (wrote || !sinceLooked.isValid() || sinceLooked.hasExpired(1000)) {
+        const QDateTime modified = QFileInfo(path).lastModified();
+        if (wrote || modified != stamp || !modified.isValid() ||
+            modified.secsTo(QDateTime::currentDateTime()) < 2) {
+            file = path;
+            writes = ClsIni::Writes();
+            stamp = modified;
+            name = Settings::Ini()
+                       .GetValue(QStringLiteral("Config"), QStringLiteral("Workstation"), QString())
+                       .trimmed();
+            if (name.isEmpty())
+                name = QSysInfo::machineHostName();
+        }
+        sinceLooked.start();
     }
-    return name.isEmpty() ? QSysInfo::machineHostName() : name;
+    return name;
 }
 
 QString Journal::UserName() {

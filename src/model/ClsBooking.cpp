@@ -196,6 +196,7 @@ qint32 ClsBooking::Insert(qint32 id) {
     if (!dao.InWrite())
         return 0;
     const QString kept = id != 0 ? Num(id) + QStringLiteral(", ") : QString();
+    StoredRow row(QStringLiteral("tblBookings"), QStringLiteral("BookingId"));
     const qint32 stored = RowInsert::Insert(
         dao, QStringLiteral("tblBookings"), QStringLiteral("BookingId"),
         QStringLiteral("insert into tblBookings (") +
@@ -228,10 +229,12 @@ qint32 ClsBooking::Insert(qint32 id) {
                 return false;
             m_saveProblem = SaveProblem::Failed;
             return true;
-        });
-    // What was stored is what a later save of this record expects.
-    if (stored == 0 || !m_stored.Reload(dao, stored) || !txn.Commit())
+        },
+        &row);
+    if (stored == 0 || !txn.Commit())
         return 0;
+    // What was stored is what a later save of this record expects.
+    m_stored = row;
     m_bookingId = stored;
     m_saveProblem = SaveProblem::None;
     return stored;

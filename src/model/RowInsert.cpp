@@ -8,7 +8,7 @@
 namespace RowInsert {
 
 qint32 Insert(ClsDAO& dao, const QString& table, const QString& idColumn, const QString& insertSql,
-              const QString& idSql, const std::function<bool()>& mayInsert) {
+              const QString& idSql, const std::function<bool()>& mayInsert, StoredRow* stored) {
     DbTransaction txn(dao);
     // Without the write lock the test, the insert and the read-back could be
     // separated by another workstation's write; store nothing then.
@@ -22,13 +22,16 @@ qint32 Insert(ClsDAO& dao, const QString& table, const QString& idColumn, const 
     if (rs.Eof() || rs.Fields(0).IsNull())
         return 0;
     const qint32 id = rs.Fields(0).Long();
-    if (!table.isEmpty() && !Journal::Off()) {
-        StoredRow row(table, idColumn);
-        if (!row.Reload(dao, id) || !Journal::Append(dao, {}, table, id, {}, row.Json()))
-            return 0;
-    }
+    const bool journal = !table.isEmpty() && !Journal::Off();
+    StoredRow row(table, idColumn);
+    if ((journal || stored) && !row.Reload(dao, id))
+        return 0;
+    if (journal && !Journal::Append(dao, {}, table, id, {}, row.Json()))
+        return 0;
     if (!txn.Commit())
         return 0;
+    if (stored)
+        *stored = row;
     return id;
 }
 
