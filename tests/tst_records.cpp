@@ -11,6 +11,7 @@
 #include "model/ClsResource.h"
 #include "model/ClsTask.h"
 #include "model/Records.h"
+#include "model/StoredRow.h"
 
 #include <QFile>
 #include <QtTest>
@@ -131,6 +132,8 @@ private slots:
     void editedElsewhere();
     void hostileText_data();
     void hostileText();
+    void rowJson_data();
+    void rowJson();
     void clash_data();
     void clash();
     void failedClashTestStoresNothing_data();
@@ -521,6 +524,7 @@ void TstRecords::hostileText_data() {
     QTest::newRow("blanks around") << "  padded  ";
     QTest::newRow("10,000 characters") << QString(9990, QLatin1Char('x')) + "'Łódź'end";
     QTest::newRow("empty") << "";
+    QTest::newRow("control characters") << QString("tab\there bell\a \x01\x1f del\x7f / end");
 }
 
 // Every text field goes in and comes back exactly. An older row of each table has the same
@@ -584,10 +588,74 @@ void TstRecords::hostileText() {
     QVERIFY(b2.Load(1));
     QCOMPARE(Describe(b2), Describe(b));
 
+    // The last journal entry of each row holds the row as it is now, written as QJsonDocument
+    // writes it.
+    for (const QString& table : {"tblGroups", "tblResources", "tblTasks", "tblCustomers", "tblBookings"}) {
+        const QString id = table == "tblBookings" ? "1" : "2";
+        const Recordset rs = Database::DAO().SqlQuery("select * from " + table + " where " +
+                                                       QString(table).mid(3).chopped(1) + "Id = " + id);
+        QVERIFY(!rs.Eof());
+        QJsonObject row;
+        for (int i = 0; i < rs.ColumnCount(); ++i)
+            row.insert(rs.ColumnName(i).toLower(), QJsonValue::fromVariant(rs.Fields(i).Value));
+        QCOMPARE(env->Sql("select After from tblJournal where TableName = '" + table + "' and RowId = " + id +
+                          " order by JournalId desc limit 1")
+                     .toString(),
+                 QString::fromUtf8(QJsonDocument(row).toJson(QJsonDocument::Compact)));
+    }
+
     // Another workstation reads the same text, and nothing else was touched.
     QCOMPARE(env->Sql("select GroupName from tblGroups where GroupId = 2").toString(), text + "!");
     QCOMPARE(Count("tblGroups") + Count("tblBookings"), 3);
     QCOMPARE(ErrorLines(), QStringList());
+}
+
+// A row's journal text is written as QJsonDocument writes the same values: keys in lower case and
+// in order, every kind of value and text.
+void TstRecords::rowJson_data() {
+    QTest::addColumn<QStringList>("columns");
+    QTest::addColumn<QVariantList>("values");
+    const auto row = [](const char* name, const QString& columns, const QVariantList& values) {
+        QTest::newRow(name) << columns.split(' ') << values;
+    };
+    QString controls;
+    for (char16_t c = 0; c <= 0x20; ++c)
+        controls += QChar(c);
+    row("whole numbers, keys put in order", "BookingId ResourceId zeta Alpha ref02 Ref01",
+        {qlonglong(5), 3, -7, qlonglong(-9000000000), uint(4000000000u), short(-2)});
+    row("escaped text", "a b", {controls + "\"\\/\x7f", QString("line\r\nnext\ttab")});
+    row("text beyond ASCII", "a b c", {QString("Zoë Łódź 東京"), QString(QChar(0x80)) + QChar(0x7ff) + QChar(0x800),
+                                       QString(QChar(0xfffd)) + QChar(0xfffe) + QChar(0xffff)});
+    row("characters outside the basic plane", "a b", {QStringLiteral("🗓 x"), QString(QChar(0xd800)) + "y"});
+    row("empty text and no value", "a b", {QString(""), QVariant()});
+    row("nulls of a type", "a b c", {QVariant(QMetaType::fromType<QString>()), QVariant(QMetaType::fromType<qlonglong>()),
+                                     QVariant(QMetaType::fromType<int>())});
+    row("a fraction", "n a", {1, 2.5});
+    row("a whole number kept as a fraction", "n a", {1, 3.0});
+    row("a truth value", "n a", {1, true});
+    row("bytes", "n a", {1, QByteArray("bytes")});
+    row("a date", "n a", {1, QDate(2026, 12, 7)});
+    row("names alike but for case", "Name NAME", {1, 2});
+    row("a name beyond ASCII", "Größe b", {1, 2});
+}
+
+void TstRecords::rowJson() {
+    QFETCH(QStringList, columns);
+    QFETCH(QVariantList, values);
+    QJsonObject expected;
+    for (int i = 0; i < columns.size(); ++i)
+        expected.insert(columns[i].toLower(), QJsonValue::fromVariant(values[i]));
+    StoredRow row("t", columns[0]);
+    row.Take(Recordset(columns, QVector<QVariant>(values.begin(), values.end())));
+    QCOMPARE(row.Json(), QString::fromUtf8(QJsonDocument(expected).toJson(QJsonDocument::Compact)));
+    // The same columns again (their order is kept from the first row) with other values.
+    QVariantList again = values;
+    std::reverse(again.begin(), again.end());
+    QJsonObject expectedAgain;
+    for (int i = 0; i < columns.size(); ++i)
+        expectedAgain.insert(columns[i].toLower(), QJsonValue::fromVariant(again[i]));
+    row.Take(Recordset(columns, QVector<QVariant>(again.begin(), again.end())));
+    QCOMPARE(row.Json(), QString::fromUtf8(QJsonDocument(expectedAgain).toJson(QJsonDocument::Compact)));
 }
 
 void TstRecords::clash_data() {

@@ -8,6 +8,7 @@
 
 #include <QAtomicInt>
 #include <QFileInfo>
+#include <QHash>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -56,9 +57,13 @@ bool ClsDAO::DatabaseExists(const QString& path) {
     return !path.isEmpty() && QFileInfo::exists(path);
 }
 
+struct ClsDAO::Prepared {
+    QHash<QString, QSqlQuery> queries;
+};
+
 ClsDAO::ClsDAO()
     : m_connectionName(QStringLiteral("tarvelo-%1").arg(g_connectionSerial.fetchAndAddOrdered(1))),
-      m_lastUpdated(NextStamp()) {}
+      m_lastUpdated(NextStamp()), m_prepared(std::make_unique<Prepared>()) {}
 
 ClsDAO::~ClsDAO() {
     try {
@@ -86,6 +91,7 @@ void ClsDAO::SetChangeListener(std::function<void()> listener) {
 void ClsDAO::OpenConnection() {
     // A connection of its own each time: the engine may differ from the last
     // database's, and a server connection that was lost starts afresh.
+    m_prepared->queries.clear();
     m_db = QSqlDatabase();
     if (QSqlDatabase::contains(m_connectionName))
         QSqlDatabase::removeDatabase(m_connectionName);
@@ -135,6 +141,7 @@ void ClsDAO::OpenConnection() {
 }
 
 void ClsDAO::CloseConnection() {
+    m_prepared->queries.clear();
     if (m_db.isValid() && m_db.isOpen())
         m_db.close();
     m_inWrite = false;
@@ -315,6 +322,40 @@ bool ClsDAO::SqlRead(const QString& sqlStr, const std::function<void(QSqlQuery&)
 }
 
 bool ClsDAO::SqlAction(const QString& sqlStr, bool ignoreUpdate) {
+    return Act(sqlStr, ignoreUpdate, [&](QSqlError& error) {
+        QSqlQuery q(m_db);
+        if (q.exec(sqlStr))
+            return true;
+        error = q.lastError();
+        return false;
+    });
+}
+
+bool ClsDAO::SqlAction(const QString& sqlStr, const QVariantList& values, bool ignoreUpdate) {
+    return Act(sqlStr, ignoreUpdate, [&](QSqlError& error) {
+        auto it = m_prepared->queries.find(sqlStr);
+        if (it == m_prepared->queries.end()) {
+            QSqlQuery q(m_db);
+            if (!q.prepare(sqlStr)) {
+                error = q.lastError();
+                return false;
+            }
+            it = m_prepared->queries.insert(sqlStr, q);
+        }
+        QSqlQuery& q = it.value();
+        for (int i = 0; i < values.size(); ++i)
+            q.bindValue(i, values[i]);
+        const bool ok = q.exec();
+        if (!ok)
+            error = q.lastError();
+        // Done with: the statement holds no lock until its next run.
+        q.finish();
+        return ok;
+    });
+}
+
+bool ClsDAO::Act(const QString& sqlStr, bool ignoreUpdate,
+                 const std::function<bool(QSqlError&)>& run) {
     QSqlError error;
     try {
         if (!EnsureConnection())
@@ -323,9 +364,8 @@ bool ClsDAO::SqlAction(const QString& sqlStr, bool ignoreUpdate) {
         const QString problem = StatementProblem(sqlStr);
         if (!problem.isEmpty())
             throw PlainError(problem);
-        QSqlQuery q(m_db);
-        if (!q.exec(sqlStr))
-            throw q.lastError();
+        if (QSqlError failed; !run(failed))
+            throw failed;
         // One stamp per write transaction is enough: its later inserts and
         // deletes commit together with it.
         if (!ignoreUpdate && !(m_inWrite && m_stampedInWrite) &&

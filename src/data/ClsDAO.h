@@ -4,6 +4,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QVariantList>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -39,6 +40,10 @@ public:
     // SqlQuery's failures are) when the query could not be run or read.
     bool SqlRead(const QString& sqlStr, const std::function<void(QSqlQuery&)>& read);
     bool SqlAction(const QString& sqlStr, bool ignoreUpdate = false);
+    // As SqlAction, for a statement whose `?` placeholders take `values` in
+    // turn. It is prepared once per connection and kept: for a statement
+    // that every save runs.
+    bool SqlAction(const QString& sqlStr, const QVariantList& values, bool ignoreUpdate = false);
     static QString Quoted(const QString& src);
     QString PropertyGet(const QString& propName);
     void PropertySet(const QString& propName, const QString& newVal);
@@ -114,6 +119,12 @@ private:
     // Before a statement: reconnects after a lost connection. False when the
     // database cannot be reached.
     bool EnsureConnection();
+    // SqlAction's frame: `run` executes the statement (false, with the
+    // engine's error, when it failed); the change marker follows an insert
+    // or a delete.
+    bool Act(const QString& sqlStr, bool ignoreUpdate, const std::function<bool(QSqlError&)>& run);
+    // The statements kept prepared for this connection.
+    struct Prepared;
 
     QString m_connectionName;
     QSqlDatabase m_db;
@@ -133,4 +144,5 @@ private:
     std::function<void()> m_changeListener;
     std::function<bool(const QString&)> m_failWhen;
     std::vector<std::function<void()>> m_afterCommit;
+    std::unique_ptr<Prepared> m_prepared;
 };

@@ -48,15 +48,14 @@ bool Journal::Append(ClsDAO& dao, const QString& action, const QString& table, q
     e.rowId = rowId;
     e.before = before;
     e.after = after;
-    if (!dao.SqlAction(
-            QStringLiteral("insert into tblJournal (ChangedAt, Workstation, UserName, Action, "
-                           "TableName, RowId, Before, After) values (") +
-            ClsDAO::Quoted(e.when.toString(Qt::ISODateWithMs)) + QStringLiteral(", ") +
-            ClsDAO::Quoted(e.workstation) + QStringLiteral(", ") + ClsDAO::Quoted(e.user) +
-            QStringLiteral(", ") + ClsDAO::Quoted(e.action) + QStringLiteral(", ") +
-            ClsDAO::Quoted(table) + QStringLiteral(", ") + QString::number(rowId) +
-            QStringLiteral(", ") + ClsDAO::Quoted(before) + QStringLiteral(", ") +
-            ClsDAO::Quoted(after) + QLatin1Char(')')))
+    // Every save writes one entry: the statement is prepared once. A text
+    // is bound as text even when empty (never as a null), as a literal is.
+    const auto text = [](const QString& s) { return s.isNull() ? QStringLiteral("") : s; };
+    if (!dao.SqlAction(QStringLiteral("insert into tblJournal (ChangedAt, Workstation, UserName, "
+                                      "Action, TableName, RowId, Before, After) values "
+                                      "(?, ?, ?, ?, ?, ?, ?, ?)"),
+                       {e.when.toString(Qt::ISODateWithMs), text(e.workstation), text(e.user),
+                        text(e.action), text(table), rowId, text(before), text(after)}))
         return false;
     if (Listeners().isEmpty())
         return true;

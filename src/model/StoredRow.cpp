@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
+
 namespace {
 // Both engines hand numbers back in types of their own (a 64-bit integer, a
 // 32-bit one); the text of a value compares them alike.
@@ -13,6 +15,130 @@ bool SameValue(const QVariant& a, const QVariant& b) {
         return a.isNull() == b.isNull();
     return a.toString() == b.toString();
 }
+
+// Appends `text` as a JSON string. False for text holding a surrogate (a
+// character outside the basic plane, or a broken one), left to QJsonDocument.
+bool AppendString(QByteArray& out, QStringView text) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += '"';
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        switch (u) {
+        case u'"':
+            out += "\\\"";
+            continue;
+        case u'\\':
+            out += "\\\\";
+            continue;
+        case u'\b':
+            out += "\\b";
+            continue;
+        case u'\f':
+            out += "\\f";
+            continue;
+        case u'\n':
+            out += "\\n";
+            continue;
+        case u'\r':
+            out += "\\r";
+            continue;
+        case u'\t':
+            out += "\\t";
+            continue;
+        default:
+            break;
+        }
+        if (u < 0x20) {
+            out += "\\u00";
+            out += kHex[u >> 4];
+            out += kHex[u & 15];
+        } else if (u < 0x80) {
+            out += char(u);
+        } else if (c.isSurrogate()) {
+            return false;
+        } else if (u < 0x800) {
+            out += char(0xc0 | (u >> 6));
+            out += char(0x80 | (u & 0x3f));
+        } else {
+            out += char(0xe0 | (u >> 12));
+            out += char(0x80 | ((u >> 6) & 0x3f));
+            out += char(0x80 | (u & 0x3f));
+        }
+    }
+    out += '"';
+    return true;
+}
+
+// Appends a value of a row: none, a whole number or a text. False for
+// any other kind, left to QJsonDocument.
+bool AppendValue(QByteArray& out, const QVariant& value) {
+    // No value is a JSON null; a null of a type (an engine's NULL column)
+    // is that type's empty value, as QJsonDocument writes it.
+    if (!value.isValid()) {
+        out += "null";
+        return true;
+    }
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        out += QByteArray::number(value.toLongLong());
+        return true;
+    case QMetaType::QString:
+        return AppendString(out, *static_cast<const QString*>(value.constData()));
+    default:
+        return false;
+    }
+}
+
+// The row as a compact JSON object, keys in lower case and in order; empty
+// when a key or a value is of a kind left to QJsonDocument, or two columns
+// share a name.
+QByteArray RowJson(const QStringList& columns, const QVector<QVariant>& values) {
+    // The columns of one table come back alike with every row: their order
+    // and keys are worked out once.
+    struct Keys {
+        QStringList columns;
+        QList<int> order;
+        QList<QByteArray> keys; // each written as a JSON string
+    };
+    thread_local Keys cached;
+    if (cached.columns != columns) {
+        Keys made;
+        QStringList lower;
+        for (const QString& column : columns) {
+            lower << column.toLower();
+            made.order << int(made.order.size());
+        }
+        std::sort(made.order.begin(), made.order.end(),
+                  [&](int a, int b) { return lower[a] < lower[b]; });
+        for (int i = 0; i < made.order.size(); ++i) {
+            if (i > 0 && lower[made.order[i]] == lower[made.order[i - 1]])
+                return {};
+            QByteArray key;
+            AppendString(key, lower[made.order[i]]);
+            made.keys << key;
+        }
+        made.columns = columns;
+        cached = std::move(made);
+    }
+    QByteArray out;
+    out.reserve(256);
+    out += '{';
+    for (int i = 0; i < cached.order.size(); ++i) {
+        if (i > 0)
+            out += ',';
+        out += cached.keys[i];
+        out += ':';
+        if (!AppendValue(out, values[cached.order[i]]))
+            return {};
+    }
+    out += '}';
+    return out;
+}
+
 } // namespace
 
 StoredRow::StoredRow(QString table, QString idColumn)
@@ -37,6 +163,11 @@ void StoredRow::Take(const Recordset& rs) {
 QString StoredRow::Json() const {
     if (m_columns.isEmpty())
         return {};
+    // Every save journals a row: it is written directly, byte for byte as
+    // QJsonDocument writes it (keys sorted, compact), which also writes
+    // whatever the direct way leaves to it.
+    if (const QByteArray json = RowJson(m_columns, m_values); !json.isEmpty())
+        return QString::fromUtf8(json);
     QJsonObject row;
     for (int i = 0; i < m_columns.size(); ++i)
         row.insert(m_columns[i].toLower(), QJsonValue::fromVariant(m_values[i]));
