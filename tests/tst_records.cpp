@@ -143,6 +143,8 @@ private slots:
     void bookingCheck();
     void journal_data();
     void journal();
+    void journalTime_data();
+    void journalTime();
 };
 
 void TstRecords::RecordFixture() {
@@ -845,6 +847,29 @@ void TstRecords::journal() {
              expected);
     QCOMPARE(env->Sql("select UserName || '@' || Workstation from tblJournal").toString(),
              Journal::UserName() + '@' + QSysInfo::machineHostName());
+}
+
+// An entry's time is stored as QDateTime writes the same moment in UTC, so that entries sort and
+// compare as text.
+void TstRecords::journalTime_data() {
+    QTest::addColumn<QDateTime>("when");
+    const auto utc = [](int y, int mo, int d, int h, int mi, int s, int ms) {
+        return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::UTC);
+    };
+    QTest::newRow("a save today") << utc(2026, 12, 7, 9, 5, 3, 42);
+    QTest::newRow("the start of 1970") << utc(1970, 1, 1, 0, 0, 0, 0);
+    QTest::newRow("the last moment before 1970") << utc(1969, 12, 31, 23, 59, 59, 999);
+    QTest::newRow("the last day before 1970") << utc(1969, 12, 31, 0, 0, 0, 0);
+    QTest::newRow("a leap day's last moment") << utc(2024, 2, 29, 23, 59, 59, 999);
+    QTest::newRow("the last year of four digits") << utc(9999, 12, 31, 23, 59, 59, 999);
+    QTest::newRow("a year of five digits") << utc(10000, 1, 1, 0, 0, 0, 1);
+    QTest::newRow("a year of three digits") << utc(999, 6, 1, 12, 0, 0, 0);
+    QTest::newRow("a local time") << QDateTime(QDate(2026, 7, 1), QTime(1, 30), Qt::OffsetFromUTC, 7200);
+}
+
+void TstRecords::journalTime() {
+    QFETCH(QDateTime, when);
+    QCOMPARE(Journal::TimeText(when), when.toUTC().toString(Qt::ISODateWithMs));
 }
 
 QTEST_GUILESS_MAIN(TstRecords)

@@ -5,6 +5,7 @@
 #include "data/ClsDAO.h"
 #include "data/Recordset.h"
 
+#include <QDate>
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFileInfo>
@@ -28,6 +29,7 @@ QMap<int, Journal::Listener>& Listeners() {
 }
 
 bool g_off = false;
+
 
 } // namespace
 
@@ -54,7 +56,7 @@ bool Journal::Append(ClsDAO& dao, const QString& action, const QString& table, q
     if (!dao.SqlAction(QStringLiteral("insert into tblJournal (ChangedAt, Workstation, UserName, "
                                       "Action, TableName, RowId, Before, After) values "
                                       "(?, ?, ?, ?, ?, ?, ?, ?)"),
-                       {e.when.toString(Qt::ISODateWithMs), text(e.workstation), text(e.user),
+                       {TimeText(e.when), text(e.workstation), text(e.user),
                         text(e.action), text(table), rowId, text(before), text(after)}))
         return false;
     if (Listeners().isEmpty())
@@ -70,6 +72,38 @@ bool Journal::Append(ClsDAO& dao, const QString& action, const QString& table, q
             listener(dao, e);
     });
     return true;
+}
+
+QString Journal::TimeText(const QDateTime& when) {
+    // Every save stamps an entry: the text is put together here, without
+    // the time zone work QDateTime::toString does on the way.
+    const qint64 ms = when.toMSecsSinceEpoch();
+    const qint64 day = ms >= 0 ? ms / 86400000 : (ms - 86399999) / 86400000;
+    const QDate date = QDate(1970, 1, 1).addDays(day);
+    if (date.year() < 1000 || date.year() > 9999)
+        return when.toUTC().toString(Qt::ISODateWithMs);
+    const int inDay = int(ms - day * 86400000);
+    char text[25];
+    const auto put = [&](int at, int value, int digits) {
+        for (int i = digits - 1; i >= 0; --i, value /= 10)
+            text[at + i] = char('0' + value % 10);
+    };
+    put(0, date.year(), 4);
+    text[4] = '-';
+    put(5, date.month(), 2);
+    text[7] = '-';
+    put(8, date.day(), 2);
+    text[10] = 'T';
+    put(11, inDay / 3600000, 2);
+    text[13] = ':';
+    put(14, inDay / 60000 % 60, 2);
+    text[16] = ':';
+    put(17, inDay / 1000 % 60, 2);
+    text[19] = '.';
+    put(20, inDay % 1000, 3);
+    text[23] = 'Z';
+    text[24] = 0;
+    return QString::fromLatin1(text, 24);
 }
 
 int Journal::AddListener(Listener listener) {
@@ -88,7 +122,7 @@ bool Journal::Purged(ClsDAO& dao, int bookings, const QDateTime& before) {
     return Append(dao, QStringLiteral("Purge"), QStringLiteral("tblBookings"), 0, {},
                   QString::fromUtf8(QJsonDocument(counts).toJson(QJsonDocument::Compact))) &&
            dao.SqlAction(QStringLiteral("delete from tblJournal where ChangedAt < ") +
-                         ClsDAO::Quoted(before.toUTC().toString(Qt::ISODateWithMs)));
+                         ClsDAO::Quoted(TimeText(before)));
 }
 
 QList<Journal::Entry> Journal::Read(ClsDAO& dao, const QString& where, int limit) {

@@ -65,6 +65,9 @@ public:
     // This workstation's name: the one set in the configuration, else the
     // host name.
     static QString Workstation();
+    // A time as ChangedAt holds it: in UTC, ISO form with milliseconds
+    // ("2026-12-07T09:05:03.042Z").
+    static QString TimeText(const QDateTime& when);
     // The login name of the user.
     static QString UserName();
 };
