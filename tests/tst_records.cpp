@@ -830,13 +830,18 @@ void TstRecords::journal() {
     QFETCH(QString, column);
     QFETCH(QString, expected);
     RecordFixture();
+    // A listener is told of the entry, with its number, once it is stored.
+    qint64 told = -1;
+    const int listener = Journal::AddListener([&](ClsDAO&, const Journal::Entry& e) { told = e.id; });
     const QString result = scenario();
+    Journal::RemoveListener(listener);
     const int entries = Count("tblJournal");
     if (expected == "0") {
-        QCOMPARE(result + '/' + QString::number(entries), QString("0/0"));
+        QCOMPARE(result + '/' + QString::number(entries) + '/' + QString::number(told), QString("0/0/-1"));
         return;
     }
     QCOMPARE(entries, 1);
+    QCOMPARE(told, env->Sql("select JournalId from tblJournal").toLongLong());
     const auto value = [&](const char* side) {
         const QJsonDocument doc = QJsonDocument::fromJson(env->Sql(QString("select %1 from tblJournal").arg(side)).toByteArray());
         const QJsonObject row = doc.isArray() ? doc.array().last().toObject() : doc.object();

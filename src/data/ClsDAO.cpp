@@ -331,7 +331,8 @@ bool ClsDAO::SqlAction(const QString& sqlStr, bool ignoreUpdate) {
     });
 }
 
-bool ClsDAO::SqlAction(const QString& sqlStr, const QVariantList& values, bool ignoreUpdate) {
+bool ClsDAO::SqlAction(const QString& sqlStr, const QVariantList& values, bool ignoreUpdate,
+                       QVariant* inserted) {
     return Act(sqlStr, ignoreUpdate, [&](QSqlError& error) {
         auto it = m_prepared->queries.find(sqlStr);
         if (it == m_prepared->queries.end()) {
@@ -348,6 +349,8 @@ bool ClsDAO::SqlAction(const QString& sqlStr, const QVariantList& values, bool i
         const bool ok = q.exec();
         if (!ok)
             error = q.lastError();
+        else if (inserted)
+            *inserted = q.lastInsertId();
         // Done with: the statement holds no lock until its next run.
         q.finish();
         return ok;

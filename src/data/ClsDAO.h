@@ -42,8 +42,10 @@ public:
     bool SqlAction(const QString& sqlStr, bool ignoreUpdate = false);
     // As SqlAction, for a statement whose `?` placeholders take `values` in
     // turn. It is prepared once per connection and kept: for a statement
-    // that every save runs.
-    bool SqlAction(const QString& sqlStr, const QVariantList& values, bool ignoreUpdate = false);
+    // that every save runs. An insert's new row number goes to `inserted`
+    // when asked for (invalid when the engine does not tell it).
+    bool SqlAction(const QString& sqlStr, const QVariantList& values, bool ignoreUpdate = false,
+                   QVariant* inserted = nullptr);
     static QString Quoted(const QString& src);
     QString PropertyGet(const QString& propName);
     void PropertySet(const QString& propName, const QString& newVal);

@@ -53,18 +53,20 @@ bool Journal::Append(ClsDAO& dao, const QString& action, const QString& table, q
     // Every save writes one entry: the statement is prepared once. A text
     // is bound as text even when empty (never as a null), as a literal is.
     const auto text = [](const QString& s) { return s.isNull() ? QStringLiteral("") : s; };
+    const bool told = !Listeners().isEmpty();
+    QVariant inserted;
     if (!dao.SqlAction(QStringLiteral("insert into tblJournal (ChangedAt, Workstation, UserName, "
                                       "Action, TableName, RowId, Before, After) values "
                                       "(?, ?, ?, ?, ?, ?, ?, ?)"),
-                       {TimeText(e.when), text(e.workstation), text(e.user),
-                        text(e.action), text(table), rowId, text(before), text(after)}))
+                       {TimeText(e.when), text(e.workstation), text(e.user), text(e.action),
+                        text(table), rowId, text(before), text(after)},
+                       false, told ? &inserted : nullptr))
         return false;
-    if (Listeners().isEmpty())
+    if (!told)
         return true;
-    // Under the write lock the highest identifier is this entry's own.
-    const Recordset rs = dao.SqlQuery(QStringLiteral("select max(JournalId) from tblJournal"));
-    if (rs.IsOpen() && !rs.Eof() && !rs.Fields(0).IsNull())
-        e.id = rs.Fields(0).Value.toLongLong();
+    // Both engines tell the new row's number (the server from its sequence,
+    // in this session).
+    e.id = inserted.toLongLong();
     dao.AfterCommit([&dao, e] {
         // A listener may remove itself (or another) while being told.
         const QMap<int, Listener> listeners = Listeners();
