@@ -6,7 +6,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake g++ make
-  qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql
+  qt6-base-dev libqt6sql6-sqlite libqt6sql6-psql libsqlite3-dev
   xvfb xauth poppler-utils fonts-liberation2 libbenchmark-dev
   postgresql
   dpkg-dev desktop-file-utils appstream lintian man-db python3

@@ -6,6 +6,8 @@
 #include "model/ScheduleData.h"
 
 #include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QtTest>
 
 // A fresh database in a program folder of its own, opened by `dao`.
@@ -52,6 +54,10 @@ private slots:
     void markerBetweenTwoWorkstations();
     void markerStamping_data();
     void markerStamping();
+    void writeTransactionStampsOnce();
+    void preparedBinding_data();
+    void preparedBinding();
+    void preparedStatementRuns();
     void properties();
     void recordsetIsASnapshot();
     void recordsetNavigation();
@@ -197,6 +203,91 @@ void TstDao::markerStamping() {
     QCOMPARE(Marker(env) != before, stamped);
     QCOMPARE(b.Updated(), stamped);
     QVERIFY(!a.Updated());
+}
+
+// The inserts and deletes of one write transaction move the marker once, and another workstation
+// sees the change after the commit.
+void TstDao::writeTransactionStampsOnce() {
+    FRESH_DATABASE(env, a);
+    ClsDAO b;
+    QCOMPARE(b.DbOpen(env.DbPath()), qint16(0));
+    QVERIFY(a.Updated());
+    QVERIFY(a.BeginWrite());
+    QVERIFY(a.SqlAction("insert into tblRepeats (SerialNo) values ('1')"));
+    const QString first = a.PropertyGet("LastUpdated");
+    QVERIFY(a.SqlAction("insert into tblRepeats (SerialNo) values ('2')"));
+    QVERIFY(a.SqlAction("delete from tblRepeats where SerialNo = '1'"));
+    QCOMPARE(a.PropertyGet("LastUpdated"), first);
+    QVERIFY(a.CommitWrite());
+    QCOMPARE(Marker(env), first);
+    QVERIFY(b.Updated());
+    // The next transaction stamps again.
+    QVERIFY(a.BeginWrite());
+    QVERIFY(a.SqlAction("insert into tblRepeats (SerialNo) values ('3')"));
+    QVERIFY(a.CommitWrite());
+    QVERIFY(Marker(env) != first);
+    QVERIFY(b.Updated());
+}
+
+// A value bound to a statement prepared once is stored as Qt's own binding stores it.
+void TstDao::preparedBinding_data() {
+    QTest::addColumn<QVariant>("value");
+    QTest::newRow("no value") << QVariant();
+    QTest::newRow("a null text") << QVariant(QString());
+    QTest::newRow("an empty text") << QVariant(QString(""));
+    QTest::newRow("text with quotes and beyond ASCII") << QVariant(QStringLiteral("O'Neil; Zoë 東京 🗓"));
+    QTest::newRow("a whole number") << QVariant(42);
+    QTest::newRow("a large whole number") << QVariant(qlonglong(-9000000000));
+    QTest::newRow("a truth value") << QVariant(true);
+    QTest::newRow("a fraction") << QVariant(2.5);
+    QTest::newRow("bytes") << QVariant(QByteArray("\x00\x01z", 3));
+    QTest::newRow("a date") << QVariant(QDate(2026, 12, 7));
+}
+
+void TstDao::preparedBinding() {
+    SQLITE_FILE_ONLY();
+    QFETCH(QVariant, value);
+    FRESH_DATABASE(env, dao);
+    QVERIFY(dao.SqlAction("create table tmpBind (Id integer primary key, V)"));
+    for (int i = 0; i < 2; ++i) // the second run reuses the statement
+        QVERIFY(dao.SqlAction("insert into tmpBind (V) values (?)", {value}));
+    QSqlDatabase qt = QSqlDatabase::addDatabase("QSQLITE", "qt-binding");
+    {
+        qt.setDatabaseName(env.DbPath());
+        QVERIFY(qt.open());
+        QSqlQuery q(qt);
+        QVERIFY(q.prepare("insert into tmpBind (V) values (?)"));
+        q.addBindValue(value);
+        QVERIFY(q.exec());
+        qt.close();
+    }
+    qt = QSqlDatabase();
+    QSqlDatabase::removeDatabase("qt-binding");
+    const QStringList stored = Column(dao, "select typeof(V) || ' ' || quote(V) from tmpBind order by Id");
+    QCOMPARE(stored.size(), 3);
+    QCOMPARE(stored[0], stored[2]);
+    QCOMPARE(stored[1], stored[2]);
+}
+
+// A prepared statement tells an insert's row number, reports a failure and runs again after it,
+// and is prepared afresh on a connection opened again.
+void TstDao::preparedStatementRuns() {
+    FRESH_DATABASE(env, dao);
+    const QString insert = "insert into tblGroups (GroupName, DayStart, DayEnd, Interval) values (?, ?, ?, ?)";
+    QVariant id;
+    QVERIFY(dao.SqlAction(insert, {"Rooms", 480, 1020, 15}, false, &id));
+    QCOMPARE(id.toLongLong(), env.Sql("select max(GroupId) from tblGroups").toLongLong());
+    env.ClearLog();
+    const QString property = "insert into tblProperties (PropName, PropValue) values (?, ?)";
+    QVERIFY(!dao.SqlAction(property, {"LastUpdated", "1"}));
+    QCOMPARE(env.LogLines().value(0), "SqlAction(" + property + ") failed! (" + property + ")");
+    QVERIFY(dao.SqlAction(property, {"Other", "2"}));
+    QCOMPARE(env.Sql("select PropValue from tblProperties where PropName = 'Other'").toString(), "2");
+    dao.DbClose();
+    QCOMPARE(dao.DbOpen(env.DbPath()), qint16(0));
+    QVERIFY(dao.SqlAction(insert, {"Staff", 540, 960, 30}, false, &id));
+    QCOMPARE(id.toLongLong(), env.Sql("select GroupId from tblGroups where GroupName = 'Staff'").toLongLong());
+    QCOMPARE(env.Count("tblGroups"), 2);
 }
 
 // Properties are named case-blind; a marker that is not a number, or missing, is logged.

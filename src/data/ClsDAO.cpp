@@ -4,16 +4,17 @@
 #include "base/ErrorTrap.h"
 #include "data/ConnectionInfo.h"
 #include "data/DbSchema.h"
+#include "data/PreparedStatement.h"
 #include "data/SqlDialect.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>
-#include <QHash>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <chrono>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -58,7 +59,7 @@ bool ClsDAO::DatabaseExists(const QString& path) {
 }
 
 struct ClsDAO::Prepared {
-    QHash<QString, QSqlQuery> queries;
+    std::unordered_map<QString, std::unique_ptr<PreparedStatement>> statements;
 };
 
 ClsDAO::ClsDAO()
@@ -91,7 +92,7 @@ void ClsDAO::SetChangeListener(std::function<void()> listener) {
 void ClsDAO::OpenConnection() {
     // A connection of its own each time: the engine may differ from the last
     // database's, and a server connection that was lost starts afresh.
-    m_prepared->queries.clear();
+    m_prepared->statements.clear();
     m_db = QSqlDatabase();
     if (QSqlDatabase::contains(m_connectionName))
         QSqlDatabase::removeDatabase(m_connectionName);
@@ -141,7 +142,7 @@ void ClsDAO::OpenConnection() {
 }
 
 void ClsDAO::CloseConnection() {
-    m_prepared->queries.clear();
+    m_prepared->statements.clear();
     if (m_db.isValid() && m_db.isOpen())
         m_db.close();
     m_inWrite = false;
@@ -334,26 +335,10 @@ bool ClsDAO::SqlAction(const QString& sqlStr, bool ignoreUpdate) {
 bool ClsDAO::SqlAction(const QString& sqlStr, const QVariantList& values, bool ignoreUpdate,
                        QVariant* inserted) {
     return Act(sqlStr, ignoreUpdate, [&](QSqlError& error) {
-        auto it = m_prepared->queries.find(sqlStr);
-        if (it == m_prepared->queries.end()) {
-            QSqlQuery q(m_db);
-            if (!q.prepare(sqlStr)) {
-                error = q.lastError();
-                return false;
-            }
-            it = m_prepared->queries.insert(sqlStr, q);
-        }
-        QSqlQuery& q = it.value();
-        for (int i = 0; i < values.size(); ++i)
-            q.bindValue(i, values[i]);
-        const bool ok = q.exec();
-        if (!ok)
-            error = q.lastError();
-        else if (inserted)
-            *inserted = q.lastInsertId();
-        // Done with: the statement holds no lock until its next run.
-        q.finish();
-        return ok;
+        std::unique_ptr<PreparedStatement>& statement = m_prepared->statements[sqlStr];
+        if (!statement)
+            statement = m_dialect->Prepare(m_db, sqlStr, error);
+        return statement && statement->Run(values, inserted, error);
     });
 }
 

@@ -1,5 +1,7 @@
 #include "data/SqlDialect.h"
 
+#include "data/PreparedStatement.h"
+
 #include "data/ConnectionInfo.h"
 #include "data/PostgresDialect.h"
 #include "data/SqliteDialect.h"
@@ -39,6 +41,11 @@ void SqlDialect::AnnounceStamp(QSqlDatabase&, qint32) const {}
 bool SqlDialect::Listen(QSqlDatabase&) const { return false; }
 
 bool SqlDialect::ConnectionLost(QSqlDatabase&) const { return false; }
+
+std::unique_ptr<PreparedStatement> SqlDialect::Prepare(QSqlDatabase& db, const QString& sql,
+                                                       QSqlError& error) const {
+    return PreparedStatement::Prepare(db, sql, error);
+}
 
 QString SqlDialect::CompleteIndexes(QSqlDatabase& db) const {
     QSqlQuery q(db);

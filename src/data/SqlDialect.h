@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <memory>
 
+class PreparedStatement;
 class QSqlDatabase;
 class QSqlError;
 
@@ -58,6 +59,10 @@ public:
     virtual bool Listen(QSqlDatabase& db) const;
     // After a failed statement: true when the connection itself is gone.
     virtual bool ConnectionLost(QSqlDatabase& db) const;
+    // A statement prepared on the open connection, to be run many times;
+    // null, with the engine's error in `error`, when it cannot be prepared.
+    virtual std::unique_ptr<PreparedStatement> Prepare(QSqlDatabase& db, const QString& sql,
+                                                       QSqlError& error) const;
 
     // The channel of the change announcements.
     static QString ChangeChannel() { return QStringLiteral("tarvelo_changed"); }

@@ -4,6 +4,7 @@
 #include "base/ProgramFolder.h"
 #include "data/ClsDAO.h"
 #include "data/DbSchema.h"
+#include "data/SqlitePreparedStatement.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -148,3 +149,8 @@ QString SqliteDialect::IndexListSql() const {
 }
 
 QStringList SqliteDialect::SchemaStatements() const { return DbSchema::CreateStatements(); }
+
+std::unique_ptr<PreparedStatement> SqliteDialect::Prepare(QSqlDatabase& db, const QString& sql,
+                                                          QSqlError& error) const {
+    return SqlitePreparedStatement::Prepare(db, sql, error);
+}

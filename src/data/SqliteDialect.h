@@ -12,6 +12,8 @@ public:
     QString CreateDatabase(const QString& connStr) const override;
     QString PropertySetSql() const override;
     QStringList BeginWriteSql() const override;
+    std::unique_ptr<PreparedStatement> Prepare(QSqlDatabase& db, const QString& sql,
+                                               QSqlError& error) const override;
     void Compact(const QString& connStr, QSqlError& failure,
                  QSqlError& inPlaceFailure) const override;
 
