@@ -30,7 +30,6 @@ QMap<int, Journal::Listener>& Listeners() {
 
 bool g_off = false;
 
-
 } // namespace
 
 void Journal::SetOff(bool off) { g_off = off; }

@@ -7,14 +7,12 @@
 
 #include <sqlite3.h>
 
-std::unique_ptr<PreparedStatement> SqlitePreparedStatement::Prepare(QSqlDatabase& db,
-                                                                    const QString& sql,
-                                                                    QSqlError& error) {
+std::unique_ptr<PreparedStatement>
+SqlitePreparedStatement::Prepare(QSqlDatabase& db, const QString& sql, QSqlError& error) {
     const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0 || !handle.data()) {
         error = QSqlError(QStringLiteral("Unable to prepare statement"),
-                          QStringLiteral("not an SQLite connection"),
-                          QSqlError::StatementError);
+                          QStringLiteral("not an SQLite connection"), QSqlError::StatementError);
         return nullptr;
     }
     sqlite3* connection = *static_cast<sqlite3* const*>(handle.data());
@@ -23,8 +21,8 @@ std::unique_ptr<PreparedStatement> SqlitePreparedStatement::Prepare(QSqlDatabase
                                           SQLITE_PREPARE_PERSISTENT, &statement, nullptr);
     if (code != SQLITE_OK || !statement) {
         error = QSqlError(QStringLiteral("Unable to prepare statement"),
-                          QString::fromUtf8(sqlite3_errmsg(connection)),
-                          QSqlError::StatementError, QString::number(code));
+                          QString::fromUtf8(sqlite3_errmsg(connection)), QSqlError::StatementError,
+                          QString::number(code));
         sqlite3_finalize(statement);
         return nullptr;
     }
@@ -36,9 +34,8 @@ SqlitePreparedStatement::~SqlitePreparedStatement() {
 }
 
 QSqlError SqlitePreparedStatement::Failure(int code) const {
-    return QSqlError(QStringLiteral("Unable to fetch row"),
-                     QString::fromUtf8(sqlite3_errmsg(m_db)), QSqlError::StatementError,
-                     QString::number(code));
+    return QSqlError(QStringLiteral("Unable to fetch row"), QString::fromUtf8(sqlite3_errmsg(m_db)),
+                     QSqlError::StatementError, QString::number(code));
 }
 
 bool SqlitePreparedStatement::Run(const QVariantList& values, QVariant* inserted,
@@ -51,9 +48,8 @@ bool SqlitePreparedStatement::Run(const QVariantList& values, QVariant* inserted
         const QVariant& value = values[i];
         const int at = i + 1;
         int code = SQLITE_OK;
-        if (value.isNull() ||
-            (value.typeId() == QMetaType::QString &&
-             static_cast<const QString*>(value.constData())->isNull())) {
+        if (value.isNull() || (value.typeId() == QMetaType::QString &&
+                               static_cast<const QString*>(value.constData())->isNull())) {
             code = sqlite3_bind_null(m_statement, at);
         } else {
             switch (value.typeId()) {
