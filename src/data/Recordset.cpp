@@ -10,15 +10,27 @@ qint64 WholeNumber(const QVariant& v) {
     if (v.isNull())
         throw TarveloError(QStringLiteral("null value used as a number"));
     bool ok = false;
-    if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Int) {
+    if (FieldValue::IsWhole(v))
         return v.toLongLong();
-    }
     const double d = v.toDouble(&ok);
     if (!ok || !std::isfinite(d))
         throw TarveloError(QStringLiteral("value is not a number"));
     return static_cast<qint64>(std::nearbyint(d));
 }
 } // namespace
+
+bool FieldValue::IsWhole(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        return true;
+    default:
+        return false;
+    }
+}
 
 QString FieldValue::Text() const {
     if (Value.isNull())

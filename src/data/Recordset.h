@@ -15,6 +15,9 @@ public:
     qint32 Long() const;  // 32-bit integer
     qint16 Int() const;   // 16-bit integer
     double Double() const;
+    // Whether a value is held as a whole number, of any width an engine
+    // hands back.
+    static bool IsWhole(const QVariant& value);
 
     QVariant Value;
 };

@@ -1,5 +1,7 @@
 #include "data/SqlitePreparedStatement.h"
 
+#include "data/Recordset.h"
+
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -51,16 +53,10 @@ bool SqlitePreparedStatement::Run(const QVariantList& values, QVariant* inserted
         if (value.isNull() || (value.typeId() == QMetaType::QString &&
                                static_cast<const QString*>(value.constData())->isNull())) {
             code = sqlite3_bind_null(m_statement, at);
+        } else if (FieldValue::IsWhole(value) || value.typeId() == QMetaType::Bool) {
+            code = sqlite3_bind_int64(m_statement, at, value.toLongLong());
         } else {
             switch (value.typeId()) {
-            case QMetaType::Int:
-            case QMetaType::UInt:
-            case QMetaType::LongLong:
-            case QMetaType::Short:
-            case QMetaType::UShort:
-            case QMetaType::Bool:
-                code = sqlite3_bind_int64(m_statement, at, value.toLongLong());
-                break;
             case QMetaType::Double:
                 code = sqlite3_bind_double(m_statement, at, value.toDouble());
                 break;

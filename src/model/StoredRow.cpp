@@ -78,19 +78,13 @@ bool AppendValue(QByteArray& out, const QVariant& value) {
         out += "null";
         return true;
     }
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::Short:
-    case QMetaType::UShort:
+    if (FieldValue::IsWhole(value)) {
         out += QByteArray::number(value.toLongLong());
         return true;
-    case QMetaType::QString:
-        return AppendString(out, *static_cast<const QString*>(value.constData()));
-    default:
-        return false;
     }
+    if (value.typeId() == QMetaType::QString)
+        return AppendString(out, *static_cast<const QString*>(value.constData()));
+    return false;
 }
 
 // The row as a compact JSON object, keys in lower case and in order; empty
