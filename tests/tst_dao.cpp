@@ -55,6 +55,7 @@ private slots:
     void markerStamping_data();
     void markerStamping();
     void writeTransactionStampsOnce();
+    void stampsNeverComeRound();
     void preparedBinding_data();
     void preparedBinding();
     void preparedStatementRuns();
@@ -227,6 +228,28 @@ void TstDao::writeTransactionStampsOnce() {
     QVERIFY(a.CommitWrite());
     QVERIFY(Marker(env) != first);
     QVERIFY(b.Updated());
+}
+
+// Quick writes, several within one millisecond, each leave a marker value never seen before:
+// another workstation that last read a value must not find it again after further changes.
+void TstDao::stampsNeverComeRound() {
+    FRESH_DATABASE(env, dao);
+    QSet<qint32> seen;
+    for (int i = 0; i < 60; ++i) {
+        QVERIFY(dao.SqlAction("delete from tblBookings where BookingId = -5"));
+        QVERIFY2(!seen.contains(dao.LastUpdatedStamp()), qPrintable(QString::number(i)));
+        seen << dao.LastUpdatedStamp();
+    }
+    // Another instance of the program on this computer stamps from the same clock: the value it
+    // set is never this one's next.
+    for (int i = 0; i < 20; ++i) {
+        const qint32 other = dao.LastUpdatedStamp() + 1;
+        env.Sql("update tblProperties set PropValue = '" + QString::number(other) +
+                "' where PropName = 'LastUpdated'");
+        QVERIFY(dao.Updated());
+        QVERIFY(dao.SqlAction("delete from tblBookings where BookingId = -5"));
+        QVERIFY(dao.LastUpdatedStamp() != other);
+    }
 }
 
 // A value bound to a statement prepared once is stored as Qt's own binding stores it.

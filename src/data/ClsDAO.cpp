@@ -20,8 +20,9 @@
 namespace {
 
 QAtomicInt g_connectionSerial;
-// Stamps issued in this process, so two stamps taken in one millisecond differ.
-std::atomic<qint32> g_lastStamp{0};
+// The last stamp issued in this process; it starts just behind the tick.
+std::atomic<qint32> g_lastStamp{
+    static_cast<qint32>(static_cast<quint32>(ClsDAO::TickCount()) - 1u)};
 
 QSqlError PlainError(const QString& text) {
     return QSqlError(QString(), text, QSqlError::UnknownError, QStringLiteral("0"));
@@ -40,13 +41,21 @@ qint32 ClsDAO::TickCount() {
 }
 
 qint32 ClsDAO::NextStamp() {
-    qint32 stamp = TickCount();
+    // The millisecond tick, but always ahead of this program's last stamp:
+    // several stamps fall in one millisecond, and a stamp raised past the
+    // tick must not come round again a moment later, or a workstation that
+    // read it before would take the marker for unchanged. Nor is it this
+    // connection's last value (which another workstation may have set).
+    const quint32 tick = static_cast<quint32>(TickCount());
     qint32 last = g_lastStamp.load();
     while (true) {
-        if (stamp == last || stamp == m_lastUpdated)
-            stamp = static_cast<qint32>(static_cast<quint32>(std::max(stamp, last)) + 1u);
-        if (g_lastStamp.compare_exchange_weak(last, stamp))
-            return stamp;
+        quint32 stamp = tick;
+        if (static_cast<qint32>(stamp - static_cast<quint32>(last)) <= 0)
+            stamp = static_cast<quint32>(last) + 1u;
+        if (static_cast<qint32>(stamp) == m_lastUpdated)
+            ++stamp;
+        if (g_lastStamp.compare_exchange_weak(last, static_cast<qint32>(stamp)))
+            return static_cast<qint32>(stamp);
     }
 }
 
