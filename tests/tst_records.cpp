@@ -810,6 +810,8 @@ void TstRecords::journal_data() {
     row("clash refused: no entry", edit([](ClsBooking& b) { b.SetBookingDate(45001), b.SetResourceId(4), b.SetBookingEnd(720); }),
         "bookingid", "0");
     row("delete", [] { return QString::number(ClsBooking().Delete(5)); }, "ref01", "Delete tblBookings 5 a1>-");
+    row("delete of a booking gone already: no entry", [] { return QString::number(ClsBooking().Delete(999) ? 0 : 1); },
+        "bookingid", "0");
     row("series delete", [] { return QString::number(ClsBooking().DeleteRepeats(12)); }, "comments",
         "Delete series tblBookings 12 second>-");
     row("group renamed", [] { ClsGroup g; g.Load(7); g.SetGroupName("Halls"); return QString::number(g.Save()); },
