@@ -14,7 +14,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <chrono>
-#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -67,13 +66,9 @@ bool ClsDAO::DatabaseExists(const QString& path) {
     return !path.isEmpty() && QFileInfo::exists(path);
 }
 
-struct ClsDAO::Prepared {
-    std::unordered_map<QString, std::unique_ptr<PreparedStatement>> statements;
-};
-
 ClsDAO::ClsDAO()
     : m_connectionName(QStringLiteral("tarvelo-%1").arg(g_connectionSerial.fetchAndAddOrdered(1))),
-      m_lastUpdated(NextStamp()), m_prepared(std::make_unique<Prepared>()) {}
+      m_lastUpdated(NextStamp()) {}
 
 ClsDAO::~ClsDAO() {
     try {
@@ -101,7 +96,7 @@ void ClsDAO::SetChangeListener(std::function<void()> listener) {
 void ClsDAO::OpenConnection() {
     // A connection of its own each time: the engine may differ from the last
     // database's, and a server connection that was lost starts afresh.
-    m_prepared->statements.clear();
+    m_prepared.clear();
     m_db = QSqlDatabase();
     if (QSqlDatabase::contains(m_connectionName))
         QSqlDatabase::removeDatabase(m_connectionName);
@@ -151,7 +146,7 @@ void ClsDAO::OpenConnection() {
 }
 
 void ClsDAO::CloseConnection() {
-    m_prepared->statements.clear();
+    m_prepared.clear();
     if (m_db.isValid() && m_db.isOpen())
         m_db.close();
     m_inWrite = false;
@@ -344,7 +339,7 @@ bool ClsDAO::SqlAction(const QString& sqlStr, bool ignoreUpdate) {
 bool ClsDAO::SqlAction(const QString& sqlStr, const QVariantList& values, bool ignoreUpdate,
                        QVariant* inserted) {
     return Act(sqlStr, ignoreUpdate, [&](QSqlError& error) {
-        std::unique_ptr<PreparedStatement>& statement = m_prepared->statements[sqlStr];
+        std::unique_ptr<PreparedStatement>& statement = m_prepared[sqlStr];
         if (!statement)
             statement = m_dialect->Prepare(m_db, sqlStr, error);
         return statement && statement->Run(values, inserted, error);

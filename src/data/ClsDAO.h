@@ -7,9 +7,11 @@
 #include <QVariantList>
 #include <functional>
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class QSqlError;
+class PreparedStatement;
 class QSqlQuery;
 class SqlDialect;
 
@@ -125,8 +127,6 @@ private:
     // engine's error, when it failed); the change marker follows an insert
     // or a delete.
     bool Act(const QString& sqlStr, bool ignoreUpdate, const std::function<bool(QSqlError&)>& run);
-    // The statements kept prepared for this connection.
-    struct Prepared;
 
     QString m_connectionName;
     QSqlDatabase m_db;
@@ -146,5 +146,6 @@ private:
     std::function<void()> m_changeListener;
     std::function<bool(const QString&)> m_failWhen;
     std::vector<std::function<void()>> m_afterCommit;
-    std::unique_ptr<Prepared> m_prepared;
+    // The statements kept prepared for this connection.
+    std::unordered_map<QString, std::unique_ptr<PreparedStatement>> m_prepared;
 };

@@ -42,8 +42,6 @@ QSqlError SqlitePreparedStatement::Failure(int code) const {
 
 bool SqlitePreparedStatement::Run(const QVariantList& values, QVariant* inserted,
                                   QSqlError& error) {
-    sqlite3_reset(m_statement);
-    sqlite3_clear_bindings(m_statement);
     // Texts of other kinds of value, kept alive until the statement ran.
     QStringList texts;
     for (int i = 0; i < values.size(); ++i) {
